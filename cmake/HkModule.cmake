@@ -1,0 +1,16 @@
+# hk_module(name DEPS ...) builds src/<name>/*.cpp into the static library hk_<name>.
+# A module with no sources yet becomes an INTERFACE library so dependants still link.
+function(hk_module name)
+  cmake_parse_arguments(M "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(srcs)
+    add_library(hk_${name} STATIC ${srcs})
+    target_include_directories(hk_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(hk_${name} PUBLIC ${M_DEPS})
+    hk_warnings(hk_${name})
+  else()
+    add_library(hk_${name} INTERFACE)
+    target_include_directories(hk_${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(hk_${name} INTERFACE ${M_DEPS})
+  endif()
+endfunction()
