@@ -1,13 +1,22 @@
 #pragma once
 // DATE and TIME as the records hold them. A DATE is day, month, year (4 bytes on disk: day,
 // month, year as unsigned 16-bit little-endian); all zero means "no date". For arithmetic a date
-// becomes a day number counted from 28 December 1800 (day 1 = 28.12.1800), so a spreadsheet date
-// serial is the day number - 36161. A stored year above 9999 reads as 31.12.9999.
+// becomes a day number: the days elapsed since 28 December 1800 (29.12.1800 = 1, 1.1.1801 = 4,
+// 29.2.2016 = 78590, 31.12.9999 = 2994626), so a spreadsheet date serial, the days since
+// 30 December 1899, is the day number - 36161. A stored year above 9999 reads as 31.12.9999.
 
 #include <cstdint>
 #include <string>
 
 namespace hk::core {
+
+// Day number minus this = spreadsheet serial date.
+inline constexpr std::int32_t kSpreadsheetDayOffset = 36161;
+// Day number of 31.12.9999, the last date a record can hold.
+inline constexpr std::int32_t kLastDayNumber = 2994626;
+
+bool isLeapYear(int year);
+int daysInMonth(int year, int month); // month 1..12; 0 for another month
 
 struct Date {
     std::uint8_t day = 0;

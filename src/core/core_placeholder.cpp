@@ -1,1 +1,0 @@
-// placeholder translation unit until the core arrives
