@@ -1,0 +1,104 @@
+#pragma once
+// One SQLite database file: the keyed-record engine of a data folder (or of the program-wide
+// files). Each data file is one table named by its logical file name; a small meta table
+// "hk_layout" records the layout each table was written under, so a table of another layout is
+// reported (ErrorCode::LayoutMismatch) instead of misread.
+//
+// A Database is one connection: use it from one thread at a time. A long procedure on another
+// thread opens its own. Tables opened from it keep the connection alive.
+
+#include "core/result.h"
+#include "data/dictionary.h"
+#include "data/table.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hk::data {
+
+class Connection;  // engine.h
+
+struct OpenOptions {
+    bool create = true;     // create the database file when it is missing
+    bool readOnly = false;  // open for reading only
+    int busyTimeoutMs = 5000;
+};
+
+class Database {
+  public:
+    // Opens (or creates) the database file. A file that exists but is not a database (or is
+    // damaged), or one locked by another process, gives an error naming the file with the
+    // engine's text; the file is never changed or replaced.
+    static core::Result<Database> open(const std::filesystem::path& file, OpenOptions o = {});
+
+    Database(Database&&) noexcept;
+    Database& operator=(Database&&) noexcept;
+    ~Database();
+
+    const std::filesystem::path& path() const;
+
+    // Opens the table `name` under `layout`, creating it when missing and `create` is set
+    // (message 10 on failure). A table written under another layout gives LayoutMismatch;
+    // a missing one with create = false gives FileNotFound (message 23).
+    core::Result<Table> table(const FileDef& layout, bool create = true);
+    core::Result<Table> table(std::string_view name, const FileDef& layout, bool create = true);
+
+    core::Result<bool> exists(std::string_view name);
+    // The layout name a table was written under ("FisDetB"), or FileNotFound.
+    core::Result<std::string> layoutOf(std::string_view name);
+    // Creates an empty table under `layout`; fails when one of that name exists.
+    core::Status create(std::string_view name, const FileDef& layout);
+    core::Status drop(std::string_view name);    // nothing to do when missing
+    core::Status rename(std::string_view from, std::string_view to);  // fails when `to` exists
+    std::vector<std::string> tables();
+
+    // Copy of the whole database into `file` (SQLite backup; safe on a live database).
+    core::Status backupTo(const std::filesystem::path& file);
+
+    // Integrity: the engine's own check, every key column against its record, unique keys, and
+    // the relations (children without a parent where the parent refuses deletes or cascades).
+    struct Problem {
+        std::string table;
+        std::string text;
+    };
+    core::Result<std::vector<Problem>> check();
+
+    Connection& connection() { return *conn_; }
+
+  private:
+    friend class Transaction;
+    explicit Database(std::shared_ptr<Connection> c);
+    std::shared_ptr<Connection> conn_;
+};
+
+// A unit of work. Write transactions start with BEGIN IMMEDIATE (a second process waits on the
+// busy timeout instead of failing half-way); inside another transaction a savepoint is used, so
+// units of work nest. The destructor rolls back whatever was not committed.
+//
+//     Transaction tx{db};
+//     ... writes ...
+//     if (auto st = tx.commit(); !st) return st;
+class Transaction {
+  public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    // Whether the transaction could be started (message 21 when not).
+    const core::Status& started() const { return started_; }
+    core::Status commit();
+    void rollback();
+
+  private:
+    std::shared_ptr<Connection> conn_;
+    core::Status started_;
+    std::string savepoint_;  // empty for the outermost transaction
+    bool open_ = false;
+};
+
+} // namespace hk::data
