@@ -1,0 +1,93 @@
+#pragma once
+// The main frame: title, MDI area, status bar with the clock, and the main menu built from the
+// menu table (app/catalogue.h). Every item goes through the procedure catalogue; the frame itself
+// handles only the printer choice, the window list and the exit.
+
+#include "app/catalogue.h"
+#include "app/ui.h"
+#include "ui/geometry.h"
+
+#include <QDateTime>
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTimer;
+
+namespace hk::ui {
+
+struct FrameSetup {
+    std::string dataFolder;          // VeriYolu
+    std::string user;                // AktifKullanici
+    std::set<int> hiddenNumbers;     // from app::hiddenMenuNumbers
+    const app::Catalogue* catalogue = nullptr;
+    app::Ui* ui = nullptr;
+    SettingsAccess settings;
+    // Called with the chosen device when the user confirms the printer choice.
+    std::function<void(const std::string&)> printerChosen;
+};
+
+class MainFrame : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit MainFrame(FrameSetup setup, QWidget* parent = nullptr);
+    ~MainFrame() override;
+
+    QMdiArea* mdiArea() const { return mdi_; }
+    // The action of a menu number (items, separators and whole menus); null when none.
+    QAction* action(int menuNumber) const;
+    QLabel* statusField(int field) const; // 1..5
+
+    // Runs the item of that number as if chosen from the menu.
+    void trigger(int menuNumber);
+
+    // Puts a window into the MDI area as a non-modal child that remembers its geometry under
+    // procedure. With singleInstance, an open window of the same procedure is brought to the
+    // front instead and w is discarded (returns the open one).
+    QMdiSubWindow* openChild(const std::string& procedure, std::unique_ptr<QWidget> w,
+                             bool singleInstance = false);
+    // The open child of that procedure, if any.
+    QMdiSubWindow* findChild(const std::string& procedure) const;
+    // Brings the open child of procedure to the front; false when none is open.
+    bool raiseChild(const std::string& procedure);
+
+    // The clock source of fields 4 and 5 (tests pin it); refreshClock() redraws them.
+    void setClock(std::function<QDateTime()> clock);
+    void refreshClock();
+
+    static QString weekdayAndDate(const QDate& d);
+    static QString timeOfDay(const QTime& t);
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+
+  private:
+    void buildMenu();
+    void buildStatusBar();
+    void fillWindowMenu();
+    void choosePrinter();
+    void runItem(const app::MenuEntry& entry);
+
+    FrameSetup setup_;
+    QMdiArea* mdi_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    std::map<int, QAction*> actions_;
+    QLabel* fields_[5] = {};
+    QTimer* clockTimer_ = nullptr;
+    std::function<QDateTime()> clock_;
+};
+
+// "YTLHesapkar - " and the data folder without its trailing blanks.
+QString frameTitle(const std::string& dataFolder);
+// Field 2 of the status bar: maker text, "   Versiyon [", the program version, "]".
+QString makerAndVersion();
+
+} // namespace hk::ui

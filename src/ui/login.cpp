@@ -1,0 +1,199 @@
+#include "ui/login.h"
+
+#include "core/text.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace hk::ui {
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+std::string s(const QString& t) { return t.toStdString(); }
+
+const char* const kInvalidUser = "Geçersiz Kullanıcı";
+const char* const kRetry = "  Lütfen Şifreyi Yeniden Giriniz.";
+const char* const kRepeatWrong = "Yeni Girilen Şifre Yanlış Tekrar Edildi";
+const char* const kTitle = "Şifre Ekranı";
+// Three wrong passwords are forgiven; the fourth ends the program.
+constexpr int kForgivenFailures = 3;
+
+} // namespace
+
+std::string versionText(long version) {
+    // Picture "P#.##.###P": the six digits of the number, right-aligned and zero-filled, laid
+    // over the # positions; the points stand as they are.
+    std::string digits = std::to_string(version < 0 ? -version : version);
+    if (digits.size() < 6) digits.insert(0, 6 - digits.size(), '0');
+    if (digits.size() > 6) digits = digits.substr(digits.size() - 6); // digits only: byte-safe
+    return digits.substr(0, 1) + "." + digits.substr(1, 2) + "." + digits.substr(3, 3);
+}
+
+std::string versionLine(long dataVersion, long programVersion) {
+    if (dataVersion == programVersion) return "Version [ " + versionText(programVersion) + " ]";
+    return "Version [ " + versionText(dataVersion) + " ] -> [ " + versionText(programVersion) +
+           " ]";
+}
+
+LoginWindow::LoginWindow(LoginBackend& backend, app::Ui& ui, const std::string& lastUser,
+                         long dataVersion, QWidget* parent)
+    : QDialog(parent), backend_(backend), ui_(ui) {
+    setWindowTitle(q(kTitle));
+    setObjectName(QStringLiteral("UserLogin"));
+
+    user_ = new QLineEdit(this);
+    user_->setMaxLength(10);
+    password_ = new QLineEdit(this);
+    password_->setMaxLength(20);
+    password_->setEchoMode(QLineEdit::Password);
+    newPassword_ = new QLineEdit(this);
+    newPassword_->setMaxLength(20);
+    newPassword_->setEchoMode(QLineEdit::Password);
+    repeat_ = new QLineEdit(this);
+    repeat_->setMaxLength(20);
+    repeat_->setEchoMode(QLineEdit::Password);
+    newLabel_ = new QLabel(QStringLiteral("Yeni Şifre"), this);
+    repeatLabel_ = new QLabel(QStringLiteral("Tekrar Giriniz"), this);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Kullanıcı"), user_);
+    form->addRow(QStringLiteral("Şifre"), password_);
+    form->addRow(newLabel_, newPassword_);
+    form->addRow(repeatLabel_, repeat_);
+    for (QWidget* w : {static_cast<QWidget*>(newLabel_), static_cast<QWidget*>(newPassword_),
+                       static_cast<QWidget*>(repeatLabel_), static_cast<QWidget*>(repeat_)})
+        w->setVisible(false);
+
+    ok_ = new QPushButton(QStringLiteral("Tamam"), this);
+    exit_ = new QPushButton(QStringLiteral("Çıkış"), this);
+    ok_->setAutoDefault(false);
+    exit_->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok_);
+    buttons->addWidget(exit_);
+
+    version_ = new QLabel(q(versionLine(dataVersion, kProgramVersion)), this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(version_);
+    layout->addLayout(buttons);
+
+    connect(ok_, &QPushButton::clicked, this, &LoginWindow::pressOk);
+    connect(exit_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(user_, &QLineEdit::returnPressed, this, [this] {
+        if (acceptUser()) focusTo(password_);
+    });
+    // Leaving the user field accepts it, as pressing Enter does.
+    connect(user_, &QLineEdit::editingFinished, this, [this] {
+        if (!inMessage_ && user_->isModified() && !user_->hasFocus()) acceptUser();
+    });
+    connect(password_, &QLineEdit::returnPressed, this, &LoginWindow::pressOk);
+    connect(newPassword_, &QLineEdit::returnPressed, this, [this] { focusTo(repeat_); });
+    connect(repeat_, &QLineEdit::returnPressed, this, &LoginWindow::pressOk);
+    auto* f9 = new QShortcut(QKeySequence(Qt::Key_F9), this);
+    f9->setContext(Qt::WindowShortcut);
+    connect(f9, &QShortcut::activated, this, &LoginWindow::pressF9);
+
+    const std::string prefill = !core::text::trim(lastUser).empty() &&
+                                        backend_.userExists(core::text::trim(lastUser))
+                                    ? core::text::trim(lastUser)
+                                    : std::string("HESAPKAR");
+    user_->setText(q(prefill));
+    if (backend_.userExists(prefill)) acceptedUser_ = prefill;
+    focusTo(acceptedUser_.empty() ? user_ : password_);
+}
+
+void LoginWindow::say(const std::string& text) {
+    inMessage_ = true;
+    ui_.message(text, kTitle, app::Icon::Warning, "&Tamam", 1);
+    inMessage_ = false;
+}
+
+void LoginWindow::focusTo(QLineEdit* field) {
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+}
+
+bool LoginWindow::acceptUser() {
+    const std::string id = core::text::trim(s(user_->text()));
+    user_->setModified(false);
+    acceptedUser_.clear();
+    if (id.empty()) {
+        focusTo(user_);
+        return false;
+    }
+    if (!backend_.userExists(id)) {
+        say(kInvalidUser);
+        focusTo(user_);
+        return false;
+    }
+    backend_.rememberUser(id);
+    acceptedUser_ = id;
+    return true;
+}
+
+void LoginWindow::pressOk() {
+    if (user_->isModified() || acceptedUser_.empty()) {
+        if (!acceptUser()) return;
+    }
+    const std::string typed = s(password_->text());
+    const bool correct = backend_.passwordMatches(acceptedUser_, typed);
+    if (changing_ && correct) {
+        const std::string first = s(newPassword_->text());
+        const std::string second = s(repeat_->text());
+        if (core::text::trim(first).empty() || core::text::trim(second).empty()) {
+            focusTo(newPassword_);
+            return;
+        }
+        if (first != second) {
+            say(kRepeatWrong);
+            newPassword_->clear();
+            repeat_->clear();
+            focusTo(newPassword_);
+            return;
+        }
+        if (!core::text::isCp1254(first)) {
+            say("Şifrede kullanılamayan bir karakter var.");
+            focusTo(newPassword_);
+            return;
+        }
+        core::Status stored = backend_.setPassword(acceptedUser_, first);
+        if (!stored) {
+            // The old password stays valid; the user learns why the change did not happen.
+            say(stored.error().describe());
+            return;
+        }
+        accept();
+        return;
+    }
+    if (correct) {
+        accept();
+        return;
+    }
+    ++failures_;
+    if (failures_ > kForgivenFailures) {
+        reject();
+        return;
+    }
+    say(kRetry);
+    focusTo(password_);
+}
+
+void LoginWindow::pressF9() {
+    if (changing_ || acceptedUser_.empty()) return;
+    if (!backend_.passwordMatches(acceptedUser_, s(password_->text()))) return;
+    changing_ = true;
+    for (QWidget* w : {static_cast<QWidget*>(newLabel_), static_cast<QWidget*>(newPassword_),
+                       static_cast<QWidget*>(repeatLabel_), static_cast<QWidget*>(repeat_)})
+        w->setVisible(true);
+    focusTo(newPassword_);
+}
+
+} // namespace hk::ui
