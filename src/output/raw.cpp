@@ -1,0 +1,119 @@
+#include "output/raw.h"
+
+#include "core/text.h"
+#include "output/printer_list.h"
+#include "output/textfile.h"
+
+#include <cups/cups.h>
+
+namespace hk::output {
+
+using core::Error;
+using core::Result;
+using core::Status;
+
+std::string rawBytes(const Line& line) {
+    std::string out;
+    for (const auto& p : line.parts) out += p.control ? p.bytes : core::text::toCp857Lossy(p.bytes);
+    if (line.newline) out += "\r\n";
+    return out;
+}
+
+std::string rawBytes(const Page& page) {
+    std::string out;
+    for (const auto& line : page.lines) out += rawBytes(line);
+    if (page.formFeed) out += '\x0C';
+    return out;
+}
+
+namespace {
+
+class FileTarget final : public RawTarget {
+  public:
+    explicit FileTarget(AtomicFile file) : file_(std::move(file)) {}
+    Status write(std::string_view bytes) override { return file_.write(bytes); }
+    Status close() override { return file_.commit(); }
+
+  private:
+    AtomicFile file_;
+};
+
+// One job on the default CUPS connection of this thread.
+class CupsTarget final : public RawTarget {
+  public:
+    CupsTarget(std::string queue, int job) : queue_(std::move(queue)), job_(job) {}
+    ~CupsTarget() override {
+        if (job_ != 0) cupsCancelJob2(CUPS_HTTP_DEFAULT, queue_.c_str(), job_, 1);
+    }
+    CupsTarget(const CupsTarget&) = delete;
+    CupsTarget& operator=(const CupsTarget&) = delete;
+
+    Status write(std::string_view bytes) override {
+        if (job_ == 0) return Error::of(0, "Yazdırma işi açık değil.", queue_);
+        if (bytes.empty()) return {};
+        if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, bytes.data(), bytes.size()) !=
+            HTTP_STATUS_CONTINUE)
+            return failure("Yazıcıya gönderilemedi");
+        return {};
+    }
+
+    Status close() override {
+        if (job_ == 0) return Error::of(0, "Yazdırma işi açık değil.", queue_);
+        if (cupsFinishDocument(CUPS_HTTP_DEFAULT, queue_.c_str()) > IPP_STATUS_OK_CONFLICTING)
+            return failure("Yazdırma işi tamamlanamadı");
+        job_ = 0;
+        return {};
+    }
+
+  private:
+    Error failure(const std::string& what) {
+        Error e = Error::of(static_cast<int>(cupsLastError()),
+                            what + " (" + queue_ + "): " + cupsLastErrorString(), queue_);
+        cupsCancelJob2(CUPS_HTTP_DEFAULT, queue_.c_str(), job_, 1);
+        job_ = 0;
+        return e;
+    }
+
+    std::string queue_;
+    int job_ = 0;
+};
+
+} // namespace
+
+Result<std::unique_ptr<RawTarget>> openRawQueue(const std::string& queue) {
+    if (!isInstalledPrinter(queue))
+        return Error::of(0, "\"" + queue + "\" adlı yazıcı bulunamadı.", queue);
+    const std::string title(kRawDocumentName);
+    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.c_str(), title.c_str(), 0, nullptr);
+    if (job == 0)
+        return Error::of(static_cast<int>(cupsLastError()),
+                         "Yazdırma işi açılamadı (" + queue + "): " + cupsLastErrorString(),
+                         queue);
+    auto target = std::make_unique<CupsTarget>(queue, job);
+    if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue.c_str(), job, title.c_str(), CUPS_FORMAT_RAW,
+                          1) != HTTP_STATUS_CONTINUE)
+        return Error::of(static_cast<int>(cupsLastError()),
+                         "Yazdırma işi başlatılamadı (" + queue + "): " + cupsLastErrorString(),
+                         queue);
+    return std::unique_ptr<RawTarget>(std::move(target));
+}
+
+Result<std::unique_ptr<RawTarget>> openRawFile(const std::filesystem::path& path) {
+    auto file = AtomicFile::create(path);
+    if (!file) return file.error();
+    return std::unique_ptr<RawTarget>(std::make_unique<FileTarget>(std::move(*file)));
+}
+
+Status RawSink::page(const Page& page) {
+    if (!target_) return Error::of(0, "Yazıcı çıkışı kapalı.");
+    return target_->write(rawBytes(page));
+}
+
+Status RawSink::finish() {
+    if (!target_) return Error::of(0, "Yazıcı çıkışı kapalı.");
+    Status st = target_->close();
+    target_.reset();
+    return st;
+}
+
+} // namespace hk::output

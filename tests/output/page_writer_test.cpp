@@ -1,0 +1,266 @@
+// The page writer: paging, page headers, first page actually output, emphasis, refusals.
+#include "output/page.h"
+#include "output/raw.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace hk::output;
+using hk::core::Error;
+using hk::core::Status;
+
+namespace {
+
+// Visible text of every line of every page, "|" between lines, "#" between pages.
+std::string layout(const Document& doc) {
+    std::string out;
+    for (const auto& p : doc.pages) {
+        if (!out.empty()) out += "#";
+        for (std::size_t i = 0; i < p.lines.size(); ++i) {
+            if (i) out += "|";
+            out += p.lines[i].visibleText();
+        }
+    }
+    return out;
+}
+
+std::string rawStream(const Document& doc) {
+    std::string out;
+    for (const auto& p : doc.pages) out += rawBytes(p);
+    return out;
+}
+
+struct Fixture : ::testing::Test {
+    Document doc;
+    DocumentSink sink{doc};
+
+    static PageWriter::Header numberedHeader() {
+        return [](PageWriter& w) { return w.write("Sayfa " + std::to_string(w.pageNumber())); };
+    }
+};
+
+using PageWriterTest = Fixture;
+
+TEST_F(PageWriterTest, BreaksPagesByLineCountWithHeaderOnEveryPage) {
+    PageWriter w({PrinterKind::Ordinary, 3, 1}, sink);
+    w.setPageHeader(numberedHeader());
+    for (const char* s : {"a", "b", "c", "d", "e"}) ASSERT_TRUE(w.write(s));
+    ASSERT_TRUE(w.finish());
+    EXPECT_EQ(layout(doc), "Sayfa 1|a|b#Sayfa 2|c|d#Sayfa 3|e");
+    ASSERT_EQ(doc.pages.size(), 3u);
+    EXPECT_EQ(doc.pages[0].number, 1);
+    EXPECT_EQ(doc.pages[2].number, 3);
+    EXPECT_TRUE(doc.pages[0].formFeed);
+    EXPECT_TRUE(doc.pages[1].formFeed);
+    EXPECT_FALSE(doc.pages[2].formFeed) << "the last page is handed over without a page break";
+}
+
+TEST_F(PageWriterTest, CountsLinesAndPagesForTheReport) {
+    PageWriter w({PrinterKind::Ordinary, 4, 1}, sink);
+    EXPECT_TRUE(w.atPageStart());
+    ASSERT_TRUE(w.write("a"));
+    ASSERT_TRUE(w.write("b"));
+    EXPECT_EQ(w.linesOnPage(), 2);
+    EXPECT_EQ(w.pageNumber(), 1);
+    ASSERT_TRUE(w.write("c"));
+    ASSERT_TRUE(w.write("d")); // fills the page: the break comes at once
+    EXPECT_EQ(w.pageNumber(), 2);
+    EXPECT_TRUE(w.atPageStart());
+    EXPECT_EQ(w.pagesOutput(), 1);
+}
+
+TEST_F(PageWriterTest, PagesBeforeTheFirstPageAreCountedNotOutput) {
+    PageWriter w({PrinterKind::Ordinary, 3, 3}, sink);
+    w.setPageHeader(numberedHeader());
+    int headerCalls = 0;
+    w.setPageHeader([&headerCalls](PageWriter& pw) {
+        ++headerCalls;
+        return pw.write("Sayfa " + std::to_string(pw.pageNumber()));
+    });
+    for (int i = 1; i <= 7; ++i) ASSERT_TRUE(w.write("satır " + std::to_string(i)));
+    ASSERT_TRUE(w.finish());
+    // Pages 1 and 2 hold lines 1-4; the header still ran for them so that running totals in
+    // the report move exactly as in a full printout.
+    EXPECT_EQ(headerCalls, 4);
+    EXPECT_EQ(layout(doc), "Sayfa 3|satır 5|satır 6#Sayfa 4|satır 7");
+    EXPECT_EQ(w.pagesOutput(), 2);
+    EXPECT_EQ(doc.pages.front().number, 3);
+}
+
+TEST_F(PageWriterTest, FirstPageBeyondTheEndOutputsNothing) {
+    PageWriter w({PrinterKind::Ordinary, 3, 9}, sink);
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(w.write("x"));
+    ASSERT_TRUE(w.finish());
+    EXPECT_TRUE(doc.pages.empty());
+}
+
+TEST_F(PageWriterTest, NoLinesMeansNoHeaderAndNoPage) {
+    PageWriter w({PrinterKind::Npq, 10, 1}, sink);
+    bool called = false;
+    w.setPageHeader([&called](PageWriter&) {
+        called = true;
+        return Status{};
+    });
+    ASSERT_TRUE(w.endPage());
+    ASSERT_TRUE(w.finish());
+    EXPECT_FALSE(called);
+    EXPECT_TRUE(doc.pages.empty());
+}
+
+TEST_F(PageWriterTest, ForcedPageEndAndRepeatedEndGiveOneBreak) {
+    PageWriter w({PrinterKind::Npq, 0, 1}, sink); // no automatic breaks
+    ASSERT_TRUE(w.write("bir"));
+    ASSERT_TRUE(w.endPage());
+    ASSERT_TRUE(w.endPage()); // empty page: nothing to eject
+    ASSERT_TRUE(w.write("iki"));
+    ASSERT_TRUE(w.finish());
+    EXPECT_EQ(rawStream(doc), "bir\r\n\x0C" "iki\r\n");
+}
+
+TEST_F(PageWriterTest, HeaderLongerThanThePageStillEnds) {
+    PageWriter w({PrinterKind::Ordinary, 2, 1}, sink);
+    w.setPageHeader([](PageWriter& pw) {
+        for (const char* s : {"h1", "h2", "h3"})
+            if (auto st = pw.write(s); !st) return st;
+        return Status{};
+    });
+    ASSERT_TRUE(w.write("a"));
+    ASSERT_TRUE(w.write("b"));
+    ASSERT_TRUE(w.finish());
+    // The header runs once per page start that a body line meets; lines flow on.
+    EXPECT_EQ(layout(doc), "h1|h2#h3|a#h1|h2#h3|b");
+}
+
+TEST_F(PageWriterTest, HeaderErrorStopsTheLine) {
+    PageWriter w({PrinterKind::Ordinary, 5, 1}, sink);
+    w.setPageHeader([](PageWriter&) -> Status { return Error::of(7, "başlık yazılamadı"); });
+    Status st = w.write("gövde");
+    ASSERT_FALSE(st);
+    EXPECT_EQ(st.error().text, "başlık yazılamadı");
+    EXPECT_TRUE(w.atPageStart());
+}
+
+// Emphasis wraps the line without its trailing blanks in the kind's codes.
+TEST(PageWriterEmphasis, BytesPerPrinterKind) {
+    struct Case {
+        PrinterKind kind;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {PrinterKind::Npq, "\x1B\x47" "TOPLAM\x1B\x48\r\n"},
+        {PrinterKind::Lpq, "\x89TOPLAM\x8A\r\n"},
+        {PrinterKind::Ordinary, "TOPLAM\r\n"},
+    };
+    for (const auto& c : cases) {
+        Document doc;
+        DocumentSink sink(doc);
+        PageWriter w({c.kind, 0, 1}, sink);
+        ASSERT_TRUE(w.writeEmphasised("TOPLAM    "));
+        ASSERT_TRUE(w.finish());
+        EXPECT_EQ(rawStream(doc), c.expected) << static_cast<int>(c.kind);
+        EXPECT_EQ(doc.pages[0].lines[0].visibleText(), "TOPLAM");
+    }
+}
+
+TEST(PageWriterRefusals, BadLinesAreRefusedAndNotCounted) {
+    const std::string tooLong(256, 'x');
+    const std::string badUtf8 = "ab\xC3";
+    const std::string cases[] = {tooLong, "a\nb", "a\rb", "\x0C", "a\tb", "\x1BG", badUtf8,
+                                 "a\xC2\x85" "b"};
+    for (const auto& text : cases) {
+        Document doc;
+        DocumentSink sink(doc);
+        PageWriter w({PrinterKind::Npq, 10, 1}, sink);
+        Status st = w.write(text);
+        EXPECT_FALSE(st) << text;
+        if (!st) {
+            EXPECT_FALSE(st.error().text.empty());
+        }
+        EXPECT_EQ(w.linesOnPage(), 0) << text;
+        ASSERT_TRUE(w.finish());
+        EXPECT_TRUE(doc.pages.empty());
+    }
+}
+
+TEST(PageWriterRefusals, LengthCountsCharactersNotBytesOrControlParts) {
+    Document doc;
+    DocumentSink sink(doc);
+    PageWriter w({PrinterKind::Npq, 0, 1}, sink);
+    std::string turkish;
+    for (int i = 0; i < 255; ++i) turkish += "ş"; // 510 bytes, 255 characters
+    EXPECT_TRUE(w.write(turkish));
+    EXPECT_FALSE(w.write(turkish + "ı"));
+    // Emphasis codes do not take room on the line.
+    EXPECT_TRUE(w.writeEmphasised(std::string(255, 'A')));
+    EXPECT_TRUE(w.writeControl(std::string(300, '\x1B')));
+    EXPECT_EQ(w.linesOnPage(), 3);
+}
+
+struct FailingSink final : PageSink {
+    int pages = 0;
+    Status page(const Page&) override {
+        ++pages;
+        return Error::of(28, "disk dolu");
+    }
+    Status finish() override { return {}; }
+};
+
+TEST(PageWriterSink, SinkFailureStopsTheReport) {
+    FailingSink sink;
+    PageWriter w({PrinterKind::Ordinary, 1, 1}, sink);
+    Status st = w.write("a");
+    ASSERT_FALSE(st);
+    EXPECT_EQ(st.error().code, 28);
+    EXPECT_FALSE(w.write("b"));
+    EXPECT_FALSE(w.finish());
+    EXPECT_EQ(sink.pages, 1);
+}
+
+TEST(PageWriterSink, NoLinesAfterFinish) {
+    Document doc;
+    DocumentSink sink(doc);
+    PageWriter w({PrinterKind::Ordinary, 5, 1}, sink);
+    ASSERT_TRUE(w.write("a"));
+    ASSERT_TRUE(w.finish());
+    EXPECT_FALSE(w.write("b"));
+    EXPECT_EQ(layout(doc), "a");
+}
+
+// A journal-like run on a dot-matrix printer, every byte written out by hand: initialisation
+// and company line in the page header, an emphasised heading, plain lines, a page break by count
+// and a last line that carries its own page end without CR LF.
+TEST(PageWriterGolden, DotMatrixJournalPages) {
+    Document doc;
+    DocumentSink sink(doc);
+    PageWriter w({PrinterKind::Npq, 4, 1}, sink);
+    w.setPageHeader([](PageWriter& pw) {
+        using C = ControlCode;
+        if (auto st = pw.writeControl(controlBytes(
+                PrinterKind::Npq, {C::Reset, C::PageLength66, C::Pica10, C::Condensed,
+                                   C::EmphasisOn}));
+            !st)
+            return st;
+        return pw.write(Line::text("ŞİRKET A.Ş.").addControl("\x1B\x48"));
+    });
+    ASSERT_TRUE(w.writeEmphasised("100 KASA"));
+    ASSERT_TRUE(w.write("  Çığ"));
+    ASSERT_TRUE(w.write("ÖĞÜ"));
+    Line last = w.emphasised("SON");
+    last.newline = false;
+    ASSERT_TRUE(w.write(last));
+    ASSERT_TRUE(w.endPage());
+    ASSERT_TRUE(w.finish());
+
+    const std::string init = "\x1B\x40\x1B\x43\x42\x1B\x50\x0F\x1B\x47\r\n";
+    // "ŞİRKET A.Ş." in the DOS Turkish code page: Ş=9E, İ=98.
+    const std::string company = "\x9E\x98RKET A.\x9E.\x1B\x48\r\n";
+    const std::string expected =
+        init + company + "\x1B\x47" "100 KASA\x1B\x48\r\n" + "  \x80\x8D\xA7\r\n" + "\x0C" +
+        init + company + "\x99\xA6\x9A\r\n" + "\x1B\x47SON\x1B\x48" + "\x0C";
+    EXPECT_EQ(rawStream(doc), expected);
+    ASSERT_EQ(doc.pages.size(), 2u);
+}
+
+} // namespace
