@@ -633,11 +633,15 @@
 
 #define HK_KEYS_KDipNot(K) \
 
+// Users. PASSWORDHASH (added after the 61 bytes of the documented record, whose fields keep their
+// offsets) holds the Argon2id hash of the upper-cased password (app/users.h); PASSWORD stays
+// blank, the plain password never reaches the disk.
 #define HK_FIELDS_KLUsers(F, G) \
   F(ID, STRING, 10, 1) \
   F(PASSWORD, STRING, 20, 1) \
   F(NAME, STRING, 30, 1) \
   F(MASTERUSER, BYTE, 1, 1) \
+  F(PASSWORDHASH, STRING, 128, 1) \
 
 #define HK_KEYS_KLUsers(K) \
   K("USR:IdKey", "ID", false, true, true, true) \
