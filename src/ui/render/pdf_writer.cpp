@@ -1,0 +1,133 @@
+#include "ui/render/pdf_writer.h"
+
+#include "ui/render/page_render.h"
+
+#include <QGuiApplication>
+#include <QPrinter>
+
+namespace hk::ui::render {
+
+using core::Error;
+using core::Result;
+using core::Status;
+
+namespace {
+
+Status needGui() {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return Error::of(0, "Sayfa çizimi için grafik ortamı (QGuiApplication) başlatılmamış.");
+    return {};
+}
+
+QRectF paintArea(const QPageLayout& layout, int resolution) {
+    // The painter's origin is already the top-left corner of the printable area.
+    return QRectF(QPointF(0, 0), QSizeF(layout.paintRectPixels(resolution).size()));
+}
+
+} // namespace
+
+PdfSink::PdfSink(const std::string& path, const output::PageStyle& style)
+    : style_(style), file_(QString::fromStdString(path)) {}
+
+PdfSink::~PdfSink() {
+    // Without finish() the painter is closed and QSaveFile drops the temporary file.
+    if (painter_ && painter_->isActive()) painter_->end();
+}
+
+Result<std::unique_ptr<PdfSink>> PdfSink::open(const std::string& path,
+                                               const output::PageStyle& style,
+                                               const std::string& title) {
+    if (auto st = needGui(); !st) return st.error();
+    if (path.empty()) return Error::of(0, "PDF dosya adı boş.");
+    auto sink = std::make_unique<PdfSink>(path, style);
+    if (!sink->file_.open(QIODevice::WriteOnly))
+        return Error::of(0, path + " dosyası oluşturulamadı: " +
+                                sink->file_.errorString().toStdString(), path);
+    sink->writer_ = std::make_unique<QPdfWriter>(&sink->file_);
+    sink->writer_->setCreator(QStringLiteral("Hesapkar"));
+    sink->writer_->setTitle(QString::fromStdString(title));
+    sink->writer_->setResolution(600);
+    if (!sink->writer_->setPageLayout(pageLayout(style)))
+        return Error::of(0, "Kağıt boyutu PDF için ayarlanamadı.", path);
+    return sink;
+}
+
+Status PdfSink::fail(const QString& what) {
+    if (painter_ && painter_->isActive()) painter_->end();
+    file_.cancelWriting();
+    return Error::of(0, (what + ": " + file_.errorString()).toStdString(),
+                     file_.fileName().toStdString());
+}
+
+Status PdfSink::page(const output::Page& page) {
+    if (!writer_) return Error::of(0, "PDF dosyası açık değil.");
+    if (!painter_) {
+        painter_ = std::make_unique<QPainter>();
+        if (!painter_->begin(writer_.get())) return fail(QStringLiteral("PDF yazılamadı"));
+    } else if (!writer_->newPage()) {
+        return fail(QStringLiteral("PDF'e yeni sayfa eklenemedi"));
+    }
+    extent_.add(page);
+    const QRectF area = paintArea(writer_->pageLayout(), writer_->resolution());
+    paintPage(*painter_, area, page, fittedFont(style_, writer_.get(), area.size(), extent_));
+    ++pages_;
+    return {};
+}
+
+Status PdfSink::finish() {
+    if (!writer_) return Error::of(0, "PDF dosyası açık değil.");
+    // A PDF needs at least one page; an empty report is said so instead of producing a blank
+    // sheet that looks like a result.
+    if (pages_ == 0) {
+        file_.cancelWriting();
+        writer_.reset();
+        return Error::of(0, "Yazılacak sayfa yok; PDF oluşturulmadı.", file_.fileName().toStdString());
+    }
+    if (!painter_->end()) return fail(QStringLiteral("PDF tamamlanamadı"));
+    writer_.reset();
+    if (!file_.commit())
+        return Error::of(0, ("PDF kaydedilemedi: " + file_.errorString()).toStdString(),
+                         file_.fileName().toStdString());
+    return {};
+}
+
+Status writePdf(const output::Document& doc, const std::string& path) {
+    auto sink = PdfSink::open(path, doc.style, doc.title);
+    if (!sink) return sink.error();
+    Extent extent;
+    for (const auto& p : doc.pages) extent.add(p);
+    (*sink)->setExtent(extent);
+    for (const auto& p : doc.pages)
+        if (auto st = (*sink)->page(p); !st) return st;
+    return (*sink)->finish();
+}
+
+Status printDocument(const output::Document& doc, QPrinter& printer, int first, int last) {
+    if (auto st = needGui(); !st) return st;
+    const int count = static_cast<int>(doc.pages.size());
+    if (first <= 0) first = 1;
+    if (last <= 0 || last > count) last = count;
+    if (count == 0 || first > last) return Error::of(0, "Yazdırılacak sayfa yok.");
+    printer.setFullPage(false);
+    if (!printer.setPageLayout(pageLayout(doc.style)))
+        return Error::of(0, "Kağıt boyutu yazıcıda ayarlanamadı.");
+    printer.setDocName(QString::fromStdString(doc.title));
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return Error::of(0, "Yazıcı açılamadı: " + printer.printerName().toStdString());
+    Extent extent;
+    for (const auto& p : doc.pages) extent.add(p);
+    const QRectF area = paintArea(printer.pageLayout(), printer.resolution());
+    const QFont font = fittedFont(doc.style, &printer, area.size(), extent);
+    for (int i = first; i <= last; ++i) {
+        if (i > first && !printer.newPage()) {
+            painter.end();
+            return Error::of(0, "Yazıcıda yeni sayfa açılamadı.");
+        }
+        paintPage(painter, area, doc.pages[static_cast<std::size_t>(i - 1)], font);
+    }
+    if (!painter.end()) return Error::of(0, "Yazdırma tamamlanamadı.");
+    return {};
+}
+
+} // namespace hk::ui::render
