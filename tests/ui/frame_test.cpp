@@ -1,0 +1,201 @@
+// The main frame: title, status bar, the menu with its numbers and hidden items, items that are
+// not built yet, child windows (single instance, geometry memory) and the exit item.
+#include "app/catalogue.h"
+#include "app/rights.h"
+#include "app/testing/fake_ui.h"
+#include "ui/frame.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+#include <map>
+
+using hk::app::testing::FakeUi;
+using hk::ui::MainFrame;
+
+namespace {
+
+struct MapSettings {
+    std::map<std::pair<std::string, std::string>, std::string> values;
+    hk::ui::SettingsAccess access() {
+        return {[this](const std::string& s, const std::string& k) {
+                    auto it = values.find({s, k});
+                    return it == values.end() ? std::string() : it->second;
+                },
+                [this](const std::string& s, const std::string& k, const std::string& v) {
+                    values[{s, k}] = v;
+                }};
+    }
+};
+
+QStringList visibleBarTexts(MainFrame& f) {
+    QStringList out;
+    for (QAction* a : f.menuBar()->actions())
+        if (a->isVisible()) out << a->text();
+    return out;
+}
+
+} // namespace
+
+class FrameTest : public QObject {
+    Q_OBJECT
+
+    hk::app::Catalogue catalogue;
+    FakeUi ui;
+    MapSettings settings;
+
+    hk::ui::FrameSetup setup(std::set<int> hidden = hk::app::attributeHiddenItems()) {
+        hk::ui::FrameSetup s;
+        s.dataFolder = "/veri/2026  ";
+        s.user = "HESAPKAR";
+        s.hiddenNumbers = std::move(hidden);
+        s.catalogue = &catalogue;
+        s.ui = &ui;
+        s.settings = settings.access();
+        return s;
+    }
+
+  private slots:
+    void init() {
+        catalogue = hk::app::Catalogue{};
+        ui = FakeUi{};
+        settings = MapSettings{};
+    }
+
+    void titleCutsTrailingBlanks() {
+        MainFrame f(setup());
+        QCOMPARE(f.windowTitle(), QStringLiteral("YTLHesapkar - /veri/2026"));
+        QCOMPARE(hk::ui::frameTitle(""), QStringLiteral("YTLHesapkar - "));
+        QVERIFY(f.mdiArea() != nullptr);
+    }
+
+    void statusBarFields() {
+        MainFrame f(setup());
+        QVERIFY(f.statusField(2)->text().endsWith(QStringLiteral("   Versiyon [3.02.008]")));
+        QVERIFY(f.statusField(2)->text().size() > QStringLiteral("   Versiyon [3.02.008]").size());
+        QCOMPARE(f.statusField(3)->text(), QStringLiteral("HESAPKAR"));
+        // 9 December 2026 is a Wednesday.
+        f.setClock([] { return QDateTime(QDate(2026, 12, 9), QTime(14, 5, 59)); });
+        QCOMPARE(f.statusField(4)->text(), QStringLiteral("Wednesday, December 9, 2026"));
+        QCOMPARE(f.statusField(5)->text(), QStringLiteral("2:05 PM"));
+        f.setClock([] { return QDateTime(QDate(2027, 1, 3), QTime(0, 30)); });
+        QCOMPARE(f.statusField(4)->text(), QStringLiteral("Sunday, January 3, 2027"));
+        QCOMPARE(f.statusField(5)->text(), QStringLiteral("12:30 AM"));
+    }
+
+    void menuTextsAndNumbers() {
+        MainFrame f(setup());
+        QCOMPARE(visibleBarTexts(f),
+                 (QStringList{"Fiş İşlemleri", "&Raporlar", "Hesap Planı Listesi",
+                              "Genel Tanımlamalar", "Düzenleme İşlemleri", "&Yazıcı Ayarları",
+                              "&Pencere", "Çı&kış"}));
+        const std::pair<int, const char*> items[] = {
+            {1000, "Fiş İşlemleri"},        {2010, "Hesap Planı Raporu"},
+            {2030, "Muavin Raporları"},     {2101, "Kasa Raporu"},
+            {4900, "Kullanıcı Grup Tanımları"}, {5010, "Mizan Sil"},
+            {5124, "Fiş Yılını Döneme Göre Düzenle"}, {5130, "Çı&kış"}};
+        for (auto [no, text] : items) {
+            QAction* a = f.action(no);
+            QVERIFY2(a, qPrintable(QString::number(no)));
+            QCOMPARE(a->text(), QString::fromUtf8(text));
+            QCOMPARE(a->data().toInt(), no);
+        }
+        for (int sep : {2011, 2041, 2051, 2061, 2071, 2091, 4031, 5021, 5111})
+            QVERIFY2(f.action(sep) && f.action(sep)->isSeparator(), qPrintable(QString::number(sep)));
+        // Items of the "&Raporlar" menu in order, separators included.
+        QMenu* reports = f.action(2000)->menu();
+        QVERIFY(reports);
+        QCOMPARE(reports->actions().size(), 18); // 16 numbered entries, one bare line, 2101
+        QCOMPARE(reports->actions().at(2)->text(), QStringLiteral("Mizan Raporları"));
+    }
+
+    void attributeHiddenItemsAreNotShown() {
+        MainFrame f(setup());
+        for (int no : {2071, 2080, 2090, 5123, 5125}) QVERIFY(!f.action(no)->isVisible());
+        QVERIFY(f.action(5120)->isVisible());
+        QVERIFY(f.action(2070)->isVisible());
+    }
+
+    void trimmedMenuForAUserWithoutRights() {
+        hk::app::RightsService none("ALI", false, [](std::string_view, int) {
+            return hk::core::Result<std::optional<hk::app::RightsRow>>(std::nullopt);
+        });
+        MainFrame f(setup(hk::app::hiddenMenuNumbers(none, false)));
+        QCOMPARE(visibleBarTexts(f), (QStringList{"&Yazıcı Ayarları", "&Pencere", "Çı&kış"}));
+    }
+
+    void unbuiltItemRaisesMessage24() {
+        MainFrame f(setup());
+        f.action(2060)->trigger();
+        QCOMPARE(ui.messages.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(ui.messages[0].caption), QStringLiteral("Tanımlanmamış Program."));
+        QCOMPARE(QString::fromStdString(ui.messages[0].text),
+                 QStringLiteral("Program KebirRapFiltre henüz tanımlanmamış."));
+        f.action(1000)->trigger();
+        QCOMPARE(QString::fromStdString(ui.messages.back().text),
+                 QStringLiteral("Program FisListesi henüz tanımlanmamış."));
+    }
+
+    void startItemsOpenChildrenAndSingleInstanceComesToFront() {
+        MainFrame* frame = nullptr;
+        catalogue.add("DovizListesi", [&](const std::string&) {
+            frame->openChild("DovizListesi", std::make_unique<QPlainTextEdit>());
+        });
+        catalogue.add("FisListesi", [&](const std::string&) {
+            frame->openChild("FisListesi", std::make_unique<QPlainTextEdit>(), true);
+        });
+        MainFrame f(setup());
+        frame = &f;
+        f.show();
+        f.action(4030)->trigger();
+        f.action(4030)->trigger();
+        QCOMPARE(f.mdiArea()->subWindowList().size(), 2); // two copies may be open
+        f.action(1000)->trigger();
+        QMdiSubWindow* first = f.findChild("FisListesi");
+        QVERIFY(first);
+        f.mdiArea()->setActiveSubWindow(f.mdiArea()->subWindowList().front());
+        f.action(1000)->trigger();
+        QCOMPARE(f.mdiArea()->subWindowList().size(), 3);
+        QCOMPARE(f.mdiArea()->activeSubWindow(), first);
+        QVERIFY(ui.messages.empty());
+    }
+
+    void childRemembersItsGeometry() {
+        MainFrame f(setup());
+        f.resize(900, 700);
+        f.show();
+        QMdiSubWindow* w = f.openChild("KulGrupList", std::make_unique<QPlainTextEdit>());
+        w->setGeometry(20, 30, 400, 250);
+        w->close();
+        QCoreApplication::processEvents();
+        QCOMPARE(settings.values[std::make_pair(std::string("KulGrupList"), std::string("XPos"))], std::string("20"));
+        QCOMPARE(settings.values[std::make_pair(std::string("KulGrupList"), std::string("Width"))], std::string("400"));
+        QMdiSubWindow* again = f.openChild("KulGrupList", std::make_unique<QPlainTextEdit>());
+        QCOMPARE(again->geometry(), QRect(20, 30, 400, 250));
+        // Nonsense in the file is ignored rather than applied.
+        settings.values[{"YilSonu", "XPos"}] = "1";
+        settings.values[{"YilSonu", "YPos"}] = "1";
+        settings.values[{"YilSonu", "Width"}] = "abc";
+        settings.values[{"YilSonu", "Height"}] = "100";
+        QPlainTextEdit probe;
+        QVERIFY(!hk::ui::restoreWindowGeometry(&probe, settings.access(), "YilSonu"));
+    }
+
+    void exitItemClosesTheFrame() {
+        MainFrame f(setup());
+        f.show();
+        QVERIFY(f.isVisible());
+        f.action(5130)->trigger();
+        QVERIFY(!f.isVisible());
+        QVERIFY(!settings.access().read("Main", "Width").empty());
+    }
+};
+
+QTEST_MAIN(FrameTest)
+#include "frame_test.moc"
