@@ -1,5 +1,7 @@
 #include "app/catalogue.h"
 
+#include "core/messages.h"
+
 #include <algorithm>
 
 namespace hk::app {
@@ -28,8 +30,11 @@ std::vector<std::string> Catalogue::names() const {
 }
 
 void raiseNotBuilt(Ui& ui, const std::string& procedure) {
-    ui.message("Program " + procedure + " henüz tanımlanmamış.", "Tanımlanmamış Program.",
-               Icon::Warning, "&Tamam", 1);
+    core::messages::MessageArgs args;
+    args.message = procedure;
+    args.procedure = procedure;
+    const auto m = core::messages::format(24, args);
+    if (m) ui.message(m->text, m->title, Icon::Warning, m->buttons, m->defaultButton);
 }
 
 namespace {
