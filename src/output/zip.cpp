@@ -122,6 +122,11 @@ ZipResult extractAll(const std::string& archive, const std::string& folder,
         const ArchiveEntry& e = entries[i];
         if (e.symlink)
             return fail(kArchiveUnsafeName, archive + ": entry \"" + e.name + "\" is a link");
+        // Control bytes are looked for in the raw name: the DOS code page turns them into glyphs.
+        for (unsigned char ch : e.rawName)
+            if (ch < 0x20)
+                return fail(kArchiveUnsafeName, archive + ": unsafe entry name \"" + e.name +
+                                                    "\": control character");
         auto parts = safeComponents(e.name);
         if (!parts) return fail(parts.error().code, archive + ": " + parts.error().text);
         std::string joined;

@@ -133,6 +133,14 @@ core::Result<std::vector<RawEntry>> scanDirectory(const unsigned char* data, std
         out.push_back(std::move(r));
     }
 
+    // One name, one entry: tools disagree about which of two twins they read.
+    std::vector<const std::string*> names;
+    for (const auto& r : out) names.push_back(&r.rawName);
+    std::sort(names.begin(), names.end(), [](auto* a, auto* b) { return *a < *b; });
+    for (std::size_t i = 1; i < names.size(); ++i)
+        if (*names[i] == *names[i - 1])
+            return corrupt(label, "entry \"" + *names[i] + "\" appears twice");
+
     // No two entries may share compressed bytes (overlapping-entry bombs).
     std::vector<const RawEntry*> byOffset;
     for (const auto& r : out) byOffset.push_back(&r);
@@ -217,6 +225,7 @@ core::Result<ZipReader> ZipReader::openBytes(std::string bytes, const ArchiveLim
         if (!raw || r.rawName != raw) return corrupt(label, "directory mismatch");
         const char* utf8 = zip_get_name(z, i, ZIP_FL_ENC_GUESS);
         r.entry.name = utf8 ? utf8 : r.rawName;
+        r.entry.rawName = r.rawName;
         impl->entries.push_back(std::move(r.entry));
     }
     return ZipReader(std::move(impl));

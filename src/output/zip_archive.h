@@ -38,6 +38,7 @@ struct ArchiveLimits {
 
 struct ArchiveEntry {
     std::string name;            // UTF-8
+    std::string rawName;         // the bytes of the archive (old archives: DOS code page)
     std::uint64_t size = 0;      // uncompressed, as declared (and verified on reading)
     std::uint64_t compressedSize = 0;
     bool directory = false;
