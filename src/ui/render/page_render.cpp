@@ -86,6 +86,17 @@ void paintPage(QPainter& painter, const QRectF& area, const output::Page& page, 
     painter.restore();
 }
 
+int linesThatFit(const output::PageStyle& style) {
+    // Metrics at 72 dpi are in points, the unit of the paper rectangle below.
+    QImage probe(1, 1, QImage::Format_RGB32);
+    const int dpm = static_cast<int>(72 / 0.0254 + 0.5);
+    probe.setDotsPerMeterX(dpm);
+    probe.setDotsPerMeterY(dpm);
+    const QFontMetricsF fm(reportFont(style), &probe);
+    const double height = pageLayout(style).paintRect(QPageLayout::Point).height();
+    return std::max(1, static_cast<int>(height / fm.lineSpacing()));
+}
+
 QImage renderPage(const output::Document& doc, int index, double dpi) {
     if (index < 0 || index >= static_cast<int>(doc.pages.size()) || dpi <= 0) return {};
     const QPageLayout layout = pageLayout(doc.style);

@@ -44,6 +44,9 @@ QFont fittedFont(const output::PageStyle& style, QPaintDevice* device, const QSi
 // Paints the page's lines into `area` of the painter (device units).
 void paintPage(QPainter& painter, const QRectF& area, const output::Page& page, const QFont& font);
 
+// How many lines of the style's font fit between the top and bottom margins.
+int linesThatFit(const output::PageStyle& style);
+
 // A page of the document as an image at `dpi`, white paper with the lines in black.
 QImage renderPage(const output::Document& doc, int index, double dpi);
 
