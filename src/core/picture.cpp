@@ -93,9 +93,9 @@ Result<Picture> parseDateOrTime(std::string_view full, std::string_view r, Kind 
     if (i + 1 < r.size() && r[i] == '0' && isDigit(r[i + 1])) { p.zeroFilled = true; ++i; }
     p.style = readInt(r, i);
     if (kind == Kind::date) {
-        if (p.style < 1 || p.style > 18 || kDateWidth[p.style] == 0) {
-            if (p.style != 18) return bad(full, "bu tarih biçimi desteklenmiyor");
-        }
+        // Styles 3, 4, 7 and 8 spell English month names; nothing here prints them.
+        const bool known = p.style == 18 || (p.style >= 1 && p.style < 18 && kDateWidth[p.style] != 0);
+        if (!known) return bad(full, "bu tarih biçimi desteklenmiyor");
         if (i < r.size() && (r[i] == '.' || r[i] == '/' || r[i] == '-' || r[i] == ',' || r[i] == '_')) {
             p.separator = r[i] == '_' ? ' ' : r[i];
             ++i;

@@ -78,7 +78,8 @@ std::string format(std::string_view text, std::string_view picture);
 // only in the integer part, the picture's decimal mark, '-' or parentheses) and plain decimal
 // text; dates accept the picture's own layout (blank = no date, 0); texts come back unchanged.
 // The result is the plain value as text: "-1234.56", a day number "78590", a clock value, or the
-// text itself.
+// text itself. Digits typed beyond the picture's decimals are kept: rounding a typed amount is the
+// caller's decision, not a side effect of reading it.
 Result<std::string> deformat(std::string_view text, std::string_view picture);
 // Typed forms: a number (day number for a date picture, clock value for a time picture).
 Result<double> deformatNumber(std::string_view text, std::string_view picture);
