@@ -42,4 +42,8 @@ inline bool isMissing(const core::Error& e) {
     return is(e, ErrorCode::NotFound) || is(e, ErrorCode::NoRecord);
 }
 
+// The detail part of an engine error text ("Creates Duplicate Key: HSP:KeyHesap" gives
+// "HSP:KeyHesap"): the key name for %Message of message 13.
+std::string errorDetail(const core::Error& e);
+
 } // namespace hk::data

@@ -26,4 +26,11 @@ std::optional<std::string> encodeKey(const Record& r, const KeyDef& key);
 // The key value ignoring the optional attribute (what a get/set searches for).
 std::string encodeKeyAlways(const Record& r, const KeyDef& key);
 
+// The encoding of the first `parts` components only: every key value of a record whose first
+// components equal these starts with exactly these bytes.
+std::string encodeKeyPrefix(const Record& r, const KeyDef& key, std::size_t parts);
+// The smallest byte string above every string that starts with `prefix` (empty when there is
+// none, i.e. the prefix is all 0xFF bytes).
+std::string prefixEnd(std::string prefix);
+
 } // namespace hk::data

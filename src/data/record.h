@@ -67,6 +67,10 @@ class Record {
     static core::Result<std::string> checkText(const FileDef& def, std::uint32_t field,
                                                std::string_view utf8, bool cut = false);
 
+    // Checks every text slot (cp1254, width): what the engines do before writing a record, so
+    // that text put straight into slots cannot bypass the check.
+    core::Status validate() const;
+
     // The exact binary record image: def().recordLength bytes, little-endian numbers, cp1254
     // text padded with blanks (CSTRING zero-terminated, rest zero). Fails only for text that
     // cannot be written in cp1254.

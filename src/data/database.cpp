@@ -1,0 +1,289 @@
+#include "data/database.h"
+
+#include "data/engine.h"
+#include "data/sqlite_table.h"
+
+#include <sqlite3.h>
+
+#include <system_error>
+
+namespace hk::data {
+
+namespace fs = std::filesystem;
+
+Database::Database(std::shared_ptr<Connection> c) : conn_(std::move(c)) {}
+Database::Database(Database&&) noexcept = default;
+Database& Database::operator=(Database&&) noexcept = default;
+Database::~Database() = default;
+
+const fs::path& Database::path() const { return conn_->path(); }
+
+core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
+    const std::string name = file.string();
+    std::error_code ec;
+    const bool exists = fs::exists(file, ec);
+    if (exists && !fs::is_regular_file(file, ec))
+        return engineError(ErrorCode::NotADatabase, name, "bir dosya değil", 23);
+    if (!exists && (!o.create || o.readOnly)) return engineError(ErrorCode::FileNotFound, name, {}, 23);
+
+    sqlite3* raw = nullptr;
+    int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+    flags |= o.readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | (o.create ? SQLITE_OPEN_CREATE : 0));
+    const int rc = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
+    // The connection owns the handle from here on, even when opening failed.
+    auto conn = std::make_shared<Connection>(raw, file);
+    if (rc != SQLITE_OK) return conn->error(rc, name, exists ? 23 : 10);
+    sqlite3_busy_timeout(raw, o.busyTimeoutMs);
+
+    // The first statements read the header: a file that is not a database stops here, unchanged.
+    auto first = conn->exec("SELECT count(*) FROM sqlite_master");
+    if (!first) {
+        auto e = first.error();
+        e.message = 23;
+        return e;
+    }
+    if (!o.readOnly) {
+        for (const char* pragma : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL"}) {
+            if (auto st = conn->exec(pragma); !st) {
+                auto e = st.error();
+                e.message = exists ? 23 : 10;
+                return e;
+            }
+        }
+        if (auto st = conn->exec("CREATE TABLE IF NOT EXISTS hk_layout (name TEXT PRIMARY KEY, layout TEXT NOT NULL, "
+                                 "signature TEXT NOT NULL)");
+            !st) {
+            auto e = st.error();
+            e.message = exists ? 23 : 10;
+            return e;
+        }
+    }
+    return Database(std::move(conn));
+}
+
+core::Result<Table> Database::table(const FileDef& layout, bool create) { return table(layout.file, layout, create); }
+
+core::Result<Table> Database::table(std::string_view name, const FileDef& layout, bool create) {
+    auto t = openSqliteTable(conn_, name, layout, create, true);
+    if (!t) return t.error();
+    return Table(std::move(*t));
+}
+
+core::Result<bool> Database::exists(std::string_view name) { return tableExists(*conn_, name); }
+
+core::Result<std::string> Database::layoutOf(std::string_view name) {
+    auto s = storedLayout(*conn_, name);
+    if (!s) return s.error();
+    if (!*s) return engineError(ErrorCode::FileNotFound, std::string(name));
+    return (*s)->first;
+}
+
+core::Status Database::create(std::string_view name, const FileDef& layout) {
+    auto ex = tableExists(*conn_, name);
+    if (!ex) return ex.error();
+    if (*ex) return engineError(ErrorCode::DuplicateKey, std::string(name), "tablo zaten var", 10);
+    return createTable(*conn_, name, layout);
+}
+
+core::Status Database::drop(std::string_view name) {
+    auto ex = tableExists(*conn_, name);
+    if (!ex) return ex.error();
+    if (!*ex) return {};
+    Transaction tx(*this);
+    if (!tx.started()) return tx.started();
+    if (auto st = conn_->exec("DROP TABLE " + quoteIdent(name)); !st) return st;
+    auto s = conn_->prepare("DELETE FROM hk_layout WHERE name = ?1");
+    if (!s) return s.error();
+    {
+        StmtUse use(*s);
+        sqlite3_bind_text(*s, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+        if (const int rc = sqlite3_step(*s); rc != SQLITE_DONE) return conn_->error(rc, std::string(name));
+    }
+    return tx.commit();
+}
+
+core::Status Database::rename(std::string_view from, std::string_view to) {
+    auto ex = tableExists(*conn_, from);
+    if (!ex) return ex.error();
+    if (!*ex) return engineError(ErrorCode::FileNotFound, std::string(from));
+    auto exTo = tableExists(*conn_, to);
+    if (!exTo) return exTo.error();
+    if (*exTo) return engineError(ErrorCode::DuplicateKey, std::string(to), "tablo zaten var");
+    auto stored = storedLayout(*conn_, from);
+    if (!stored) return stored.error();
+    const FileDef* def = nullptr;
+    if (*stored)
+        for (const FileDef& d : allLayouts())
+            if (d.layoutName == (*stored)->first && d.signature() == (*stored)->second) def = &d;
+
+    Transaction tx(*this);
+    if (!tx.started()) return tx.started();
+    // Index names carry the table name; they are dropped and made again under the new name.
+    std::vector<std::string> indexes;
+    {
+        auto s = conn_->prepare("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = ?1 AND sql IS NOT NULL");
+        if (!s) return s.error();
+        StmtUse use(*s);
+        sqlite3_bind_text(*s, 1, from.data(), static_cast<int>(from.size()), SQLITE_STATIC);
+        while (sqlite3_step(*s) == SQLITE_ROW) indexes.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(*s, 0)));
+    }
+    for (const auto& ix : indexes)
+        if (auto st = conn_->exec("DROP INDEX " + quoteIdent(ix)); !st) return st;
+    if (auto st = conn_->exec("ALTER TABLE " + quoteIdent(from) + " RENAME TO " + quoteIdent(to)); !st) return st;
+    if (def)
+        if (auto st = createIndexes(*conn_, to, *def); !st) return st;
+    auto s = conn_->prepare("UPDATE hk_layout SET name = ?2 WHERE name = ?1");
+    if (!s) return s.error();
+    {
+        StmtUse use(*s);
+        sqlite3_bind_text(*s, 1, from.data(), static_cast<int>(from.size()), SQLITE_STATIC);
+        sqlite3_bind_text(*s, 2, to.data(), static_cast<int>(to.size()), SQLITE_STATIC);
+        if (const int rc = sqlite3_step(*s); rc != SQLITE_DONE) return conn_->error(rc, std::string(from));
+    }
+    return tx.commit();
+}
+
+std::vector<std::string> Database::tables() {
+    std::vector<std::string> out;
+    auto s = conn_->prepare("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> 'hk_layout' ORDER BY name");
+    if (!s) return out;
+    StmtUse use(*s);
+    while (sqlite3_step(*s) == SQLITE_ROW) out.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(*s, 0)));
+    return out;
+}
+
+core::Status Database::backupTo(const fs::path& file) {
+    sqlite3* dest = nullptr;
+    const std::string name = file.string();
+    int rc = sqlite3_open_v2(name.c_str(), &dest, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    Connection destConn(dest, file);  // closes it in every case
+    if (rc != SQLITE_OK) return destConn.error(rc, name);
+    sqlite3_backup* b = sqlite3_backup_init(dest, "main", conn_->db(), "main");
+    if (!b) return destConn.error(sqlite3_errcode(dest), name);
+    rc = sqlite3_backup_step(b, -1);
+    sqlite3_backup_finish(b);
+    if (rc != SQLITE_DONE) return destConn.error(rc, name);
+    return {};
+}
+
+core::Result<std::vector<Database::Problem>> Database::check() {
+    std::vector<Problem> out;
+    {
+        auto s = conn_->prepare("PRAGMA integrity_check");
+        if (!s) return s.error();
+        StmtUse use(*s);
+        int rc;
+        while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
+            const std::string line = reinterpret_cast<const char*>(sqlite3_column_text(*s, 0));
+            if (line != "ok") out.push_back({"", line});
+        }
+        if (rc != SQLITE_DONE) return conn_->error(rc, path().string());
+    }
+    std::vector<std::pair<std::string, std::string>> problems;
+    for (const std::string& name : tables()) {
+        auto stored = storedLayout(*conn_, name);
+        if (!stored) return stored.error();
+        if (!*stored) {
+            problems.emplace_back(name, "düzeni kayıtlı olmayan tablo");
+            continue;
+        }
+        const FileDef* def = nullptr;
+        for (const FileDef& d : allLayouts())
+            if (d.layoutName == (*stored)->first && d.signature() == (*stored)->second) def = &d;
+        if (!def) {
+            problems.emplace_back(name, "bu programın tanımadığı düzen: " + (*stored)->first);
+            continue;
+        }
+        if (auto st = checkKeyColumns(*conn_, name, *def, problems); !st) return st.error();
+    }
+    // Children whose parent is missing, where the relation keeps them together.
+    for (const RelationDef& rel : relations()) {
+        if (rel.onDelete == OnDelete::None) continue;
+        const FileDef& pd = fileDef(rel.parent);
+        const FileDef& cd = fileDef(rel.child);
+        auto pe = tableExists(*conn_, pd.file);
+        auto ce = tableExists(*conn_, cd.file);
+        if (!pe || !ce || !*ce) continue;
+        auto child = openSqliteTable(conn_, cd.file, cd, false, false);
+        if (!child) continue;  // a layout problem is reported above
+        std::unique_ptr<TableImpl> parent;
+        if (*pe) {
+            auto p = openSqliteTable(conn_, pd.file, pd, false, false);
+            if (!p) continue;
+            parent = std::move(*p);
+        }
+        // The parent key made of exactly the linking fields.
+        std::optional<std::uint32_t> pkey;
+        for (std::uint32_t k = 0; k < pd.keys.size(); ++k) {
+            const auto& parts = pd.keys[k].parts;
+            if (parts.size() != rel.links.size()) continue;
+            bool match = true;
+            for (std::size_t i = 0; i < parts.size(); ++i)
+                if (pd.fields[parts[i].field].name != rel.links[i].first) match = false;
+            if (match) pkey = k;
+        }
+        if (!pkey) continue;
+        TableImpl& ct = **child;
+        (void)ct.setPhysical();
+        while (ct.next()) {
+            bool found = false;
+            std::string link;
+            if (parent) {
+                parent->buffer().clear();
+                for (const auto& [pf, cf] : rel.links) {
+                    const std::string v = *ct.buffer().text(cf);
+                    link += (link.empty() ? "" : ", ") + v;
+                    (void)parent->buffer().setText(pf, v, 1, true);
+                }
+                found = parent->get(*pkey).ok();
+            }
+            if (!found) problems.emplace_back(cd.file, "üst kaydı (" + pd.file + ") olmayan kayıt: " + link);
+        }
+    }
+    for (auto& [t, text] : problems) out.push_back({t, text});
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+Transaction::Transaction(Database& db) : conn_(db.conn_) {
+    if (sqlite3_get_autocommit(conn_->db())) {
+        started_ = conn_->exec("BEGIN IMMEDIATE");
+    } else {
+        savepoint_ = "hk_tx";
+        started_ = conn_->exec("SAVEPOINT hk_tx");
+    }
+    if (!started_) {
+        auto e = started_.error();
+        e.message = 21;
+        started_ = core::Status(e);
+    }
+    open_ = started_.ok();
+}
+
+Transaction::~Transaction() { rollback(); }
+
+core::Status Transaction::commit() {
+    if (!started_) return started_;
+    if (!open_) return engineError(ErrorCode::NoRecord, conn_->path().string(), "işlem zaten kapandı", 21);
+    auto st = conn_->exec(savepoint_.empty() ? "COMMIT" : "RELEASE hk_tx");
+    if (!st) {
+        rollback();
+        return st;
+    }
+    open_ = false;
+    return {};
+}
+
+void Transaction::rollback() {
+    if (!open_) return;
+    open_ = false;
+    if (savepoint_.empty()) {
+        (void)conn_->exec("ROLLBACK");
+    } else {
+        (void)conn_->exec("ROLLBACK TO hk_tx");
+        (void)conn_->exec("RELEASE hk_tx");
+    }
+}
+
+} // namespace hk::data

@@ -1,0 +1,124 @@
+#pragma once
+// Engine side of data::Table (not for use outside src/data): the common positioning state and
+// the two engines, SQLite (sqlite_table.cpp) and memory (memory_table.cpp).
+
+#include "core/result.h"
+#include "data/dictionary.h"
+#include "data/errors.h"
+#include "data/record.h"
+#include "data/table.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace hk::data {
+
+inline constexpr std::int64_t kBeforeAll = std::numeric_limits<std::int64_t>::min();
+inline constexpr std::int64_t kAfterAll = std::numeric_limits<std::int64_t>::max();
+
+// Where next()/previous() continue from: the (key value, rowid) pair of the last record read or
+// of the value set, in the order of `key` (-1 = physical order, -2 = nothing set).
+struct Position {
+    int key = -2;
+    std::string kv;
+    std::int64_t rowid = kBeforeAll;
+    bool atEnd = false;
+    std::int64_t current = 0;  // rowid of the current record, 0 = none
+};
+
+class TableImpl {
+  public:
+    TableImpl(const FileDef& def, std::string name) : def_(&def), name_(std::move(name)), buffer_(def) {}
+    virtual ~TableImpl() = default;
+
+    const FileDef& def() const { return *def_; }
+    const std::string& name() const { return name_; }
+    Record& buffer() { return buffer_; }
+
+    core::Status set(std::uint32_t key, Seek s);
+    core::Status setPhysical();
+
+    virtual core::Status get(std::uint32_t key) = 0;
+    virtual core::Status next() = 0;
+    virtual core::Status previous() = 0;
+    virtual core::Status add() = 0;
+    virtual core::Status put() = 0;
+    virtual core::Status erase() = 0;
+    virtual core::Result<std::int64_t> count() = 0;
+    virtual core::Status empty() = 0;
+    virtual core::Status append() = 0;
+    virtual core::Status rebuildKeys() = 0;
+
+  protected:
+    core::Error error(ErrorCode c, std::string detail = {}, int message = 0) const {
+        return engineError(c, name_, std::move(detail), message);
+    }
+    virtual void positionChanged() {}
+
+    const FileDef* def_;
+    std::string name_;
+    Record buffer_;
+    Position pos_;
+};
+
+// One SQLite connection with its cache of prepared statements.
+class Connection {
+  public:
+    Connection(sqlite3* db, std::filesystem::path path) : db_(db), path_(std::move(path)) {}
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    sqlite3* db() { return db_; }
+    const std::filesystem::path& path() const { return path_; }
+    // A prepared statement for the SQL text, made once per connection. The SQL texts come from
+    // the dictionary only.
+    core::Result<sqlite3_stmt*> prepare(const std::string& sql);
+    core::Status exec(const std::string& sql);
+    // The engine error for a SQLite result code, naming `file`.
+    core::Error error(int rc, const std::string& file, int message = 0);
+    // Changes whenever this connection writes a row or runs a transaction or schema statement:
+    // what a fetched batch of rows is checked against.
+    std::int64_t changes() const;
+
+  private:
+    sqlite3* db_;
+    std::filesystem::path path_;
+    std::unordered_map<std::string, sqlite3_stmt*> stmts_;
+    std::int64_t generation_ = 0;
+};
+
+// Resets a cached statement when the scope ends, so it never holds a read snapshot.
+class StmtUse {
+  public:
+    explicit StmtUse(sqlite3_stmt* s) : s_(s) {}
+    ~StmtUse();
+    StmtUse(const StmtUse&) = delete;
+    StmtUse& operator=(const StmtUse&) = delete;
+    sqlite3_stmt* get() const { return s_; }
+
+  private:
+    sqlite3_stmt* s_;
+};
+
+std::string quoteIdent(std::string_view name);
+// Column names of a layout in table order (fields, then keys) and their SQL types.
+struct ColumnSet {
+    std::vector<std::string> names;   // data columns
+    std::vector<std::string> types;
+    std::vector<std::string> keyNames;  // one per key
+};
+ColumnSet columnsOf(const FileDef& d);
+
+std::unique_ptr<TableImpl> makeSqliteTable(std::shared_ptr<Connection> c, const FileDef& d, std::string table,
+                                           bool applyRelations);
+std::unique_ptr<TableImpl> makeMemoryTable(const FileDef& d, std::string name);
+
+} // namespace hk::data

@@ -1,0 +1,772 @@
+// The SQLite engine of data::Table.
+//
+// Table "T" of layout L:
+//   rowid | one column per field (arrays <= 12 as NAME_1..NAME_n, longer as a BLOB) | one BLOB
+//   column per key, holding keycodec.h's encoding or NULL (optional key, all blank)
+// Ordered reads are range scans over (key column, rowid); they fetch a few rows at a time and
+// drop what they fetched as soon as this connection writes anything, so a read never returns a
+// record as it was before a write made through any table of the same database.
+
+#include "data/engine.h"
+#include "data/keycodec.h"
+#include "data/sqlite_table.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+#include <map>
+
+namespace hk::data {
+
+namespace {
+
+// How a column maps to the record's slots.
+struct ColMap {
+    std::uint32_t field;
+    std::uint32_t slot;
+    FieldType type;
+    std::uint32_t packed;  // > 0: a BLOB of this many little-endian elements
+    std::uint32_t elemSize;
+};
+
+std::vector<ColMap> columnMap(const FileDef& d) {
+    std::vector<ColMap> m;
+    for (std::uint32_t i = 0; i < d.fields.size(); ++i) {
+        const FieldDef& f = d.fields[i];
+        if (f.type == FieldType::GROUP) continue;
+        if (f.count <= 12) {
+            for (std::uint32_t e = 0; e < f.count; ++e) m.push_back({i, f.slot + e, f.type, 0, f.size});
+        } else {
+            m.push_back({i, f.slot, f.type, f.count, f.size});
+        }
+    }
+    return m;
+}
+
+std::string packArray(const Record& r, const ColMap& c) {
+    std::string b;
+    b.resize(static_cast<std::size_t>(c.packed) * c.elemSize);
+    for (std::uint32_t e = 0; e < c.packed; ++e) {
+        const Value& v = r.slot(c.slot + e);
+        std::uint64_t bits = 0;
+        if (c.type == FieldType::REAL)
+            std::memcpy(&bits, &v.real, 8);
+        else
+            bits = static_cast<std::uint64_t>(v.integer);
+        for (std::uint32_t k = 0; k < c.elemSize; ++k)
+            b[static_cast<std::size_t>(e) * c.elemSize + k] = static_cast<char>((bits >> (8 * k)) & 0xFF);
+    }
+    return b;
+}
+
+void unpackArray(Record& r, const ColMap& c, const unsigned char* p, int n) {
+    for (std::uint32_t e = 0; e < c.packed; ++e) {
+        Value& v = r.slot(c.slot + e);
+        std::uint64_t bits = 0;
+        const std::size_t at = static_cast<std::size_t>(e) * c.elemSize;
+        if (at + c.elemSize <= static_cast<std::size_t>(n))
+            for (std::uint32_t k = 0; k < c.elemSize; ++k) bits |= static_cast<std::uint64_t>(p[at + k]) << (8 * k);
+        if (c.type == FieldType::REAL) {
+            std::memcpy(&v.real, &bits, 8);
+        } else {
+            // sign-extend from the element size
+            const int shift = 64 - 8 * static_cast<int>(c.elemSize);
+            v.integer = c.type == FieldType::BYTE ? static_cast<std::int64_t>(bits)
+                                                  : static_cast<std::int64_t>(bits << shift) >> shift;
+        }
+    }
+}
+
+struct Row {
+    std::int64_t rowid = 0;
+    std::string kv;
+    Record rec;
+};
+
+class SqliteTable;
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+class SqliteTable final : public TableImpl {
+  public:
+    SqliteTable(std::shared_ptr<Connection> c, const FileDef& d, std::string table, bool relations)
+        : TableImpl(d, table), c_(std::move(c)), table_(std::move(table)), relations_(relations),
+          cols_(columnsOf(d)), map_(columnMap(d)) {
+        const std::string qt = quoteIdent(table_);
+        std::string list;
+        for (const auto& n : cols_.names) list += (list.empty() ? "" : ", ") + quoteIdent(n);
+        dataCols_ = list;
+        std::string all = list, params;
+        for (const auto& k : cols_.keyNames) all += ", " + quoteIdent(k);
+        const std::size_t n = cols_.names.size() + cols_.keyNames.size();
+        for (std::size_t i = 1; i <= n; ++i) params += (i > 1 ? ", ?" : "?") + std::to_string(i);
+        sqlInsert_ = "INSERT INTO " + qt + " (" + all + ") VALUES (" + params + ")";
+        std::string sets;
+        std::size_t i = 1;
+        for (const auto& c : cols_.names) {
+            sets += (i > 1 ? ", " : "") + quoteIdent(c) + " = ?" + std::to_string(i);
+            ++i;
+        }
+        for (const auto& k : cols_.keyNames) {
+            sets += (i > 1 ? ", " : "") + quoteIdent(k) + " = ?" + std::to_string(i);
+            ++i;
+        }
+        sqlUpdate_ = "UPDATE " + qt + " SET " + sets + " WHERE rowid = ?" + std::to_string(i);
+        sqlAppend_ = "INSERT INTO " + qt + " (" + list + ") VALUES (";
+        for (std::size_t j = 1; j <= cols_.names.size(); ++j) sqlAppend_ += (j > 1 ? ", ?" : "?") + std::to_string(j);
+        sqlAppend_ += ")";
+        sqlDelete_ = "DELETE FROM " + qt + " WHERE rowid = ?1";
+        sqlByRowid_ = "SELECT rowid, NULL, " + list + " FROM " + qt + " WHERE rowid = ?1";
+        sqlCount_ = "SELECT count(*) FROM " + qt;
+        sqlEmpty_ = "DELETE FROM " + qt;
+        sqlPhysNext_ = "SELECT rowid, NULL, " + list + " FROM " + qt + " WHERE rowid > ?2 ORDER BY rowid LIMIT ?3";
+        sqlPhysPrev_ = "SELECT rowid, NULL, " + list + " FROM " + qt + " WHERE rowid < ?2 ORDER BY rowid DESC LIMIT ?3";
+        sqlPhysLast_ = "SELECT rowid, NULL, " + list + " FROM " + qt + " ORDER BY rowid DESC LIMIT ?3";
+        for (const auto& k : cols_.keyNames) {
+            const std::string qk = quoteIdent(k);
+            const std::string sel = "SELECT rowid, " + qk + ", " + list + " FROM " + qt;
+            sqlGet_.push_back(sel + " WHERE " + qk + " = ?1 ORDER BY " + qk + ", rowid LIMIT 1");
+            sqlNext_.push_back(sel + " WHERE " + qk + " >= ?1 AND (" + qk + " > ?1 OR rowid > ?2) ORDER BY " + qk +
+                               ", rowid LIMIT ?3");
+            sqlPrev_.push_back(sel + " WHERE " + qk + " <= ?1 AND (" + qk + " < ?1 OR rowid < ?2) ORDER BY " + qk +
+                               " DESC, rowid DESC LIMIT ?3");
+            sqlLast_.push_back(sel + " WHERE " + qk + " IS NOT NULL ORDER BY " + qk + " DESC, rowid DESC LIMIT ?3");
+            sqlExists_.push_back("SELECT rowid FROM " + qt + " WHERE " + qk + " = ?1 AND rowid <> ?2 LIMIT 1");
+            sqlRange_.push_back("SELECT rowid FROM " + qt + " WHERE " + qk + " >= ?1 AND " + qk + " < ?2 ORDER BY " +
+                                qk + ", rowid");
+            sqlFrom_.push_back("SELECT rowid FROM " + qt + " WHERE " + qk + " >= ?1 ORDER BY " + qk + ", rowid");
+        }
+    }
+
+    // -- reads -------------------------------------------------------------------------------
+
+    core::Status get(std::uint32_t key) override {
+        const std::string kv = encodeKeyAlways(buffer_, def_->keys[key]);
+        auto s = c_->prepare(sqlGet_[key]);
+        if (!s) return s.error();
+        StmtUse use(*s);
+        sqlite3_bind_blob(*s, 1, kv.data(), static_cast<int>(kv.size()), SQLITE_STATIC);
+        const int rc = sqlite3_step(*s);
+        if (rc == SQLITE_DONE) return error(ErrorCode::NotFound);
+        if (rc != SQLITE_ROW) return c_->error(rc, name_);
+        dropBatch();
+        readRow(*s, buffer_);
+        pos_.key = static_cast<int>(key);
+        pos_.kv = kv;
+        pos_.rowid = sqlite3_column_int64(*s, 0);
+        pos_.atEnd = false;
+        pos_.current = pos_.rowid;
+        return {};
+    }
+
+    core::Status next() override { return step(true); }
+    core::Status previous() override { return step(false); }
+
+    // -- writes ------------------------------------------------------------------------------
+
+    core::Status add() override {
+        if (auto st = buffer_.validate(); !st) return st;
+        dropBatch();
+        auto s = c_->prepare(sqlInsert_);
+        if (!s) return s.error();
+        const int rc = writeRow(*s, buffer_, true, 0);
+        if (rc != SQLITE_DONE) return writeError(rc, 0, 4);
+        pos_.current = sqlite3_last_insert_rowid(c_->db());
+        return {};
+    }
+
+    core::Status append() override {
+        if (auto st = buffer_.validate(); !st) return st;
+        dropBatch();
+        auto s = c_->prepare(sqlAppend_);
+        if (!s) return s.error();
+        const int rc = writeRow(*s, buffer_, false, 0);
+        if (rc != SQLITE_DONE) return c_->error(rc, name_, 4);
+        pos_.current = sqlite3_last_insert_rowid(c_->db());
+        return {};
+    }
+
+    core::Status put() override {
+        if (pos_.current == 0) return error(ErrorCode::NoRecord, "güncel kayıt yok", 25);
+        if (auto st = buffer_.validate(); !st) return st;
+        dropBatch();
+        return updateRow(pos_.current, buffer_);
+    }
+
+    core::Status erase() override {
+        if (pos_.current == 0) return error(ErrorCode::NoRecord, "güncel kayıt yok", 11);
+        dropBatch();
+        auto st = eraseRow(pos_.current);
+        if (st) pos_.current = 0;
+        return st;
+    }
+
+    core::Result<std::int64_t> count() override {
+        auto s = c_->prepare(sqlCount_);
+        if (!s) return s.error();
+        StmtUse use(*s);
+        const int rc = sqlite3_step(*s);
+        if (rc != SQLITE_ROW) return c_->error(rc, name_);
+        return static_cast<std::int64_t>(sqlite3_column_int64(*s, 0));
+    }
+
+    core::Status empty() override {
+        dropBatch();
+        pos_.current = 0;
+        return c_->exec(sqlEmpty_);
+    }
+
+    core::Status rebuildKeys() override {
+        dropBatch();
+        if (cols_.keyNames.empty()) return {};
+        Savepoint sp(*c_);
+        if (!sp.ok()) return sp.status();
+        std::string upd = "UPDATE " + quoteIdent(table_) + " SET ";
+        for (std::size_t k = 0; k < cols_.keyNames.size(); ++k)
+            upd += (k ? ", " : "") + quoteIdent(cols_.keyNames[k]) + " = ?" + std::to_string(k + 1);
+        upd += " WHERE rowid = ?" + std::to_string(cols_.keyNames.size() + 1);
+        std::int64_t last = 0;
+        std::vector<Row> rows;
+        for (;;) {
+            rows.clear();
+            {
+                auto s = c_->prepare(sqlPhysNext_);
+                if (!s) return withMessage(s.error(), 26);
+                StmtUse use(*s);
+                sqlite3_bind_int64(*s, 2, last);
+                sqlite3_bind_int64(*s, 3, 1000);
+                int rc;
+                while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
+                    rows.push_back(Row{sqlite3_column_int64(*s, 0), {}, Record(*def_)});
+                    readRow(*s, rows.back().rec);
+                }
+                if (rc != SQLITE_DONE) return c_->error(rc, name_, 26);
+            }
+            if (rows.empty()) break;
+            auto u = c_->prepare(upd);
+            if (!u) return withMessage(u.error(), 26);
+            for (const Row& r : rows) {
+                StmtUse use(*u);
+                std::vector<std::optional<std::string>> kvs;
+                for (const KeyDef& k : def_->keys) kvs.push_back(encodeKey(r.rec, k));
+                for (std::size_t k = 0; k < kvs.size(); ++k) bindKey(*u, static_cast<int>(k + 1), kvs[k]);
+                sqlite3_bind_int64(*u, static_cast<int>(kvs.size() + 1), r.rowid);
+                const int rc = sqlite3_step(*u);
+                if (rc != SQLITE_DONE) return writeError(rc, r.rowid, 26, &r.rec);
+                last = r.rowid;
+            }
+        }
+        return sp.release();
+    }
+
+    // -- used by relations -------------------------------------------------------------------
+
+    core::Status readByRowid(std::int64_t rowid, Record& out) {
+        auto s = c_->prepare(sqlByRowid_);
+        if (!s) return s.error();
+        StmtUse use(*s);
+        sqlite3_bind_int64(*s, 1, rowid);
+        const int rc = sqlite3_step(*s);
+        if (rc == SQLITE_DONE) return error(ErrorCode::NotFound);
+        if (rc != SQLITE_ROW) return c_->error(rc, name_);
+        readRow(*s, out);
+        return {};
+    }
+
+    // Rowids of the records whose key `key` starts with `prefix`.
+    core::Result<std::vector<std::int64_t>> rowsWithPrefix(std::uint32_t key, const std::string& prefix) {
+        const std::string end = prefixEnd(prefix);
+        auto s = c_->prepare(end.empty() ? sqlFrom_[key] : sqlRange_[key]);
+        if (!s) return s.error();
+        StmtUse use(*s);
+        sqlite3_bind_blob(*s, 1, prefix.data(), static_cast<int>(prefix.size()), SQLITE_STATIC);
+        if (!end.empty()) sqlite3_bind_blob(*s, 2, end.data(), static_cast<int>(end.size()), SQLITE_STATIC);
+        std::vector<std::int64_t> out;
+        int rc;
+        while ((rc = sqlite3_step(*s)) == SQLITE_ROW) out.push_back(sqlite3_column_int64(*s, 0));
+        if (rc != SQLITE_DONE) return c_->error(rc, name_);
+        return out;
+    }
+
+    core::Status updateRow(std::int64_t rowid, const Record& rec) {
+        const auto rels = parentRelations();
+        if (rels.empty()) return plainUpdate(rowid, rec);
+        Savepoint sp(*c_);
+        if (!sp.ok()) return sp.status();
+        Record old(*def_);
+        if (auto st = readByRowid(rowid, old); !st) return st;
+        for (const RelationDef* rel : rels) {
+            if (rel->onChange != OnChange::Cascade) continue;
+            bool changed = false;
+            for (const auto& [pf, cf] : rel->links)
+                if (*old.text(pf) != *rec.text(pf)) changed = true;
+            if (!changed) continue;
+            auto child = childTable(*rel);
+            if (!child) return child.error();
+            if (!*child) continue;
+            SqliteTable& ct = **child;
+            auto ids = childRows(*rel, ct, old);
+            if (!ids) return ids.error();
+            Record cr(ct.def());
+            for (std::int64_t id : *ids) {
+                if (auto st = ct.readByRowid(id, cr); !st) return st;
+                for (const auto& [pf, cf] : rel->links)
+                    if (auto st = cr.setText(cf, *rec.text(pf), 1, true); !st) return st;
+                if (auto st = ct.updateRow(id, cr); !st) return st;
+            }
+        }
+        if (auto st = plainUpdate(rowid, rec); !st) return st;
+        return sp.release();
+    }
+
+    core::Status eraseRow(std::int64_t rowid) {
+        const auto rels = parentRelations();
+        if (rels.empty()) return plainDelete(rowid);
+        Savepoint sp(*c_);
+        if (!sp.ok()) return sp.status();
+        Record old(*def_);
+        if (auto st = readByRowid(rowid, old); !st) return st;
+        for (const RelationDef* rel : rels) {
+            if (rel->onDelete == OnDelete::None) continue;
+            auto child = childTable(*rel);
+            if (!child) return child.error();
+            if (!*child) continue;
+            SqliteTable& ct = **child;
+            auto ids = childRows(*rel, ct, old);
+            if (!ids) return ids.error();
+            if (ids->empty()) continue;
+            if (rel->onDelete == OnDelete::Refuse)
+                return engineError(ErrorCode::RelatedRecords, ct.name(), std::to_string(ids->size()) + " kayıt", 30);
+            for (std::int64_t id : *ids)
+                if (auto st = ct.eraseRow(id); !st) return st;
+        }
+        if (auto st = plainDelete(rowid); !st) return st;
+        return sp.release();
+    }
+
+  protected:
+    void positionChanged() override { dropBatch(); }
+
+  private:
+    class Savepoint {
+      public:
+        explicit Savepoint(Connection& c) : c_(c) {
+            st_ = c_.exec("SAVEPOINT hk_op");
+            open_ = st_.ok();
+        }
+        ~Savepoint() {
+            if (open_) {
+                (void)c_.exec("ROLLBACK TO hk_op");
+                (void)c_.exec("RELEASE hk_op");
+            }
+        }
+        bool ok() const { return st_.ok(); }
+        const core::Status& status() const { return st_; }
+        core::Status release() {
+            open_ = false;
+            return c_.exec("RELEASE hk_op");
+        }
+
+      private:
+        Connection& c_;
+        core::Status st_;
+        bool open_ = false;
+    };
+
+    static core::Error withMessage(core::Error e, int message) {
+        e.message = message;
+        return e;
+    }
+
+    std::vector<const RelationDef*> parentRelations() const {
+        std::vector<const RelationDef*> out;
+        if (!relations_) return out;
+        for (const RelationDef& r : relations())
+            if (r.parent == def_->layout && r.onDelete != OnDelete::None) out.push_back(&r);
+        return out;
+    }
+
+    // The child table of a relation; null when the database has no such table yet.
+    core::Result<SqliteTable*> childTable(const RelationDef& rel) {
+        auto it = children_.find(rel.child);
+        if (it != children_.end()) return it->second.get();
+        const FileDef& cd = fileDef(rel.child);
+        auto t = openSqliteTable(c_, cd.file, cd, false, true);
+        if (!t) {
+            if (is(t.error(), ErrorCode::FileNotFound)) return static_cast<SqliteTable*>(nullptr);
+            return t.error();
+        }
+        auto* raw = static_cast<SqliteTable*>(t->get());
+        children_.emplace(rel.child, std::unique_ptr<SqliteTable>(static_cast<SqliteTable*>(t->release())));
+        return raw;
+    }
+
+    core::Result<std::vector<std::int64_t>> childRows(const RelationDef& rel, SqliteTable& ct, const Record& parent) {
+        const auto key = ct.def().key(rel.childKey);
+        if (!key) return error(ErrorCode::BadKey, rel.childKey);
+        Record probe(ct.def());
+        for (const auto& [pf, cf] : rel.links)
+            if (auto st = probe.setText(cf, *parent.text(pf), 1, true); !st) return st.error();
+        return ct.rowsWithPrefix(*key, encodeKeyPrefix(probe, ct.def().keys[*key], rel.links.size()));
+    }
+
+    core::Status plainUpdate(std::int64_t rowid, const Record& rec) {
+        auto s = c_->prepare(sqlUpdate_);
+        if (!s) return s.error();
+        const int rc = writeRow(*s, rec, true, rowid);
+        if (rc != SQLITE_DONE) return writeError(rc, rowid, 25, &rec);
+        return {};
+    }
+
+    core::Status plainDelete(std::int64_t rowid) {
+        auto s = c_->prepare(sqlDelete_);
+        if (!s) return s.error();
+        StmtUse use(*s);
+        sqlite3_bind_int64(*s, 1, rowid);
+        const int rc = sqlite3_step(*s);
+        if (rc != SQLITE_DONE) return c_->error(rc, name_, 11);
+        return {};
+    }
+
+    static void bindKey(sqlite3_stmt* s, int i, const std::optional<std::string>& kv) {
+        if (kv)
+            sqlite3_bind_blob(s, i, kv->data(), static_cast<int>(kv->size()), SQLITE_STATIC);
+        else
+            sqlite3_bind_null(s, i);
+    }
+
+    // Binds the data columns (and the keys when withKeys) and steps; rowid > 0 is bound after
+    // them for an update.
+    int writeRow(sqlite3_stmt* s, const Record& rec, bool withKeys, std::int64_t rowid) {
+        StmtUse use(s);
+        int i = 1;
+        packed_.clear();
+        for (const ColMap& c : map_) {
+            const Value& v = rec.slot(c.slot);
+            if (c.packed) {
+                packed_.push_back(packArray(rec, c));
+                sqlite3_bind_blob(s, i, packed_.back().data(), static_cast<int>(packed_.back().size()), SQLITE_STATIC);
+            } else if (isText(c.type)) {
+                sqlite3_bind_text(s, i, v.text.data(), static_cast<int>(v.text.size()), SQLITE_STATIC);
+            } else if (c.type == FieldType::REAL) {
+                sqlite3_bind_double(s, i, v.real);
+            } else {
+                sqlite3_bind_int64(s, i, v.integer);
+            }
+            ++i;
+        }
+        if (withKeys) {
+            keys_.clear();
+            for (const KeyDef& k : def_->keys) keys_.push_back(encodeKey(rec, k));
+            for (const auto& kv : keys_) bindKey(s, i++, kv);
+        }
+        if (rowid > 0) sqlite3_bind_int64(s, i, rowid);
+        return sqlite3_step(s);
+    }
+
+    // A failed write: a unique-key violation is reported with the key's name (message 13).
+    core::Error writeError(int rc, std::int64_t rowid, int message, const Record* rec = nullptr) {
+        if ((rc & 0xFF) == SQLITE_CONSTRAINT) {
+            const Record& r = rec ? *rec : buffer_;
+            for (std::size_t k = 0; k < def_->keys.size(); ++k) {
+                if (!def_->keys[k].unique) continue;
+                const auto kv = encodeKey(r, def_->keys[k]);
+                if (!kv) continue;
+                auto s = c_->prepare(sqlExists_[k]);
+                if (!s) continue;
+                StmtUse use(*s);
+                sqlite3_bind_blob(*s, 1, kv->data(), static_cast<int>(kv->size()), SQLITE_STATIC);
+                sqlite3_bind_int64(*s, 2, rowid);
+                if (sqlite3_step(*s) == SQLITE_ROW) return error(ErrorCode::DuplicateKey, def_->keys[k].name, 13);
+            }
+        }
+        return c_->error(rc, name_, message);
+    }
+
+    void readRow(sqlite3_stmt* s, Record& rec) const {
+        int i = 2;
+        for (const ColMap& c : map_) {
+            Value& v = rec.slot(c.slot);
+            if (c.packed) {
+                unpackArray(rec, c, static_cast<const unsigned char*>(sqlite3_column_blob(s, i)),
+                            sqlite3_column_bytes(s, i));
+            } else if (isText(c.type)) {
+                const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
+                v.text.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(s, i)));
+            } else if (c.type == FieldType::REAL) {
+                v.real = sqlite3_column_double(s, i);
+            } else {
+                v.integer = sqlite3_column_int64(s, i);
+            }
+            ++i;
+        }
+    }
+
+    void dropBatch() {
+        batchSize_ = 0;
+        batchAt_ = 0;
+        batchLimit_ = 0;
+    }
+
+    core::Status step(bool forward) {
+        if (pos_.key == -2) return error(ErrorCode::NoRecord, "sıra belirlenmedi", 1);
+        if (forward && pos_.atEnd) return error(ErrorCode::NoRecord);
+        const bool usable = batchAt_ < batchSize_ && batchForward_ == forward && batchChanges_ == c_->changes();
+        if (!usable) {
+            if (auto st = fetch(forward); !st) return st;
+            if (batchSize_ == 0) return error(ErrorCode::NoRecord);
+        }
+        Row& r = batch_[batchAt_++];
+        std::swap(buffer_, r.rec);
+        pos_.kv.swap(r.kv);
+        pos_.rowid = r.rowid;
+        pos_.atEnd = false;
+        pos_.current = r.rowid;
+        return {};
+    }
+
+    core::Status fetch(bool forward) {
+        // Grows from a few rows (a get followed by one next) to a few hundred (a scan).
+        const bool continuing = batchForward_ == forward && batchLimit_ > 0;
+        const int limit = continuing ? std::min(batchLimit_ * 4, 512) : 8;
+        const std::string* sql;
+        if (pos_.key == -1)
+            sql = forward ? &sqlPhysNext_ : pos_.atEnd ? &sqlPhysLast_ : &sqlPhysPrev_;
+        else {
+            const auto k = static_cast<std::size_t>(pos_.key);
+            sql = forward ? &sqlNext_[k] : pos_.atEnd ? &sqlLast_[k] : &sqlPrev_[k];
+        }
+        auto s = c_->prepare(*sql);
+        if (!s) return s.error();
+        StmtUse use(*s);
+        sqlite3_bind_blob(*s, 1, pos_.kv.data(), static_cast<int>(pos_.kv.size()), SQLITE_STATIC);
+        sqlite3_bind_int64(*s, 2, pos_.rowid);
+        sqlite3_bind_int64(*s, 3, limit);
+        batchSize_ = 0;
+        batchAt_ = 0;
+        int rc;
+        while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
+            if (batch_.size() <= batchSize_) batch_.push_back(Row{0, {}, Record(*def_)});
+            Row& r = batch_[batchSize_++];
+            r.rowid = sqlite3_column_int64(*s, 0);
+            if (pos_.key >= 0) {
+                const auto* p = static_cast<const char*>(sqlite3_column_blob(*s, 1));
+                r.kv.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(*s, 1)));
+            } else {
+                r.kv.clear();
+            }
+            readRow(*s, r.rec);
+        }
+        if (rc != SQLITE_DONE) {
+            dropBatch();
+            return c_->error(rc, name_, 1);
+        }
+        batchForward_ = forward;
+        batchLimit_ = limit;
+        batchChanges_ = c_->changes();
+        return {};
+    }
+
+    std::shared_ptr<Connection> c_;
+    std::string table_;
+    bool relations_;
+    ColumnSet cols_;
+    std::vector<ColMap> map_;
+    std::string dataCols_;
+    std::string sqlInsert_, sqlUpdate_, sqlAppend_, sqlDelete_, sqlByRowid_, sqlCount_, sqlEmpty_;
+    std::string sqlPhysNext_, sqlPhysPrev_, sqlPhysLast_;
+    std::vector<std::string> sqlGet_, sqlNext_, sqlPrev_, sqlLast_, sqlExists_, sqlRange_, sqlFrom_;
+
+    std::vector<Row> batch_;
+    std::size_t batchSize_ = 0, batchAt_ = 0;
+    int batchLimit_ = 0;
+    bool batchForward_ = true;
+    std::int64_t batchChanges_ = -1;
+
+    std::vector<std::string> packed_;
+    std::vector<std::optional<std::string>> keys_;
+    std::map<Layout, std::unique_ptr<SqliteTable>> children_;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+core::Status ensureMeta(Connection& c) {
+    return c.exec("CREATE TABLE IF NOT EXISTS hk_layout (name TEXT PRIMARY KEY, layout TEXT NOT NULL, "
+                  "signature TEXT NOT NULL)");
+}
+
+} // namespace
+
+core::Result<bool> tableExists(Connection& c, std::string_view name) {
+    auto s = c.prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
+    if (!s) return s.error();
+    StmtUse use(*s);
+    sqlite3_bind_text(*s, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+    const int rc = sqlite3_step(*s);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    return c.error(rc, c.path().string());
+}
+
+core::Result<std::optional<std::pair<std::string, std::string>>> storedLayout(Connection& c, std::string_view name) {
+    auto meta = tableExists(c, "hk_layout");
+    if (!meta) return meta.error();
+    if (!*meta) return std::optional<std::pair<std::string, std::string>>{};
+    auto s = c.prepare("SELECT layout, signature FROM hk_layout WHERE name = ?1");
+    if (!s) return s.error();
+    StmtUse use(*s);
+    sqlite3_bind_text(*s, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+    const int rc = sqlite3_step(*s);
+    if (rc == SQLITE_DONE) return std::optional<std::pair<std::string, std::string>>{};
+    if (rc != SQLITE_ROW) return c.error(rc, c.path().string());
+    return std::optional<std::pair<std::string, std::string>>{
+        std::pair{std::string(reinterpret_cast<const char*>(sqlite3_column_text(*s, 0))),
+                  std::string(reinterpret_cast<const char*>(sqlite3_column_text(*s, 1)))}};
+}
+
+core::Status createIndexes(Connection& c, std::string_view table, const FileDef& d) {
+    const ColumnSet cs = columnsOf(d);
+    for (std::size_t k = 0; k < d.keys.size(); ++k) {
+        const std::string sql = std::string("CREATE ") + (d.keys[k].unique ? "UNIQUE " : "") + "INDEX " +
+                                quoteIdent(std::string(table) + "/" + cs.keyNames[k]) + " ON " + quoteIdent(table) +
+                                " (" + quoteIdent(cs.keyNames[k]) + ")";
+        if (auto st = c.exec(sql); !st) return st;
+    }
+    return {};
+}
+
+core::Status createTable(Connection& c, std::string_view table, const FileDef& d) {
+    if (auto st = ensureMeta(c); !st) return st;
+    const ColumnSet cs = columnsOf(d);
+    std::string sql = "CREATE TABLE " + quoteIdent(table) + " (";
+    for (std::size_t i = 0; i < cs.names.size(); ++i)
+        sql += (i ? ", " : "") + quoteIdent(cs.names[i]) + " " + cs.types[i];
+    for (const auto& k : cs.keyNames) sql += ", " + quoteIdent(k) + " BLOB";
+    sql += ")";
+    if (auto st = c.exec("SAVEPOINT hk_ddl"); !st) return st;
+    auto run = [&]() -> core::Status {
+        if (auto st = c.exec(sql); !st) return st;
+        if (auto st = createIndexes(c, table, d); !st) return st;
+        auto s = c.prepare("INSERT OR REPLACE INTO hk_layout (name, layout, signature) VALUES (?1, ?2, ?3)");
+        if (!s) return s.error();
+        StmtUse use(*s);
+        const std::string sig = d.signature();
+        sqlite3_bind_text(*s, 1, table.data(), static_cast<int>(table.size()), SQLITE_STATIC);
+        sqlite3_bind_text(*s, 2, d.layoutName.data(), static_cast<int>(d.layoutName.size()), SQLITE_STATIC);
+        sqlite3_bind_text(*s, 3, sig.data(), static_cast<int>(sig.size()), SQLITE_STATIC);
+        const int rc = sqlite3_step(*s);
+        if (rc != SQLITE_DONE) return c.error(rc, std::string(table));
+        return {};
+    };
+    auto st = run();
+    if (!st) {
+        (void)c.exec("ROLLBACK TO hk_ddl");
+        (void)c.exec("RELEASE hk_ddl");
+        auto e = st.error();
+        e.message = 10;
+        if (e.file.empty() || e.file == c.path().string()) e.file = std::string(table);
+        return e;
+    }
+    return c.exec("RELEASE hk_ddl");
+}
+
+core::Result<std::unique_ptr<TableImpl>> openSqliteTable(std::shared_ptr<Connection> c, std::string_view table,
+                                                         const FileDef& d, bool create, bool relations) {
+    auto stored = storedLayout(*c, table);
+    if (!stored) {
+        auto e = stored.error();
+        e.message = 23;
+        return e;
+    }
+    if (*stored) {
+        if ((*stored)->second != d.signature())
+            return engineError(ErrorCode::LayoutMismatch, std::string(table),
+                               "tablo " + (*stored)->first + " düzeninde, istenen " + d.layoutName, 23);
+    } else {
+        auto ex = tableExists(*c, table);
+        if (!ex) return withMessage23(ex.error());
+        if (*ex)
+            return engineError(ErrorCode::LayoutMismatch, std::string(table), "tablonun düzeni bilinmiyor", 23);
+        if (!create) return engineError(ErrorCode::FileNotFound, std::string(table), {}, 23);
+        if (auto st = createTable(*c, table, d); !st) return st.error();
+    }
+    const bool rel = relations && table == d.file && currentLayout(d.file) == &d;
+    return std::unique_ptr<TableImpl>(std::make_unique<SqliteTable>(std::move(c), d, std::string(table), rel));
+}
+
+core::Error withMessage23(core::Error e) {
+    e.message = 23;
+    return e;
+}
+
+std::unique_ptr<TableImpl> makeSqliteTable(std::shared_ptr<Connection> c, const FileDef& d, std::string table,
+                                           bool applyRelations) {
+    return std::make_unique<SqliteTable>(std::move(c), d, std::move(table), applyRelations);
+}
+
+} // namespace hk::data
+
+namespace hk::data {
+
+core::Status checkKeyColumns(Connection& c, std::string_view table, const FileDef& d,
+                             std::vector<std::pair<std::string, std::string>>& problems) {
+    const ColumnSet cs = columnsOf(d);
+    if (cs.keyNames.empty()) return {};
+    std::string sel = "SELECT rowid";
+    for (const auto& k : cs.keyNames) sel += ", " + quoteIdent(k);
+    for (const auto& n : cs.names) sel += ", " + quoteIdent(n);
+    sel += " FROM " + quoteIdent(table) + " ORDER BY rowid";
+    auto s = c.prepare(sel);
+    if (!s) return s.error();
+    StmtUse use(*s);
+    const auto map = columnMap(d);
+    Record rec(d);
+    const int firstData = 1 + static_cast<int>(cs.keyNames.size());
+    int rc;
+    while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
+        int i = firstData;
+        for (const ColMap& cm : map) {
+            Value& v = rec.slot(cm.slot);
+            if (cm.packed)
+                unpackArray(rec, cm, static_cast<const unsigned char*>(sqlite3_column_blob(*s, i)),
+                            sqlite3_column_bytes(*s, i));
+            else if (isText(cm.type)) {
+                const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(*s, i));
+                v.text.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(*s, i)));
+            } else if (cm.type == FieldType::REAL)
+                v.real = sqlite3_column_double(*s, i);
+            else
+                v.integer = sqlite3_column_int64(*s, i);
+            ++i;
+        }
+        for (std::size_t k = 0; k < d.keys.size(); ++k) {
+            const auto want = encodeKey(rec, d.keys[k]);
+            const int col = 1 + static_cast<int>(k);
+            const bool isNull = sqlite3_column_type(*s, col) == SQLITE_NULL;
+            bool ok;
+            if (!want)
+                ok = isNull;
+            else {
+                const auto* p = static_cast<const char*>(sqlite3_column_blob(*s, col));
+                ok = !isNull && std::string_view(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(*s, col))) ==
+                                    *want;
+            }
+            if (!ok)
+                problems.emplace_back(std::string(table), d.keys[k].name + " anahtarı kayıt " +
+                                                              std::to_string(sqlite3_column_int64(*s, 0)) +
+                                                              " ile uyuşmuyor");
+        }
+    }
+    if (rc != SQLITE_DONE) return c.error(rc, std::string(table));
+    return {};
+}
+
+} // namespace hk::data

@@ -1,0 +1,108 @@
+#include "data/table.h"
+
+#include "data/engine.h"
+#include "data/keycodec.h"
+
+namespace hk::data {
+
+core::Status TableImpl::set(std::uint32_t key, Seek s) {
+    if (key >= def_->keys.size()) return error(ErrorCode::BadKey, "anahtar yok");
+    pos_.key = static_cast<int>(key);
+    pos_.atEnd = false;
+    pos_.current = 0;
+    switch (s) {
+    case Seek::First:
+        pos_.kv.clear();
+        pos_.rowid = kBeforeAll;
+        break;
+    case Seek::Last: pos_.atEnd = true; break;
+    case Seek::AtOrAfter:
+        pos_.kv = encodeKeyAlways(buffer_, def_->keys[key]);
+        pos_.rowid = kBeforeAll;
+        break;
+    case Seek::AtOrBefore:
+        pos_.kv = encodeKeyAlways(buffer_, def_->keys[key]);
+        pos_.rowid = kAfterAll;
+        break;
+    }
+    positionChanged();
+    return {};
+}
+
+core::Status TableImpl::setPhysical() {
+    pos_ = Position{};
+    pos_.key = -1;
+    positionChanged();
+    return {};
+}
+
+Table::Table() = default;
+Table::Table(std::unique_ptr<TableImpl> impl) : impl_(std::move(impl)) {}
+Table::~Table() = default;
+Table::Table(Table&&) noexcept = default;
+Table& Table::operator=(Table&&) noexcept = default;
+
+Table Table::memory(const FileDef& layout, std::string name) {
+    return Table(makeMemoryTable(layout, std::move(name)));
+}
+
+namespace {
+const FileDef& closedDef() { return fileDef(Layout::Version); }
+const std::string& closedName() {
+    static const std::string n;
+    return n;
+}
+core::Error notOpen() { return engineError(ErrorCode::NotOpen, {}, {}, 39); }
+} // namespace
+
+const FileDef& Table::def() const { return impl_ ? impl_->def() : closedDef(); }
+const std::string& Table::name() const { return impl_ ? impl_->name() : closedName(); }
+
+Record& Table::buffer() {
+    assert(impl_);
+    return impl_->buffer();
+}
+const Record& Table::buffer() const {
+    assert(impl_);
+    return impl_->buffer();
+}
+void Table::clear() {
+    if (impl_) impl_->buffer().clear();
+}
+
+core::Status Table::get(std::string_view key) {
+    if (!impl_) return notOpen();
+    auto k = impl_->def().key(key);
+    if (!k) return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
+    return impl_->get(*k);
+}
+core::Status Table::get(std::uint32_t key) {
+    if (!impl_) return notOpen();
+    if (key >= impl_->def().keys.size()) return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok");
+    return impl_->get(key);
+}
+core::Status Table::set(std::string_view key, Seek from) {
+    if (!impl_) return notOpen();
+    auto k = impl_->def().key(key);
+    if (!k) return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
+    return impl_->set(*k, from);
+}
+core::Status Table::set(std::uint32_t key, Seek from) {
+    if (!impl_) return notOpen();
+    return impl_->set(key, from);
+}
+core::Status Table::setPhysical() { return impl_ ? impl_->setPhysical() : notOpen(); }
+core::Status Table::next() { return impl_ ? impl_->next() : notOpen(); }
+core::Status Table::previous() { return impl_ ? impl_->previous() : notOpen(); }
+core::Status Table::add() { return impl_ ? impl_->add() : notOpen(); }
+core::Status Table::put() { return impl_ ? impl_->put() : notOpen(); }
+core::Status Table::erase() { return impl_ ? impl_->erase() : notOpen(); }
+core::Result<std::int64_t> Table::count() {
+    if (!impl_) return notOpen();
+    return impl_->count();
+}
+core::Status Table::empty() { return impl_ ? impl_->empty() : notOpen(); }
+core::Status Table::append() { return impl_ ? impl_->append() : notOpen(); }
+core::Status Table::rebuildKeys() { return impl_ ? impl_->rebuildKeys() : notOpen(); }
+
+} // namespace hk::data
