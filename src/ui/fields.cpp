@@ -1,5 +1,6 @@
 #include "ui/fields.h"
 
+#include "core/picture.h"
 #include "core/text.h"
 
 #include <QApplication>
@@ -11,74 +12,45 @@ namespace {
 
 bool allCp1254(const QString& s) { return core::text::isCp1254(s.toStdString()); }
 
-int readInt(std::string_view s, std::size_t& i) {
-    int v = 0;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') v = v * 10 + (s[i++] - '0');
-    return v;
-}
-
 int patternSlots(const std::string& pattern) {
     int n = 0;
-    for (char c : pattern) n += c == '#';
+    for (char c : pattern) n += c == '#' || c == '<';
     return n;
 }
 
 } // namespace
 
 core::Result<EntryPicture> parseEntryPicture(std::string_view picture) {
-    std::string_view p = picture;
-    if (!p.empty() && p.front() == '@') p.remove_prefix(1);
-    auto bad = [&] {
-        return core::Error::of(0, "Geçersiz resim: " + std::string(picture));
-    };
-    if (p.empty()) return bad();
+    auto parsed = core::picture::parse(picture);
+    if (!parsed) return parsed.error();
+    const core::picture::Picture& p = parsed.value();
     EntryPicture e;
-    const char kind = static_cast<char>(std::tolower(static_cast<unsigned char>(p[0])));
-    std::size_t i = 1;
-    switch (kind) {
-    case 's':
+    e.blankWhenZero = p.blankWhenZero;
+    switch (p.kind) {
+    case core::picture::Kind::text:
         e.kind = EntryPicture::Text;
-        e.width = readInt(p, i);
-        if (e.width <= 0 || i != p.size()) return bad();
-        return e;
-    case 'n': {
+        e.width = p.width;
+        break;
+    case core::picture::Kind::number:
         e.kind = EntryPicture::Number;
-        while (i < p.size() && (p[i] == '_' || p[i] == '-' || p[i] == '0')) ++i;
-        e.width = readInt(p, i);
-        if (e.width <= 0) return bad();
-        if (i < p.size() && p[i] == '.') {
-            ++i;
-            e.decimals = readInt(p, i);
-        }
-        if (i < p.size() && (p[i] == 'b' || p[i] == 'B')) {
-            e.blankWhenZero = true;
-            ++i;
-        }
-        if (i != p.size()) return bad();
-        return e;
-    }
-    case 'd':
+        e.width = p.width;
+        e.decimals = p.decimals;
+        break;
+    case core::picture::Kind::date:
         e.kind = EntryPicture::Date;
         e.width = 10;
-        while (i < p.size() && std::isdigit(static_cast<unsigned char>(p[i]))) ++i;
-        for (; i < p.size(); ++i)
-            if (p[i] == 'b' || p[i] == 'B') e.blankWhenZero = true;
-        return e;
-    case 'p': {
+        break;
+    case core::picture::Kind::pattern:
         e.kind = EntryPicture::Pattern;
-        const auto end = p.find_last_of("pP");
-        if (end == 0 || end == std::string_view::npos) return bad();
-        e.pattern = std::string(p.substr(1, end - 1));
-        const auto tail = p.substr(end + 1);
-        e.blankWhenZero = tail == "B" || tail == "b";
-        if (!tail.empty() && !e.blankWhenZero) return bad();
-        e.width = patternSlots(e.pattern);
-        if (e.width == 0) return bad();
-        return e;
+        e.pattern = p.pattern;
+        e.width = patternSlots(p.pattern);
+        break;
+    case core::picture::Kind::time:
+        return core::Error::of(0, "Saat resmi giriş alanında kullanılamaz: " +
+                                      std::string(picture));
     }
-    default:
-        return bad();
-    }
+    if (e.width <= 0) return core::Error::of(0, "Geçersiz resim: " + std::string(picture));
+    return e;
 }
 
 PictureValidator::PictureValidator(EntryPicture picture, QObject* parent)
@@ -121,7 +93,9 @@ QValidator::State PictureValidator::validate(QString& input, int& /*pos*/) const
         int digits = 0;
         for (QChar c : input) {
             if (c.isDigit() && c.unicode() <= '9') ++digits;
-            else if (!QString::fromStdString(pic_.pattern).contains(c)) return Invalid;
+            else if (c == QLatin1Char('#') || c == QLatin1Char('<') ||
+                     !QString::fromStdString(pic_.pattern).contains(c))
+                return Invalid;
         }
         return digits <= pic_.width ? Acceptable : Invalid;
     }
@@ -129,7 +103,8 @@ QValidator::State PictureValidator::validate(QString& input, int& /*pos*/) const
     return Invalid;
 }
 
-PictureEdit::PictureEdit(const std::string& picture, QWidget* parent) : QLineEdit(parent) {
+PictureEdit::PictureEdit(const std::string& picture, QWidget* parent)
+    : QLineEdit(parent), source_(picture) {
     auto p = parseEntryPicture(picture);
     Q_ASSERT_X(p.ok(), "PictureEdit", picture.c_str());
     pic_ = p ? p.value() : EntryPicture{EntryPicture::Text, 255, 0, false, {}};
@@ -219,23 +194,13 @@ void PictureEdit::setDate(const core::Date& d) { setText(showDate(d)); }
 core::Result<core::Date> PictureEdit::date() const { return parseDate(text()); }
 
 void PictureEdit::setDigits(const std::string& digits) {
-    QString out;
-    std::size_t k = 0;
     bool any = false;
     for (char c : digits) any = any || (c >= '1' && c <= '9');
-    if (!any && pic_.blankWhenZero) {
+    if (!any) {
         clear();
         return;
     }
-    for (char c : pic_.pattern) {
-        if (c == '#') {
-            out += k < digits.size() ? QChar::fromLatin1(digits[k]) : QLatin1Char(' ');
-            ++k;
-        } else {
-            out += QChar::fromLatin1(c);
-        }
-    }
-    setText(out.trimmed());
+    setText(QString::fromStdString(core::picture::format(digits, source_)).trimmed());
 }
 
 std::string PictureEdit::digits() const {

@@ -69,6 +69,7 @@ class PictureEdit : public QLineEdit {
   private:
     void keyPressEvent(QKeyEvent* e) override;
 
+    std::string source_;
     EntryPicture pic_;
     QString refusal_;
 };
