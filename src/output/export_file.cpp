@@ -23,6 +23,10 @@ std::string fileNameOf(const std::string& path) {
 }
 
 core::Result<TempFile> TempFile::beside(const std::string& target) {
+    // Only an ordinary file may be replaced: renaming over a device or a folder would destroy it.
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
+        return core::Error::of(EEXIST, target + " exists and is not an ordinary file", target);
     std::string folder = folderOf(target);
     std::string pattern = folder + "/." + fileNameOf(target) + ".XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());

@@ -12,7 +12,8 @@ namespace hk::output {
 
 class TempFile {
   public:
-    // Creates an empty, uniquely named temporary file beside `target`.
+    // Creates an empty, uniquely named temporary file beside `target`. Refused when `target`
+    // exists and is neither an ordinary file nor a link (a link is replaced, not followed).
     static core::Result<TempFile> beside(const std::string& target);
 
     TempFile(TempFile&& other) noexcept;

@@ -100,7 +100,8 @@ int Sheet::columnCount() const {
 namespace {
 // Serial 60 is the spreadsheet's 29 February 1900, a day that never was; serials from 61 on are
 // plain days since 30 December 1899.
-constexpr std::int32_t kSerialOffset = 36161; // day number of 30 December 1899
+constexpr std::int32_t kSerialOffset = core::kSpreadsheetDayOffset;
+constexpr double kLastSerial = core::kLastDayNumber - core::kSpreadsheetDayOffset; // 31.12.9999
 } // namespace
 
 double dateSerial(core::Date d) {
@@ -111,7 +112,7 @@ double dateSerial(core::Date d) {
 }
 
 core::Date dateFromSerial(double serial) {
-    if (!(serial >= 1) || serial > 2958465) return {}; // 31.12.9999 is the last spreadsheet day
+    if (!(serial >= 1) || serial >= kLastSerial + 1) return {};
     auto s = std::int32_t(std::floor(serial));
     if (s == 60) return core::Date{29, 2, 1900};
     if (s < 60) s += 1;

@@ -35,17 +35,17 @@ std::string groupThousands(const std::string& digits) {
     return out;
 }
 
+// As the spreadsheet shows a number with a fixed count of decimals: halves round away from zero.
 std::string formatNumber(double v, int decimals) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, std::fabs(v));
-    std::string s = buf;
-    std::string frac;
-    if (auto dot = s.find('.'); dot != std::string::npos) {
-        frac = s.substr(dot);
-        s.resize(dot);
-    }
-    bool negative = v < 0 && (s != "0" || frac.find_first_not_of(".0") != std::string::npos);
-    return (negative ? "-" : "") + groupThousands(s) + frac;
+    long double scaled = std::round(std::fabs((long double)v) * std::pow(10.0L, decimals));
+    char buf[400];
+    std::snprintf(buf, sizeof buf, "%.0Lf", scaled);
+    std::string digits = buf;
+    if (digits.size() <= std::size_t(decimals)) digits.insert(0, std::size_t(decimals) + 1 - digits.size(), '0');
+    std::string whole = digits.substr(0, digits.size() - std::size_t(decimals));
+    std::string frac = decimals > 0 ? "." + digits.substr(digits.size() - std::size_t(decimals)) : "";
+    bool negative = v < 0 && digits.find_first_not_of('0') != std::string::npos;
+    return (negative ? "-" : "") + groupThousands(whole) + frac;
 }
 
 struct WorkbookCloser {
