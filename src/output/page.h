@@ -72,6 +72,9 @@ struct PageStyle {
 struct Document {
     std::string title;
     PrinterKind kind = PrinterKind::Ordinary;
+    // The printer the report was laid out for (empty: the system's choice). Text-printer
+    // documents are printed raw on it.
+    std::string printer;
     PageStyle style;
     std::vector<Page> pages;
 };
