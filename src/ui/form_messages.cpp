@@ -1,6 +1,7 @@
 #include "ui/form_messages.h"
 
 #include "core/messages.h"
+#include "data/errors.h"
 
 namespace hk::ui {
 namespace {
@@ -13,14 +14,6 @@ app::Icon iconOf(core::messages::Severity s) {
     case core::messages::Severity::fatal: return app::Icon::Critical;
     }
     return app::Icon::None;
-}
-
-// The key name the engine appends to a duplicate-key error text.
-std::string lastWord(const std::string& s) {
-    const auto end = s.find_last_not_of(' ');
-    if (end == std::string::npos) return {};
-    const auto start = s.find_last_of(' ', end);
-    return s.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
 }
 
 } // namespace
@@ -44,7 +37,7 @@ void reportError(app::Ui& ui, const core::Error& e, int fallbackNumber) {
     a.errorCode = e.code;
     switch (e.message) {
     case 13:
-        a.message = lastWord(e.text);
+        a.message = data::errorDetail(e); // the key name
         raiseData(ui, 13, a);
         return;
     case 14:
