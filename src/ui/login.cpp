@@ -16,12 +16,7 @@ namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& t) { return t.toStdString(); }
 
-const char* const kInvalidUser = "Geçersiz Kullanıcı";
-const char* const kRetry = "  Lütfen Şifreyi Yeniden Giriniz.";
-const char* const kRepeatWrong = "Yeni Girilen Şifre Yanlış Tekrar Edildi";
 const char* const kTitle = "Şifre Ekranı";
-// Three wrong passwords are forgiven; the fourth ends the program.
-constexpr int kForgivenFailures = 3;
 
 } // namespace
 
@@ -40,9 +35,11 @@ std::string versionLine(long dataVersion, long programVersion) {
            " ]";
 }
 
-LoginWindow::LoginWindow(LoginBackend& backend, app::Ui& ui, const std::string& lastUser,
-                         long dataVersion, QWidget* parent)
-    : QDialog(parent), backend_(backend), ui_(ui) {
+LoginWindow::LoginWindow(app::users::SecurityFiles& files, app::Ui& ui,
+                         const std::string& lastUser,
+                         std::function<void(const std::string&)> rememberUser, long dataVersion,
+                         QWidget* parent)
+    : QDialog(parent), files_(files), ui_(ui), rememberUser_(std::move(rememberUser)) {
     setWindowTitle(q(kTitle));
     setObjectName(QStringLiteral("UserLogin"));
 
@@ -101,12 +98,12 @@ LoginWindow::LoginWindow(LoginBackend& backend, app::Ui& ui, const std::string& 
     f9->setContext(Qt::WindowShortcut);
     connect(f9, &QShortcut::activated, this, &LoginWindow::pressF9);
 
-    const std::string prefill = !core::text::trim(lastUser).empty() &&
-                                        backend_.userExists(core::text::trim(lastUser))
-                                    ? core::text::trim(lastUser)
-                                    : std::string("HESAPKAR");
+    auto first = app::login::initialUser(files_, lastUser);
+    if (!first) storageError(first.error());
+    const std::string prefill = first ? *first : std::string(app::login::kDefaultUser);
     user_->setText(q(prefill));
-    if (backend_.userExists(prefill)) acceptedUser_ = prefill;
+    auto known = app::login::lookupUser(files_, prefill);
+    if (known && *known) acceptedUser_ = prefill;
     focusTo(acceptedUser_.empty() ? user_ : password_);
 }
 
@@ -116,9 +113,21 @@ void LoginWindow::say(const std::string& text) {
     inMessage_ = false;
 }
 
+void LoginWindow::storageError(const core::Error& e) {
+    inMessage_ = true;
+    ui_.message(e.describe(), e.file.empty() ? std::string(kTitle) : e.file, app::Icon::Critical,
+                "&Tamam", 1);
+    inMessage_ = false;
+}
+
 void LoginWindow::focusTo(QLineEdit* field) {
     field->setFocus(Qt::OtherFocusReason);
     field->selectAll();
+}
+
+void LoginWindow::succeed(bool master) {
+    master_ = master;
+    accept();
 }
 
 bool LoginWindow::acceptUser() {
@@ -129,12 +138,18 @@ bool LoginWindow::acceptUser() {
         focusTo(user_);
         return false;
     }
-    if (!backend_.userExists(id)) {
-        say(kInvalidUser);
+    auto found = app::login::lookupUser(files_, id);
+    if (!found) {
+        storageError(found.error());
         focusTo(user_);
         return false;
     }
-    backend_.rememberUser(id);
+    if (!*found) {
+        say(app::login::kUnknownUser);
+        focusTo(user_);
+        return false;
+    }
+    if (rememberUser_) rememberUser_(id);
     acceptedUser_ = id;
     return true;
 }
@@ -144,51 +159,63 @@ void LoginWindow::pressOk() {
         if (!acceptUser()) return;
     }
     const std::string typed = s(password_->text());
-    const bool correct = backend_.passwordMatches(acceptedUser_, typed);
-    if (changing_ && correct) {
-        const std::string first = s(newPassword_->text());
-        const std::string second = s(repeat_->text());
-        if (core::text::trim(first).empty() || core::text::trim(second).empty()) {
-            focusTo(newPassword_);
+    if (changing_) {
+        auto changed = app::login::changePassword(files_, acceptedUser_, typed,
+                                                  s(newPassword_->text()), s(repeat_->text()));
+        if (!changed) {
+            // Nothing was written; the old password still opens the user.
+            storageError(changed.error());
             return;
         }
-        if (first != second) {
-            say(kRepeatWrong);
+        switch (*changed) {
+        case app::login::Change::Changed: {
+            auto u = app::login::lookupUser(files_, acceptedUser_);
+            succeed(u && *u && (*u)->MASTERUSER == 1);
+            return;
+        }
+        case app::login::Change::BlankEntry:
+            focusTo(newPassword_);
+            return;
+        case app::login::Change::Mismatch:
+            say(app::login::kMismatchedNewPassword);
             newPassword_->clear();
             repeat_->clear();
             focusTo(newPassword_);
             return;
+        case app::login::Change::WrongPassword:
+            break; // the password was changed after F9: an ordinary failed attempt
         }
-        if (!core::text::isCp1254(first)) {
-            say("Şifrede kullanılamayan bir karakter var.");
-            focusTo(newPassword_);
-            return;
-        }
-        core::Status stored = backend_.setPassword(acceptedUser_, first);
-        if (!stored) {
-            // The old password stays valid; the user learns why the change did not happen.
-            say(stored.error().describe());
-            return;
-        }
-        accept();
+    }
+    auto attempt = attempts_.tryLogin(files_, acceptedUser_, typed);
+    if (!attempt) {
+        storageError(attempt.error());
         return;
     }
-    if (correct) {
-        accept();
+    switch (*attempt) {
+    case app::login::Attempt::Accepted:
+        succeed(attempts_.user().MASTERUSER == 1);
+        return;
+    case app::login::Attempt::UnknownUser:
+        say(app::login::kUnknownUser);
+        focusTo(user_);
+        return;
+    case app::login::Attempt::BlankUser:
+        focusTo(user_);
+        return;
+    case app::login::Attempt::WrongPassword:
+        say(app::login::kWrongPassword);
+        focusTo(password_);
+        return;
+    case app::login::Attempt::TooManyFailures:
+        reject(); // the program ends without a further word
         return;
     }
-    ++failures_;
-    if (failures_ > kForgivenFailures) {
-        reject();
-        return;
-    }
-    say(kRetry);
-    focusTo(password_);
 }
 
 void LoginWindow::pressF9() {
     if (changing_ || acceptedUser_.empty()) return;
-    if (!backend_.passwordMatches(acceptedUser_, s(password_->text()))) return;
+    auto u = app::login::lookupUser(files_, acceptedUser_);
+    if (!u || !*u || !app::login::passwordMatches(**u, s(password_->text()))) return;
     changing_ = true;
     for (QWidget* w : {static_cast<QWidget*>(newLabel_), static_cast<QWidget*>(newPassword_),
                        static_cast<QWidget*>(repeatLabel_), static_cast<QWidget*>(repeat_)})

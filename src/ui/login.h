@@ -1,13 +1,16 @@
 #pragma once
 // UserLogin: the window "Şifre Ekranı". It only gathers the user ID, the password and, after F9,
-// a new password; every decision about users and passwords is taken by the LoginBackend, which
-// the application layer implements over the user file.
+// a new password; every decision about users and passwords is taken by app/login over the user
+// file.
 
+#include "app/login.h"
 #include "app/ui.h"
+#include "app/users.h"
 #include "core/result.h"
 
 #include <QDialog>
 
+#include <functional>
 #include <string>
 
 class QLabel;
@@ -15,18 +18,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace hk::ui {
-
-class LoginBackend {
-  public:
-    virtual ~LoginBackend() = default;
-    virtual bool userExists(const std::string& id) = 0;
-    // Case-insensitive (Turkish case pairs) comparison with the stored password.
-    virtual bool passwordMatches(const std::string& id, const std::string& password) = 0;
-    // Stores the new password (upper-cased, hashed) in the user's record.
-    virtual core::Status setPassword(const std::string& id, const std::string& newPassword) = 0;
-    // Writes [User] Name.
-    virtual void rememberUser(const std::string& id) = 0;
-};
 
 // "3.02.008": a version number such as 302008 in the picture "P#.##.###P".
 std::string versionText(long version);
@@ -38,13 +29,16 @@ inline constexpr long kProgramVersion = 302008;
 class LoginWindow : public QDialog {
     Q_OBJECT
   public:
-    // lastUser: [User] Name. ui: where the window's messages go.
-    LoginWindow(LoginBackend& backend, app::Ui& ui, const std::string& lastUser,
-                long dataVersion, QWidget* parent = nullptr);
+    // lastUser: [User] Name; rememberUser writes an accepted ID back there. ui: where the
+    // window's messages go.
+    LoginWindow(app::users::SecurityFiles& files, app::Ui& ui, const std::string& lastUser,
+                std::function<void(const std::string&)> rememberUser, long dataVersion,
+                QWidget* parent = nullptr);
 
-    // The accepted user ID (AktifKullanici) once the login succeeded.
+    // The accepted user ID (AktifKullanici) and its master flag once the login succeeded.
     const std::string& user() const { return acceptedUser_; }
-    int failures() const { return failures_; }
+    bool masterUser() const { return master_; }
+    int failures() const { return attempts_.failures(); }
 
     QLineEdit* userField() const { return user_; }
     QLineEdit* passwordField() const { return password_; }
@@ -62,10 +56,14 @@ class LoginWindow : public QDialog {
 
   private:
     void say(const std::string& text);
+    void storageError(const core::Error& e);
     void focusTo(QLineEdit* field);
+    void succeed(bool master);
 
-    LoginBackend& backend_;
+    app::users::SecurityFiles& files_;
     app::Ui& ui_;
+    std::function<void(const std::string&)> rememberUser_;
+    app::login::LoginAttempts attempts_;
     QLineEdit* user_;
     QLineEdit* password_;
     QLabel* newLabel_;
@@ -76,7 +74,7 @@ class LoginWindow : public QDialog {
     QPushButton* exit_;
     QLabel* version_;
     std::string acceptedUser_;
-    int failures_ = 0;
+    bool master_ = false;
     bool changing_ = false;
     bool inMessage_ = false;
 };

@@ -1,6 +1,7 @@
 // The login window "Şifre Ekranı": pre-filled user, unknown and blank IDs, case-insensitive
 // passwords, the four-failure limit and the password change behind F9.
 #include "app/testing/fake_ui.h"
+#include "app/users.h"
 #include "core/text.h"
 #include "ui/login.h"
 
@@ -10,36 +11,12 @@
 #include <QtTest>
 
 #include <map>
+#include <memory>
 
 using hk::app::testing::FakeUi;
 using hk::ui::LoginWindow;
 
 namespace {
-
-// Users as the user file would hold them; the comparison is the one the program uses
-// (both sides upper-cased with the Turkish pairs).
-class FakeBackend : public hk::ui::LoginBackend {
-  public:
-    std::map<std::string, std::string> passwords;
-    std::vector<std::string> remembered;
-    std::vector<std::pair<std::string, std::string>> stored;
-
-    bool userExists(const std::string& id) override {
-        return passwords.count(hk::core::text::upperTr(id)) != 0;
-    }
-    bool passwordMatches(const std::string& id, const std::string& pw) override {
-        auto it = passwords.find(hk::core::text::upperTr(id));
-        return it != passwords.end() &&
-               hk::core::text::upperTr(hk::core::text::clip(it->second)) ==
-                   hk::core::text::upperTr(hk::core::text::clip(pw));
-    }
-    hk::core::Status setPassword(const std::string& id, const std::string& pw) override {
-        stored.emplace_back(id, pw);
-        passwords[hk::core::text::upperTr(id)] = hk::core::text::upperTr(pw);
-        return {};
-    }
-    void rememberUser(const std::string& id) override { remembered.push_back(id); }
-};
 
 // Types text the way a keyboard does, one key event per character (Turkish letters included).
 void type(QWidget* w, const QString& text) {
@@ -61,24 +38,49 @@ void retype(QLineEdit* field, const QString& text) {
 class LoginTest : public QObject {
     Q_OBJECT
 
-    FakeBackend backend;
+    std::unique_ptr<hk::app::users::SecurityFiles> files;
     FakeUi ui;
+    std::vector<std::string> remembered;
+
+    static void addUser(hk::app::users::SecurityFiles& f, const char* id, const char* pw,
+                        int master) {
+        hk::data::KLUsers u;
+        u.ID = id;
+        u.NAME = id;
+        u.MASTERUSER = static_cast<std::uint8_t>(master);
+        QVERIFY(hk::app::users::addUser(f, u, pw).ok());
+    }
+
+    std::unique_ptr<LoginWindow> window(const std::string& lastUser, long dataVersion = 302008) {
+        return std::make_unique<LoginWindow>(
+            *files, ui, lastUser, [this](const std::string& id) { remembered.push_back(id); },
+            dataVersion);
+    }
+
+    bool opens(const char* id, const char* pw) {
+        auto u = hk::app::login::lookupUser(*files, id);
+        return u && *u && hk::app::login::passwordMatches(**u, pw);
+    }
 
   private slots:
     void init() {
-        backend = FakeBackend{};
-        backend.passwords["HESAPKAR"] = "";
-        backend.passwords["ALI"] = "ŞiFre";
-        backend.passwords["AYŞE"] = "Kuş";
+        files = std::make_unique<hk::app::users::SecurityFiles>(hk::app::users::openInMemory());
+        addUser(*files, "HESAPKAR", "", 1);
+        addUser(*files, "ALI", "ŞiFre", 0);
+        addUser(*files, "AYŞE", "Kuş", 0);
         ui = FakeUi{};
+        remembered.clear();
     }
 
     void prefillsLastUserOrTheDefaultMaster() {
-        LoginWindow known(backend, ui, "ALI", hk::ui::kProgramVersion);
+        auto knownW = window("ALI");
+        LoginWindow& known = *knownW;
         QCOMPARE(known.userField()->text(), QStringLiteral("ALI"));
-        LoginWindow unknown(backend, ui, "NOBODY", hk::ui::kProgramVersion);
+        auto unknownW = window("NOBODY");
+        LoginWindow& unknown = *unknownW;
         QCOMPARE(unknown.userField()->text(), QStringLiteral("HESAPKAR"));
-        LoginWindow none(backend, ui, "", hk::ui::kProgramVersion);
+        auto noneW = window("");
+        LoginWindow& none = *noneW;
         QCOMPARE(none.userField()->text(), QStringLiteral("HESAPKAR"));
         QCOMPARE(none.windowTitle(), QStringLiteral("Şifre Ekranı"));
         QVERIFY(!none.newPasswordField()->isVisibleTo(&none));
@@ -93,24 +95,29 @@ class LoginTest : public QObject {
     void versionLine() {
         QCOMPARE(QString::fromStdString(hk::ui::versionText(302008)), QStringLiteral("3.02.008"));
         QCOMPARE(QString::fromStdString(hk::ui::versionText(301012)), QStringLiteral("3.01.012"));
-        LoginWindow same(backend, ui, "", 302008);
+        auto sameW = window("", 302008);
+        LoginWindow& same = *sameW;
         QCOMPARE(same.versionLabel()->text(), QStringLiteral("Version [ 3.02.008 ]"));
-        LoginWindow older(backend, ui, "", 301012);
+        auto olderW = window("", 301012);
+        LoginWindow& older = *olderW;
         QCOMPARE(older.versionLabel()->text(),
                  QStringLiteral("Version [ 3.01.012 ] -> [ 3.02.008 ]"));
     }
 
     void emptyPasswordOfTheDefaultMasterLogsIn() {
-        LoginWindow w(backend, ui, "", hk::ui::kProgramVersion);
+        auto wp = window("");
+        LoginWindow& w = *wp;
         w.show();
         QTest::mouseClick(w.okButton(), Qt::LeftButton);
         QCOMPARE(w.result(), int(QDialog::Accepted));
         QCOMPARE(QString::fromStdString(w.user()), QStringLiteral("HESAPKAR"));
+        QVERIFY(w.masterUser());
         QVERIFY(ui.messages.empty());
     }
 
     void unknownAndBlankIdsStayInTheWindow() {
-        LoginWindow w(backend, ui, "", hk::ui::kProgramVersion);
+        auto wp = window("");
+        LoginWindow& w = *wp;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         retype(w.userField(), QStringLiteral("VELİ"));
@@ -118,7 +125,7 @@ class LoginTest : public QObject {
         QCOMPARE(ui.messages.size(), std::size_t(1));
         QCOMPARE(QString::fromStdString(ui.messages[0].text), QStringLiteral("Geçersiz Kullanıcı"));
         QVERIFY(w.userField()->hasFocus());
-        QVERIFY(backend.remembered.empty());
+        QVERIFY(remembered.empty());
         QTest::mouseClick(w.okButton(), Qt::LeftButton); // still unknown: no login
         QVERIFY(w.isVisible());
         QCOMPARE(w.failures(), 0);
@@ -131,13 +138,14 @@ class LoginTest : public QObject {
     }
 
     void knownIdIsRememberedAndPasswordComparesWithoutCase() {
-        LoginWindow w(backend, ui, "", hk::ui::kProgramVersion);
+        auto wp = window("");
+        LoginWindow& w = *wp;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         // IDs compare with the Turkish pairs too: "ayşe" is "AYŞE".
         retype(w.userField(), QStringLiteral("ayşe"));
         QTest::keyClick(w.userField(), Qt::Key_Return);
-        QCOMPARE(backend.remembered, std::vector<std::string>{"ayşe"});
+        QCOMPARE(remembered, std::vector<std::string>{"ayşe"});
         QVERIFY(w.passwordField()->hasFocus());
         type(w.passwordField(), QStringLiteral("KUŞ"));
         QTest::keyClick(w.passwordField(), Qt::Key_Return);
@@ -159,7 +167,8 @@ class LoginTest : public QObject {
         QFETCH(bool, thenRight);
         QFETCH(int, result);
         QFETCH(int, messages);
-        LoginWindow w(backend, ui, "ALI", hk::ui::kProgramVersion);
+        auto wp = window("ALI");
+        LoginWindow& w = *wp;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         for (int i = 0; i < wrong; ++i) {
@@ -178,7 +187,8 @@ class LoginTest : public QObject {
     }
 
     void exitButtonFails() {
-        LoginWindow w(backend, ui, "", hk::ui::kProgramVersion);
+        auto wp = window("");
+        LoginWindow& w = *wp;
         w.show();
         QTest::mouseClick(w.exitButton(), Qt::LeftButton);
         QCOMPARE(w.result(), int(QDialog::Rejected));
@@ -186,7 +196,8 @@ class LoginTest : public QObject {
     }
 
     void f9NeedsTheCorrectPassword() {
-        LoginWindow w(backend, ui, "ALI", hk::ui::kProgramVersion);
+        auto wp = window("ALI");
+        LoginWindow& w = *wp;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         retype(w.passwordField(), QStringLiteral("yanlis"));
@@ -202,7 +213,8 @@ class LoginTest : public QObject {
     }
 
     void unequalNewPasswordsWriteNothing() {
-        LoginWindow w(backend, ui, "ALI", hk::ui::kProgramVersion);
+        auto wp = window("ALI");
+        LoginWindow& w = *wp;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         retype(w.passwordField(), QStringLiteral("şifre"));
@@ -220,12 +232,13 @@ class LoginTest : public QObject {
         QVERIFY(w.newPasswordField()->text().isEmpty());
         QVERIFY(w.repeatField()->text().isEmpty());
         QVERIFY(w.newPasswordField()->hasFocus());
-        QVERIFY(backend.stored.empty());
+        QVERIFY(opens("ALI", "şifre"));
         QVERIFY(w.isVisible());
     }
 
     void equalNewPasswordsAreStoredAndLogIn() {
-        LoginWindow w(backend, ui, "ALI", hk::ui::kProgramVersion);
+        auto wp = window("ALI");
+        LoginWindow& w = *wp;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         retype(w.passwordField(), QStringLiteral("ŞIFRE") + QStringLiteral("")); // not the password
@@ -237,10 +250,15 @@ class LoginTest : public QObject {
         type(w.repeatField(), QStringLiteral("gizli"));
         QTest::mouseClick(w.okButton(), Qt::LeftButton);
         QCOMPARE(w.result(), int(QDialog::Accepted));
-        QCOMPARE(backend.stored.size(), std::size_t(1));
-        QCOMPARE(QString::fromStdString(backend.stored[0].second), QStringLiteral("gizli"));
-        QVERIFY(backend.passwordMatches("ALI", "GİZLİ"));
-        QVERIFY(!backend.passwordMatches("ALI", "şifre"));
+        QVERIFY(!w.masterUser());
+        QVERIFY(opens("ALI", "GİZLİ"));
+        QVERIFY(opens("ALI", "gizli"));
+        QVERIFY(!opens("ALI", "şifre"));
+        // Only the hash reaches the record.
+        auto u = hk::app::login::lookupUser(*files, "ALI");
+        QVERIFY(u && *u);
+        QVERIFY((*u)->PASSWORD.empty());
+        QVERIFY((*u)->PASSWORDHASH.rfind("$argon2id$", 0) == 0);
     }
 };
 
