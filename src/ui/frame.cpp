@@ -2,8 +2,11 @@
 
 #include "ui/login.h"
 
+#include "app/message.h"
+
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QMdiArea>
@@ -142,6 +145,11 @@ void MainFrame::refreshClock() {
     fields_[4]->setText(timeOfDay(now.time()));
 }
 
+void MainFrame::setHiddenNumbers(const std::set<int>& hidden) {
+    setup_.hiddenNumbers = hidden;
+    for (auto& [number, a] : actions_) a->setVisible(hidden.count(number) == 0);
+}
+
 QAction* MainFrame::action(int menuNumber) const {
     auto it = actions_.find(menuNumber);
     return it == actions_.end() ? nullptr : it->second;
@@ -165,7 +173,13 @@ void MainFrame::runItem(const app::MenuEntry& e) {
     // "Start" procedures open a non-modal child window through openChild() and return at once;
     // "Call" procedures are modal and return when done. Long-running procedures are to move to
     // a worker thread here (QtUi already carries their messages back to this thread).
-    app::runMenuEntry(e, *setup_.catalogue, *setup_.ui);
+    try {
+        app::runMenuEntry(e, *setup_.catalogue, *setup_.ui);
+    } catch (const app::ProgramEnd& end) {
+        // A fatal message was shown: the program ends here, through the event loop rather than
+        // by letting the exception cross it.
+        QCoreApplication::exit(end.exitCode());
+    }
 }
 
 void MainFrame::choosePrinter() {

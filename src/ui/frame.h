@@ -46,6 +46,12 @@ class MainFrame : public QMainWindow {
     QAction* action(int menuNumber) const;
     QLabel* statusField(int field) const; // 1..5
 
+    // Where the menu items' messages go (the frame's own Ui, made once the frame exists).
+    void setUi(app::Ui* ui) { setup_.ui = ui; }
+
+    // Hides exactly these menu numbers (the rights trimming of the start-up); shows the rest.
+    void setHiddenNumbers(const std::set<int>& hidden);
+
     // Runs the item of that number as if chosen from the menu.
     void trigger(int menuNumber);
 

@@ -149,8 +149,9 @@ bool LoginWindow::acceptUser() {
         focusTo(user_);
         return false;
     }
-    if (rememberUser_) rememberUser_(id);
-    acceptedUser_ = id;
+    // The ID as the user file spells it: "ayşe" logs in as "AYŞE".
+    acceptedUser_ = core::text::clip((*found)->ID);
+    if (rememberUser_) rememberUser_(acceptedUser_);
     return true;
 }
 

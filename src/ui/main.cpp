@@ -1,2 +1,4 @@
-// The desktop program's entry; the frame arrives with the application shell.
-int main() { return 1; }
+// hesapkar Path=DIR [/KAPAT] [/DUZENLE] [/AKTAR]: the desktop program.
+#include "ui/startup.h"
+
+int main(int argc, char** argv) { return hk::ui::runDesktop(argc, argv); }

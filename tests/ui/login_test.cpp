@@ -145,11 +145,12 @@ class LoginTest : public QObject {
         // IDs compare with the Turkish pairs too: "ayşe" is "AYŞE".
         retype(w.userField(), QStringLiteral("ayşe"));
         QTest::keyClick(w.userField(), Qt::Key_Return);
-        QCOMPARE(remembered, std::vector<std::string>{"ayşe"});
+        QCOMPARE(remembered, std::vector<std::string>{"AYŞE"});
         QVERIFY(w.passwordField()->hasFocus());
         type(w.passwordField(), QStringLiteral("KUŞ"));
         QTest::keyClick(w.passwordField(), Qt::Key_Return);
         QCOMPARE(w.result(), int(QDialog::Accepted));
+        QCOMPARE(QString::fromStdString(w.user()), QStringLiteral("AYŞE"));
         QVERIFY(ui.messages.empty());
     }
 

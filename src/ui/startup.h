@@ -1,0 +1,36 @@
+#pragma once
+// The desktop program's start: command line, the start-up steps in their order with the login
+// window and the main frame between them, then the event loop. The headless steps are the
+// application layer's (app/startup.h); this file strings them together with the windows.
+
+#include "app/catalogue.h"
+#include "app/rights.h"
+#include "app/session.h"
+#include "app/ui.h"
+#include "data/dataset.h"
+
+#include <functional>
+#include <vector>
+
+namespace hk::ui {
+
+class MainFrame;
+
+// What a window-opening procedure may use. Everything lives until the frame closes; all of it is
+// used on the GUI thread only.
+struct Shell {
+    app::Session& session;
+    data::DataSet& data;
+    MainFrame& frame;
+    app::Ui& ui;
+    const app::RightsService& rights;
+};
+
+// Registers the window procedures this program has into the catalogue. Every module's windows
+// add one line here as they arrive.
+void registerWindows(app::Catalogue& catalogue, Shell& shell);
+
+// Runs the program: start-up, login, frame, event loop. Returns the process exit code.
+int runDesktop(int argc, char** argv);
+
+} // namespace hk::ui
