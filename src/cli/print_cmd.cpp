@@ -65,18 +65,24 @@ Result<Options> parse(const Args& args) {
             if (i + 1 >= args.size()) return Error::of(2, std::string(name) + " için değer eksik");
             return args[++i];
         };
-        if (a == "--pdf" || a == "--raw" || a == "--queue" || a == "--kind" ||
-            a == "--font-size" || a == "--lines") {
+        if (a == "--pdf" || a == "--raw" || a == "--queue" || a == "--kind" || a == "--font-size" ||
+            a == "--lines") {
             auto v = value(a.c_str());
             if (!v) return v.error();
-            if (a == "--pdf") o.pdf = *v;
-            else if (a == "--raw") o.raw = *v;
-            else if (a == "--queue") o.queue = *v;
+            if (a == "--pdf")
+                o.pdf = *v;
+            else if (a == "--raw")
+                o.raw = *v;
+            else if (a == "--queue")
+                o.queue = *v;
             else if (a == "--kind") {
                 const std::string k = core::text::upperTr(*v);
-                if (k == "NPQ") o.kind = output::PrinterKind::Npq;
-                else if (k == "LPQ") o.kind = output::PrinterKind::Lpq;
-                else return Error::of(2, "--kind NPQ ya da LPQ olmalı: \"" + *v + "\"");
+                if (k == "NPQ")
+                    o.kind = output::PrinterKind::Npq;
+                else if (k == "LPQ")
+                    o.kind = output::PrinterKind::Lpq;
+                else
+                    return Error::of(2, "--kind NPQ ya da LPQ olmalı: \"" + *v + "\"");
             } else if (a == "--font-size") {
                 auto n = parseInt(*v);
                 if (!n || *n < 4 || *n > 72)
@@ -102,7 +108,8 @@ Result<Options> parse(const Args& args) {
     }
     if (o.input.empty()) return Error::of(2, "metin dosyası verilmedi");
     const int routes = !o.pdf.empty() + !o.raw.empty() + !o.queue.empty();
-    if (routes != 1) return Error::of(2, "--pdf, --raw ve --queue seçeneklerinden tam biri gerekli");
+    if (routes != 1)
+        return Error::of(2, "--pdf, --raw ve --queue seçeneklerinden tam biri gerekli");
     if (!o.raw.empty() && !o.kind) return Error::of(2, "--raw için --kind NPQ|LPQ gerekli");
     if (!o.pdf.empty() && o.kind) return Error::of(2, "--kind yalnız ham yazıcı çıkışı içindir");
     return o;
@@ -113,8 +120,8 @@ Result<std::string> readInput(const std::string& path) {
     const auto size = std::filesystem::file_size(path, ec);
     if (ec) return Error::of(1, path + " okunamadı: " + ec.message(), path);
     if (size > kMaxInputBytes)
-        return Error::of(1, path + " yazdırmak için fazla büyük (" + std::to_string(size) +
-                                " bayt)", path);
+        return Error::of(
+            1, path + " yazdırmak için fazla büyük (" + std::to_string(size) + " bayt)", path);
     std::ifstream in(path, std::ios::binary);
     if (!in) return Error::of(1, path + " açılamadı", path);
     std::ostringstream s;
@@ -164,7 +171,8 @@ Status layText(const std::string& text, output::PageWriter& w) {
         std::size_t s = 0;
         for (bool first = true;; first = false) {
             const std::size_t f = line.find('\f', s);
-            const std::string piece = line.substr(s, f == std::string::npos ? std::string::npos : f - s);
+            const std::string piece =
+                line.substr(s, f == std::string::npos ? std::string::npos : f - s);
             if (!first)
                 if (auto st = w.endPage(); !st) return st;
             if (!hasFormFeed || !piece.empty())
@@ -207,8 +215,8 @@ int printPdf(const Options& o, const std::string& text) {
     style.fontPoints = o.fontSize;
     style.landscape = o.landscape;
     const int lines = o.lines < 0 ? ui::render::linesThatFit(style) : o.lines;
-    auto sink = ui::render::PdfSink::open(
-        o.pdf, style, std::filesystem::path(o.input).filename().string());
+    auto sink =
+        ui::render::PdfSink::open(o.pdf, style, std::filesystem::path(o.input).filename().string());
     if (!sink) return fail(sink.error().text);
     output::PageWriter w({output::PrinterKind::Ordinary, lines, 1}, **sink);
     if (auto st = layText(text, w); !st) return fail(st.error().text);
@@ -234,6 +242,8 @@ int runPrint(const Args& args) {
     return printRaw(*o, *text);
 }
 
-const char* printUsage() { return kUsage; }
+const char* printUsage() {
+    return kUsage;
+}
 
 } // namespace hk::cli

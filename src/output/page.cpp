@@ -47,8 +47,8 @@ Status checkLine(const Line& line) {
             // C0 controls, DEL and the C1 range (U+0080..U+009F, encoded C2 80..C2 9F) would move
             // the printer's head or paper behind the writer's back.
             const bool c0 = b[i] < 0x20 || b[i] == 0x7F;
-            const bool c1 = b[i] == 0xC2 && i + 1 < p.bytes.size() && b[i + 1] >= 0x80 &&
-                            b[i + 1] <= 0x9F;
+            const bool c1 =
+                b[i] == 0xC2 && i + 1 < p.bytes.size() && b[i + 1] >= 0x80 && b[i + 1] <= 0x9F;
             if (c0 || c1)
                 return Error::of(0, "Yazdırılacak satırda kontrol karakteri var (konum " +
                                         std::to_string(chars + 1) + ").");
@@ -80,11 +80,17 @@ Line PageWriter::emphasised(std::string_view text) const {
     return l;
 }
 
-Status PageWriter::write(std::string_view text) { return write(Line::text(text)); }
+Status PageWriter::write(std::string_view text) {
+    return write(Line::text(text));
+}
 
-Status PageWriter::writeEmphasised(std::string_view text) { return write(emphasised(text)); }
+Status PageWriter::writeEmphasised(std::string_view text) {
+    return write(emphasised(text));
+}
 
-Status PageWriter::writeControl(std::string_view bytes) { return write(Line::control(bytes)); }
+Status PageWriter::writeControl(std::string_view bytes) {
+    return write(Line::control(bytes));
+}
 
 Status PageWriter::write(Line line) {
     if (failed_) return *failed_;

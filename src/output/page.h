@@ -53,9 +53,9 @@ struct Line {
 };
 
 struct Page {
-    int number = 0;              // 1-based page number as counted by the writer
+    int number = 0; // 1-based page number as counted by the writer
     std::vector<Line> lines;
-    bool formFeed = false;       // the page was ended by a page break (raw output ejects it)
+    bool formFeed = false; // the page was ended by a page break (raw output ejects it)
 };
 
 // Paper and font of the rendered pages (preview, PDF, system printer).

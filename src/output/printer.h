@@ -44,7 +44,9 @@ PrinterKind journalPrinterKind(std::string_view deviceName);
 // "NPQ", "LPQ" or "" (ordinary).
 std::string_view kindName(PrinterKind kind);
 // True for the kinds whose font controls are hidden (raw dot-matrix and text printers).
-inline bool isTextPrinter(PrinterKind kind) { return kind != PrinterKind::Ordinary; }
+inline bool isTextPrinter(PrinterKind kind) {
+    return kind != PrinterKind::Ordinary;
+}
 
 enum class ControlCode {
     Reset,

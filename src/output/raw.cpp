@@ -14,14 +14,16 @@ using core::Status;
 
 std::string rawBytes(const Line& line) {
     std::string out;
-    for (const auto& p : line.parts) out += p.control ? p.bytes : core::text::toCp857Lossy(p.bytes);
+    for (const auto& p : line.parts)
+        out += p.control ? p.bytes : core::text::toCp857Lossy(p.bytes);
     if (line.newline) out += "\r\n";
     return out;
 }
 
 std::string rawBytes(const Page& page) {
     std::string out;
-    for (const auto& line : page.lines) out += rawBytes(line);
+    for (const auto& line : page.lines)
+        out += rawBytes(line);
     if (page.formFeed) out += '\x0C';
     return out;
 }
@@ -87,8 +89,7 @@ Result<std::unique_ptr<RawTarget>> openRawQueue(const std::string& queue) {
     const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.c_str(), title.c_str(), 0, nullptr);
     if (job == 0)
         return Error::of(static_cast<int>(cupsLastError()),
-                         "Yazdırma işi açılamadı (" + queue + "): " + cupsLastErrorString(),
-                         queue);
+                         "Yazdırma işi açılamadı (" + queue + "): " + cupsLastErrorString(), queue);
     auto target = std::make_unique<CupsTarget>(queue, job);
     if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue.c_str(), job, title.c_str(), CUPS_FORMAT_RAW,
                           1) != HTTP_STATUS_CONTINUE)

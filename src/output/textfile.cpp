@@ -20,7 +20,8 @@ std::string randomSuffix() {
     std::random_device rd;
     static constexpr char hex[] = "0123456789abcdef";
     std::string s;
-    for (int i = 0; i < 12; ++i) s += hex[rd() & 0xF];
+    for (int i = 0; i < 12; ++i)
+        s += hex[rd() & 0xF];
     return s;
 }
 
@@ -64,7 +65,9 @@ AtomicFile& AtomicFile::operator=(AtomicFile&& other) noexcept {
     return *this;
 }
 
-AtomicFile::~AtomicFile() { discard(); }
+AtomicFile::~AtomicFile() {
+    discard();
+}
 
 void AtomicFile::discard() {
     if (fd_ >= 0) ::close(fd_);
@@ -118,7 +121,9 @@ Result<std::string> encodeTextLine(const Line& line, const TextFileOptions& opti
             continue;
         }
         switch (options.encoding) {
-        case TextEncoding::Utf8: out += p.bytes; break;
+        case TextEncoding::Utf8:
+            out += p.bytes;
+            break;
         case TextEncoding::Cp1254: {
             auto enc = core::text::toCp1254(p.bytes);
             if (!enc) return enc.error();
@@ -158,6 +163,8 @@ Status TextFileSink::page(const Page& page) {
     return file_.write(bytes);
 }
 
-Status TextFileSink::finish() { return file_.commit(); }
+Status TextFileSink::finish() {
+    return file_.commit();
+}
 
 } // namespace hk::output

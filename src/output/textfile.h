@@ -52,7 +52,7 @@ class AtomicFile {
 enum class TextEncoding {
     Cp1254, // the system's own code page: what the report files have always been written in
     Utf8,
-    Cp857,  // DOS Turkish, for programs that read the old DOS files
+    Cp857, // DOS Turkish, for programs that read the old DOS files
 };
 
 struct TextFileOptions {
@@ -78,7 +78,6 @@ class TextFileSink final : public PageSink {
     core::Status finish() override;
 
   private:
-
     AtomicFile file_;
     TextFileOptions options_;
 };

@@ -37,8 +37,9 @@ PreviewWindow::PreviewWindow(output::Document doc, app::Ui& ui, QWidget* parent)
     : QWidget(parent), doc_(std::move(doc)), ui_(ui) {
     setObjectName(QStringLiteral("PreviewWindow"));
     setWindowTitle(QStringLiteral("Baskı Önizleme") +
-                   (doc_.title.empty() ? QString()
-                                       : QStringLiteral(" - ") + QString::fromStdString(doc_.title)));
+                   (doc_.title.empty()
+                        ? QString()
+                        : QStringLiteral(" - ") + QString::fromStdString(doc_.title)));
     setFocusPolicy(Qt::StrongFocus);
 
     auto* bar = new QHBoxLayout;
@@ -118,10 +119,18 @@ void PreviewWindow::showPage(int page) {
     refresh();
 }
 
-void PreviewWindow::firstPage() { showPage(1); }
-void PreviewWindow::previousPage() { showPage(current_ - 1); }
-void PreviewWindow::nextPage() { showPage(current_ + 1); }
-void PreviewWindow::lastPage() { showPage(pageCount()); }
+void PreviewWindow::firstPage() {
+    showPage(1);
+}
+void PreviewWindow::previousPage() {
+    showPage(current_ - 1);
+}
+void PreviewWindow::nextPage() {
+    showPage(current_ + 1);
+}
+void PreviewWindow::lastPage() {
+    showPage(pageCount());
+}
 
 void PreviewWindow::zoomIn() {
     zoom_ = std::min(kMaxZoom, zoom_ * 1.25);
@@ -135,11 +144,21 @@ void PreviewWindow::zoomOut() {
 
 void PreviewWindow::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-    case Qt::Key_PageDown: nextPage(); break;
-    case Qt::Key_PageUp: previousPage(); break;
-    case Qt::Key_Home: firstPage(); break;
-    case Qt::Key_End: lastPage(); break;
-    default: QWidget::keyPressEvent(event); return;
+    case Qt::Key_PageDown:
+        nextPage();
+        break;
+    case Qt::Key_PageUp:
+        previousPage();
+        break;
+    case Qt::Key_Home:
+        firstPage();
+        break;
+    case Qt::Key_End:
+        lastPage();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
     }
     event->accept();
 }

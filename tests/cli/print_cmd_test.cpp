@@ -25,7 +25,8 @@ CliRun cli(const std::string& args) {
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
     char buf[4096];
-    while (std::size_t n = std::fread(buf, 1, sizeof buf, p)) r.output.append(buf, n);
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, p))
+        r.output.append(buf, n);
     const int status = pclose(p);
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
@@ -35,7 +36,8 @@ std::string sh(const std::string& cmd) {
     std::string out;
     std::unique_ptr<FILE, int (*)(FILE*)> p(popen(cmd.c_str(), "r"), pclose);
     char buf[4096];
-    while (std::size_t n = std::fread(buf, 1, sizeof buf, p.get())) out.append(buf, n);
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, p.get()))
+        out.append(buf, n);
     return out;
 }
 
@@ -50,9 +52,8 @@ struct PrintCmd : ::testing::Test {
     fs::path dir;
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("hk_print_" + std::string(::testing::UnitTest::GetInstance()
-                                             ->current_test_info()
-                                             ->name()));
+              ("hk_print_" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -83,12 +84,15 @@ TEST_F(PrintCmd, RawPagesByLineCount) {
     const std::string in = input("a\nb\nc\nd\ne\n");
     CliRun r = cli(in + " --raw " + out("lpq.prn") + " --kind lpq --lines 2");
     ASSERT_EQ(r.code, 0) << r.output;
-    EXPECT_EQ(readFile(dir / "lpq.prn"), "a\r\nb\r\n\x0C" "c\r\nd\r\n\x0C" "e\r\n");
+    EXPECT_EQ(readFile(dir / "lpq.prn"), "a\r\nb\r\n\x0C"
+                                         "c\r\nd\r\n\x0C"
+                                         "e\r\n");
 }
 
 TEST_F(PrintCmd, PdfPagesAndText) {
     std::string text;
-    for (int i = 1; i <= 25; ++i) text += "Satır " + std::to_string(i) + " ğüşiöç ĞÜŞİÖÇ\n";
+    for (int i = 1; i <= 25; ++i)
+        text += "Satır " + std::to_string(i) + " ğüşiöç ĞÜŞİÖÇ\n";
     text += "\fSon sayfa\n";
     const std::string in = input(text);
     CliRun r = cli(in + " --pdf " + out("r.pdf") + " --lines 10 --font-size 8");
@@ -104,7 +108,8 @@ TEST_F(PrintCmd, PdfPagesAndText) {
 
 TEST_F(PrintCmd, PdfLandscapeAndDefaultPaging) {
     std::string text;
-    for (int i = 1; i <= 200; ++i) text += "satır " + std::to_string(i) + "\n";
+    for (int i = 1; i <= 200; ++i)
+        text += "satır " + std::to_string(i) + "\n";
     const std::string in = input(text);
     CliRun r = cli(in + " --pdf " + out("y.pdf") + " --landscape --font-size 10");
     ASSERT_EQ(r.code, 0) << r.output;
@@ -127,7 +132,11 @@ TEST_F(PrintCmd, BadInputIsRefusedAndWritesNothing) {
     const Case cases[] = {
         {input("\xDE\xDD\r\n", "cp1254.txt") + " --raw " + out("o") + " --kind NPQ", "UTF-8"},
         {input(longLine, "uzun.txt") + " --raw " + out("o") + " --kind NPQ", "satır 2"},
-        {input("a\x1B" "Gb\n", "esc.txt") + " --pdf " + out("o"), "satır 1"},
+        {input("a\x1B"
+               "Gb\n",
+               "esc.txt") +
+             " --pdf " + out("o"),
+         "satır 1"},
         {input("a\n") + " --raw " + out("o"), "--kind"},
         {input("a\n") + " --raw " + out("o") + " --kind XPQ", "XPQ"},
         {input("a\n") + " --pdf " + out("o") + " --font-size 0", "--font-size"},

@@ -28,7 +28,8 @@ std::string layout(const Document& doc) {
 
 std::string rawStream(const Document& doc) {
     std::string out;
-    for (const auto& p : doc.pages) out += rawBytes(p);
+    for (const auto& p : doc.pages)
+        out += rawBytes(p);
     return out;
 }
 
@@ -46,7 +47,8 @@ using PageWriterTest = Fixture;
 TEST_F(PageWriterTest, BreaksPagesByLineCountWithHeaderOnEveryPage) {
     PageWriter w({PrinterKind::Ordinary, 3, 1}, sink);
     w.setPageHeader(numberedHeader());
-    for (const char* s : {"a", "b", "c", "d", "e"}) ASSERT_TRUE(w.write(s));
+    for (const char* s : {"a", "b", "c", "d", "e"})
+        ASSERT_TRUE(w.write(s));
     ASSERT_TRUE(w.finish());
     EXPECT_EQ(layout(doc), "Sayfa 1|a|b#Sayfa 2|c|d#Sayfa 3|e");
     ASSERT_EQ(doc.pages.size(), 3u);
@@ -79,7 +81,8 @@ TEST_F(PageWriterTest, PagesBeforeTheFirstPageAreCountedNotOutput) {
         ++headerCalls;
         return pw.write("Sayfa " + std::to_string(pw.pageNumber()));
     });
-    for (int i = 1; i <= 7; ++i) ASSERT_TRUE(w.write("satır " + std::to_string(i)));
+    for (int i = 1; i <= 7; ++i)
+        ASSERT_TRUE(w.write("satır " + std::to_string(i)));
     ASSERT_TRUE(w.finish());
     // Pages 1 and 2 hold lines 1-4; the header still ran for them so that running totals in
     // the report move exactly as in a full printout.
@@ -91,7 +94,8 @@ TEST_F(PageWriterTest, PagesBeforeTheFirstPageAreCountedNotOutput) {
 
 TEST_F(PageWriterTest, FirstPageBeyondTheEndOutputsNothing) {
     PageWriter w({PrinterKind::Ordinary, 3, 9}, sink);
-    for (int i = 0; i < 5; ++i) ASSERT_TRUE(w.write("x"));
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(w.write("x"));
     ASSERT_TRUE(w.finish());
     EXPECT_TRUE(doc.pages.empty());
 }
@@ -116,7 +120,8 @@ TEST_F(PageWriterTest, ForcedPageEndAndRepeatedEndGiveOneBreak) {
     ASSERT_TRUE(w.endPage()); // empty page: nothing to eject
     ASSERT_TRUE(w.write("iki"));
     ASSERT_TRUE(w.finish());
-    EXPECT_EQ(rawStream(doc), "bir\r\n\x0C" "iki\r\n");
+    EXPECT_EQ(rawStream(doc), "bir\r\n\x0C"
+                              "iki\r\n");
 }
 
 TEST_F(PageWriterTest, HeaderLongerThanThePageStillEnds) {
@@ -149,7 +154,8 @@ TEST(PageWriterEmphasis, BytesPerPrinterKind) {
         std::string expected;
     };
     const Case cases[] = {
-        {PrinterKind::Npq, "\x1B\x47" "TOPLAM\x1B\x48\r\n"},
+        {PrinterKind::Npq, "\x1B\x47"
+                           "TOPLAM\x1B\x48\r\n"},
         {PrinterKind::Lpq, "\x89TOPLAM\x8A\r\n"},
         {PrinterKind::Ordinary, "TOPLAM\r\n"},
     };
@@ -167,8 +173,15 @@ TEST(PageWriterEmphasis, BytesPerPrinterKind) {
 TEST(PageWriterRefusals, BadLinesAreRefusedAndNotCounted) {
     const std::string tooLong(256, 'x');
     const std::string badUtf8 = "ab\xC3";
-    const std::string cases[] = {tooLong, "a\nb", "a\rb", "\x0C", "a\tb", "\x1BG", badUtf8,
-                                 "a\xC2\x85" "b"};
+    const std::string cases[] = {tooLong,
+                                 "a\nb",
+                                 "a\rb",
+                                 "\x0C",
+                                 "a\tb",
+                                 "\x1BG",
+                                 badUtf8,
+                                 "a\xC2\x85"
+                                 "b"};
     for (const auto& text : cases) {
         Document doc;
         DocumentSink sink(doc);
@@ -189,7 +202,8 @@ TEST(PageWriterRefusals, LengthCountsCharactersNotBytesOrControlParts) {
     DocumentSink sink(doc);
     PageWriter w({PrinterKind::Npq, 0, 1}, sink);
     std::string turkish;
-    for (int i = 0; i < 255; ++i) turkish += "ş"; // 510 bytes, 255 characters
+    for (int i = 0; i < 255; ++i)
+        turkish += "ş"; // 510 bytes, 255 characters
     EXPECT_TRUE(w.write(turkish));
     EXPECT_FALSE(w.write(turkish + "ı"));
     // Emphasis codes do not take room on the line.
@@ -237,9 +251,9 @@ TEST(PageWriterGolden, DotMatrixJournalPages) {
     PageWriter w({PrinterKind::Npq, 4, 1}, sink);
     w.setPageHeader([](PageWriter& pw) {
         using C = ControlCode;
-        if (auto st = pw.writeControl(controlBytes(
-                PrinterKind::Npq, {C::Reset, C::PageLength66, C::Pica10, C::Condensed,
-                                   C::EmphasisOn}));
+        if (auto st = pw.writeControl(
+                controlBytes(PrinterKind::Npq,
+                             {C::Reset, C::PageLength66, C::Pica10, C::Condensed, C::EmphasisOn}));
             !st)
             return st;
         return pw.write(Line::text("ŞİRKET A.Ş.").addControl("\x1B\x48"));
@@ -256,9 +270,11 @@ TEST(PageWriterGolden, DotMatrixJournalPages) {
     const std::string init = "\x1B\x40\x1B\x43\x42\x1B\x50\x0F\x1B\x47\r\n";
     // "ŞİRKET A.Ş." in the DOS Turkish code page: Ş=9E, İ=98.
     const std::string company = "\x9E\x98RKET A.\x9E.\x1B\x48\r\n";
-    const std::string expected =
-        init + company + "\x1B\x47" "100 KASA\x1B\x48\r\n" + "  \x80\x8D\xA7\r\n" + "\x0C" +
-        init + company + "\x99\xA6\x9A\r\n" + "\x1B\x47SON\x1B\x48" + "\x0C";
+    const std::string expected = init + company +
+                                 "\x1B\x47"
+                                 "100 KASA\x1B\x48\r\n" +
+                                 "  \x80\x8D\xA7\r\n" + "\x0C" + init + company +
+                                 "\x99\xA6\x9A\r\n" + "\x1B\x47SON\x1B\x48" + "\x0C";
     EXPECT_EQ(rawStream(doc), expected);
     ASSERT_EQ(doc.pages.size(), 2u);
 }

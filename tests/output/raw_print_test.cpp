@@ -48,7 +48,8 @@ TEST(RawBytes, TurkishTextGoesOutInTheDosCodePage) {
         // The euro sign has no DOS code: it prints as a question mark, the job goes on.
         {"5 €", "5 ?"},
     };
-    for (const auto& c : cases) EXPECT_EQ(rawBytes(Line::text(c.utf8)), c.cp857 + "\r\n") << c.utf8;
+    for (const auto& c : cases)
+        EXPECT_EQ(rawBytes(Line::text(c.utf8)), c.cp857 + "\r\n") << c.utf8;
 }
 
 TEST(RawBytes, ControlBytesPassUnconverted) {
@@ -109,7 +110,8 @@ TEST(PrinterList, DefaultPrinterIsOneOfTheList) {
     const auto printers = installedPrinters();
     const std::string def = defaultPrinter();
     if (def.empty()) {
-        for (const auto& p : printers) EXPECT_FALSE(p.isDefault) << p.name;
+        for (const auto& p : printers)
+            EXPECT_FALSE(p.isDefault) << p.name;
     } else {
         EXPECT_TRUE(isInstalledPrinter(def));
     }

@@ -25,9 +25,8 @@ struct TextFileTest : ::testing::Test {
     fs::path dir;
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("hk_textfile_" + std::string(::testing::UnitTest::GetInstance()
-                                                ->current_test_info()
-                                                ->name()));
+              ("hk_textfile_" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -154,7 +153,8 @@ TEST_F(TextFileTest, FullDiskLeavesNoFile) {
         ASSERT_TRUE(sink);
         PageWriter w({PrinterKind::Ordinary, 10, 1}, **sink);
         LimitGuard limit(4096);
-        for (int i = 0; i < 1000 && written; ++i) written = w.write(std::string(200, 'x'));
+        for (int i = 0; i < 1000 && written; ++i)
+            written = w.write(std::string(200, 'x'));
         finished = w.finish();
     }
     EXPECT_FALSE(written);

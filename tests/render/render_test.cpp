@@ -32,7 +32,8 @@ std::string run(const std::string& cmd) {
     std::unique_ptr<FILE, int (*)(FILE*)> p(popen(cmd.c_str(), "r"), pclose);
     if (!p) return out;
     char buf[4096];
-    while (std::size_t n = std::fread(buf, 1, sizeof buf, p.get())) out.append(buf, n);
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, p.get()))
+        out.append(buf, n);
     return out;
 }
 
@@ -57,8 +58,10 @@ std::vector<std::string> pdfText(const fs::path& pdf) {
     const std::string all = run("pdftotext -layout -enc UTF-8 '" + pdf.string() + "' - 2>&1");
     std::vector<std::string> pages(1);
     for (char c : all) {
-        if (c == '\f') pages.emplace_back();
-        else pages.back() += c;
+        if (c == '\f')
+            pages.emplace_back();
+        else
+            pages.back() += c;
     }
     if (pages.back().empty()) pages.pop_back();
     return pages;
@@ -69,9 +72,8 @@ struct RenderTest : ::testing::Test {
     void SetUp() override {
         gui();
         dir = fs::temp_directory_path() /
-              ("hk_render_" + std::string(::testing::UnitTest::GetInstance()
-                                              ->current_test_info()
-                                              ->name()));
+              ("hk_render_" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -82,9 +84,13 @@ struct RenderTest : ::testing::Test {
         doc.title = "Deneme";
         doc.style.fontPoints = 9;
         doc.pages = {
-            {1, {output::Line::text("ŞİRKET ÇĞÖÜ ığşçöü"), output::Line::text("100 KASA 1.234,56")}, true},
+            {1,
+             {output::Line::text("ŞİRKET ÇĞÖÜ ığşçöü"), output::Line::text("100 KASA 1.234,56")},
+             true},
             {2, {output::Line::text("İKİNCİ SAYFA")}, true},
-            {3, {output::Line::control("\x1B\x47").addText("ÜÇÜNCÜ").addControl("\x1B\x48")}, false},
+            {3,
+             {output::Line::control("\x1B\x47").addText("ÜÇÜNCÜ").addControl("\x1B\x48")},
+             false},
         };
         return doc;
     }
@@ -92,7 +98,8 @@ struct RenderTest : ::testing::Test {
 
 TEST_F(RenderTest, CourierNewResolvesToAMonospaceFontWithTheSameMetrics) {
     const QString family = resolvedFamily(QStringLiteral("Courier New"));
-    EXPECT_TRUE(family == QLatin1String("Courier New") || family == QLatin1String("Liberation Mono"))
+    EXPECT_TRUE(family == QLatin1String("Courier New") ||
+                family == QLatin1String("Liberation Mono"))
         << family.toStdString();
     output::PageStyle style;
     style.fontPoints = 6;
@@ -149,10 +156,12 @@ TEST_F(RenderTest, WideAndLongPagesShrinkInsteadOfLosingText) {
     doc.style.fontPoints = 12;
     output::Page page{1, {}, false};
     std::string wide = "BAŞ";
-    while (wide.size() < 250) wide += "-";
+    while (wide.size() < 250)
+        wide += "-";
     wide += "SON";
     page.lines.push_back(output::Line::text(wide));
-    for (int i = 2; i <= 120; ++i) page.lines.push_back(output::Line::text("satır " + std::to_string(i)));
+    for (int i = 2; i <= 120; ++i)
+        page.lines.push_back(output::Line::text("satır " + std::to_string(i)));
     doc.pages.push_back(page);
 
     const fs::path pdf = dir / "genis.pdf";
@@ -185,7 +194,8 @@ TEST_F(RenderTest, StreamedPagesFromThePageWriter) {
     w.setPageHeader([](output::PageWriter& pw) {
         return pw.write("Sayfa No: " + std::to_string(pw.pageNumber()));
     });
-    for (int i = 1; i <= 40; ++i) ASSERT_TRUE(w.write("Kayıt " + std::to_string(i)));
+    for (int i = 1; i <= 40; ++i)
+        ASSERT_TRUE(w.write("Kayıt " + std::to_string(i)));
     EXPECT_FALSE(fs::exists(pdf)) << "the file appears only when complete";
     ASSERT_TRUE(w.finish());
     // 40 lines at 9 per page (one header line each) make 5 pages; page 1 is not output.

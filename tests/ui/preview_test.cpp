@@ -36,7 +36,8 @@ std::string sh(const std::string& cmd) {
     std::string out;
     std::unique_ptr<FILE, int (*)(FILE*)> p(popen(cmd.c_str(), "r"), pclose);
     char buf[4096];
-    while (std::size_t n = std::fread(buf, 1, sizeof buf, p.get())) out.append(buf, n);
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, p.get()))
+        out.append(buf, n);
     return out;
 }
 
@@ -121,8 +122,8 @@ class PreviewTest : public QObject {
         PreviewWindow w(Document{}, ui);
         QCOMPARE(w.currentPage(), 0);
         QCOMPARE(child<QLabel>(w, "pageLabel")->text(), QStringLiteral("Sayfa yok"));
-        for (const char* name : {"firstPage", "previousPage", "nextPage", "lastPage", "print",
-                                 "savePdf", "zoomIn"})
+        for (const char* name :
+             {"firstPage", "previousPage", "nextPage", "lastPage", "print", "savePdf", "zoomIn"})
             QVERIFY2(!child<QPushButton>(w, name)->isEnabled(), name);
         w.saveAsPdf(); // asks nothing: FakeUi would throw on an unscripted file choice
         QVERIFY(ui.messages.empty());
@@ -135,7 +136,8 @@ class PreviewTest : public QObject {
         click(w, "savePdf");
         QVERIFY(ui.messages.empty());
         QCOMPARE(pdfPages(dir_ / "mizan.pdf"), 3);
-        const std::string text = sh("pdftotext -enc UTF-8 '" + (dir_ / "mizan.pdf").string() + "' -");
+        const std::string text =
+            sh("pdftotext -enc UTF-8 '" + (dir_ / "mizan.pdf").string() + "' -");
         QVERIFY(text.find("İKİNCİ SAYFA ğüşiöç") != std::string::npos);
     }
 
@@ -154,7 +156,8 @@ class PreviewTest : public QObject {
         ui.files.push_back((dir_ / "olmayan" / "mizan.pdf").string());
         click(w, "savePdf");
         QCOMPARE(ui.messages.size(), std::size_t(1));
-        QCOMPARE(QString::fromStdString(ui.messages[0].caption), QStringLiteral("PDF olarak kaydet"));
+        QCOMPARE(QString::fromStdString(ui.messages[0].caption),
+                 QStringLiteral("PDF olarak kaydet"));
         QVERIFY(ui.messages[0].icon == hk::app::Icon::Warning);
         QVERIFY(ui.messages[0].text.find("mizan.pdf") != std::string::npos);
         QVERIFY(fs::is_empty(dir_));

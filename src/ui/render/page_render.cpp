@@ -55,8 +55,7 @@ QPageLayout pageLayout(const output::PageStyle& style) {
 void Extent::add(const output::Page& page) {
     lines = std::max(lines, static_cast<int>(page.lines.size()));
     for (const auto& l : page.lines)
-        chars = std::max(chars,
-                         static_cast<int>(QString::fromStdString(l.visibleText()).size()));
+        chars = std::max(chars, static_cast<int>(QString::fromStdString(l.visibleText()).size()));
 }
 
 QFont fittedFont(const output::PageStyle& style, QPaintDevice* device, const QSizeF& area,
@@ -108,7 +107,8 @@ QImage renderPage(const output::Document& doc, int index, double dpi) {
     img.setDotsPerMeterY(dpm);
     img.fill(Qt::white);
     Extent extent;
-    for (const auto& p : doc.pages) extent.add(p);
+    for (const auto& p : doc.pages)
+        extent.add(p);
     QPainter painter(&img);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QFont font = fittedFont(doc.style, &img, QSizeF(paint.size()), extent);

@@ -34,15 +34,14 @@ PdfSink::~PdfSink() {
     if (painter_ && painter_->isActive()) painter_->end();
 }
 
-Result<std::unique_ptr<PdfSink>> PdfSink::open(const std::string& path,
-                                               const output::PageStyle& style,
-                                               const std::string& title) {
+Result<std::unique_ptr<PdfSink>>
+PdfSink::open(const std::string& path, const output::PageStyle& style, const std::string& title) {
     if (auto st = needGui(); !st) return st.error();
     if (path.empty()) return Error::of(0, "PDF dosya adı boş.");
     auto sink = std::make_unique<PdfSink>(path, style);
     if (!sink->file_.open(QIODevice::WriteOnly))
-        return Error::of(0, path + " dosyası oluşturulamadı: " +
-                                sink->file_.errorString().toStdString(), path);
+        return Error::of(
+            0, path + " dosyası oluşturulamadı: " + sink->file_.errorString().toStdString(), path);
     sink->writer_ = std::make_unique<QPdfWriter>(&sink->file_);
     sink->writer_->setCreator(QStringLiteral("Hesapkar"));
     sink->writer_->setTitle(QString::fromStdString(title));
@@ -81,7 +80,8 @@ Status PdfSink::finish() {
     if (pages_ == 0) {
         file_.cancelWriting();
         writer_.reset();
-        return Error::of(0, "Yazılacak sayfa yok; PDF oluşturulmadı.", file_.fileName().toStdString());
+        return Error::of(0, "Yazılacak sayfa yok; PDF oluşturulmadı.",
+                         file_.fileName().toStdString());
     }
     if (!painter_->end()) return fail(QStringLiteral("PDF tamamlanamadı"));
     writer_.reset();
@@ -95,7 +95,8 @@ Status writePdf(const output::Document& doc, const std::string& path) {
     auto sink = PdfSink::open(path, doc.style, doc.title);
     if (!sink) return sink.error();
     Extent extent;
-    for (const auto& p : doc.pages) extent.add(p);
+    for (const auto& p : doc.pages)
+        extent.add(p);
     (*sink)->setExtent(extent);
     for (const auto& p : doc.pages)
         if (auto st = (*sink)->page(p); !st) return st;
@@ -116,7 +117,8 @@ Status printDocument(const output::Document& doc, QPrinter& printer, int first, 
     if (!painter.begin(&printer))
         return Error::of(0, "Yazıcı açılamadı: " + printer.printerName().toStdString());
     Extent extent;
-    for (const auto& p : doc.pages) extent.add(p);
+    for (const auto& p : doc.pages)
+        extent.add(p);
     const QRectF area = paintArea(printer.pageLayout(), printer.resolution());
     const QFont font = fittedFont(doc.style, &printer, area.size(), extent);
     for (int i = first; i <= last; ++i) {
