@@ -61,6 +61,22 @@ Status checkLine(const Line& line) {
     return {};
 }
 
+PageStyle a4Paper(bool landscape, double fontPoints) {
+    PageStyle s;
+    s.landscape = landscape;
+    s.fontPoints = fontPoints;
+    return s;
+}
+
+PageStyle textPrinterPaper(std::size_t lineChars) {
+    constexpr double mmPerInch = 25.4;
+    PageStyle s;
+    s.paperWidthMm = 10.25 * mmPerInch;
+    s.paperHeightMm = (lineChars <= 135 ? 17.0 : 28.74) * mmPerInch;
+    s.marginMm = 0;
+    return s;
+}
+
 Status DocumentSink::page(const Page& page) {
     doc_.pages.push_back(page);
     return {};

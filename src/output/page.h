@@ -68,6 +68,13 @@ struct PageStyle {
     double marginMm = 10.0;
 };
 
+// A4 in the report font; reports choose portrait or landscape by their line width.
+PageStyle a4Paper(bool landscape, double fontPoints);
+// Continuous paper of the text printers ("LPQ"): 10.25 inches wide, 17 inches long for lines of
+// up to 135 characters and 28.74 inches long for wider ones (the two paper settings of those
+// printers). Pages of a text printer carry no margin of their own: the form is aligned in it.
+PageStyle textPrinterPaper(std::size_t lineChars);
+
 // Every page of a report collected for the preview.
 struct Document {
     std::string title;

@@ -212,6 +212,20 @@ TEST(PageWriterRefusals, LengthCountsCharactersNotBytesOrControlParts) {
     EXPECT_EQ(w.linesOnPage(), 3);
 }
 
+TEST(PagePaper, A4AndTextPrinterPaper) {
+    const PageStyle a4 = a4Paper(true, 6);
+    EXPECT_DOUBLE_EQ(a4.paperWidthMm, 210.0);
+    EXPECT_DOUBLE_EQ(a4.paperHeightMm, 297.0);
+    EXPECT_TRUE(a4.landscape);
+    EXPECT_DOUBLE_EQ(a4.fontPoints, 6.0);
+    // 10.25 x 17 inches and 10.25 x 28.74 inches.
+    const PageStyle narrow = textPrinterPaper(135);
+    EXPECT_NEAR(narrow.paperWidthMm, 260.35, 1e-9);
+    EXPECT_NEAR(narrow.paperHeightMm, 431.8, 1e-9);
+    EXPECT_NEAR(textPrinterPaper(136).paperHeightMm, 729.996, 1e-9);
+    EXPECT_FALSE(narrow.landscape);
+}
+
 struct FailingSink final : PageSink {
     int pages = 0;
     Status page(const Page&) override {
