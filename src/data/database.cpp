@@ -43,7 +43,10 @@ core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
         return e;
     }
     if (!o.readOnly) {
-        for (const char* pragma : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL"}) {
+        // A larger page cache and memory-mapped reads: a chart with its monthly totals is a few
+        // megabytes and posting touches it at random.
+        for (const char* pragma : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL", "PRAGMA cache_size = -65536",
+                                   "PRAGMA mmap_size = 268435456", "PRAGMA temp_store = MEMORY"}) {
             if (auto st = conn->exec(pragma); !st) {
                 auto e = st.error();
                 e.message = exists ? 23 : 10;

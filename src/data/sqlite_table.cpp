@@ -15,6 +15,7 @@
 
 #include <cstring>
 #include <map>
+#include <unordered_map>
 
 namespace hk::data {
 
@@ -116,6 +117,17 @@ class SqliteTable final : public TableImpl {
             ++i;
         }
         sqlUpdate_ = "UPDATE " + qt + " SET " + sets + " WHERE rowid = ?" + std::to_string(i);
+        {
+            std::string dataSets, keyList;
+            std::size_t j = 1;
+            for (const auto& c : cols_.names) {
+                dataSets += (j > 1 ? ", " : "") + quoteIdent(c) + " = ?" + std::to_string(j);
+                ++j;
+            }
+            sqlUpdateData_ = "UPDATE " + qt + " SET " + dataSets + " WHERE rowid = ?" + std::to_string(j);
+            for (const auto& k : cols_.keyNames) keyList += (keyList.empty() ? "" : ", ") + quoteIdent(k);
+            sqlKeysByRowid_ = "SELECT " + (keyList.empty() ? std::string("1") : keyList) + " FROM " + qt + " WHERE rowid = ?1";
+        }
         sqlAppend_ = "INSERT INTO " + qt + " (" + list + ") VALUES (";
         for (std::size_t j = 1; j <= cols_.names.size(); ++j) sqlAppend_ += (j > 1 ? ", ?" : "?") + std::to_string(j);
         sqlAppend_ += ")";
@@ -146,7 +158,7 @@ class SqliteTable final : public TableImpl {
 
     core::Status get(std::uint32_t key) override {
         const std::string kv = encodeKeyAlways(buffer_, def_->keys[key]);
-        auto s = c_->prepare(sqlGet_[key]);
+        auto s = prep(sqlGet_[key]);
         if (!s) return s.error();
         StmtUse use(*s);
         sqlite3_bind_blob(*s, 1, kv.data(), static_cast<int>(kv.size()), SQLITE_STATIC);
@@ -171,7 +183,7 @@ class SqliteTable final : public TableImpl {
     core::Status add() override {
         if (auto st = buffer_.validate(); !st) return st;
         dropBatch();
-        auto s = c_->prepare(sqlInsert_);
+        auto s = prep(sqlInsert_);
         if (!s) return s.error();
         const int rc = writeRow(*s, buffer_, true, 0);
         if (rc != SQLITE_DONE) return writeError(rc, 0, 4);
@@ -182,7 +194,7 @@ class SqliteTable final : public TableImpl {
     core::Status append() override {
         if (auto st = buffer_.validate(); !st) return st;
         dropBatch();
-        auto s = c_->prepare(sqlAppend_);
+        auto s = prep(sqlAppend_);
         if (!s) return s.error();
         const int rc = writeRow(*s, buffer_, false, 0);
         if (rc != SQLITE_DONE) return c_->error(rc, name_, 4);
@@ -206,7 +218,7 @@ class SqliteTable final : public TableImpl {
     }
 
     core::Result<std::int64_t> count() override {
-        auto s = c_->prepare(sqlCount_);
+        auto s = prep(sqlCount_);
         if (!s) return s.error();
         StmtUse use(*s);
         const int rc = sqlite3_step(*s);
@@ -234,7 +246,7 @@ class SqliteTable final : public TableImpl {
         for (;;) {
             rows.clear();
             {
-                auto s = c_->prepare(sqlPhysNext_);
+                auto s = prep(sqlPhysNext_);
                 if (!s) return withMessage(s.error(), 26);
                 StmtUse use(*s);
                 sqlite3_bind_int64(*s, 2, last);
@@ -266,7 +278,7 @@ class SqliteTable final : public TableImpl {
     // -- used by relations -------------------------------------------------------------------
 
     core::Status readByRowid(std::int64_t rowid, Record& out) {
-        auto s = c_->prepare(sqlByRowid_);
+        auto s = prep(sqlByRowid_);
         if (!s) return s.error();
         StmtUse use(*s);
         sqlite3_bind_int64(*s, 1, rowid);
@@ -280,7 +292,7 @@ class SqliteTable final : public TableImpl {
     // Rowids of the records whose key `key` starts with `prefix`.
     core::Result<std::vector<std::int64_t>> rowsWithPrefix(std::uint32_t key, const std::string& prefix) {
         const std::string end = prefixEnd(prefix);
-        auto s = c_->prepare(end.empty() ? sqlFrom_[key] : sqlRange_[key]);
+        auto s = prep(end.empty() ? sqlFrom_[key] : sqlRange_[key]);
         if (!s) return s.error();
         StmtUse use(*s);
         sqlite3_bind_blob(*s, 1, prefix.data(), static_cast<int>(prefix.size()), SQLITE_STATIC);
@@ -351,6 +363,15 @@ class SqliteTable final : public TableImpl {
   protected:
     void positionChanged() override { dropBatch(); }
 
+    // The SQL texts are members of this object, so their addresses identify them: cheaper than
+    // hashing texts of a few kilobytes on every call.
+    core::Result<sqlite3_stmt*> prep(const std::string& sql) {
+        if (auto it = stmts_.find(&sql); it != stmts_.end()) return it->second;
+        auto s = c_->prepare(sql);
+        if (s) stmts_.emplace(&sql, *s);
+        return s;
+    }
+
   private:
     class Savepoint {
       public:
@@ -415,15 +436,39 @@ class SqliteTable final : public TableImpl {
     }
 
     core::Status plainUpdate(std::int64_t rowid, const Record& rec) {
-        auto s = c_->prepare(sqlUpdate_);
+        // Most updates leave every key as it was (posting into the monthly totals): then only
+        // the data columns are written and the indexes are not touched.
+        bool keysChanged = true;
+        if (!def_->keys.empty()) {
+            auto k = prep(sqlKeysByRowid_);
+            if (!k) return k.error();
+            StmtUse use(*k);
+            sqlite3_bind_int64(*k, 1, rowid);
+            const int rc = sqlite3_step(*k);
+            if (rc == SQLITE_DONE) return error(ErrorCode::NoRecord, "kayıt silinmiş", 25);
+            if (rc != SQLITE_ROW) return c_->error(rc, name_, 25);
+            keysChanged = false;
+            for (std::size_t i = 0; i < def_->keys.size() && !keysChanged; ++i) {
+                const auto now = encodeKey(rec, def_->keys[i]);
+                const int col = static_cast<int>(i);
+                const bool wasNull = sqlite3_column_type(*k, col) == SQLITE_NULL;
+                if (!now || wasNull) {
+                    keysChanged = !now != wasNull;
+                    continue;
+                }
+                const auto* p = static_cast<const char*>(sqlite3_column_blob(*k, col));
+                keysChanged = std::string_view(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(*k, col))) != *now;
+            }
+        }
+        auto s = prep(keysChanged ? sqlUpdate_ : sqlUpdateData_);
         if (!s) return s.error();
-        const int rc = writeRow(*s, rec, true, rowid);
+        const int rc = writeRow(*s, rec, keysChanged, rowid);
         if (rc != SQLITE_DONE) return writeError(rc, rowid, 25, &rec);
         return {};
     }
 
     core::Status plainDelete(std::int64_t rowid) {
-        auto s = c_->prepare(sqlDelete_);
+        auto s = prep(sqlDelete_);
         if (!s) return s.error();
         StmtUse use(*s);
         sqlite3_bind_int64(*s, 1, rowid);
@@ -476,7 +521,7 @@ class SqliteTable final : public TableImpl {
                 if (!def_->keys[k].unique) continue;
                 const auto kv = encodeKey(r, def_->keys[k]);
                 if (!kv) continue;
-                auto s = c_->prepare(sqlExists_[k]);
+                auto s = prep(sqlExists_[k]);
                 if (!s) continue;
                 StmtUse use(*s);
                 sqlite3_bind_blob(*s, 1, kv->data(), static_cast<int>(kv->size()), SQLITE_STATIC);
@@ -540,7 +585,7 @@ class SqliteTable final : public TableImpl {
             const auto k = static_cast<std::size_t>(pos_.key);
             sql = forward ? &sqlNext_[k] : pos_.atEnd ? &sqlLast_[k] : &sqlPrev_[k];
         }
-        auto s = c_->prepare(*sql);
+        auto s = prep(*sql);
         if (!s) return s.error();
         StmtUse use(*s);
         sqlite3_bind_blob(*s, 1, pos_.kv.data(), static_cast<int>(pos_.kv.size()), SQLITE_STATIC);
@@ -577,7 +622,7 @@ class SqliteTable final : public TableImpl {
     ColumnSet cols_;
     std::vector<ColMap> map_;
     std::string dataCols_;
-    std::string sqlInsert_, sqlUpdate_, sqlAppend_, sqlDelete_, sqlByRowid_, sqlCount_, sqlEmpty_;
+    std::string sqlInsert_, sqlUpdate_, sqlUpdateData_, sqlKeysByRowid_, sqlAppend_, sqlDelete_, sqlByRowid_, sqlCount_, sqlEmpty_;
     std::string sqlPhysNext_, sqlPhysPrev_, sqlPhysLast_;
     std::vector<std::string> sqlGet_, sqlNext_, sqlPrev_, sqlLast_, sqlExists_, sqlRange_, sqlFrom_;
 
@@ -590,6 +635,8 @@ class SqliteTable final : public TableImpl {
     std::vector<std::string> packed_;
     std::vector<std::optional<std::string>> keys_;
     std::map<Layout, std::unique_ptr<SqliteTable>> children_;
+    std::unordered_map<const std::string*, sqlite3_stmt*> stmts_;
+    std::vector<std::optional<std::string>> oldKeys_;
 };
 
 } // namespace
