@@ -1,0 +1,337 @@
+#pragma once
+// User and group administration: "Kullanıcı Tanımları" (KulUserList), "Grup Tanımları"
+// (KulGrupList), the menu catalogue list (KulMenuList), the group pick list (KulBGrupList) and
+// their forms. Reachable by master users only. Every rule (membership copying, "Otomatik Ekle",
+// password hashing) lives in app/users; the windows gather input and show the files.
+
+#include "app/ui.h"
+#include "app/users.h"
+#include "data/database.h"
+#include "ui/browse.h"
+#include "ui/browse_table.h"
+#include "ui/form.h"
+
+#include <QDialog>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QComboBox;
+class QLineEdit;
+
+namespace hk::data {
+class DataSet;
+}
+namespace hk::app {
+class Catalogue;
+class Session;
+} // namespace hk::app
+
+namespace hk::ui {
+
+class MainFrame;
+class PictureEdit;
+
+// What the windows work on. db holds the security files; dataSet (optional) serves the
+// spreadsheet export of the menu catalogue.
+struct KulContext {
+    data::Database* db = nullptr;
+    data::DataSet* dataSet = nullptr;
+    app::Ui* ui = nullptr;
+};
+
+// Lookups the forms open when a typed number is not in its file; replaceable in tests.
+struct KulPickers {
+    std::function<std::optional<data::MenuList>()> menu;
+    std::function<std::optional<data::KLGrups>()> group;
+};
+
+// ---- forms ---------------------------------------------------------------------------------
+
+// "Kullanıcı Detayı". The password field starts blank when changing: the stored hash cannot be
+// shown, and a blank entry keeps it.
+class KulFUser : public UpdateForm {
+    Q_OBJECT
+  public:
+    KulFUser(app::users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLUsers rec,
+             QWidget* parent = nullptr);
+    PictureEdit* idField() const { return id_; }
+    PictureEdit* passwordField() const { return password_; }
+    PictureEdit* nameField() const { return name_; }
+    QCheckBox* masterBox() const { return master_; }
+    const std::string& lastSavedId() const { return savedId_; }
+
+  protected:
+    void load() override;
+    core::Status save() override;
+
+  private:
+    app::users::SecurityFiles& f_;
+    data::KLUsers rec_;
+    PictureEdit* id_;
+    PictureEdit* password_;
+    PictureEdit* name_;
+    QCheckBox* master_;
+    std::string savedId_;
+};
+
+// The five rights as Evet/Hayır choices, in the order the form shows them.
+struct RightsChoices {
+    QComboBox* GOSTER = nullptr;
+    QComboBox* IZLE = nullptr;
+    QComboBox* YENIGIR = nullptr;
+    QComboBox* DEGISTIR = nullptr;
+    QComboBox* SIL = nullptr;
+};
+
+// "Yetki Detay Girişi" (user rights, KulFDUsers) and "Grup Yetki Detayı Girişi" (group
+// rights, KulFDGrups): menu number with its lookup, the menu name, the group and five rights.
+class KulFDUsers : public UpdateForm {
+    Q_OBJECT
+  public:
+    KulFDUsers(app::users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLDUsers rec,
+               KulPickers pickers, QWidget* parent = nullptr);
+    PictureEdit* userField() const { return user_; }
+    PictureEdit* menuField() const { return menu_; }
+    QLineEdit* menuName() const { return menuName_; }
+    PictureEdit* groupField() const { return group_; }
+    const RightsChoices& rights() const { return rights_; }
+    QPushButton* lookupButton() const { return lookup_; }
+    // Looks the typed menu number up (as leaving the field does).
+    void checkMenu();
+
+  protected:
+    void load() override;
+    core::Status save() override;
+
+  private:
+    app::users::SecurityFiles& f_;
+    data::KLDUsers rec_;
+    KulPickers pickers_;
+    PictureEdit* user_;
+    PictureEdit* menu_;
+    QLineEdit* menuName_;
+    PictureEdit* group_;
+    QPushButton* lookup_ = nullptr;
+    RightsChoices rights_;
+};
+
+class KulFDGrups : public UpdateForm {
+    Q_OBJECT
+  public:
+    KulFDGrups(app::users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLDGrups rec,
+               KulPickers pickers, QWidget* parent = nullptr);
+    PictureEdit* menuField() const { return menu_; }
+    QLineEdit* menuName() const { return menuName_; }
+    PictureEdit* groupField() const { return group_; }
+    const RightsChoices& rights() const { return rights_; }
+    void checkMenu();
+
+  protected:
+    void load() override;
+    core::Status save() override;
+
+  private:
+    app::users::SecurityFiles& f_;
+    data::KLDGrups rec_;
+    KulPickers pickers_;
+    PictureEdit* menu_;
+    QLineEdit* menuName_;
+    PictureEdit* group_;
+    QPushButton* lookup_ = nullptr;
+    RightsChoices rights_;
+};
+
+// "Kullanıcı Grup Detay Girişi": a membership. Saving it copies the group's rights to the user.
+// A membership has nothing to change but its group, and another group is another membership:
+// opened on an existing one the form only shows it.
+class KulFGUsers : public UpdateForm {
+    Q_OBJECT
+  public:
+    KulFGUsers(app::users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLGUsers rec,
+               KulPickers pickers, QWidget* parent = nullptr);
+    PictureEdit* userField() const { return user_; }
+    PictureEdit* groupField() const { return group_; }
+    QLineEdit* groupName() const { return groupName_; }
+    QPushButton* lookupButton() const { return lookup_; }
+    void checkGroup();
+
+  protected:
+    void load() override;
+    core::Status save() override;
+
+  private:
+    app::users::SecurityFiles& f_;
+    data::KLGUsers rec_;
+    KulPickers pickers_;
+    PictureEdit* user_;
+    PictureEdit* group_;
+    QLineEdit* groupName_;
+    QPushButton* lookup_ = nullptr;
+};
+
+// "Grup ...Yeni Giriş..." / "Grup ...Değişiklik...".
+class KulFGrups : public UpdateForm {
+    Q_OBJECT
+  public:
+    KulFGrups(app::users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLGrups rec,
+              QWidget* parent = nullptr);
+    PictureEdit* numberField() const { return no_; }
+    PictureEdit* nameField() const { return name_; }
+
+  protected:
+    void load() override;
+    core::Status save() override;
+
+  private:
+    app::users::SecurityFiles& f_;
+    data::KLGrups rec_;
+    PictureEdit* no_;
+    PictureEdit* name_;
+};
+
+// "Menü Detay Girişi".
+class KulFMenuList : public UpdateForm {
+    Q_OBJECT
+  public:
+    KulFMenuList(app::users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::MenuList rec,
+                 QWidget* parent = nullptr);
+    PictureEdit* numberField() const { return no_; }
+    PictureEdit* nameField() const { return name_; }
+
+  protected:
+    void load() override;
+    core::Status save() override;
+
+  private:
+    app::users::SecurityFiles& f_;
+    data::MenuList rec_;
+    PictureEdit* no_;
+    PictureEdit* name_;
+};
+
+// ---- lists ---------------------------------------------------------------------------------
+
+// Base of the Kul windows: the context, the files the rules work on, and the way forms are run
+// (modal; tests replace runForm to drive the form themselves).
+class KulWindow : public QWidget {
+    Q_OBJECT
+  public:
+    KulWindow(KulContext ctx, app::users::SecurityFiles files, QWidget* parent);
+    app::users::SecurityFiles& files() { return files_; }
+    // Runs a form; true when it saved something.
+    std::function<bool(UpdateForm&)> runForm;
+    KulPickers pickers;
+
+  protected:
+    template <data::RecordStruct T>
+    std::shared_ptr<TableSource<T>> source(std::vector<KeyOrder<T>> orders,
+                                           std::vector<Column<T>> columns);
+    KulContext ctx_;
+    app::users::SecurityFiles files_;
+};
+
+// "Kullanıcı Tanımları".
+class KulUserList : public KulWindow {
+    Q_OBJECT
+  public:
+    static core::Result<std::unique_ptr<KulUserList>> open(KulContext ctx, QWidget* parent = nullptr);
+    BrowsePanel* users() const { return users_; }
+    BrowsePanel* rights() const { return rights_; }
+    BrowsePanel* groups() const { return groups_; }
+    QPushButton* otomatikEkle() const { return otomatik_; }
+    void grantAll();
+    // The user selected in "Kullanıcı Listesi" (empty when none).
+    std::string selectedUser() const;
+
+  private:
+    KulUserList(KulContext ctx, app::users::SecurityFiles files, QWidget* parent);
+    void followUser();
+
+    BrowsePanel* users_;
+    BrowsePanel* rights_;
+    BrowsePanel* groups_;
+    QPushButton* otomatik_;
+    std::shared_ptr<TableSource<data::KLDUsers>> rightsSource_;
+    std::shared_ptr<TableSource<data::KLGUsers>> groupsSource_;
+};
+
+// "Grup Tanımları".
+class KulGrupList : public KulWindow {
+    Q_OBJECT
+  public:
+    static core::Result<std::unique_ptr<KulGrupList>> open(KulContext ctx, QWidget* parent = nullptr);
+    BrowsePanel* groups() const { return groups_; }
+    BrowsePanel* rights() const { return rights_; }
+    BrowsePanel* members() const { return members_; }
+    QPushButton* otomatikEkle() const { return otomatik_; }
+    void grantAll();
+    std::optional<double> selectedGroup() const;
+
+  private:
+    KulGrupList(KulContext ctx, app::users::SecurityFiles files, QWidget* parent);
+    void followGroup();
+
+    BrowsePanel* groups_;
+    BrowsePanel* rights_;
+    BrowsePanel* members_;
+    QPushButton* otomatik_;
+    std::shared_ptr<TableSource<data::KLDGrups>> rightsSource_;
+    std::shared_ptr<TableSource<data::KLGUsers>> membersSource_;
+};
+
+// "Menü Listesi": the menu catalogue; with pick = true it offers "Seç".
+class KulMenuList : public KulWindow {
+    Q_OBJECT
+  public:
+    static core::Result<std::unique_ptr<KulMenuList>> open(KulContext ctx, bool pick,
+                                                           QWidget* parent = nullptr);
+    BrowsePanel* list() const { return list_; }
+    QPushButton* selectButton() const { return select_; }
+    QPushButton* excelButton() const { return excel_; }
+    QPushButton* exitButton() const { return exit_; }
+    void exportToSheet();
+    // The chosen row once "Seç" was pressed.
+    const std::optional<data::MenuList>& chosen() const { return chosen_; }
+
+  signals:
+    void picked();
+    void closeRequested();
+
+  private:
+    KulMenuList(KulContext ctx, app::users::SecurityFiles files, bool pick, QWidget* parent);
+    BrowsePanel* list_;
+    QPushButton* select_;
+    QPushButton* excel_;
+    QPushButton* exit_;
+    std::optional<data::MenuList> chosen_;
+};
+
+// "Grup Tanımları Listesi" (KulBGrupList): the groups in number order, to pick one.
+class KulBGrupList : public QDialog {
+    Q_OBJECT
+  public:
+    static core::Result<std::unique_ptr<KulBGrupList>> open(KulContext ctx, QWidget* parent = nullptr);
+    BrowsePanel* list() const { return list_; }
+    QPushButton* selectButton() const { return select_; }
+    const std::optional<data::KLGrups>& chosen() const { return chosen_; }
+
+  private:
+    KulBGrupList(KulContext ctx, std::shared_ptr<TableSource<data::KLGrups>> src, QWidget* parent);
+    BrowsePanel* list_;
+    QPushButton* select_;
+    std::optional<data::KLGrups> chosen_;
+};
+
+// Modal pick lists for the lookups; none when cancelled (or the list cannot be read, which is
+// reported).
+std::optional<data::MenuList> pickMenu(KulContext ctx, QWidget* parent);
+std::optional<data::KLGrups> pickGroup(KulContext ctx, QWidget* parent);
+
+// Registers KulUserList and KulGrupList in the procedure catalogue: each opens its window as a
+// child of the frame. Non-master users are refused even when something calls them directly.
+void registerKulWindows(app::Catalogue& catalogue, MainFrame& frame, KulContext ctx,
+                        const app::Session& session);
+
+} // namespace hk::ui

@@ -1,0 +1,370 @@
+#include "ui/fields.h"
+#include "ui/form_messages.h"
+#include "ui/kul.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace hk::ui {
+namespace {
+
+namespace users = app::users;
+
+QString title(const char* what, FormMode mode) {
+    return QString::fromUtf8(what) + (mode == FormMode::Insert ? QStringLiteral(" ...Yeni Giriş...")
+                                                               : QStringLiteral(" ...Değişiklik..."));
+}
+
+QComboBox* yesNo(UpdateForm& f, const QString& label) {
+    return f.addChoice(label, {QStringLiteral("Evet"), QStringLiteral("Hayır")});
+}
+
+void setYesNo(QComboBox* c, const std::string& right) { c->setCurrentIndex(right == "E" ? 0 : 1); }
+std::string yesNoValue(const QComboBox* c) { return c->currentIndex() == 0 ? "E" : "H"; }
+
+template <typename Row> void showRights(const RightsChoices& r, const Row& row) {
+    setYesNo(r.GOSTER, row.GOSTER);
+    setYesNo(r.IZLE, row.IZLE);
+    setYesNo(r.YENIGIR, row.YENIGIR);
+    setYesNo(r.DEGISTIR, row.DEGISTIR);
+    setYesNo(r.SIL, row.SIL);
+}
+
+template <typename Row> void takeRights(const RightsChoices& r, Row& row) {
+    row.GOSTER = yesNoValue(r.GOSTER);
+    row.IZLE = yesNoValue(r.IZLE);
+    row.YENIGIR = yesNoValue(r.YENIGIR);
+    row.DEGISTIR = yesNoValue(r.DEGISTIR);
+    row.SIL = yesNoValue(r.SIL);
+}
+
+QLineEdit* readOnlyText(UpdateForm& f, const QString& label) {
+    auto* e = new QLineEdit(&f);
+    e->setReadOnly(true);
+    e->setFocusPolicy(Qt::NoFocus);
+    f.fields()->addRow(label, e);
+    return e;
+}
+
+// A typed number: blank is 0; what is not a number is refused with its field name.
+core::Result<double> numberOf(const PictureEdit* e, const char* field) {
+    auto v = e->number();
+    if (!v) return core::Error::of(0, std::string(field) + ": " + v.error().text);
+    return v.value();
+}
+
+// The lookup of a typed number: found -> its name; missing -> the pick list; a choice fills
+// number and name, a cancel blanks the name and returns the cursor to the field.
+template <typename Rec, typename Find, typename Pick, typename Number, typename Name>
+void lookup(PictureEdit* field, QLineEdit* name, Find find, Pick pick, Number number, Name nameOf,
+            app::Ui& ui, bool forcePick) {
+    auto typed = field->number();
+    std::optional<Rec> found;
+    if (typed && typed.value() != 0 && !forcePick) {
+        auto r = find(typed.value());
+        if (!r) {
+            reportError(ui, r.error(), 19);
+            return;
+        }
+        found = r.value();
+    }
+    if (!found && pick) found = pick();
+    if (found) {
+        field->setNumber(number(*found));
+        name->setText(QString::fromStdString(nameOf(*found)));
+    } else {
+        name->clear();
+        field->setFocus();
+    }
+}
+
+} // namespace
+
+// ---- KulFUser --------------------------------------------------------------------------------
+
+KulFUser::KulFUser(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLUsers rec,
+                   QWidget* parent)
+    : UpdateForm(ui, mode, parent), f_(f), rec_(std::move(rec)) {
+    setWindowTitle(title("Kullanıcı", mode));
+    id_ = addText(QStringLiteral("Kullanıcı Kod"), "s10");
+    password_ = addText(QStringLiteral(" Şifre"), "s20");
+    password_->setEchoMode(QLineEdit::Password);
+    name_ = addText(QStringLiteral("İsim"), "s30");
+    master_ = addCheck(QStringLiteral(" Ana Kullanıcı"));
+    open();
+}
+
+void KulFUser::load() {
+    const bool insert = mode() == FormMode::Insert;
+    id_->setTextValue(insert ? std::string() : rec_.ID);
+    id_->setEnabled(insert); // the ID cannot change after insert
+    password_->clear();
+    password_->setPlaceholderText(insert ? QString() : QStringLiteral("(boş bırakılırsa değişmez)"));
+    name_->setTextValue(insert ? std::string() : rec_.NAME);
+    master_->setChecked(!insert && rec_.MASTERUSER == 1);
+}
+
+core::Status KulFUser::save() {
+    data::KLUsers u = rec_;
+    u.ID = id_->textValue();
+    u.NAME = name_->textValue();
+    u.MASTERUSER = master_->isChecked() ? 1 : 0;
+    const std::string pw = password_->textValue();
+    core::Status st = mode() == FormMode::Insert
+                          ? users::addUser(f_, u, pw)
+                          : users::changeUser(f_, u, pw.empty() ? std::nullopt
+                                                                : std::optional<std::string>(pw));
+    if (st) savedId_ = u.ID;
+    return st;
+}
+
+// ---- KulFDUsers ------------------------------------------------------------------------------
+
+KulFDUsers::KulFDUsers(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLDUsers rec,
+                       KulPickers pickers, QWidget* parent)
+    : UpdateForm(ui, mode, parent), f_(f), rec_(std::move(rec)), pickers_(std::move(pickers)) {
+    setWindowTitle(QStringLiteral("Yetki Detay Girişi"));
+    user_ = addText(QStringLiteral("Kullanıcı Kod"), "s10");
+    user_->setEnabled(false);
+    menu_ = addLookup(QStringLiteral("Menü No"), "n_6", &lookup_);
+    menuName_ = readOnlyText(*this, QString());
+    group_ = addText(QStringLiteral("Grup No"), "n_5");
+    rights_.IZLE = yesNo(*this, QStringLiteral("Izle"));
+    rights_.GOSTER = yesNo(*this, QStringLiteral("Göster"));
+    rights_.YENIGIR = yesNo(*this, QStringLiteral("YeniGir"));
+    rights_.DEGISTIR = yesNo(*this, QStringLiteral("Değiştir"));
+    rights_.SIL = yesNo(*this, QStringLiteral("Sil"));
+    connect(menu_, &QLineEdit::editingFinished, this, [this] {
+        if (menu_->isModified()) checkMenu();
+        menu_->setModified(false);
+    });
+    connect(lookup_, &QPushButton::clicked, this, [this] {
+        lookup<data::MenuList>(
+            menu_, menuName_, [this](double n) { return users::findMenu(f_, n); }, pickers_.menu,
+            [](const data::MenuList& m) { return m.MENUNO; },
+            [](const data::MenuList& m) { return m.MENUADI; }, this->ui(), true);
+    });
+    open();
+}
+
+void KulFDUsers::checkMenu() {
+    lookup<data::MenuList>(
+        menu_, menuName_, [this](double n) { return users::findMenu(f_, n); }, pickers_.menu,
+        [](const data::MenuList& m) { return m.MENUNO; },
+        [](const data::MenuList& m) { return m.MENUADI; }, ui(), false);
+}
+
+void KulFDUsers::load() {
+    const bool insert = mode() == FormMode::Insert;
+    user_->setTextValue(rec_.ID);
+    if (insert) {
+        menu_->clear();
+        menuName_->clear();
+        group_->setNumber(0);
+        data::KLDUsers none; // a new row grants nothing until chosen
+        showRights(rights_, none);
+    } else {
+        menu_->setNumber(rec_.MENUNO);
+        menuName_->setText(QString::fromStdString(rec_.MENUADI));
+        group_->setNumber(rec_.GRUPNO);
+        showRights(rights_, rec_);
+    }
+    menu_->setEnabled(insert);
+    lookup_->setEnabled(insert);
+    group_->setEnabled(insert); // user and group stay as they are when changing
+}
+
+core::Status KulFDUsers::save() {
+    data::KLDUsers row = rec_;
+    if (mode() == FormMode::Insert) {
+        auto menu = numberOf(menu_, "Menü No");
+        if (!menu) return menu.error();
+        auto group = numberOf(group_, "Grup No");
+        if (!group) return group.error();
+        row.MENUNO = menu.value();
+        row.GRUPNO = group.value();
+    }
+    takeRights(rights_, row);
+    return mode() == FormMode::Insert ? users::addUserRight(f_, row) : users::changeUserRight(f_, row);
+}
+
+// ---- KulFDGrups ------------------------------------------------------------------------------
+
+KulFDGrups::KulFDGrups(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLDGrups rec,
+                       KulPickers pickers, QWidget* parent)
+    : UpdateForm(ui, mode, parent), f_(f), rec_(std::move(rec)), pickers_(std::move(pickers)) {
+    setWindowTitle(QStringLiteral("Grup Yetki Detayı Girişi"));
+    menu_ = addLookup(QStringLiteral("Menü No"), "n_6", &lookup_);
+    menuName_ = readOnlyText(*this, QString());
+    group_ = addText(QStringLiteral("Grup No"), "n_5");
+    group_->setEnabled(false);
+    rights_.GOSTER = yesNo(*this, QStringLiteral("Göster"));
+    rights_.IZLE = yesNo(*this, QStringLiteral("Izle"));
+    rights_.YENIGIR = yesNo(*this, QStringLiteral("YeniGir"));
+    rights_.DEGISTIR = yesNo(*this, QStringLiteral("Değiştir"));
+    rights_.SIL = yesNo(*this, QStringLiteral("Sil"));
+    connect(menu_, &QLineEdit::editingFinished, this, [this] {
+        if (menu_->isModified()) checkMenu();
+        menu_->setModified(false);
+    });
+    connect(lookup_, &QPushButton::clicked, this, [this] {
+        lookup<data::MenuList>(
+            menu_, menuName_, [this](double n) { return users::findMenu(f_, n); }, pickers_.menu,
+            [](const data::MenuList& m) { return m.MENUNO; },
+            [](const data::MenuList& m) { return m.MENUADI; }, this->ui(), true);
+    });
+    open();
+}
+
+void KulFDGrups::checkMenu() {
+    lookup<data::MenuList>(
+        menu_, menuName_, [this](double n) { return users::findMenu(f_, n); }, pickers_.menu,
+        [](const data::MenuList& m) { return m.MENUNO; },
+        [](const data::MenuList& m) { return m.MENUADI; }, ui(), false);
+}
+
+void KulFDGrups::load() {
+    const bool insert = mode() == FormMode::Insert;
+    group_->setNumber(rec_.GRUPNO);
+    if (insert) {
+        menu_->clear();
+        menuName_->clear();
+        data::KLDGrups none;
+        showRights(rights_, none);
+    } else {
+        menu_->setNumber(rec_.MENUNO);
+        menuName_->setText(QString::fromStdString(rec_.MENUADI));
+        showRights(rights_, rec_);
+    }
+    menu_->setEnabled(insert);
+    lookup_->setEnabled(insert);
+}
+
+core::Status KulFDGrups::save() {
+    data::KLDGrups row = rec_;
+    if (mode() == FormMode::Insert) {
+        auto menu = numberOf(menu_, "Menü No");
+        if (!menu) return menu.error();
+        row.MENUNO = menu.value();
+    }
+    takeRights(rights_, row);
+    return mode() == FormMode::Insert ? users::addGroupRight(f_, row)
+                                      : users::changeGroupRight(f_, row);
+}
+
+// ---- KulFGUsers ------------------------------------------------------------------------------
+
+KulFGUsers::KulFGUsers(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLGUsers rec,
+                       KulPickers pickers, QWidget* parent)
+    : UpdateForm(ui, mode == FormMode::Change ? FormMode::View : mode, parent), f_(f),
+      rec_(std::move(rec)), pickers_(std::move(pickers)) {
+    setWindowTitle(QStringLiteral("Kullanıcı Grup Detay Girişi"));
+    user_ = addText(QStringLiteral("Kullanıcı Kod"), "s10");
+    user_->setEnabled(false);
+    group_ = addLookup(QStringLiteral("Grup No"), "n_5", &lookup_);
+    groupName_ = readOnlyText(*this, QStringLiteral("Grup Adı"));
+    connect(group_, &QLineEdit::editingFinished, this, [this] {
+        if (group_->isModified()) checkGroup();
+        group_->setModified(false);
+    });
+    connect(lookup_, &QPushButton::clicked, this, [this] {
+        lookup<data::KLGrups>(
+            group_, groupName_, [this](double n) { return users::findGroup(f_, n); },
+            pickers_.group, [](const data::KLGrups& g) { return g.GRUPNO; },
+            [](const data::KLGrups& g) { return g.GRUPADI; }, this->ui(), true);
+    });
+    open();
+    user_->setEnabled(false);
+}
+
+void KulFGUsers::checkGroup() {
+    lookup<data::KLGrups>(
+        group_, groupName_, [this](double n) { return users::findGroup(f_, n); }, pickers_.group,
+        [](const data::KLGrups& g) { return g.GRUPNO; },
+        [](const data::KLGrups& g) { return g.GRUPADI; }, ui(), false);
+}
+
+void KulFGUsers::load() {
+    user_->setTextValue(rec_.ID);
+    if (mode() == FormMode::Insert) {
+        group_->clear();
+        groupName_->clear();
+    } else {
+        group_->setNumber(rec_.GRUPNO);
+        groupName_->setText(QString::fromStdString(rec_.GRUPADI));
+    }
+    lookup_->setEnabled(mode() == FormMode::Insert);
+}
+
+core::Status KulFGUsers::save() {
+    auto g = numberOf(group_, "Grup No");
+    if (!g) return g.error();
+    auto copied = users::addMembership(f_, rec_.ID, g.value());
+    if (!copied) return copied.error();
+    return {};
+}
+
+// ---- KulFGrups -------------------------------------------------------------------------------
+
+KulFGrups::KulFGrups(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLGrups rec,
+                     QWidget* parent)
+    : UpdateForm(ui, mode, parent), f_(f), rec_(std::move(rec)) {
+    setWindowTitle(title("Grup", mode));
+    no_ = addText(QStringLiteral("Grup No"), "n_5");
+    name_ = addText(QStringLiteral("Grup Adı"), "s30");
+    open();
+}
+
+void KulFGrups::load() {
+    const bool insert = mode() == FormMode::Insert;
+    if (insert) no_->clear();
+    else no_->setNumber(rec_.GRUPNO);
+    no_->setEnabled(insert);
+    name_->setTextValue(insert ? std::string() : rec_.GRUPADI);
+}
+
+core::Status KulFGrups::save() {
+    data::KLGrups g = rec_;
+    if (mode() == FormMode::Insert) {
+        auto n = numberOf(no_, "Grup No");
+        if (!n) return n.error();
+        g.GRUPNO = n.value();
+    }
+    g.GRUPADI = name_->textValue();
+    return mode() == FormMode::Insert ? users::addGroup(f_, g) : users::changeGroup(f_, g);
+}
+
+// ---- KulFMenuList ----------------------------------------------------------------------------
+
+KulFMenuList::KulFMenuList(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::MenuList rec,
+                           QWidget* parent)
+    : UpdateForm(ui, mode, parent), f_(f), rec_(std::move(rec)) {
+    setWindowTitle(QStringLiteral("Menü Detay Girişi"));
+    no_ = addText(QStringLiteral("Menü No"), "n_6");
+    name_ = addText(QStringLiteral("Menü Adı"), "s50");
+    open();
+}
+
+void KulFMenuList::load() {
+    const bool insert = mode() == FormMode::Insert;
+    if (insert) no_->clear();
+    else no_->setNumber(rec_.MENUNO);
+    no_->setEnabled(insert);
+    name_->setTextValue(insert ? std::string() : rec_.MENUADI);
+}
+
+core::Status KulFMenuList::save() {
+    data::MenuList m = rec_;
+    if (mode() == FormMode::Insert) {
+        auto n = numberOf(no_, "Menü No");
+        if (!n) return n.error();
+        m.MENUNO = n.value();
+    }
+    m.MENUADI = name_->textValue();
+    return mode() == FormMode::Insert ? users::addMenu(f_, m) : users::changeMenu(f_, m);
+}
+
+} // namespace hk::ui
