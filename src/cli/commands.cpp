@@ -12,8 +12,24 @@ const char* sheetUsage();
 int runExport(const Args& args); // export_cmd.cpp
 const char* exportUsage();
 
+int runInit(const Args& args); // init_cmd.cpp
+const char* initUsage();
+int runInfo(const Args& args); // info_cmd.cpp
+const char* infoUsage();
+int runDump(const Args& args); // dump_cmd.cpp
+const char* dumpUsage();
+int runCheck(const Args& args); // check_cmd.cpp
+const char* checkUsage();
+int runDemo(const Args& args); // demo_cmd.cpp
+const char* demoUsage();
+
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = {
+        {"init", initUsage(), runInit},
+        {"info", infoUsage(), runInfo},
+        {"dump", dumpUsage(), runDump},
+        {"check", checkUsage(), runCheck},
+        {"demo", demoUsage(), runDemo},
         {"print", printUsage(), runPrint},
         {"sheet", sheetUsage(), runSheet},
         {"export", exportUsage(), runExport},
