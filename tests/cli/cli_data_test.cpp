@@ -249,6 +249,8 @@ TEST_F(Cli, OlderDataIsConvertedOnlyWithYes) {
     EXPECT_NE(accepted.out.find("Sürüm 301001 -> 302008"), std::string::npos) << accepted.out;
     EXPECT_NE(accepted.err.find("FisDet Dosyası Aktarılıyor. Bekleyiniz !"), std::string::npos);
     EXPECT_EQ(rows<Version>(dir())[0].VERSION, "302008");
+    // The field catalogue dropped by the conversion is built again by the same start.
+    EXPECT_EQ(rows<DataList>(dir()).size(), 150u);
     auto lines = rows<FisDet>(dir());
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].FISACK, "Açılış");
