@@ -39,6 +39,7 @@ core::Error Connection::error(int rc, const std::string& file, int message) {
     std::string detail = sqlite3_errstr(rc);
     if (const char* m = sqlite3_errmsg(db_); m && detail != m) detail += " (" + std::string(m) + ")";
     ErrorCode code = ErrorCode::EngineError;
+    if (rc == SQLITE_CORRUPT_INDEX) return engineError(ErrorCode::BadKey, file, detail, 27);
     switch (primary) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED: code = ErrorCode::FileLocked; break;

@@ -346,6 +346,37 @@ core::Status Record::setTime(std::string_view field, core::Time value, std::uint
     return badValue(*def_, f, "saat alanı değil");
 }
 
+namespace {
+core::Error noField(const FileDef& d, std::uint32_t field) {
+    return engineError(ErrorCode::BadValue, d.file, "alan yok: " + std::to_string(field));
+}
+} // namespace
+
+core::Result<std::string> Record::textAt(std::uint32_t f, std::uint32_t e) const {
+    if (f >= def_->fields.size()) return noField(*def_, f);
+    return text(def_->label(f), e);
+}
+core::Result<double> Record::numberAt(std::uint32_t f, std::uint32_t e) const {
+    if (f >= def_->fields.size()) return noField(*def_, f);
+    return number(def_->label(f), e);
+}
+core::Result<core::Date> Record::dateAt(std::uint32_t f, std::uint32_t e) const {
+    if (f >= def_->fields.size()) return noField(*def_, f);
+    return date(def_->label(f), e);
+}
+core::Status Record::setTextAt(std::uint32_t f, std::string_view v, std::uint32_t e, bool cut) {
+    if (f >= def_->fields.size()) return noField(*def_, f);
+    return setText(def_->label(f), v, e, cut);
+}
+core::Status Record::setNumberAt(std::uint32_t f, double v, std::uint32_t e) {
+    if (f >= def_->fields.size()) return noField(*def_, f);
+    return setNumber(def_->label(f), v, e);
+}
+core::Status Record::setDateAt(std::uint32_t f, core::Date v, std::uint32_t e) {
+    if (f >= def_->fields.size()) return noField(*def_, f);
+    return setDate(def_->label(f), v, e);
+}
+
 core::Status Record::validate() const {
     const auto& fs = def_->fields;
     for (std::uint32_t f = 0; f < fs.size(); ++f) {

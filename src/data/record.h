@@ -56,6 +56,14 @@ class Record {
     core::Status setDate(std::string_view field, core::Date value, std::uint32_t element = 1);
     core::Status setTime(std::string_view field, core::Time value, std::uint32_t element = 1);
 
+    // The same by field index (FileDef::fields), for callers that resolved the name once.
+    core::Result<std::string> textAt(std::uint32_t field, std::uint32_t element = 1) const;
+    core::Result<double> numberAt(std::uint32_t field, std::uint32_t element = 1) const;
+    core::Result<core::Date> dateAt(std::uint32_t field, std::uint32_t element = 1) const;
+    core::Status setTextAt(std::uint32_t field, std::string_view value, std::uint32_t element = 1, bool cut = false);
+    core::Status setNumberAt(std::uint32_t field, double value, std::uint32_t element = 1);
+    core::Status setDateAt(std::uint32_t field, core::Date value, std::uint32_t element = 1);
+
     // Raw slots, for the engine and generated code: slot(i) is FieldDef::slot + element - 1.
     const Value& slot(std::uint32_t i) const { return values_[i]; }
     Value& slot(std::uint32_t i) { return values_[i]; }

@@ -156,6 +156,11 @@ TEST(RecordGeneric, FieldsByNameAsTextNumberAndDate) {
     EXPECT_FALSE(r.number("TLBORC", 13).ok());
     EXPECT_FALSE(r.number("TLBORC", 0).ok());
     EXPECT_FALSE(r.text("YOK").ok());
+    const std::uint32_t tl = *r.def().field("TLBORC");
+    EXPECT_EQ(*r.numberAt(tl, 3), 12.5);
+    ASSERT_TRUE(r.setTextAt(tl, "4", 1).ok());
+    EXPECT_EQ(*r.number("TLBORC", 1), 4);
+    EXPECT_FALSE(r.textAt(9999).ok());
     const auto h = fromRecord<HsPlan>(r);
     EXPECT_EQ(month(h.TLBORC, 3), 12.5);
 
