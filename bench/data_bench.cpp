@@ -97,6 +97,19 @@ int main(int argc, char** argv) {
         report("FisDet inserts (2 keys)", co.lines.size(), t0);
     }
     {
+        const std::size_t n = std::min<std::size_t>(co.lines.size(), 400000);
+        t0 = now();
+        data::Transaction tx(db);
+        data::Table& t = plan.table();
+        for (std::size_t i = 0; i < n; ++i) {
+            t.clear();
+            must(t.buffer().setText("HESAPKODU", co.lines[i].HESAPKODU), "key");
+            must(t.get("KeyHesap"), "get account");
+        }
+        must(tx.commit(), "commit");
+        report("HsPlan gets by key (generic record)", n, t0);
+    }
+    {
         // Posting: every line's amount into its account's month, by primary key.
         const std::size_t n = std::min<std::size_t>(co.lines.size(), 400000);
         t0 = now();

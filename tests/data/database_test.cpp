@@ -41,6 +41,41 @@ TEST(Database, RecordsSurviveClosingAndOpening) {
     EXPECT_EQ(readAll(t, "KeyHesap", "HESAPKODU"), (std::vector<std::string>{"100", "Çek"}));
 }
 
+TEST(Database, TablesCanBeReadWithPlainSql) {
+    ScratchDir dir;
+    const auto p = dir.path() / "a.db";
+    {
+        Database db = openDb(p);
+        TypedTable<HsPlan> plan(must(db.table(fileDef(Layout::HsPlan))));
+        HsPlan h;
+        h.HESAPKODU = "İş 01";
+        month(h.TLBORC, 3) = 12.5;
+        ASSERT_TRUE(plan.add(h).ok());
+        TypedTable<FisBas> bas(must(db.table(fileDef(Layout::FisBas))));
+        FisBas b;
+        b.FISTRH = core::Date{29, 2, 2016};
+        b.KSAATI = core::Time{13, 5, 9, 0};
+        ASSERT_TRUE(bas.add(b).ok());
+    }
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(p.c_str(), &raw), SQLITE_OK);
+    sqlite3_stmt* s = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT HESAPKODU, TLBORC_3, TLBORC_4, typeof(KeyHesapAd) FROM HsPlan", -1, &s, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "İş 01");
+    EXPECT_EQ(sqlite3_column_double(s, 1), 12.5);
+    EXPECT_EQ(sqlite3_column_double(s, 2), 0.0);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(s, 3)), "null");  // blank name: not indexed
+    sqlite3_finalize(s);
+    ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT FISTRH, KSAATI FROM FisBas", -1, &s, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int64(s, 0), 20160229);
+    EXPECT_EQ(sqlite3_column_int64(s, 1), 13050900);
+    sqlite3_finalize(s);
+    sqlite3_close(raw);
+}
+
 TEST(Database, MissingTableWithoutCreateIsMessage23) {
     ScratchDir dir;
     Database db = openDb(dir.path() / "a.db");
