@@ -1,13 +1,42 @@
 // The legacy .xls reader (BIFF inside an OLE2 container) through FreeXL. FreeXL does not report
 // which sheet was active when the file was saved, so the first worksheet is read; workbooks
 // made for the importers have one sheet.
+//
+// FreeXL 1.0.6 reads out of bounds on some crafted files (found by fuzzing: a stack-buffer
+// overrun inside freexl_open's string conversion). A workbook comes from outside, so FreeXL runs
+// in a child process: a crash, a hang or runaway memory there becomes a clear "damaged workbook"
+// error here. The child sends the cells back through a pipe:
+//
+//   | record | layout                                              |
+//   |--------|-----------------------------------------------------|
+//   | 'N'    | u32 length, sheet name                              |
+//   | 'C'    | u32 row, u32 column, u32 length, text               |
+//   | 'E'    | i32 error code, u32 length, error text; ends it     |
+//   | 'Z'    | end of a complete read                              |
 
 #include "output/sheet_reader.h"
 
 #include <freexl.h>
 
+#include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define HK_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define HK_ADDRESS_SANITIZER 1
+#endif
+#endif
 
 namespace hk::output {
 
@@ -48,7 +77,10 @@ std::string dateText(const char* iso) {
 
 } // namespace
 
-core::Result<Workbook> readXls(const std::string& path, const ReadLimits& limits) {
+namespace {
+
+// FreeXL itself, in the calling process. Used only inside the child.
+core::Result<Workbook> readXlsDirect(const std::string& path, const ReadLimits& limits) {
     const void* raw = nullptr;
     int rc = freexl_open(path.c_str(), &raw);
     std::unique_ptr<const void, FreeXlCloser> handle(raw);
@@ -102,6 +134,160 @@ core::Result<Workbook> readXls(const std::string& path, const ReadLimits& limits
         }
     }
     return Workbook::fromCells(std::move(cells), std::move(sheetName), limits);
+}
+
+constexpr int kChildSeconds = 60;
+constexpr rlim_t kChildMemory = rlim_t(2) << 30;
+
+void put32(std::string& out, std::uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); }
+
+bool writeAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+[[noreturn]] void childMain(int fd, const std::string& path, const ReadLimits& limits) {
+    // Bounded time and, outside sanitizer builds (whose shadow memory needs a huge address
+    // space), bounded memory.
+    rlimit cpu{kChildSeconds, kChildSeconds};
+    ::setrlimit(RLIMIT_CPU, &cpu);
+#if !defined(HK_ADDRESS_SANITIZER)
+    rlimit mem{kChildMemory, kChildMemory};
+    ::setrlimit(RLIMIT_AS, &mem);
+#endif
+    auto wb = readXlsDirect(path, limits);
+    std::string out;
+    if (!wb) {
+        out += 'E';
+        put32(out, std::uint32_t(wb.error().code));
+        put32(out, std::uint32_t(wb.error().text.size()));
+        out += wb.error().text;
+    } else {
+        out += 'N';
+        put32(out, std::uint32_t(wb->sheetName().size()));
+        out += wb->sheetName();
+        for (const auto& c : wb->cells()) {
+            out += 'C';
+            put32(out, c.row);
+            put32(out, c.col);
+            put32(out, std::uint32_t(c.text.size()));
+            out += c.text;
+            if (out.size() >= (1u << 16)) {
+                if (!writeAll(fd, out)) ::_exit(3);
+                out.clear();
+            }
+        }
+        out += 'Z';
+    }
+    // _exit: no atexit handlers, no flushing of stdio buffers inherited from the parent.
+    ::_exit(writeAll(fd, out) ? 0 : 3);
+}
+
+struct Decoder {
+    const std::string& in;
+    std::size_t pos = 0;
+    bool u32(std::uint32_t& v) {
+        if (in.size() - pos < 4) return false;
+        std::memcpy(&v, in.data() + pos, 4);
+        pos += 4;
+        return true;
+    }
+    bool text(std::string& s) {
+        std::uint32_t n = 0;
+        if (!u32(n) || in.size() - pos < n) return false;
+        s.assign(in, pos, n);
+        pos += n;
+        return true;
+    }
+};
+
+} // namespace
+
+core::Result<Workbook> readXls(const std::string& path, const ReadLimits& limits) {
+    auto failed = [&](const std::string& why) {
+        return Error::of(kSheetDamaged, path + ": cannot read the .xls workbook (" + why + ")");
+    };
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return failed(std::strerror(errno));
+    pid_t pid = ::fork();
+    if (pid < 0) {
+        int e = errno;
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return failed(std::strerror(e));
+    }
+    if (pid == 0) {
+        ::close(fds[0]);
+        childMain(fds[1], path, limits);
+    }
+    ::close(fds[1]);
+
+    // What the child may send: every cell's text plus its 13 bytes of framing.
+    const std::uint64_t maxBytes = limits.maxSharedStringBytes + std::uint64_t(limits.maxCells) * 13 + 4096;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kChildSeconds + 5);
+    std::string data;
+    std::string problem;
+    char buf[65536];
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            problem = "the reader did not finish";
+            break;
+        }
+        pollfd p{fds[0], POLLIN, 0};
+        int ready = ::poll(&p, 1, int(left.count()));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) continue; // the deadline check above ends it
+        ssize_t n = ::read(fds[0], buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        data.append(buf, std::size_t(n));
+        if (data.size() > maxBytes) {
+            problem = "the worksheet is too large";
+            break;
+        }
+    }
+    ::close(fds[0]);
+    if (!problem.empty()) ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!problem.empty()) return failed(problem);
+    if (WIFSIGNALED(status)) return failed("the file is damaged or crafted; the reader stopped");
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return failed("the reader failed");
+
+    Decoder d{data};
+    std::vector<SheetCell> cells;
+    std::string sheetName;
+    while (d.pos < data.size()) {
+        char kind = data[d.pos++];
+        if (kind == 'Z') {
+            if (d.pos != data.size()) break;
+            return Workbook::fromCells(std::move(cells), std::move(sheetName), limits);
+        }
+        if (kind == 'E') {
+            std::uint32_t code = 0;
+            std::string text;
+            if (!d.u32(code) || !d.text(text)) break;
+            return Error::of(int(code), text, path);
+        }
+        if (kind == 'N') {
+            if (!d.text(sheetName)) break;
+        } else if (kind == 'C') {
+            SheetCell c;
+            if (!d.u32(c.row) || !d.u32(c.col) || !d.text(c.text)) break;
+            cells.push_back(std::move(c));
+        } else {
+            break;
+        }
+    }
+    return failed("incomplete answer from the reader");
 }
 
 } // namespace hk::output

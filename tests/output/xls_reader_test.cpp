@@ -46,3 +46,17 @@ TEST(XlsReader, DamagedFilesAreRefused) {
         EXPECT_NE(wb.error().text.find(name), std::string::npos) << wb.error().text;
     }
 }
+
+// Regression: a fuzzed file on which FreeXL reads past a stack buffer while converting a string.
+// The reader runs FreeXL in a child process, so the program only sees a damaged workbook.
+TEST(XlsReader, AFileThatTripsFreeXlIsADamagedWorkbook) {
+    const std::string path = kFixtures + "freexl_overread.xls";
+    auto wb = Workbook::open(path);
+    ASSERT_FALSE(wb.ok());
+    EXPECT_EQ(wb.error().code, kSheetDamaged);
+    EXPECT_NE(wb.error().text.find("freexl_overread.xls"), std::string::npos) << wb.error().text;
+    // The process is unharmed and the next workbook reads normally.
+    auto good = Workbook::open(kFixtures + "plan.xls");
+    ASSERT_TRUE(good.ok()) << good.error().text;
+    EXPECT_EQ(good->cellText(2, 1), "100");
+}
