@@ -1,5 +1,7 @@
 #include "app/settings.h"
 
+#include "core/text.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -233,7 +235,11 @@ std::optional<std::string> Settings::get(std::string_view section, std::string_v
     bool exists = false;
     auto content = readFile(path_, exists);
     if (!content.ok() || !exists) return std::nullopt;
-    return ini::lookup(*content, section, key);
+    auto v = ini::lookup(*content, section, key);
+    // A settings file carried over from a Windows installation holds its texts in the Windows
+    // Turkish code page; such a value is read as that, never handed on as broken UTF-8.
+    if (v && !core::text::isValidUtf8(*v)) return core::text::fromCp1254(*v);
+    return v;
 }
 
 std::string Settings::getText(std::string_view section, std::string_view key,

@@ -12,7 +12,8 @@
 // sections and keys, comments, blank lines, their order and line ends) are kept byte for byte.
 //
 // Sections and keys are compared without regard to ASCII case ([OZEL] and [Ozel] are one
-// section). Values are UTF-8 text, surrounding blanks removed when read.
+// section). Values are UTF-8 text, surrounding blanks removed when read; a value that is not valid
+// UTF-8 (a file written on Windows) is read as Windows Turkish (cp1254).
 
 #include "core/result.h"
 

@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace hk::cli {
 
@@ -31,6 +32,7 @@ int fail(const char* command, const std::string& text, int code) {
 
 core::Result<CommonOptions> parseCommonOptions(const Args& args) {
     CommonOptions o;
+    bool passwordGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a.rfind("--", 0) != 0 || a == "--") {
@@ -69,10 +71,15 @@ core::Result<CommonOptions> parseCommonOptions(const Args& args) {
             auto v = take();
             if (!v) return v.error();
             o.password = *v;
+            passwordGiven = true;
         } else {
             return core::Error::of(0, "tanınmayan seçenek \"" + a + "\"");
         }
     }
+    // A password given on the command line shows in the process list; scripts can pass it in
+    // the environment instead.
+    if (!passwordGiven)
+        if (const char* env = std::getenv("HESAPKAR_PASSWORD")) o.password = env;
     if (o.programDir.empty()) o.programDir = executableFolder();
     if (o.programDir.empty()) o.programDir = fs::current_path();
     if (o.ini.empty()) o.ini = o.programDir / "Hesapkar.INI";

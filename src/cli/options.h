@@ -6,7 +6,7 @@
 //                      behaves as if started in its own folder whatever the current folder is.
 //   --ini FILE         the settings file (default Hesapkar.INI in the program's folder)
 //   --user ID          log in as ID (default HESAPKAR)
-//   --password PW      the password of that user (default blank)
+//   --password PW      the password of that user (default: $HESAPKAR_PASSWORD, else blank)
 //   --yes              accept the questions a procedure asks (the data conversion)
 //   --aktar            the /AKTAR start: import Plan00.txt into an empty chart
 // Options take their value as the next argument or after "=" (--user=ALI).

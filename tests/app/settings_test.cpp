@@ -113,6 +113,13 @@ TEST_F(SettingsFile, TurkishValuesRoundTrip) {
     EXPECT_EQ(s.getText("User", "Name"), "ŞÜKRÜ");
 }
 
+TEST_F(SettingsFile, WindowsCodePageValuesAreReadAsTurkish) {
+    // "ŞÜKRÜ" in cp1254: Ş = 0xDE, Ü = 0xDC.
+    write("[User]\r\nName=\xde\xdcKR\xdc\r\n");
+    Settings s(file());
+    EXPECT_EQ(s.getText("User", "Name"), "ŞÜKRÜ");
+}
+
 TEST_F(SettingsFile, BadNamesAndValuesAreRefusedAndNothingIsWritten) {
     write("[User]\nName=A\n");
     Settings s(file());

@@ -46,6 +46,7 @@ class Cli : public ::testing::Test {
         fs::create_directories(root_ / "prog");
         for (const char* f : {"Hsplan.txt", "CsPlan.txt"})
             fs::copy_file(fs::path(HK_RESOURCE_DIR) / f, root_ / "prog" / f);
+        ::unsetenv("HESAPKAR_PASSWORD"); // the tests log in with a blank password
     }
     void TearDown() override {
         std::error_code ec;
@@ -207,6 +208,12 @@ TEST_F(Cli, LoginIsCheckedWithUserAndPassword) {
     EXPECT_NE(wrong.code, 0);
     EXPECT_NE(wrong.err.find("Lütfen Şifreyi Yeniden Giriniz."), std::string::npos) << wrong.err;
     EXPECT_EQ(cli({"init", dir(), "--user", "hesapkar"}).code, 0);
+    // The password may come from the environment instead of the command line.
+    ::setenv("HESAPKAR_PASSWORD", "gizli", 1);
+    auto fromEnv = cli({"init", dir()});
+    ::unsetenv("HESAPKAR_PASSWORD");
+    EXPECT_NE(fromEnv.code, 0);
+    EXPECT_NE(fromEnv.err.find("Lütfen Şifreyi Yeniden Giriniz."), std::string::npos);
 }
 
 namespace {
