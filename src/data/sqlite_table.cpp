@@ -13,6 +13,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <unordered_map>
@@ -172,6 +173,7 @@ class SqliteTable final : public TableImpl {
         pos_.rowid = sqlite3_column_int64(*s, 0);
         pos_.atEnd = false;
         pos_.current = pos_.rowid;
+        remember();
         return {};
     }
 
@@ -188,6 +190,7 @@ class SqliteTable final : public TableImpl {
         const int rc = writeRow(*s, buffer_, true, 0);
         if (rc != SQLITE_DONE) return writeError(rc, 0, 4);
         pos_.current = sqlite3_last_insert_rowid(c_->db());
+        remember();
         return {};
     }
 
@@ -206,7 +209,9 @@ class SqliteTable final : public TableImpl {
         if (pos_.current == 0) return error(ErrorCode::NoRecord, "güncel kayıt yok", 25);
         if (auto st = buffer_.validate(); !st) return st;
         dropBatch();
-        return updateRow(pos_.current, buffer_);
+        auto st = updateRow(pos_.current, buffer_);
+        if (st) remember();
+        return st;
     }
 
     core::Status erase() override {
@@ -363,6 +368,22 @@ class SqliteTable final : public TableImpl {
   protected:
     void positionChanged() override { dropBatch(); }
 
+    // The key fields of the current record as read, so that an update that leaves them alone
+    // needs neither a look at the stored keys nor their encoding.
+    void remember() {
+        if (keySlots_.empty() && !def_->keys.empty()) {
+            for (const KeyDef& k : def_->keys)
+                for (const KeyPart& p : k.parts) {
+                    const std::uint32_t sl = def_->fields[p.field].slot;
+                    if (std::find(keySlots_.begin(), keySlots_.end(), sl) == keySlots_.end()) keySlots_.push_back(sl);
+                }
+            remembered_.resize(keySlots_.size());
+        }
+        for (std::size_t i = 0; i < keySlots_.size(); ++i) remembered_[i] = buffer_.slot(keySlots_[i]);
+        rememberedRow_ = pos_.current;
+        rememberedChanges_ = c_->changes();
+    }
+
     // The SQL texts are members of this object, so their addresses identify them: cheaper than
     // hashing texts of a few kilobytes on every call.
     core::Result<sqlite3_stmt*> prep(const std::string& sql) {
@@ -439,7 +460,13 @@ class SqliteTable final : public TableImpl {
         // Most updates leave every key as it was (posting into the monthly totals): then only
         // the data columns are written and the indexes are not touched.
         bool keysChanged = true;
-        if (!def_->keys.empty()) {
+        if (&rec == &buffer_ && rowid == rememberedRow_ && rememberedChanges_ == c_->changes()) {
+            // Nothing was written on this connection since the record was read: its key
+            // fields as read are still what the row holds.
+            keysChanged = false;
+            for (std::size_t i = 0; i < keySlots_.size() && !keysChanged; ++i)
+                keysChanged = !(rec.slot(keySlots_[i]) == remembered_[i]);
+        } else if (!def_->keys.empty()) {
             auto k = prep(sqlKeysByRowid_);
             if (!k) return k.error();
             StmtUse use(*k);
@@ -571,6 +598,7 @@ class SqliteTable final : public TableImpl {
         pos_.rowid = r.rowid;
         pos_.atEnd = false;
         pos_.current = r.rowid;
+        remember();
         return {};
     }
 
@@ -636,7 +664,10 @@ class SqliteTable final : public TableImpl {
     std::vector<std::optional<std::string>> keys_;
     std::map<Layout, std::unique_ptr<SqliteTable>> children_;
     std::unordered_map<const std::string*, sqlite3_stmt*> stmts_;
-    std::vector<std::optional<std::string>> oldKeys_;
+    std::vector<std::uint32_t> keySlots_;
+    std::vector<Value> remembered_;
+    std::int64_t rememberedRow_ = 0;
+    std::int64_t rememberedChanges_ = -1;
 };
 
 } // namespace

@@ -286,6 +286,29 @@ TEST(Database, CheckFindsDamagedKeysAndOrphanLines) {
     EXPECT_NE((*damaged)[0].text.find("HSP:KeyHesap"), std::string::npos);
 }
 
+TEST(Database, KeysStayRightWhenAnotherTableChangedTheRowMeanwhile) {
+    ScratchDir dir;
+    Database db = openDb(dir.path() / "a.db");
+    Table a = must(db.table(fileDef(Layout::HsPlan)));
+    Table b = must(db.table(fileDef(Layout::HsPlan)));
+    addAccount(a, "100");
+    for (Table* t : {&a, &b}) {
+        t->clear();
+        ASSERT_TRUE(t->buffer().setText("HESAPKODU", "100").ok());
+        ASSERT_TRUE(t->get("KeyHesap").ok());
+    }
+    ASSERT_TRUE(b.buffer().setText("HESAPKODU", "200").ok());
+    ASSERT_TRUE(b.put().ok());
+    // a still holds the record as it was and writes it back with a new name only
+    ASSERT_TRUE(a.buffer().setText("HESAPAD1", "Kasa").ok());
+    ASSERT_TRUE(a.put().ok());
+    EXPECT_EQ(readAll(a, "KeyHesap", "HESAPKODU"), (std::vector<std::string>{"100"}));
+    EXPECT_EQ(readAll(a, "KeyHesapAd", "HESAPAD1"), (std::vector<std::string>{"Kasa"}));
+    auto problems = db.check();
+    ASSERT_TRUE(problems.ok());
+    EXPECT_TRUE(problems->empty()) << (*problems)[0].text;
+}
+
 TEST(Database, BackupCopiesALiveDatabase) {
     ScratchDir dir;
     Database db = openDb(dir.path() / "a.db");
