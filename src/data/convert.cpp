@@ -172,6 +172,12 @@ ConversionResult convertAll(Database& db, const ProgressSink& progress) {
         return r;
     }
     r.version = c->dataVersion;
+    if (c->state == State::New) return r; // start-up preparation stamps a new data set
+    if (c->state == State::Newer) {
+        r.outcome = StepOutcome::Failed;
+        r.error = core::Error::of(0, kNewerText);
+        return r;
+    }
     while (r.version != kProgramVersion) {
         if (!stepFrom(r.version)) {
             r.outcome = StepOutcome::UnknownVersion;

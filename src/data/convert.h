@@ -74,7 +74,8 @@ struct ConversionResult {
 };
 
 // Runs the steps until the data version equals the program version. Stops at an unknown version
-// or a failed step; every step completed before stays done.
+// or a failed step; every step completed before stays done. A new data set (no Version record)
+// needs nothing; a newer one is never touched (Failed, text kNewerText).
 ConversionResult convertAll(Database& db, const ProgressSink& progress);
 
 // One step from `fromVersion`; the version reached, or the failure. UnknownVersion comes back as

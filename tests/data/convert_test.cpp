@@ -235,6 +235,17 @@ TEST_F(Conversion, From301001EveryRecordIsCarriedOverAndOldFilesAreKept) {
                      }));
 }
 
+TEST_F(Conversion, NewAndNewerDataSetsAreLeftAlone) {
+    auto fresh = cv::convertAll(db(), {});
+    EXPECT_EQ(fresh.outcome, cv::StepOutcome::Done);
+    EXPECT_FALSE(*db().exists("Version"));
+    put<Version>("Version", {Version{"302009"}});
+    auto newer = cv::convertAll(db(), {});
+    EXPECT_EQ(newer.outcome, cv::StepOutcome::Failed);
+    EXPECT_EQ(newer.error.text, cv::kNewerText);
+    EXPECT_EQ(version(), "302009");
+}
+
 TEST_F(Conversion, OldestVersionFirstAdvancesWithoutFileChanges) {
     put<Version>("Version", {Version{"204001"}});
     auto v = cv::convertStep(db(), "204001", {});
