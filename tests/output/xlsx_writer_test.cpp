@@ -297,6 +297,13 @@ TEST(SheetExport, OpeningWithTheApplication) {
         EXPECT_EQ(r.error().file, path);
     }
 
+    // The command comes from the environment when the caller names none.
+    ::setenv("HK_SPREADSHEET_APP", "false", 1);
+    auto fromEnv = exportSheet(sampleSheet(), ExportTarget{path, true, {}});
+    ::unsetenv("HK_SPREADSHEET_APP");
+    ASSERT_FALSE(fromEnv.ok());
+    EXPECT_NE(fromEnv.error().text.find("(false "), std::string::npos) << fromEnv.error().text;
+
     // Without a path the workbook gets a folder of its own, like a new unsaved workbook.
     auto fresh = exportSheet(sampleSheet(), ExportTarget{{}, false, "true"});
     ASSERT_TRUE(fresh.ok()) << fresh.error().text;
