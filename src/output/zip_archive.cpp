@@ -270,8 +270,9 @@ core::Status ZipReader::readChunks(int index, void* ctx,
 
 core::Result<std::string> ZipReader::read(int index) const {
     std::string out;
+    // The declared size is only a claim until the data are inflated: reserve a little of it.
     if (index >= 0 && std::size_t(index) < impl_->entries.size())
-        out.reserve(std::size_t(impl_->entries[std::size_t(index)].size));
+        out.reserve(std::size_t(std::min<std::uint64_t>(impl_->entries[std::size_t(index)].size, 1u << 20)));
     auto st = forEachChunk(index, [&](const char* p, std::size_t n) {
         out.append(p, n);
         return true;
