@@ -185,6 +185,7 @@ ZipResult extractAll(const std::string& archive, const std::string& folder,
         });
         out.close();
         if (!copied || !out) {
+            { TempFile gone = std::move(*temp); } // its folder can only go once it is empty
             written.clear();
             undo();
             return copied ? fail(kArchiveWriteFailed, target + ": cannot write the file")

@@ -23,6 +23,7 @@ struct CraftEntry {
     bool unixSymlink = false;
     std::int64_t pointAt = -1;     // >= 0: the directory entry points at this entry's local header
     std::uint32_t cdExtra = 0;     // added to both sizes in the directory only (overlapping data)
+    bool badCrc = false;           // a checksum that does not match the data
 };
 
 inline void put16(std::string& s, std::uint16_t v) {
@@ -47,8 +48,7 @@ inline std::string craftZip(const std::vector<CraftEntry>& entries) {
     std::vector<std::uint32_t> offsets;
     for (const auto& e : entries) {
         offsets.push_back(std::uint32_t(out.size()));
-        std::uint32_t crc = e.method == 8 ? e.uncompressedCrc
-                                          : crcOf(e.data);
+        std::uint32_t crc = (e.method == 8 ? e.uncompressedCrc : crcOf(e.data)) ^ (e.badCrc ? 1u : 0u);
         std::uint32_t usize = e.declaredSize != 0xFFFFFFFFu ? e.declaredSize : std::uint32_t(e.data.size());
         put32(out, 0x04034b50);
         put16(out, 20);
@@ -67,8 +67,7 @@ inline std::string craftZip(const std::vector<CraftEntry>& entries) {
     std::uint32_t cdStart = std::uint32_t(out.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const auto& e = entries[i];
-        std::uint32_t crc = e.method == 8 ? e.uncompressedCrc
-                                          : crcOf(e.data);
+        std::uint32_t crc = (e.method == 8 ? e.uncompressedCrc : crcOf(e.data)) ^ (e.badCrc ? 1u : 0u);
         std::uint32_t usize = e.declaredSize != 0xFFFFFFFFu ? e.declaredSize : std::uint32_t(e.data.size());
         put32(out, 0x02014b50);
         put16(out, std::uint16_t((3 << 8) | 20)); // made by unix

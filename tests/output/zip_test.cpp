@@ -234,3 +234,17 @@ TEST(ZipExtract, SubfoldersAreCreatedInsideTheTarget) {
     EXPECT_EQ(readFile(dir.path / "out/docs/readme.txt"), "hi");
     EXPECT_EQ(readFile(dir.path / "out/top.txt"), "t");
 }
+
+TEST(ZipExtract, ADamagedEntryLeavesTheFolderAsItWas) {
+    TempDir dir("zip_undo");
+    fs::create_directory(dir.path / "out");
+    writeFile(dir.path / "out/keep.txt", "mine");
+    CraftEntry broken{"sub2/deep/b.txt", "these bytes do not match their checksum"};
+    broken.badCrc = true;
+    writeFile(dir.path / "a.zip", craftZip({{"sub/a.txt", "fine"}, {"keep.txt", "theirs"}, broken}));
+    ZipResult r = extractAll((dir.path / "a.zip").string(), (dir.path / "out").string());
+    EXPECT_NE(r.code, 0);
+    EXPECT_NE(r.text.find("b.txt"), std::string::npos) << r.text;
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.zip", "out", "out/keep.txt"}));
+    EXPECT_EQ(readFile(dir.path / "out/keep.txt"), "mine");
+}
