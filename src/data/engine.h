@@ -44,6 +44,10 @@ class TableImpl {
 
     core::Status set(std::uint32_t key, Seek s);
     core::Status setPhysical();
+    Bookmark bookmark() const;
+    core::Status restore(const Bookmark& b);
+    // Reads the record of `row` into the buffer; NotFound when there is none.
+    virtual core::Status readRow(std::int64_t row) = 0;
 
     virtual core::Status get(std::uint32_t key) = 0;
     virtual core::Status next() = 0;

@@ -25,6 +25,14 @@ class MemoryTable final : public TableImpl {
         return {};
     }
 
+    core::Status readRow(std::int64_t row) override {
+        auto it = rows_.find(row);
+        if (it == rows_.end()) return error(ErrorCode::NotFound);
+        buffer_ = it->second;
+        pos_.current = row;
+        return {};
+    }
+
     core::Status next() override { return step(true); }
     core::Status previous() override { return step(false); }
 

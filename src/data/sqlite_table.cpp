@@ -167,12 +167,20 @@ class SqliteTable final : public TableImpl {
         if (rc == SQLITE_DONE) return error(ErrorCode::NotFound);
         if (rc != SQLITE_ROW) return c_->error(rc, name_);
         dropBatch();
-        readRow(*s, buffer_);
+        readColumns(*s, buffer_);
         pos_.key = static_cast<int>(key);
         pos_.kv = kv;
         pos_.rowid = sqlite3_column_int64(*s, 0);
         pos_.atEnd = false;
         pos_.current = pos_.rowid;
+        remember();
+        return {};
+    }
+
+    core::Status readRow(std::int64_t row) override {
+        dropBatch();
+        if (auto st = readByRowid(row, buffer_); !st) return st;
+        pos_.current = row;
         remember();
         return {};
     }
@@ -259,7 +267,7 @@ class SqliteTable final : public TableImpl {
                 int rc;
                 while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
                     rows.push_back(Row{sqlite3_column_int64(*s, 0), {}, Record(*def_)});
-                    readRow(*s, rows.back().rec);
+                    readColumns(*s, rows.back().rec);
                 }
                 if (rc != SQLITE_DONE) return c_->error(rc, name_, 26);
             }
@@ -290,7 +298,7 @@ class SqliteTable final : public TableImpl {
         const int rc = sqlite3_step(*s);
         if (rc == SQLITE_DONE) return error(ErrorCode::NotFound);
         if (rc != SQLITE_ROW) return c_->error(rc, name_);
-        readRow(*s, out);
+        readColumns(*s, out);
         return {};
     }
 
@@ -559,7 +567,7 @@ class SqliteTable final : public TableImpl {
         return c_->error(rc, name_, message);
     }
 
-    void readRow(sqlite3_stmt* s, Record& rec) const {
+    void readColumns(sqlite3_stmt* s, Record& rec) const {
         int i = 2;
         for (const ColMap& c : map_) {
             Value& v = rec.slot(c.slot);
@@ -632,7 +640,7 @@ class SqliteTable final : public TableImpl {
             } else {
                 r.kv.clear();
             }
-            readRow(*s, r.rec);
+            readColumns(*s, r.rec);
         }
         if (rc != SQLITE_DONE) {
             dropBatch();

@@ -36,6 +36,23 @@ core::Status TableImpl::setPhysical() {
     return {};
 }
 
+Bookmark TableImpl::bookmark() const {
+    if (pos_.current == 0 || pos_.key == -2) return {};
+    return Bookmark{pos_.key, pos_.kv, pos_.current};
+}
+
+core::Status TableImpl::restore(const Bookmark& b) {
+    if (!b.valid() || b.key >= static_cast<int>(def_->keys.size()))
+        return error(ErrorCode::NoRecord, "geçersiz yer imi");
+    pos_.key = b.key;
+    pos_.kv = b.keyValue;
+    pos_.rowid = b.row;
+    pos_.atEnd = false;
+    pos_.current = 0;
+    positionChanged();
+    return {};
+}
+
 Table::Table() = default;
 Table::Table(std::unique_ptr<TableImpl> impl) : impl_(std::move(impl)) {}
 Table::~Table() = default;
@@ -92,6 +109,13 @@ core::Status Table::set(std::uint32_t key, Seek from) {
     return impl_->set(key, from);
 }
 core::Status Table::setPhysical() { return impl_ ? impl_->setPhysical() : notOpen(); }
+Bookmark Table::bookmark() const { return impl_ ? impl_->bookmark() : Bookmark{}; }
+core::Status Table::restore(const Bookmark& b) { return impl_ ? impl_->restore(b) : notOpen(); }
+core::Status Table::reget(const Bookmark& b) {
+    if (!impl_) return notOpen();
+    if (auto st = impl_->restore(b); !st) return st;
+    return impl_->readRow(b.row);
+}
 core::Status Table::next() { return impl_ ? impl_->next() : notOpen(); }
 core::Status Table::previous() { return impl_ ? impl_->previous() : notOpen(); }
 core::Status Table::add() { return impl_ ? impl_->add() : notOpen(); }

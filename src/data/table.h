@@ -32,6 +32,15 @@ namespace hk::data {
 
 enum class Seek : std::uint8_t { First, Last, AtOrAfter, AtOrBefore };
 
+// Where a read left off: the current record in the current order. A list keeps one per row it
+// shows and resumes from it exactly, even among records with equal key values.
+struct Bookmark {
+    int key = -2;  // key index, -1 physical order, -2 none
+    std::string keyValue;
+    std::int64_t row = 0;
+    bool valid() const { return key != -2 && row != 0; }
+};
+
 class TableImpl;  // the engine side; see engine.h
 
 class Table {
@@ -65,6 +74,12 @@ class Table {
     core::Status set(std::string_view key, Seek from = Seek::First);
     core::Status set(std::uint32_t key, Seek from = Seek::First);
     core::Status setPhysical();
+    // The current record's place in the current order (invalid when there is none).
+    Bookmark bookmark() const;
+    // Positions at a bookmark: next() reads the record after it, previous() the one before.
+    core::Status restore(const Bookmark& b);
+    // Reads the bookmarked record again (NotFound when it was deleted) and positions at it.
+    core::Status reget(const Bookmark& b);
     // ErrorCode::NoRecord at the end; the buffer is then unchanged.
     core::Status next();
     core::Status previous();

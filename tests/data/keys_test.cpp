@@ -340,3 +340,44 @@ INSTANTIATE_TEST_SUITE_P(Engines, Keys, ::testing::Values(Engine::Sqlite, Engine
 
 } // namespace
 } // namespace hk::data::test
+
+namespace hk::data::test {
+namespace {
+
+class Bookmarks : public EngineFixture {};
+
+TEST_P(Bookmarks, ResumeExactlyAmongEqualKeys) {
+    Table t = open(Layout::HsPlan);
+    for (const char* c : {"1", "2", "3", "4"}) {
+        t.clear();
+        ASSERT_TRUE(t.buffer().setText("HESAPKODU", c).ok());
+        ASSERT_TRUE(t.buffer().setText("HESAPAD1", "Aynı ad").ok());
+        ASSERT_TRUE(t.add().ok());
+    }
+    ASSERT_TRUE(t.set("KeyHesapAd", Seek::First).ok());
+    ASSERT_TRUE(t.next().ok());
+    ASSERT_TRUE(t.next().ok());
+    const Bookmark second = t.bookmark();
+    ASSERT_TRUE(second.valid());
+    EXPECT_EQ(*t.buffer().text("HESAPKODU"), "2");
+    ASSERT_TRUE(t.set("KeyHesap", Seek::Last).ok());  // wander off
+    ASSERT_TRUE(t.previous().ok());
+    ASSERT_TRUE(t.restore(second).ok());
+    ASSERT_TRUE(t.next().ok());
+    EXPECT_EQ(*t.buffer().text("HESAPKODU"), "3");
+    ASSERT_TRUE(t.restore(second).ok());
+    ASSERT_TRUE(t.previous().ok());
+    EXPECT_EQ(*t.buffer().text("HESAPKODU"), "1");
+    ASSERT_TRUE(t.reget(second).ok());
+    EXPECT_EQ(*t.buffer().text("HESAPKODU"), "2");
+    ASSERT_TRUE(t.erase().ok());
+    auto gone = t.reget(second);
+    ASSERT_FALSE(gone.ok());
+    EXPECT_TRUE(is(gone.error(), ErrorCode::NotFound));
+    EXPECT_FALSE(t.restore(Bookmark{}).ok());
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, Bookmarks, ::testing::Values(Engine::Sqlite, Engine::Memory), engineName);
+
+} // namespace
+} // namespace hk::data::test
