@@ -185,7 +185,9 @@ core::Status XlsxReader::load(const std::string& part, pugi::xml_document& doc, 
     if (!bytes) return bytes.error();
     // parse_doctype keeps a DOCTYPE as a node so that it can be refused; pugixml never expands
     // entities declared in one, but a DOCTYPE has no business in a workbook part.
-    auto res = doc.load_buffer(bytes->data(), bytes->size(), pugi::parse_default | pugi::parse_doctype);
+    // parse_ws_pcdata_single keeps a text of blanks only (<t xml:space="preserve">   </t>).
+    auto res = doc.load_buffer(bytes->data(), bytes->size(),
+                               pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata_single);
     if (!res) return damaged("part \"" + part + "\": " + res.description());
     for (auto n = doc.first_child(); n; n = n.next_sibling())
         if (n.type() == pugi::node_doctype)

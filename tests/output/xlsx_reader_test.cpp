@@ -85,7 +85,7 @@ TEST(XlsxReader, InlineRichAndFormulaStringsAnd1904Dates) {
         R"(<row r="2"><c r="A2" t="inlineStr"><is><t>inline</t></is></c>)"
         R"(<c r="B2" t="s"><v>0</v></c><c r="C2" t="str"><f>A2</f><v>formula</v></c>)"
         R"(<c r="D2" t="e"><v>#N/A</v></c><c r="E2" s="1"><v>0</v></c><c r="F2" s="1"><v>1</v></c></row>)"
-        R"(<row><c><v>7</v></c><c><v>8</v></c></row>)",
+        R"(<row><c><v>7</v></c><c><v>8</v></c><c t="inlineStr"><is><t xml:space="preserve">   </t></is></c></row>)",
         R"(<si><r><t>Rich </t></r><r><rPr><b/></rPr><t>text</t></r><rPh><t>x</t></rPh></si>)");
     parts["xl/workbook.xml"] =
         R"(<workbook xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"><workbookPr date1904="1"/>)"
@@ -105,6 +105,7 @@ TEST(XlsxReader, InlineRichAndFormulaStringsAnd1904Dates) {
     EXPECT_EQ(wb->cellText(2, 6), "02.01.1904");
     EXPECT_EQ(wb->cellText(3, 1), "7");          // rows and cells without references
     EXPECT_EQ(wb->cellText(3, 2), "8");
+    EXPECT_EQ(wb->cellText(3, 3), "   "); // blanks only, kept as written
 }
 
 // Damaged and hostile workbooks: each refused with its reason, none read in part.
