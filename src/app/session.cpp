@@ -90,6 +90,16 @@ void Session::loadYaziciAdi() {
     yaziciAdi_ = std::move(name);
 }
 
+Session::Edefter Session::edefter() const {
+    std::lock_guard lock(mutex_);
+    return edefter_;
+}
+
+void Session::setEdefter(const Edefter& values) {
+    std::lock_guard lock(mutex_);
+    edefter_ = values;
+}
+
 data::Yasal Session::company() const {
     std::lock_guard lock(mutex_);
     return company_;

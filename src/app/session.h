@@ -38,10 +38,6 @@ class Session {
     bool FisIciSirala = false;
     int OzelKontrol = 0;
     int OzelKovan = 0;
-    // Journal and e-ledger values, filled by the journal procedures.
-    std::string EdefterKayitEden;
-    std::string SubeKodu;
-    std::string EdefterDosyasi;
 
     // ---- fiscal calendar (follows the company record) --------------------------------------
     int AyFarki() const;
@@ -66,6 +62,16 @@ class Session {
     core::Status setYaziciAdi(const std::string& device);
     void loadYaziciAdi();
 
+    // Journal and e-ledger values: typed in the journal window, read by the exports, which may
+    // run on another thread; so they are read and written as one copy.
+    struct Edefter {
+        std::string EdefterKayitEden; // recorder name for vouchers without one (30 characters)
+        int SubeKodu = 0;             // branch code
+        std::string EdefterDosyasi;   // full name of the export file being written
+    };
+    Edefter edefter() const;
+    void setEdefter(const Edefter& values);
+
     // The company record held in memory for the run.
     data::Yasal company() const;
     // Replaces it and recomputes AyFarki, the month table and CalismaYili.
@@ -78,6 +84,7 @@ class Session {
     FiscalCalendar calendar_;
     int calisilanAy_ = 1;
     std::string yaziciAdi_;
+    Edefter edefter_;
 };
 
 } // namespace hk::app

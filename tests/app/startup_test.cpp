@@ -155,6 +155,16 @@ TEST_F(StartupSequence, ChosenFiscalMonthMovesTheWorkingMonthAndIsWrittenBack) {
     EXPECT_EQ(s.AyBitis(12), (Date{30, 6, 2015}));
 }
 
+TEST_F(StartupSequence, JournalValuesAreKeptAsOneCopy) {
+    Session s(ini());
+    EXPECT_EQ(s.edefter().SubeKodu, 0);
+    s.setEdefter({"Ayşe Yılmaz", 3, "/veri/Yevmiye-201401.tmp"});
+    const auto e = s.edefter();
+    EXPECT_EQ(e.EdefterKayitEden, "Ayşe Yılmaz");
+    EXPECT_EQ(e.SubeKodu, 3);
+    EXPECT_EQ(e.EdefterDosyasi, "/veri/Yevmiye-201401.tmp");
+}
+
 TEST_F(StartupSequence, UnknownUserAndWrongPasswordEndTheStart) {
     {
         Session s(ini());
