@@ -36,7 +36,7 @@ std::string quote(const std::string& s) {
     return q + "'";
 }
 
-class Cli : public ::testing::Test {
+class CliDataFolder : public ::testing::Test {
   protected:
     void SetUp() override {
         root_ = fs::temp_directory_path() /
@@ -95,7 +95,7 @@ class Cli : public ::testing::Test {
 
 } // namespace
 
-TEST_F(Cli, InitOnAnEmptyFolderCreatesACompleteDataSet) {
+TEST_F(CliDataFolder, InitOnAnEmptyFolderCreatesACompleteDataSet) {
     auto r = cli({"init", dir()});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
@@ -128,7 +128,7 @@ TEST_F(Cli, InitOnAnEmptyFolderCreatesACompleteDataSet) {
     EXPECT_EQ(rows<MenuList>(dir()).size(), 43u);
 }
 
-TEST_F(Cli, InfoDumpAndCheckReadAPreparedFolder) {
+TEST_F(CliDataFolder, InfoDumpAndCheckReadAPreparedFolder) {
     ASSERT_EQ(cli({"init", dir()}).code, 0);
     auto info = cli({"info", dir()});
     ASSERT_EQ(info.code, 0) << info.err;
@@ -151,7 +151,7 @@ TEST_F(Cli, InfoDumpAndCheckReadAPreparedFolder) {
     EXPECT_EQ(check.out, "Sorun yok.\n");
 }
 
-TEST_F(Cli, ReadingCommandsRefuseWhatIsNotThere) {
+TEST_F(CliDataFolder, ReadingCommandsRefuseWhatIsNotThere) {
     ASSERT_EQ(cli({"init", dir()}).code, 0);
     struct Case {
         std::vector<std::string> args;
@@ -173,7 +173,7 @@ TEST_F(Cli, ReadingCommandsRefuseWhatIsNotThere) {
     EXPECT_FALSE(fs::exists(root_ / "missing"));
 }
 
-TEST_F(Cli, BadFoldersAreRefusedAndNothingIsDeleted) {
+TEST_F(CliDataFolder, BadFoldersAreRefusedAndNothingIsDeleted) {
     std::ofstream(root_ / "afile") << "keep me";
     auto onFile = cli({"init", dir("afile")});
     EXPECT_NE(onFile.code, 0);
@@ -189,7 +189,7 @@ TEST_F(Cli, BadFoldersAreRefusedAndNothingIsDeleted) {
     EXPECT_EQ(slurp(root_ / "garbage" / "Hesapkar.db"), "this is no database");
 }
 
-TEST_F(Cli, FolderWithoutWriteAccessIsRefused) {
+TEST_F(CliDataFolder, FolderWithoutWriteAccessIsRefused) {
     if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
     fs::create_directories(root_ / "ro");
     fs::permissions(root_ / "ro", fs::perms::owner_read | fs::perms::owner_exec);
@@ -199,7 +199,7 @@ TEST_F(Cli, FolderWithoutWriteAccessIsRefused) {
     EXPECT_FALSE(fs::exists(root_ / "ro" / "data"));
 }
 
-TEST_F(Cli, LoginIsCheckedWithUserAndPassword) {
+TEST_F(CliDataFolder, LoginIsCheckedWithUserAndPassword) {
     ASSERT_EQ(cli({"init", dir()}).code, 0);
     auto unknown = cli({"init", dir(), "--user", "ALI"});
     EXPECT_NE(unknown.code, 0);
@@ -243,7 +243,7 @@ void makeOldDataSet(const fs::path& folder, const std::string& version) {
 
 } // namespace
 
-TEST_F(Cli, OlderDataIsConvertedOnlyWithYes) {
+TEST_F(CliDataFolder, OlderDataIsConvertedOnlyWithYes) {
     makeOldDataSet(root_ / "data", "301001");
     auto refused = cli({"init", dir()});
     EXPECT_NE(refused.code, 0);
@@ -267,7 +267,7 @@ TEST_F(Cli, OlderDataIsConvertedOnlyWithYes) {
     EXPECT_EQ(dump.out.rfind("0100000001 | 1 | 100 | Açılış | 10 |", 0), 0u) << dump.out;
 }
 
-TEST_F(Cli, NewerDataIsRefused) {
+TEST_F(CliDataFolder, NewerDataIsRefused) {
     makeOldDataSet(root_ / "data", "400001");
     auto r = cli({"init", dir(), "--yes"});
     EXPECT_NE(r.code, 0);
@@ -275,7 +275,7 @@ TEST_F(Cli, NewerDataIsRefused) {
     EXPECT_EQ(rows<Version>(dir())[0].VERSION, "400001");
 }
 
-TEST_F(Cli, DemoPreparesOnceAndShowsWhatItHolds) {
+TEST_F(CliDataFolder, DemoPreparesOnceAndShowsWhatItHolds) {
     auto first = cli({"demo", dir("demo")});
     ASSERT_EQ(first.code, 0) << first.err;
     EXPECT_NE(first.out.find("yeni MenuList: 43"), std::string::npos) << first.out;
