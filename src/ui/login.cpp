@@ -127,6 +127,8 @@ void LoginWindow::focusTo(QLineEdit* field) {
 
 void LoginWindow::succeed(bool master) {
     master_ = master;
+    // The pre-filled user is accepted by logging in with it, so [User] Name follows too.
+    if (rememberUser_) rememberUser_(acceptedUser_);
     accept();
 }
 

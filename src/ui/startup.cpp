@@ -80,10 +80,8 @@ void renumberAndRebuild(const app::Catalogue& catalogue, app::Ui& ui) {
     catalogue.run(app::kRebuildProcedure, "0", ui);
 }
 
-int run(QApplication& app, app::Ui& bootUi) {
-    std::vector<std::string> args;
-    const QStringList qargs = QCoreApplication::arguments();
-    for (qsizetype i = 1; i < qargs.size(); ++i) args.push_back(qargs[i].toStdString());
+int run(QApplication& app, app::Ui& bootUi, const std::vector<std::string>& args,
+        const fs::path& programFolder) {
     auto cmd = app::start::parseCommandLine(args);
     if (!cmd) {
         bootUi.message(cmd.error().text, "Hesapkar", app::Icon::Critical, "&Tamam", 1);
@@ -91,8 +89,6 @@ int run(QApplication& app, app::Ui& bootUi) {
     }
     const core::Date today = core::Date::today();
     const fs::path current = fs::current_path();
-    // The default chart files are installed beside the program.
-    const fs::path programFolder = QCoreApplication::applicationDirPath().toStdString();
 
     app::Session session(app::Settings::defaultPath());
 
@@ -158,15 +154,24 @@ void registerWindows(app::Catalogue& catalogue, Shell& shell) {
     (void)shell;
 }
 
-int runDesktop(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Hesapkar"));
+int startDesktop(QApplication& app, const std::vector<std::string>& args,
+                 const fs::path& programFolder) {
     QtUi bootUi;
     try {
-        return run(app, bootUi);
+        return run(app, bootUi, args, programFolder);
     } catch (const app::ProgramEnd& end) {
         return end.exitCode();
     }
+}
+
+int runDesktop(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Hesapkar"));
+    std::vector<std::string> args;
+    const QStringList qargs = QCoreApplication::arguments(); // Qt's own options removed
+    for (qsizetype i = 1; i < qargs.size(); ++i) args.push_back(qargs[i].toStdString());
+    // The default chart files are installed beside the program.
+    return startDesktop(app, args, QCoreApplication::applicationDirPath().toStdString());
 }
 
 } // namespace hk::ui

@@ -9,8 +9,12 @@
 #include "app/ui.h"
 #include "data/dataset.h"
 
+#include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
+
+class QApplication;
 
 namespace hk::ui {
 
@@ -32,5 +36,11 @@ void registerWindows(app::Catalogue& catalogue, Shell& shell);
 
 // Runs the program: start-up, login, frame, event loop. Returns the process exit code.
 int runDesktop(int argc, char** argv);
+
+// The same inside an existing application object: args without the program name; programFolder
+// holds the default chart files. Messages go to message boxes; a refused login, a fatal message
+// or "Çı&kış" ends it. Returns the exit code.
+int startDesktop(QApplication& app, const std::vector<std::string>& args,
+                 const std::filesystem::path& programFolder);
 
 } // namespace hk::ui
