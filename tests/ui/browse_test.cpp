@@ -96,6 +96,19 @@ class BrowseTest : public QObject {
         QCOMPARE(p.selectedIndex(), 0);
     }
 
+    void rowColoursComeFromTheRecord() {
+        FakeUi ui;
+        auto src = chart({account("100", "Kasa"), account("101", "Çekler")});
+        src->foreground = [](const HsPlan& h) -> std::optional<QColor> {
+            if (h.HESAPKODU == "101") return QColor(Qt::red);
+            return std::nullopt;
+        };
+        BrowsePanel p(src, {QStringLiteral("Kod")}, ui);
+        QVERIFY(!p.model()->data(p.model()->index(0, 1), Qt::ForegroundRole).isValid());
+        QCOMPARE(p.model()->data(p.model()->index(1, 1), Qt::ForegroundRole).value<QColor>(),
+                 QColor(Qt::red));
+    }
+
     void locatorPositionsAsYouType() {
         FakeUi ui;
         BrowsePanel p(chart({account("100", "Kasa"), account("120", "Alıcılar"),
