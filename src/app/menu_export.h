@@ -9,6 +9,7 @@ namespace hk::app {
 
 // The sheet alone (for the command-line export and the tests).
 core::Result<output::Sheet> menuListSheet(data::DataSet& dataSet);
+core::Result<output::Sheet> menuListSheet(data::TypedTable<data::MenuList>& menu);
 
 // The whole list export: the question, the sheet, the workbook, the error box on failure.
 ListExportResult exportMenuList(Ui& ui, data::DataSet& dataSet, const output::ExportTarget& target);

@@ -1,13 +1,14 @@
 // hesapkar-cli export: list exports to a spreadsheet workbook without windows. The list
 // exporter's question is answered by running the command; the workbook goes where --xlsx says
-// and is opened with the spreadsheet application only when --open is given.
+// and is opened with the spreadsheet application only when --open is given. The data folder is
+// opened for reading only: an export creates and changes nothing there.
 #include "cli/commands.h"
+#include "cli/data_folder.h"
+#include "cli/options.h"
 
 #include "app/menu_export.h"
-#include "data/dataset.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 namespace hk::cli {
@@ -15,7 +16,7 @@ namespace hk::cli {
 namespace {
 
 struct ExportArgs {
-    std::string list, folder, xlsx;
+    std::string list, folder, xlsx, programDir;
     bool open = false;
 };
 
@@ -23,6 +24,7 @@ bool parse(const Args& args, ExportArgs& out) {
     std::vector<std::string> plain;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--xlsx" && i + 1 < args.size()) out.xlsx = args[++i];
+        else if (args[i] == "--program-dir" && i + 1 < args.size()) out.programDir = args[++i];
         else if (args[i] == "--open") out.open = true;
         else if (!args[i].empty() && args[i][0] == '-') return false;
         else plain.push_back(args[i]);
@@ -33,34 +35,28 @@ bool parse(const Args& args, ExportArgs& out) {
     return true;
 }
 
-int fail(const std::string& text) {
-    std::fprintf(stderr, "hesapkar-cli export: %s\n", text.c_str());
-    return 1;
-}
-
 } // namespace
 
 const char* exportUsage() {
-    return "menu DIR --xlsx OUT [--open]: writes the menu catalogue list of data folder DIR to "
-           "the workbook OUT";
+    return "menu DIR --xlsx OUT [--open] [--program-dir DIR]: writes the menu catalogue list of "
+           "data folder DIR to the workbook OUT";
 }
 
 int runExport(const Args& args) {
     ExportArgs a;
-    if (!parse(args, a) || a.list != "menu") {
-        std::fprintf(stderr, "usage: hesapkar-cli export %s\n", exportUsage());
-        return 2;
-    }
-    std::error_code ec;
-    if (!std::filesystem::is_directory(a.folder, ec)) return fail(a.folder + ": data folder not found");
-    // Read-only: an export changes no data and creates no file in the data folder.
-    auto ds = data::DataSet::open(data::Locations::resolve(a.folder, std::filesystem::current_path()),
-                                  data::Access::ReadOnly);
-    if (!ds) return fail(ds.error().text + (ds.error().file.empty() ? "" : " (" + ds.error().file + ")"));
-    auto sheet = app::menuListSheet(*ds);
-    if (!sheet) return fail(sheet.error().text + (sheet.error().file.empty() ? "" : " (" + sheet.error().file + ")"));
+    if (!parse(args, a) || a.list != "menu")
+        return fail("export", std::string("usage: hesapkar-cli export ") + exportUsage(), 2);
+    std::filesystem::path programDir = a.programDir.empty() ? executableFolder() : absoluteFolder(a.programDir);
+    if (programDir.empty()) programDir = std::filesystem::current_path();
+    auto rd = openExisting(absoluteFolder(a.folder), programDir);
+    if (!rd) return fail("export", errorText(rd.error()));
+    auto table = rd->data.table(data::fileDef(data::Layout::MenuList), false);
+    if (!table) return fail("export", "MenuList: " + errorText(table.error()));
+    data::TypedTable<data::MenuList> menu(std::move(*table));
+    auto sheet = app::menuListSheet(menu);
+    if (!sheet) return fail("export", "MenuList: " + errorText(sheet.error()));
     auto written = app::exportReport(*sheet, output::ExportTarget{a.xlsx, a.open, {}});
-    if (!written) return fail(written.error().text);
+    if (!written) return fail("export", written.error().text);
     std::printf("%s\n", written->c_str());
     return 0;
 }

@@ -93,7 +93,7 @@ TEST(CliExport, MenuCatalogueToAWorkbook) {
         ASSERT_TRUE(menu->add(data::MenuList{1000, "Fiş İşlemleri"}).ok());
     }
     const std::string out = (dir.path / "menu.xlsx").string();
-    CliRun r = cli("export menu '" + dir.path.string() + "' --xlsx '" + out + "'", dir.path.string());
+    CliRun r = cli("export menu '" + dir.path.string() + "' --xlsx '" + out + "' --program-dir '" + dir.path.string() + "'");
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(r.out, out + "\n");
 
@@ -119,8 +119,8 @@ TEST(CliExport, Refusals) {
         const char* expect;
     };
     const std::vector<Case> cases = {
-        {"export menu '" + (dir.path / "none").string() + "' --xlsx '" + (dir.path / "m.xlsx").string() + "'", 1, "data folder not found"},
-        {"export menu '" + dir.path.string() + "' --xlsx '" + (dir.path / "m.xlsx").string() + "'", 1, "Hesapkar.db"},
+        {"export menu '" + (dir.path / "none").string() + "' --xlsx '" + (dir.path / "m.xlsx").string() + "'", 1, "none"},
+        {"export menu '" + dir.path.string() + "' --xlsx '" + (dir.path / "m.xlsx").string() + "'", 1, "init"},
         {"export menu '" + dir.path.string() + "'", 2, "usage"},
         {"export vouchers '" + dir.path.string() + "' --xlsx x.xlsx", 2, "usage"},
         {"export menu '" + dir.path.string() + "' --xlsx x.xlsx --bogus", 2, "usage"},
