@@ -19,7 +19,8 @@ namespace hk::ui {
 BrowsePanel::BrowsePanel(std::shared_ptr<BrowseSource> source, QStringList orders, app::Ui& ui,
                          QWidget* parent)
     : QWidget(parent), ui_(ui), model_(std::make_unique<BrowseModel>(source)),
-      tabs_(new QTabBar(this)), locator_(new QLineEdit(this)), view_(new QTableView(this)),
+      tabs_(new QTabBar(this)), locator_(new QLineEdit(this)), locatorRow_(new QWidget(this)),
+      view_(new QTableView(this)),
       buttons_(new QHBoxLayout), insert_(new QPushButton(QStringLiteral("&YeniGir"), this)),
       change_(new QPushButton(QStringLiteral("&Değiştir"), this)),
       remove_(new QPushButton(QStringLiteral("&Sil"), this)) {
@@ -29,12 +30,14 @@ BrowsePanel::BrowsePanel(std::shared_ptr<BrowseSource> source, QStringList order
     tabs_->setVisible(orders.size() > 1);
     lay->addWidget(tabs_);
 
-    auto* loc = new QHBoxLayout;
-    auto* locLabel = new QLabel(QStringLiteral("&Ara:"), this);
+    auto* loc = new QHBoxLayout(locatorRow_);
+    loc->setContentsMargins(0, 0, 0, 0);
+    auto* locLabel = new QLabel(QStringLiteral("&Ara:"), locatorRow_);
     locLabel->setBuddy(locator_);
+    locator_->setParent(locatorRow_);
     loc->addWidget(locLabel);
     loc->addWidget(locator_, 1);
-    lay->addLayout(loc);
+    lay->addWidget(locatorRow_);
 
     view_->setModel(model_.get());
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -88,6 +91,8 @@ void BrowsePanel::applyRights(const app::ListRights& rights) {
     remove_->setVisible(rights.remove);
     remove_->setEnabled(rights.remove);
 }
+
+void BrowsePanel::setLocatorVisible(bool visible) { locatorRow_->setVisible(visible); }
 
 void BrowsePanel::reload() {
     reportedError_ = false;

@@ -55,6 +55,10 @@ class BrowsePanel : public QWidget {
     int selectedIndex() const;
     void selectRow(int r);
 
+    // Lists whose key takes no typed value hide the locator.
+    void setLocatorVisible(bool visible);
+    const app::ListRights& rights() const { return rights_; }
+
     // A button of the window's own beside the standard ones.
     QPushButton* addButton(const QString& caption);
 
@@ -82,6 +86,7 @@ class BrowsePanel : public QWidget {
     std::unique_ptr<BrowseModel> model_;
     QTabBar* tabs_;
     QLineEdit* locator_;
+    QWidget* locatorRow_;
     QTableView* view_;
     QHBoxLayout* buttons_;
     QPushButton* insert_;

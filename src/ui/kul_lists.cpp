@@ -256,6 +256,7 @@ KulGrupList::KulGrupList(KulContext ctx, users::SecurityFiles files, QWidget* pa
     groups_->allowAll();
     rights_->allowAll();
     members_->readOnly();
+    members_->setLocatorVisible(false);
 
     auto* tabs = new QTabWidget(this);
     tabs->addTab(rights_, QStringLiteral("Gruba Bağlı Menüler"));
