@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     hk::output::ArchiveLimits limits;
     limits.maxTotalBytes = 16u << 20;
     limits.maxEntryBytes = 8u << 20;
-    auto zip = hk::output::ZipReader::openBytes(std::string(reinterpret_cast<const char*>(data), size), limits);
+    auto zip = hk::output::ZipReader::openBytes(
+        std::string(reinterpret_cast<const char*>(data), size), limits);
     if (!zip.ok()) return 0;
     for (std::size_t i = 0; i < zip->entries().size(); ++i) {
         auto bytes = zip->read(int(i));

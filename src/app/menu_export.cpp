@@ -25,8 +25,10 @@ core::Result<output::Sheet> menuListSheet(data::TypedTable<data::MenuList>& menu
     return sheet;
 }
 
-ListExportResult exportMenuList(Ui& ui, data::DataSet& dataSet, const output::ExportTarget& target) {
-    return exportList(ui, [&] { return menuListSheet(dataSet); }, target);
+ListExportResult exportMenuList(Ui& ui, data::DataSet& dataSet,
+                                const output::ExportTarget& target) {
+    return exportList(
+        ui, [&] { return menuListSheet(dataSet); }, target);
 }
 
 } // namespace hk::app

@@ -24,7 +24,8 @@ ListExportResult exportList(Ui& ui, const SheetBuilder& build, const output::Exp
     return r;
 }
 
-core::Result<std::string> exportReport(const output::Sheet& sheet, const output::ExportTarget& target) {
+core::Result<std::string> exportReport(const output::Sheet& sheet,
+                                       const output::ExportTarget& target) {
     return output::exportSheet(sheet, target);
 }
 

@@ -34,6 +34,7 @@ using SheetBuilder = std::function<core::Result<output::Sheet>()>;
 ListExportResult exportList(Ui& ui, const SheetBuilder& build, const output::ExportTarget& target,
                             const std::string& question = kListExportQuestion);
 
-core::Result<std::string> exportReport(const output::Sheet& sheet, const output::ExportTarget& target);
+core::Result<std::string> exportReport(const output::Sheet& sheet,
+                                       const output::ExportTarget& target);
 
 } // namespace hk::app

@@ -23,11 +23,16 @@ struct ExportArgs {
 bool parse(const Args& args, ExportArgs& out) {
     std::vector<std::string> plain;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--xlsx" && i + 1 < args.size()) out.xlsx = args[++i];
-        else if (args[i] == "--program-dir" && i + 1 < args.size()) out.programDir = args[++i];
-        else if (args[i] == "--open") out.open = true;
-        else if (!args[i].empty() && args[i][0] == '-') return false;
-        else plain.push_back(args[i]);
+        if (args[i] == "--xlsx" && i + 1 < args.size())
+            out.xlsx = args[++i];
+        else if (args[i] == "--program-dir" && i + 1 < args.size())
+            out.programDir = args[++i];
+        else if (args[i] == "--open")
+            out.open = true;
+        else if (!args[i].empty() && args[i][0] == '-')
+            return false;
+        else
+            plain.push_back(args[i]);
     }
     if (plain.size() != 2 || out.xlsx.empty()) return false;
     out.list = plain[0];
@@ -46,7 +51,8 @@ int runExport(const Args& args) {
     ExportArgs a;
     if (!parse(args, a) || a.list != "menu")
         return fail("export", std::string("usage: hesapkar-cli export ") + exportUsage(), 2);
-    std::filesystem::path programDir = a.programDir.empty() ? executableFolder() : absoluteFolder(a.programDir);
+    std::filesystem::path programDir =
+        a.programDir.empty() ? executableFolder() : absoluteFolder(a.programDir);
     if (programDir.empty()) programDir = std::filesystem::current_path();
     auto rd = openExisting(absoluteFolder(a.folder), programDir);
     if (!rd) return fail("export", errorText(rd.error()));

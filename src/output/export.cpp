@@ -31,8 +31,8 @@ core::Result<std::string> freshWorkbookPath() {
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     if (!::mkdtemp(buf.data()))
-        return core::Error::of(errno, "cannot create a folder for the workbook in " + base.string() +
-                                          ": " + std::strerror(errno));
+        return core::Error::of(errno, "cannot create a folder for the workbook in " +
+                                          base.string() + ": " + std::strerror(errno));
     return std::string(buf.data()) + "/Kitap1.xlsx";
 }
 
@@ -40,7 +40,8 @@ core::Result<std::string> freshWorkbookPath() {
 
 core::Status openWithApplication(const std::string& path, const std::string& command) {
     const std::string program = chosenCommand(command);
-    std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>(path.c_str()), nullptr};
+    std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>(path.c_str()),
+                            nullptr};
     pid_t pid = 0;
     int rc = ::posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
     if (rc != 0)
@@ -56,11 +57,11 @@ core::Status openWithApplication(const std::string& path, const std::string& com
                                        ": " + std::strerror(errno) + ")",
                                    path);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return core::Error::of(kNoSpreadsheetApplication,
-                               "no spreadsheet application can open " + path + " (" + program +
-                                   " ended with status " +
-                                   std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")",
-                               path);
+        return core::Error::of(
+            kNoSpreadsheetApplication,
+            "no spreadsheet application can open " + path + " (" + program + " ended with status " +
+                std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")",
+            path);
     return {};
 }
 

@@ -33,9 +33,9 @@ core::Result<TempFile> TempFile::beside(const std::string& target) {
     buf.push_back('\0');
     int fd = ::mkstemp(buf.data());
     if (fd < 0)
-        return core::Error::of(errno, "cannot create a file in the folder " + folder + ": " +
-                                          std::strerror(errno),
-                               target);
+        return core::Error::of(
+            errno, "cannot create a file in the folder " + folder + ": " + std::strerror(errno),
+            target);
     ::close(fd);
     return TempFile(std::string(buf.data()), target);
 }
@@ -55,7 +55,9 @@ TempFile& TempFile::operator=(TempFile&& other) noexcept {
     return *this;
 }
 
-TempFile::~TempFile() { discard(); }
+TempFile::~TempFile() {
+    discard();
+}
 
 void TempFile::discard() {
     if (!temp_.empty()) ::unlink(temp_.c_str());

@@ -29,7 +29,8 @@ class TempFile {
     core::Status commit();
 
   private:
-    TempFile(std::string temp, std::string target) : temp_(std::move(temp)), target_(std::move(target)) {}
+    TempFile(std::string temp, std::string target)
+        : temp_(std::move(temp)), target_(std::move(target)) {}
     void discard();
     std::string temp_, target_;
 };

@@ -6,20 +6,28 @@ namespace hk::output {
 
 const char* formatCode(NumberFormat f) {
     switch (f) {
-    case NumberFormat::Text: return "@";
-    case NumberFormat::Amount: return "#,##0.00";
-    case NumberFormat::Whole: return "#,##0";
-    case NumberFormat::Date: return "dd.mm.yyyy";
-    case NumberFormat::Time: return "hh:mm";
+    case NumberFormat::Text:
+        return "@";
+    case NumberFormat::Amount:
+        return "#,##0.00";
+    case NumberFormat::Whole:
+        return "#,##0";
+    case NumberFormat::Date:
+        return "dd.mm.yyyy";
+    case NumberFormat::Time:
+        return "hh:mm";
     }
     return "@";
 }
 
 int colourIndex(RowStyle s) {
     switch (s) {
-    case RowStyle::Plain: return 0;
-    case RowStyle::Heading: return 3;
-    case RowStyle::Caption: return 5;
+    case RowStyle::Plain:
+        return 0;
+    case RowStyle::Heading:
+        return 3;
+    case RowStyle::Caption:
+        return 5;
     }
     return 0;
 }
@@ -27,9 +35,12 @@ int colourIndex(RowStyle s) {
 unsigned colourRgb(RowStyle s) {
     // Colours 3 and 5 of the classic 56-colour palette.
     switch (s) {
-    case RowStyle::Plain: return 0;
-    case RowStyle::Heading: return 0xFF0000;
-    case RowStyle::Caption: return 0x0000FF;
+    case RowStyle::Plain:
+        return 0;
+    case RowStyle::Heading:
+        return 0xFF0000;
+    case RowStyle::Caption:
+        return 0x0000FF;
     }
     return 0;
 }
@@ -82,7 +93,8 @@ Sheet& Sheet::headingRow(const std::vector<Caption>& captions, RowStyle style) {
 
 void Sheet::setColumnFormat(int column, NumberFormat format) {
     if (column < 1) return;
-    if (formats_.size() < std::size_t(column)) formats_.resize(std::size_t(column), NumberFormat::Text);
+    if (formats_.size() < std::size_t(column))
+        formats_.resize(std::size_t(column), NumberFormat::Text);
     formats_[std::size_t(column) - 1] = format;
 }
 
@@ -93,7 +105,8 @@ NumberFormat Sheet::columnFormat(int column) const {
 
 int Sheet::columnCount() const {
     std::size_t n = formats_.size();
-    for (const auto& r : rows_) n = std::max(n, r.cells.size());
+    for (const auto& r : rows_)
+        n = std::max(n, r.cells.size());
     return int(n);
 }
 

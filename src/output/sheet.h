@@ -32,7 +32,7 @@ const char* formatCode(NumberFormat f);
 // Heading rows are bold with font colour index 3 (red in the classic palette); caption rows of
 // the chart and custom reports and formula lines are bold with colour index 5 (blue).
 enum class RowStyle { Plain, Heading, Caption };
-int colourIndex(RowStyle s); // 0, 3, 5
+int colourIndex(RowStyle s);    // 0, 3, 5
 unsigned colourRgb(RowStyle s); // 0, 0xFF0000, 0x0000FF
 
 struct EmptyCell {

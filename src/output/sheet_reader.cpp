@@ -23,8 +23,9 @@ core::Result<Workbook> Workbook::open(const std::string& path, const ReadLimits&
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return core::Error::of(kSheetNotFound, path + ": file not found", path);
     if (std::uint64_t(st.st_size) > limits.maxFileBytes)
-        return core::Error::of(kSheetLimit, path + ": the workbook is larger than " +
-                                                std::to_string(limits.maxFileBytes) + " bytes",
+        return core::Error::of(kSheetLimit,
+                               path + ": the workbook is larger than " +
+                                   std::to_string(limits.maxFileBytes) + " bytes",
                                path);
     std::ifstream in(path, std::ios::binary);
     if (!in) return core::Error::of(kSheetNotFound, path + ": cannot read the file", path);
@@ -93,10 +94,11 @@ core::Result<Workbook> Workbook::fromCells(std::vector<SheetCell> cells, std::st
 }
 
 std::string Workbook::cellText(std::uint32_t row, std::uint32_t col) const {
-    auto it = std::lower_bound(cells_.begin(), cells_.end(), std::pair{row, col},
-                               [](const SheetCell& c, const std::pair<std::uint32_t, std::uint32_t>& k) {
-                                   return c.row != k.first ? c.row < k.first : c.col < k.second;
-                               });
+    auto it =
+        std::lower_bound(cells_.begin(), cells_.end(), std::pair{row, col},
+                         [](const SheetCell& c, const std::pair<std::uint32_t, std::uint32_t>& k) {
+                             return c.row != k.first ? c.row < k.first : c.col < k.second;
+                         });
     if (it != cells_.end() && it->row == row && it->col == col) return it->text;
     return {};
 }

@@ -30,10 +30,10 @@ namespace hk::output {
 struct ReadLimits {
     ArchiveLimits archive = workbookArchiveLimits();
     std::uint64_t maxFileBytes = 256ull << 20;
-    std::uint64_t maxXmlBytes = 64ull << 20;    // one XML part, uncompressed
+    std::uint64_t maxXmlBytes = 64ull << 20; // one XML part, uncompressed
     std::size_t maxSharedStrings = 1000000;
     std::uint64_t maxSharedStringBytes = 64ull << 20;
-    std::size_t maxCells = 2000000;             // non-empty cells kept
+    std::size_t maxCells = 2000000; // non-empty cells kept
     std::size_t maxStyles = 65536;
 
     static ArchiveLimits workbookArchiveLimits() {
@@ -86,7 +86,8 @@ class Workbook {
 };
 
 // The readers proper (xlsx_reader.cpp, xls_reader.cpp).
-core::Result<Workbook> readXlsx(std::string bytes, const ReadLimits& limits, const std::string& label);
+core::Result<Workbook> readXlsx(std::string bytes, const ReadLimits& limits,
+                                const std::string& label);
 core::Result<Workbook> readXls(const std::string& path, const ReadLimits& limits);
 
 // Number as the readers show it: the shortest text that reads back to the same double.

@@ -23,8 +23,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <fcntl.h>
+#include <memory>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -50,17 +50,26 @@ struct FreeXlCloser {
 
 std::string freeXlText(int rc) {
     switch (rc) {
-    case FREEXL_INSUFFICIENT_MEMORY: return "not enough memory";
-    case FREEXL_CRAFTED_FILE: return "the file is damaged or crafted";
+    case FREEXL_INSUFFICIENT_MEMORY:
+        return "not enough memory";
+    case FREEXL_CRAFTED_FILE:
+        return "the file is damaged or crafted";
     case FREEXL_INVALID_CFBF_HEADER:
     case FREEXL_CFBF_INVALID_SIGNATURE:
-    case FREEXL_CFBF_INVALID_SECTOR_SIZE: return "invalid OLE2 header";
-    case FREEXL_BIFF_WORKBOOK_NOT_FOUND: return "no workbook stream";
-    case FREEXL_BIFF_INVALID_SST: return "invalid shared string table";
-    case FREEXL_BIFF_INVALID_BOF: return "invalid BIFF record";
-    case FREEXL_UNSUPPORTED_CHARSET: return "unsupported character set";
-    case FREEXL_INVALID_CHARACTER: return "invalid character";
-    default: return "FreeXL error " + std::to_string(rc);
+    case FREEXL_CFBF_INVALID_SECTOR_SIZE:
+        return "invalid OLE2 header";
+    case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
+        return "no workbook stream";
+    case FREEXL_BIFF_INVALID_SST:
+        return "invalid shared string table";
+    case FREEXL_BIFF_INVALID_BOF:
+        return "invalid BIFF record";
+    case FREEXL_UNSUPPORTED_CHARSET:
+        return "unsupported character set";
+    case FREEXL_INVALID_CHARACTER:
+        return "invalid character";
+    default:
+        return "FreeXL error " + std::to_string(rc);
     }
 }
 
@@ -89,7 +98,8 @@ core::Result<Workbook> readXlsDirect(const std::string& path, const ReadLimits& 
         return Error::of(code, path + ": cannot read the .xls workbook (" + freeXlText(rc) + ")");
     }
     unsigned int info = 0;
-    if (freexl_get_info(raw, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info == FREEXL_BIFF_OBFUSCATED)
+    if (freexl_get_info(raw, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
+        info == FREEXL_BIFF_OBFUSCATED)
         return Error::of(kSheetEncrypted, path + ": the workbook is password protected");
     unsigned int sheets = 0;
     if (freexl_get_info(raw, FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK || sheets == 0)
@@ -99,11 +109,13 @@ core::Result<Workbook> readXlsDirect(const std::string& path, const ReadLimits& 
         return Error::of(kSheetDamaged, path + ": cannot read the worksheet name");
     std::string sheetName = name ? name : "";
     if ((rc = freexl_select_active_worksheet(raw, 0)) != FREEXL_OK)
-        return Error::of(kSheetDamaged, path + ": cannot open the worksheet (" + freeXlText(rc) + ")");
+        return Error::of(kSheetDamaged,
+                         path + ": cannot open the worksheet (" + freeXlText(rc) + ")");
     unsigned int rows = 0;
     unsigned short cols = 0;
     if ((rc = freexl_worksheet_dimensions(raw, &rows, &cols)) != FREEXL_OK)
-        return Error::of(kSheetDamaged, path + ": cannot read the worksheet size (" + freeXlText(rc) + ")");
+        return Error::of(kSheetDamaged,
+                         path + ": cannot read the worksheet size (" + freeXlText(rc) + ")");
     if (rows > 65536 || cols > 256)
         return Error::of(kSheetDamaged, path + ": worksheet larger than a .xls sheet can be");
 
@@ -114,22 +126,35 @@ core::Result<Workbook> readXlsDirect(const std::string& path, const ReadLimits& 
             if ((rc = freexl_get_cell_value(raw, r, c, &v)) != FREEXL_OK)
                 return Error::of(kSheetDamaged, path + ": cannot read the cell at row " +
                                                     std::to_string(r + 1) + ", column " +
-                                                    std::to_string(c + 1) + " (" + freeXlText(rc) + ")");
+                                                    std::to_string(c + 1) + " (" + freeXlText(rc) +
+                                                    ")");
             std::string text;
             switch (v.type) {
-            case FREEXL_CELL_INT: text = std::to_string(v.value.int_value); break;
-            case FREEXL_CELL_DOUBLE: text = numberText(v.value.double_value); break;
+            case FREEXL_CELL_INT:
+                text = std::to_string(v.value.int_value);
+                break;
+            case FREEXL_CELL_DOUBLE:
+                text = numberText(v.value.double_value);
+                break;
             case FREEXL_CELL_TEXT:
-            case FREEXL_CELL_SST_TEXT: text = v.value.text_value ? v.value.text_value : ""; break;
+            case FREEXL_CELL_SST_TEXT:
+                text = v.value.text_value ? v.value.text_value : "";
+                break;
             case FREEXL_CELL_DATE:
-            case FREEXL_CELL_DATETIME: text = dateText(v.value.text_value); break;
-            case FREEXL_CELL_TIME: text = v.value.text_value ? v.value.text_value : ""; break;
-            default: break;
+            case FREEXL_CELL_DATETIME:
+                text = dateText(v.value.text_value);
+                break;
+            case FREEXL_CELL_TIME:
+                text = v.value.text_value ? v.value.text_value : "";
+                break;
+            default:
+                break;
             }
             if (text.empty()) continue;
             if (cells.size() >= limits.maxCells)
                 return Error::of(kSheetLimit, path + ": the worksheet has more than " +
-                                                  std::to_string(limits.maxCells) + " filled cells");
+                                                  std::to_string(limits.maxCells) +
+                                                  " filled cells");
             cells.push_back(SheetCell{r + 1, std::uint32_t(c) + 1, std::move(text)});
         }
     }
@@ -139,7 +164,9 @@ core::Result<Workbook> readXlsDirect(const std::string& path, const ReadLimits& 
 constexpr int kChildSeconds = 60;
 constexpr rlim_t kChildMemory = rlim_t(2) << 30;
 
-void put32(std::string& out, std::uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); }
+void put32(std::string& out, std::uint32_t v) {
+    out.append(reinterpret_cast<const char*>(&v), 4);
+}
 
 bool writeAll(int fd, const std::string& data) {
     std::size_t done = 0;
@@ -229,13 +256,16 @@ core::Result<Workbook> readXls(const std::string& path, const ReadLimits& limits
     ::close(fds[1]);
 
     // What the child may send: every cell's text plus its 13 bytes of framing.
-    const std::uint64_t maxBytes = limits.maxSharedStringBytes + std::uint64_t(limits.maxCells) * 13 + 4096;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kChildSeconds + 5);
+    const std::uint64_t maxBytes =
+        limits.maxSharedStringBytes + std::uint64_t(limits.maxCells) * 13 + 4096;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(kChildSeconds + 5);
     std::string data;
     std::string problem;
     char buf[65536];
     for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             problem = "the reader did not finish";
             break;

@@ -2,8 +2,8 @@
 // relations to its sheets, shared strings and styles; the active tab of the first window view
 // names the sheet that is read.
 
-#include "output/sheet_reader.h"
 #include "output/sheet.h"
+#include "output/sheet_reader.h"
 
 #include <pugixml.hpp>
 
@@ -48,7 +48,7 @@ pugi::xml_attribute attr(const pugi::xml_node& n, std::string_view local) {
 // Part names inside the package: resolves "..", "." and absolute targets.
 std::string resolvePart(const std::string& baseDir, std::string_view target) {
     std::string joined = !target.empty() && target[0] == '/' ? std::string(target.substr(1))
-                                                              : baseDir + std::string(target);
+                                                             : baseDir + std::string(target);
     std::vector<std::string> parts;
     std::string part;
     for (std::size_t i = 0; i <= joined.size(); ++i) {
@@ -64,7 +64,8 @@ std::string resolvePart(const std::string& baseDir, std::string_view target) {
         }
     }
     std::string out;
-    for (const auto& p : parts) out += (out.empty() ? "" : "/") + p;
+    for (const auto& p : parts)
+        out += (out.empty() ? "" : "/") + p;
     return out;
 }
 
@@ -97,19 +98,32 @@ bool isDateFormatCode(std::string_view code) {
             break; // the first section decides
         } else {
             switch (c | 0x20) {
-            case 'd': d = true; break;
-            case 'y': y = true; break;
-            case 'm': m = true; break;
-            case 'h': h = true; break;
-            case 's': s = true; break;
-            default: break;
+            case 'd':
+                d = true;
+                break;
+            case 'y':
+                y = true;
+                break;
+            case 'm':
+                m = true;
+                break;
+            case 'h':
+                h = true;
+                break;
+            case 's':
+                s = true;
+                break;
+            default:
+                break;
             }
         }
     }
     return d || y || (m && !h && !s);
 }
 
-bool isBuiltInDateFormat(unsigned id) { return id >= 14 && id <= 22; }
+bool isBuiltInDateFormat(unsigned id) {
+    return id >= 14 && id <= 22;
+}
 
 std::string dateText(core::Date d) {
     char buf[16];
@@ -123,8 +137,10 @@ std::string dateText(core::Date d) {
 void appendRichText(const pugi::xml_node& si, std::string& out) {
     for (auto c = si.first_child(); c; c = c.next_sibling()) {
         if (c.type() != pugi::node_element) continue;
-        if (localName(c) == "t") out += c.text().get();
-        else if (localName(c) == "r") out += child(c, "t").text().get();
+        if (localName(c) == "t")
+            out += c.text().get();
+        else if (localName(c) == "r")
+            out += child(c, "t").text().get();
     }
 }
 
@@ -132,7 +148,8 @@ void appendRichText(const pugi::xml_node& si, std::string& out) {
 bool parseRef(std::string_view ref, std::uint32_t& row, std::uint32_t& col) {
     std::size_t i = 0;
     std::uint32_t c = 0;
-    while (i < ref.size() && ((ref[i] >= 'A' && ref[i] <= 'Z') || (ref[i] >= 'a' && ref[i] <= 'z'))) {
+    while (i < ref.size() &&
+           ((ref[i] >= 'A' && ref[i] <= 'Z') || (ref[i] >= 'a' && ref[i] <= 'z'))) {
         if (i >= 3) return false;
         c = c * 26 + std::uint32_t((ref[i] | 0x20) - 'a' + 1);
         ++i;
@@ -159,8 +176,8 @@ class XlsxReader {
     }
     // Loads and parses one part; a missing part is an empty document when optional.
     core::Status load(const std::string& part, pugi::xml_document& doc, bool optional);
-    core::Result<std::map<std::string, std::pair<std::string, std::string>>> relations(
-        const std::string& part);
+    core::Result<std::map<std::string, std::pair<std::string, std::string>>>
+    relations(const std::string& part);
     core::Status loadSharedStrings(const std::string& part);
     core::Status loadStyles(const std::string& part);
 
@@ -186,18 +203,19 @@ core::Status XlsxReader::load(const std::string& part, pugi::xml_document& doc, 
     // parse_doctype keeps a DOCTYPE as a node so that it can be refused; pugixml never expands
     // entities declared in one, but a DOCTYPE has no business in a workbook part.
     // parse_ws_pcdata_single keeps a text of blanks only (<t xml:space="preserve">   </t>).
-    auto res = doc.load_buffer(bytes->data(), bytes->size(),
-                               pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata_single);
+    auto res =
+        doc.load_buffer(bytes->data(), bytes->size(),
+                        pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata_single);
     if (!res) return damaged("part \"" + part + "\": " + res.description());
     for (auto n = doc.first_child(); n; n = n.next_sibling())
         if (n.type() == pugi::node_doctype)
-            return Error::of(kSheetRefusedXml,
-                             label_ + ": part \"" + part + "\" contains a DOCTYPE, which is refused");
+            return Error::of(kSheetRefusedXml, label_ + ": part \"" + part +
+                                                   "\" contains a DOCTYPE, which is refused");
     return {};
 }
 
-core::Result<std::map<std::string, std::pair<std::string, std::string>>> XlsxReader::relations(
-    const std::string& part) {
+core::Result<std::map<std::string, std::pair<std::string, std::string>>>
+XlsxReader::relations(const std::string& part) {
     std::string relsPart = dirOf(part) + "_rels/" + part.substr(dirOf(part).size()) + ".rels";
     pugi::xml_document doc;
     if (auto st = load(relsPart, doc, true); !st) return st.error();
@@ -271,9 +289,11 @@ core::Result<Workbook> XlsxReader::run() {
     auto workbook = child(wbDoc, "workbook");
     if (!workbook) return damaged("no workbook element");
     date1904_ = attr(child(workbook, "workbookPr"), "date1904").as_bool();
-    unsigned activeTab = attr(child(child(workbook, "bookViews"), "workbookView"), "activeTab").as_uint(0);
+    unsigned activeTab =
+        attr(child(child(workbook, "bookViews"), "workbookView"), "activeTab").as_uint(0);
     std::vector<pugi::xml_node> sheets;
-    eachChild(child(workbook, "sheets"), "sheet", [&](const pugi::xml_node& s) { sheets.push_back(s); });
+    eachChild(child(workbook, "sheets"), "sheet",
+              [&](const pugi::xml_node& s) { sheets.push_back(s); });
     if (sheets.empty()) return damaged("the workbook has no worksheet");
     if (activeTab >= sheets.size()) activeTab = 0;
     const pugi::xml_node sheetNode = sheets[activeTab];
@@ -313,7 +333,8 @@ core::Result<Workbook> XlsxReader::run() {
             if (c.type() != pugi::node_element || localName(c) != "c") continue;
             if (auto ref = attr(c, "r")) {
                 std::uint32_t r = 0, col = 0;
-                if (!parseRef(ref.value(), r, col)) return damaged(std::string("bad cell reference \"") + ref.value() + "\"");
+                if (!parseRef(ref.value(), r, col))
+                    return damaged(std::string("bad cell reference \"") + ref.value() + "\"");
                 if (r != rowNo) return damaged("cell outside its row");
                 colNo = col;
             } else if (++colNo > 16384) {
@@ -340,7 +361,8 @@ core::Result<Workbook> XlsxReader::run() {
                     unsigned y = 0, m = 0, d = 0;
                     std::string iso(v);
                     if (std::sscanf(iso.c_str(), "%4u-%2u-%2u", &y, &m, &d) == 3)
-                        text = dateText(core::Date{std::uint8_t(d), std::uint8_t(m), std::uint16_t(y)});
+                        text = dateText(
+                            core::Date{std::uint8_t(d), std::uint8_t(m), std::uint16_t(y)});
                     else
                         text = iso;
                 } else if (!v.empty()) {
@@ -351,7 +373,8 @@ core::Result<Workbook> XlsxReader::run() {
                     } else {
                         unsigned style = attr(c, "s").as_uint(0);
                         bool isDate = style < dateStyle_.size() && dateStyle_[style];
-                        core::Date date = isDate ? dateFromSerial(date1904_ ? num + 1462 : num) : core::Date{};
+                        core::Date date =
+                            isDate ? dateFromSerial(date1904_ ? num + 1462 : num) : core::Date{};
                         text = date.isSet() ? dateText(date) : numberText(num);
                     }
                 }
@@ -359,7 +382,8 @@ core::Result<Workbook> XlsxReader::run() {
             if (text.empty()) continue;
             if (cells.size() >= limits_.maxCells)
                 return Error::of(kSheetLimit, label_ + ": the worksheet has more than " +
-                                                  std::to_string(limits_.maxCells) + " filled cells");
+                                                  std::to_string(limits_.maxCells) +
+                                                  " filled cells");
             cells.push_back(SheetCell{rowNo, colNo, std::move(text)});
         }
     }
@@ -370,11 +394,13 @@ core::Result<Workbook> XlsxReader::run() {
 
 } // namespace
 
-core::Result<Workbook> readXlsx(std::string bytes, const ReadLimits& limits, const std::string& label) {
+core::Result<Workbook> readXlsx(std::string bytes, const ReadLimits& limits,
+                                const std::string& label) {
     auto zip = ZipReader::openBytes(std::move(bytes), limits.archive, label);
     if (!zip) {
         const core::Error& e = zip.error();
-        int code = (e.code == kArchiveLimit || e.code == kArchiveTooLarge) ? kSheetLimit : kSheetDamaged;
+        int code =
+            (e.code == kArchiveLimit || e.code == kArchiveTooLarge) ? kSheetLimit : kSheetDamaged;
         return Error::of(code, e.text);
     }
     XlsxReader reader(std::move(*zip), limits, label);

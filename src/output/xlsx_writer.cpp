@@ -41,9 +41,11 @@ std::string formatNumber(double v, int decimals) {
     char buf[400];
     std::snprintf(buf, sizeof buf, "%.0Lf", scaled);
     std::string digits = buf;
-    if (digits.size() <= std::size_t(decimals)) digits.insert(0, std::size_t(decimals) + 1 - digits.size(), '0');
+    if (digits.size() <= std::size_t(decimals))
+        digits.insert(0, std::size_t(decimals) + 1 - digits.size(), '0');
     std::string whole = digits.substr(0, digits.size() - std::size_t(decimals));
-    std::string frac = decimals > 0 ? "." + digits.substr(digits.size() - std::size_t(decimals)) : "";
+    std::string frac =
+        decimals > 0 ? "." + digits.substr(digits.size() - std::size_t(decimals)) : "";
     bool negative = v < 0 && digits.find_first_not_of('0') != std::string::npos;
     return (negative ? "-" : "") + groupThousands(whole) + frac;
 }
@@ -70,8 +72,10 @@ std::string displayText(const CellValue& v, NumberFormat columnFormat) {
     if (auto* s = std::get_if<std::string>(&v)) return *s;
     if (auto* d = std::get_if<double>(&v)) {
         switch (columnFormat) {
-        case NumberFormat::Amount: return formatNumber(*d, 2);
-        case NumberFormat::Whole: return formatNumber(*d, 0);
+        case NumberFormat::Amount:
+            return formatNumber(*d, 2);
+        case NumberFormat::Whole:
+            return formatNumber(*d, 0);
         default: {
             char buf[64];
             std::snprintf(buf, sizeof buf, "%.10g", *d);
@@ -104,9 +108,11 @@ core::Status writeXlsx(const Sheet& sheet, const std::string& path) {
                     return Error::of(kSheetRefused, "invalid text at " + where(r, c));
                 for (unsigned char ch : *s)
                     if (ch < 0x20 && ch != '\t' && ch != '\n' && ch != '\r')
-                        return Error::of(kSheetRefused, "control character in the text at " + where(r, c));
+                        return Error::of(kSheetRefused,
+                                         "control character in the text at " + where(r, c));
                 if (core::text::length(*s) > 32767)
-                    return Error::of(kSheetRefused, "text longer than 32767 characters at " + where(r, c));
+                    return Error::of(kSheetRefused,
+                                     "text longer than 32767 characters at " + where(r, c));
             } else if (auto* d = std::get_if<double>(&v)) {
                 if (!std::isfinite(*d))
                     return Error::of(kSheetRefused, "number that is not finite at " + where(r, c));
@@ -121,7 +127,8 @@ core::Status writeXlsx(const Sheet& sheet, const std::string& path) {
     if (!temp) return temp.error();
 
     lxw_workbook_options options{};
-    std::unique_ptr<lxw_workbook, WorkbookCloser> wb(workbook_new_opt(temp->path().c_str(), &options));
+    std::unique_ptr<lxw_workbook, WorkbookCloser> wb(
+        workbook_new_opt(temp->path().c_str(), &options));
     if (!wb) return Error::of(kSheetRefused, "cannot create the workbook " + path, path);
     lxw_worksheet* ws = workbook_add_worksheet(wb.get(), sheet.name.c_str());
     if (!ws) return Error::of(kSheetRefused, "invalid worksheet name \"" + sheet.name + "\"", path);
@@ -147,8 +154,8 @@ core::Status writeXlsx(const Sheet& sheet, const std::string& path) {
         for (std::size_t c = 0; c < row.cells.size(); ++c) {
             std::string shown = displayText(row.cells[c], sheet.columnFormat(int(c) + 1));
             if (shown.empty()) continue;
-            widths[c] = std::max(widths[c], fittedWidth(core::text::length(shown),
-                                                        row.style != RowStyle::Plain));
+            widths[c] = std::max(
+                widths[c], fittedWidth(core::text::length(shown), row.style != RowStyle::Plain));
         }
 
     // Columns one by one (overlapping ranges would make an invalid file), then the rest as text.
@@ -160,8 +167,9 @@ core::Status writeXlsx(const Sheet& sheet, const std::string& path) {
             return lxwError(e, path);
     }
     if (columns < LXW_COL_MAX)
-        if (auto e = worksheet_set_column(ws, lxw_col_t(columns), LXW_COL_MAX - 1, LXW_DEF_COL_WIDTH,
-                                          formatOf(NumberFormat::Text, RowStyle::Plain));
+        if (auto e =
+                worksheet_set_column(ws, lxw_col_t(columns), LXW_COL_MAX - 1, LXW_DEF_COL_WIDTH,
+                                     formatOf(NumberFormat::Text, RowStyle::Plain));
             e != LXW_NO_ERROR)
             return lxwError(e, path);
 
@@ -169,7 +177,8 @@ core::Status writeXlsx(const Sheet& sheet, const std::string& path) {
         const SheetRow& row = rows[r];
         const auto lr = lxw_row_t(r);
         if (row.style != RowStyle::Plain)
-            if (auto e = worksheet_set_row(ws, lr, LXW_DEF_ROW_HEIGHT, formatOf(NumberFormat::Text, row.style));
+            if (auto e = worksheet_set_row(ws, lr, LXW_DEF_ROW_HEIGHT,
+                                           formatOf(NumberFormat::Text, row.style));
                 e != LXW_NO_ERROR)
                 return lxwError(e, path);
         for (std::size_t c = 0; c < row.cells.size(); ++c) {
@@ -190,15 +199,19 @@ core::Status writeXlsx(const Sheet& sheet, const std::string& path) {
                     char buf[16];
                     std::snprintf(buf, sizeof buf, "%02u.%02u.%04u", unsigned(dt->day),
                                   unsigned(dt->month), unsigned(dt->year));
-                    e = worksheet_write_string(ws, lr, lc, buf, formatOf(NumberFormat::Text, row.style));
+                    e = worksheet_write_string(ws, lr, lc, buf,
+                                               formatOf(NumberFormat::Text, row.style));
                 } else {
-                    e = worksheet_write_number(ws, lr, lc, serial, formatOf(NumberFormat::Date, row.style));
+                    e = worksheet_write_number(ws, lr, lc, serial,
+                                               formatOf(NumberFormat::Date, row.style));
                 }
             } else if (auto* t = std::get_if<core::Time>(&v)) {
                 if (!t->isSet()) continue;
-                double fraction = (t->hour * 3600.0 + t->minute * 60.0 + t->second +
-                                   t->hundredth / 100.0) / 86400.0;
-                e = worksheet_write_number(ws, lr, lc, fraction, formatOf(NumberFormat::Time, row.style));
+                double fraction =
+                    (t->hour * 3600.0 + t->minute * 60.0 + t->second + t->hundredth / 100.0) /
+                    86400.0;
+                e = worksheet_write_number(ws, lr, lc, fraction,
+                                           formatOf(NumberFormat::Time, row.style));
             }
             if (e != LXW_NO_ERROR) return lxwError(e, path + " (" + where(r, c) + ")");
         }

@@ -16,8 +16,12 @@ namespace hk::output {
 
 namespace {
 
-ZipResult fail(int code, std::string text) { return ZipResult{code, std::move(text)}; }
-ZipResult fail(const core::Error& e) { return ZipResult{e.code == 0 ? kArchiveCorrupt : e.code, e.text}; }
+ZipResult fail(int code, std::string text) {
+    return ZipResult{code, std::move(text)};
+}
+ZipResult fail(const core::Error& e) {
+    return ZipResult{e.code == 0 ? kArchiveCorrupt : e.code, e.text};
+}
 
 struct ZipDiscard {
     void operator()(zip_t* z) const { zip_discard(z); }
@@ -87,16 +91,21 @@ ZipResult packFile(const std::string& file, const std::string& archive) {
         return r;
     }
     zip_source_t* src = zip_source_file_create(file.c_str(), 0, -1, nullptr);
-    if (!src) return fail(zip_error_code_zip(zip_get_error(z.get())), file + ": " + zip_strerror(z.get()));
+    if (!src)
+        return fail(zip_error_code_zip(zip_get_error(z.get())),
+                    file + ": " + zip_strerror(z.get()));
     zip_int64_t idx = zip_file_add(z.get(), fileNameOf(file).c_str(), src, ZIP_FL_ENC_GUESS);
     if (idx < 0) {
         zip_source_free(src);
-        return fail(zip_error_code_zip(zip_get_error(z.get())), archive + ": " + zip_strerror(z.get()));
+        return fail(zip_error_code_zip(zip_get_error(z.get())),
+                    archive + ": " + zip_strerror(z.get()));
     }
     if (zip_set_file_compression(z.get(), zip_uint64_t(idx), ZIP_CM_DEFLATE, 9) != 0)
-        return fail(zip_error_code_zip(zip_get_error(z.get())), archive + ": " + zip_strerror(z.get()));
+        return fail(zip_error_code_zip(zip_get_error(z.get())),
+                    archive + ": " + zip_strerror(z.get()));
     if (zip_close(z.get()) != 0)
-        return fail(zip_error_code_zip(zip_get_error(z.get())), archive + ": " + zip_strerror(z.get()));
+        return fail(zip_error_code_zip(zip_get_error(z.get())),
+                    archive + ": " + zip_strerror(z.get()));
     z.release(); // zip_close freed it
     auto st2 = temp->commit();
     if (!st2) return fail(kArchiveWriteFailed, st2.error().text);
@@ -125,12 +134,13 @@ ZipResult extractAll(const std::string& archive, const std::string& folder,
         // Control bytes are looked for in the raw name: the DOS code page turns them into glyphs.
         for (unsigned char ch : e.rawName)
             if (ch < 0x20)
-                return fail(kArchiveUnsafeName, archive + ": unsafe entry name \"" + e.name +
-                                                    "\": control character");
+                return fail(kArchiveUnsafeName,
+                            archive + ": unsafe entry name \"" + e.name + "\": control character");
         auto parts = safeComponents(e.name);
         if (!parts) return fail(parts.error().code, archive + ": " + parts.error().text);
         std::string joined;
-        for (const auto& p : *parts) joined += "/" + p;
+        for (const auto& p : *parts)
+            joined += "/" + p;
         if (!e.directory && !seen.insert(joined).second)
             return fail(kArchiveUnsafeName, archive + ": entry \"" + e.name + "\" appears twice");
         plan.push_back(Plan{int(i), std::move(*parts), e.directory});
@@ -139,7 +149,8 @@ ZipResult extractAll(const std::string& archive, const std::string& folder,
     // Folders we create are removed again when the extraction fails.
     std::vector<std::string> created;
     auto undo = [&]() {
-        for (auto it = created.rbegin(); it != created.rend(); ++it) ::rmdir(it->c_str());
+        for (auto it = created.rbegin(); it != created.rend(); ++it)
+            ::rmdir(it->c_str());
     };
     auto ensureFolder = [&](const std::vector<std::string>& parts, std::size_t count,
                             std::string& out) -> core::Status {

@@ -14,7 +14,9 @@ namespace {
 
 using core::Error;
 
-std::uint16_t u16(const unsigned char* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+std::uint16_t u16(const unsigned char* p) {
+    return std::uint16_t(p[0] | (p[1] << 8));
+}
 std::uint32_t u32(const unsigned char* p) {
     return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
            (std::uint32_t(p[3]) << 24);
@@ -62,7 +64,8 @@ core::Result<std::vector<RawEntry>> scanDirectory(const unsigned char* data, std
     if (count == 0xFFFF || cdSize == 0xFFFFFFFF || cdOffset == 0xFFFFFFFF)
         return Error::of(kArchiveUnsupported, label + ": zip64 archives are not supported");
     if (disk != 0 || cdDisk != 0 || countDisk != count)
-        return Error::of(kArchiveUnsupported, label + ": multi-part zip archives are not supported");
+        return Error::of(kArchiveUnsupported,
+                         label + ": multi-part zip archives are not supported");
     if (count > limits.maxEntries)
         return Error::of(kArchiveLimit, label + ": the archive holds " + std::to_string(count) +
                                             " entries, more than the " +
@@ -100,7 +103,8 @@ core::Result<std::vector<RawEntry>> scanDirectory(const unsigned char* data, std
         if (method == ZIP_CM_STORE && csize != usize)
             return corrupt(label, "stored entry with differing sizes");
         if (usize > limits.maxEntryBytes)
-            return Error::of(kArchiveLimit, label + ": entry \"" + r.rawName + "\" is larger than " +
+            return Error::of(kArchiveLimit, label + ": entry \"" + r.rawName +
+                                                "\" is larger than " +
                                                 std::to_string(limits.maxEntryBytes) + " bytes");
         if (usize > limits.ratioFloorBytes &&
             usize / std::max<std::uint64_t>(csize, 1) > limits.maxRatio)
@@ -112,15 +116,15 @@ core::Result<std::vector<RawEntry>> scanDirectory(const unsigned char* data, std
                                                 std::to_string(limits.maxTotalBytes) + " bytes");
 
         // Local header: same name, and the compressed data must lie before the directory.
-        if (std::uint64_t(localOffset) + kLocalFixed > cdOffset || u32(data + localOffset) != kLocalSig)
+        if (std::uint64_t(localOffset) + kLocalFixed > cdOffset ||
+            u32(data + localOffset) != kLocalSig)
             return corrupt(label, "bad local header");
         const unsigned char* l = data + localOffset;
         std::uint16_t lName = u16(l + 26), lExtra = u16(l + 28);
         r.dataStart = std::uint64_t(localOffset) + kLocalFixed + lName + lExtra;
         r.dataEnd = r.dataStart + csize;
         if (r.dataEnd > cdOffset) return corrupt(label, "entry data outside the archive");
-        if (lName != nameLen ||
-            std::memcmp(l + kLocalFixed, r.rawName.data(), nameLen) != 0)
+        if (lName != nameLen || std::memcmp(l + kLocalFixed, r.rawName.data(), nameLen) != 0)
             return corrupt(label, "local and central names differ");
         r.localOffset = localOffset;
 
@@ -135,7 +139,8 @@ core::Result<std::vector<RawEntry>> scanDirectory(const unsigned char* data, std
 
     // One name, one entry: tools disagree about which of two twins they read.
     std::vector<const std::string*> names;
-    for (const auto& r : out) names.push_back(&r.rawName);
+    for (const auto& r : out)
+        names.push_back(&r.rawName);
     std::sort(names.begin(), names.end(), [](auto* a, auto* b) { return *a < *b; });
     for (std::size_t i = 1; i < names.size(); ++i)
         if (*names[i] == *names[i - 1])
@@ -143,7 +148,8 @@ core::Result<std::vector<RawEntry>> scanDirectory(const unsigned char* data, std
 
     // No two entries may share compressed bytes (overlapping-entry bombs).
     std::vector<const RawEntry*> byOffset;
-    for (const auto& r : out) byOffset.push_back(&r);
+    for (const auto& r : out)
+        byOffset.push_back(&r);
     std::sort(byOffset.begin(), byOffset.end(),
               [](auto* a, auto* b) { return a->localOffset < b->localOffset; });
     for (std::size_t i = 1; i < byOffset.size(); ++i)
@@ -176,8 +182,9 @@ core::Result<ZipReader> ZipReader::openFile(const std::string& path, const Archi
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return Error::of(kArchiveNotFound, path + ": file not found", path);
     if (std::uint64_t(st.st_size) > limits.maxArchiveBytes)
-        return Error::of(kArchiveTooLarge, path + ": file is larger than " +
-                                               std::to_string(limits.maxArchiveBytes) + " bytes",
+        return Error::of(kArchiveTooLarge,
+                         path + ": file is larger than " + std::to_string(limits.maxArchiveBytes) +
+                             " bytes",
                          path);
     std::ifstream in(path, std::ios::binary);
     std::string bytes(std::size_t(st.st_size), '\0');
@@ -231,7 +238,9 @@ core::Result<ZipReader> ZipReader::openBytes(std::string bytes, const ArchiveLim
     return ZipReader(std::move(impl));
 }
 
-const std::vector<ArchiveEntry>& ZipReader::entries() const { return impl_->entries; }
+const std::vector<ArchiveEntry>& ZipReader::entries() const {
+    return impl_->entries;
+}
 
 int ZipReader::find(std::string_view name) const {
     for (std::size_t i = 0; i < impl_->entries.size(); ++i)
@@ -251,8 +260,7 @@ core::Status ZipReader::readChunks(int index, void* ctx,
     std::uint64_t total = 0;
     for (;;) {
         zip_int64_t n = zip_fread(f, buf.data(), buf.size());
-        if (n < 0)
-            return corrupt(impl_->label, "\"" + entry.name + "\": " + zip_file_strerror(f));
+        if (n < 0) return corrupt(impl_->label, "\"" + entry.name + "\": " + zip_file_strerror(f));
         if (n == 0) break;
         total += std::uint64_t(n);
         // The declared size already passed the limits, so holding the entry to it bounds the
@@ -272,7 +280,8 @@ core::Result<std::string> ZipReader::read(int index) const {
     std::string out;
     // The declared size is only a claim until the data are inflated: reserve a little of it.
     if (index >= 0 && std::size_t(index) < impl_->entries.size())
-        out.reserve(std::size_t(std::min<std::uint64_t>(impl_->entries[std::size_t(index)].size, 1u << 20)));
+        out.reserve(std::size_t(
+            std::min<std::uint64_t>(impl_->entries[std::size_t(index)].size, 1u << 20)));
     auto st = forEachChunk(index, [&](const char* p, std::size_t n) {
         out.append(p, n);
         return true;

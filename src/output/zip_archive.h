@@ -26,10 +26,10 @@
 namespace hk::output {
 
 struct ArchiveLimits {
-    std::uint64_t maxArchiveBytes = 256ull << 20;   // the archive file itself
+    std::uint64_t maxArchiveBytes = 256ull << 20; // the archive file itself
     std::size_t maxEntries = 10000;
-    std::uint64_t maxEntryBytes = 128ull << 20;     // one entry, uncompressed
-    std::uint64_t maxTotalBytes = 512ull << 20;     // all entries, uncompressed
+    std::uint64_t maxEntryBytes = 128ull << 20; // one entry, uncompressed
+    std::uint64_t maxTotalBytes = 512ull << 20; // all entries, uncompressed
     // Uncompressed / compressed, checked for entries above ratioFloorBytes only: a small file of
     // blanks compresses extremely well and is harmless.
     std::uint64_t maxRatio = 1000;
@@ -37,9 +37,9 @@ struct ArchiveLimits {
 };
 
 struct ArchiveEntry {
-    std::string name;            // UTF-8
-    std::string rawName;         // the bytes of the archive (old archives: DOS code page)
-    std::uint64_t size = 0;      // uncompressed, as declared (and verified on reading)
+    std::string name;       // UTF-8
+    std::string rawName;    // the bytes of the archive (old archives: DOS code page)
+    std::uint64_t size = 0; // uncompressed, as declared (and verified on reading)
     std::uint64_t compressedSize = 0;
     bool directory = false;
     bool symlink = false;
@@ -59,7 +59,8 @@ enum ArchiveError : int {
 
 class ZipReader {
   public:
-    static core::Result<ZipReader> openFile(const std::string& path, const ArchiveLimits& limits = {});
+    static core::Result<ZipReader> openFile(const std::string& path,
+                                            const ArchiveLimits& limits = {});
     static core::Result<ZipReader> openBytes(std::string bytes, const ArchiveLimits& limits = {},
                                              const std::string& label = "archive");
 
@@ -79,7 +80,8 @@ class ZipReader {
   private:
     struct Impl;
     explicit ZipReader(std::unique_ptr<Impl> impl);
-    core::Status readChunks(int index, void* ctx, bool (*sink)(void*, const char*, std::size_t)) const;
+    core::Status readChunks(int index, void* ctx,
+                            bool (*sink)(void*, const char*, std::size_t)) const;
     std::unique_ptr<Impl> impl_;
 };
 

@@ -20,7 +20,8 @@ struct Folder {
     fs::path path;
     Folder() {
         static int n = 0;
-        path = fs::temp_directory_path() / ("hk_sheet_export_" + std::to_string(::getpid()) + "_" + std::to_string(n++));
+        path = fs::temp_directory_path() /
+               ("hk_sheet_export_" + std::to_string(::getpid()) + "_" + std::to_string(n++));
         fs::remove_all(path);
         fs::create_directories(path);
     }
@@ -48,8 +49,13 @@ TEST(ListExport, HayirEndsBeforeAnythingIsBuiltOrWritten) {
     FakeUi ui;
     ui.answer(2);
     bool built = false;
-    auto r = app::exportList(ui, [&]() -> core::Result<output::Sheet> { built = true; return smallSheet(); },
-                             output::ExportTarget{(dir.path / "Liste.xlsx").string(), false, {}});
+    auto r = app::exportList(
+        ui,
+        [&]() -> core::Result<output::Sheet> {
+            built = true;
+            return smallSheet();
+        },
+        output::ExportTarget{(dir.path / "Liste.xlsx").string(), false, {}});
     EXPECT_EQ(r.outcome, ExportOutcome::Declined);
     EXPECT_FALSE(built);
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -62,8 +68,9 @@ TEST(ListExport, EvetWritesTheWorkbookWithoutFurtherMessages) {
     FakeUi ui;
     ui.answer(1);
     const std::string path = (dir.path / "Liste.xlsx").string();
-    auto r = app::exportList(ui, [] { return core::Result<output::Sheet>(smallSheet()); },
-                             output::ExportTarget{path, false, {}});
+    auto r = app::exportList(
+        ui, [] { return core::Result<output::Sheet>(smallSheet()); },
+        output::ExportTarget{path, false, {}});
     EXPECT_EQ(r.outcome, ExportOutcome::Written);
     EXPECT_EQ(r.path, path);
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -82,10 +89,13 @@ TEST(ListExport, FailuresAreShownInAStopBox) {
     };
     const std::vector<Case> cases = {
         {"unwritable folder", [] { return core::Result<output::Sheet>(smallSheet()); },
-         output::ExportTarget{(dir.path / "no/such/Liste.xlsx").string(), false, {}}, "cannot create"},
+         output::ExportTarget{(dir.path / "no/such/Liste.xlsx").string(), false, {}},
+         "cannot create"},
         {"no application", [] { return core::Result<output::Sheet>(smallSheet()); },
-         output::ExportTarget{(dir.path / "Liste.xlsx").string(), true, "false"}, "no spreadsheet application"},
-        {"records unreadable", [] { return core::Result<output::Sheet>(core::Error::of(90, "disk I/O error")); },
+         output::ExportTarget{(dir.path / "Liste.xlsx").string(), true, "false"},
+         "no spreadsheet application"},
+        {"records unreadable",
+         [] { return core::Result<output::Sheet>(core::Error::of(90, "disk I/O error")); },
          output::ExportTarget{(dir.path / "Other.xlsx").string(), false, {}}, "disk I/O error"},
     };
     for (const auto& c : cases) {
@@ -97,16 +107,19 @@ TEST(ListExport, FailuresAreShownInAStopBox) {
         expectQuestion(ui.messages[0]);
         EXPECT_EQ(ui.messages[1].caption, "Excel Aktarımı") << c.label;
         EXPECT_EQ(ui.messages[1].icon, app::Icon::Critical) << c.label;
-        EXPECT_NE(ui.messages[1].text.find(c.expect), std::string::npos) << c.label << ": " << ui.messages[1].text;
+        EXPECT_NE(ui.messages[1].text.find(c.expect), std::string::npos)
+            << c.label << ": " << ui.messages[1].text;
     }
     EXPECT_FALSE(fs::exists(dir.path / "Other.xlsx"));
 }
 
 TEST(ReportExport, FailsWithoutAsking) {
     Folder dir;
-    auto r = app::exportReport(smallSheet(), output::ExportTarget{(dir.path / "no/R.xlsx").string(), false, {}});
+    auto r = app::exportReport(smallSheet(),
+                               output::ExportTarget{(dir.path / "no/R.xlsx").string(), false, {}});
     EXPECT_FALSE(r.ok());
-    auto ok = app::exportReport(smallSheet(), output::ExportTarget{(dir.path / "R.xlsx").string(), false, {}});
+    auto ok = app::exportReport(smallSheet(),
+                                output::ExportTarget{(dir.path / "R.xlsx").string(), false, {}});
     ASSERT_TRUE(ok.ok()) << ok.error().text;
     EXPECT_TRUE(fs::exists(dir.path / "R.xlsx"));
 }
@@ -133,10 +146,10 @@ TEST(MenuListExport, CatalogueInNumberOrder) {
     EXPECT_EQ(wb->rowCount(), 4u);
     EXPECT_EQ(wb->colCount(), 2u);
     const std::vector<std::tuple<int, int, std::string>> expected = {
-        {1, 1, "M.No"}, {1, 2, "Menu Adı"},
-        {2, 1, "1000"}, {3, 1, "2010"}, {4, 1, "5100"},
+        {1, 1, "M.No"}, {1, 2, "Menu Adı"}, {2, 1, "1000"}, {3, 1, "2010"}, {4, 1, "5100"},
     };
-    for (const auto& [row, col, text] : expected) EXPECT_EQ(wb->cellText(std::uint32_t(row), std::uint32_t(col)), text);
+    for (const auto& [row, col, text] : expected)
+        EXPECT_EQ(wb->cellText(std::uint32_t(row), std::uint32_t(col)), text);
     // Names as the record holds them (a STRING field may carry its blank padding).
     EXPECT_EQ(core::text::clip(wb->cellText(2, 2)), "Fiş İşlemleri");
     EXPECT_EQ(core::text::clip(wb->cellText(3, 2)), "Hesap Planı");

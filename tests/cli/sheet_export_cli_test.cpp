@@ -26,12 +26,16 @@ struct CliRun {
 // Runs the program in `cwd` (the program folder, where its program-wide database lives).
 CliRun cli(const std::string& args, const std::string& cwd = ".") {
     static int n = 0;
-    const std::string errFile = (fs::temp_directory_path() / ("hk_cli_err_" + std::to_string(::getpid()) + "_" + std::to_string(n++))).string();
+    const std::string errFile =
+        (fs::temp_directory_path() /
+         ("hk_cli_err_" + std::to_string(::getpid()) + "_" + std::to_string(n++)))
+            .string();
     CliRun r;
     FILE* p = ::popen(("cd '" + cwd + "' && " + kCli + " " + args + " 2>" + errFile).c_str(), "r");
     if (!p) return r;
     char buf[1024];
-    while (std::fgets(buf, sizeof buf, p)) r.out += buf;
+    while (std::fgets(buf, sizeof buf, p))
+        r.out += buf;
     int status = ::pclose(p);
     r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     std::ifstream in(errFile);
@@ -44,7 +48,8 @@ struct Folder {
     fs::path path;
     Folder() {
         static int n = 0;
-        path = fs::temp_directory_path() / ("hk_cli_sheet_" + std::to_string(::getpid()) + "_" + std::to_string(n++));
+        path = fs::temp_directory_path() /
+               ("hk_cli_sheet_" + std::to_string(::getpid()) + "_" + std::to_string(n++));
         fs::remove_all(path);
         fs::create_directories(path);
     }
@@ -56,11 +61,10 @@ struct Folder {
 TEST(CliSheet, PrintsTheCellsAsTheImportersReadThem) {
     CliRun r = cli("sheet '" + kFixtures + "plan.xls'");
     ASSERT_EQ(r.rc, 0) << r.err;
-    EXPECT_EQ(r.out,
-              "1\t1\tHesap Kodu\n1\t2\tHesap Adı\n1\t3\tTutar\n1\t4\tTarih\n"
-              "2\t1\t100\n2\t2\tKasa ĞÜŞİÖÇ ğüşıöç\n2\t3\t1234.5\n2\t4\t05.03.2024\n"
-              "3\t1\t102 01\n3\t2\tBankalar\n3\t3\t7\n"
-              "10\t6\tcorner\n");
+    EXPECT_EQ(r.out, "1\t1\tHesap Kodu\n1\t2\tHesap Adı\n1\t3\tTutar\n1\t4\tTarih\n"
+                     "2\t1\t100\n2\t2\tKasa ĞÜŞİÖÇ ğüşıöç\n2\t3\t1234.5\n2\t4\t05.03.2024\n"
+                     "3\t1\t102 01\n3\t2\tBankalar\n3\t3\t7\n"
+                     "10\t6\tcorner\n");
 }
 
 TEST(CliSheet, RefusesWhatTheReadersRefuse) {
@@ -93,7 +97,8 @@ TEST(CliExport, MenuCatalogueToAWorkbook) {
         ASSERT_TRUE(menu->add(data::MenuList{1000, "Fiş İşlemleri"}).ok());
     }
     const std::string out = (dir.path / "menu.xlsx").string();
-    CliRun r = cli("export menu '" + dir.path.string() + "' --xlsx '" + out + "' --program-dir '" + dir.path.string() + "'");
+    CliRun r = cli("export menu '" + dir.path.string() + "' --xlsx '" + out + "' --program-dir '" +
+                   dir.path.string() + "'");
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(r.out, out + "\n");
 
@@ -104,11 +109,13 @@ TEST(CliExport, MenuCatalogueToAWorkbook) {
     std::size_t start = 0;
     for (std::size_t nl; (nl = shown.out.find('\n', start)) != std::string::npos; start = nl + 1) {
         std::string l = shown.out.substr(start, nl - start);
-        while (!l.empty() && l.back() == ' ') l.pop_back();
+        while (!l.empty() && l.back() == ' ')
+            l.pop_back();
         lines.push_back(l);
     }
     EXPECT_EQ(lines, (std::vector<std::string>{"1\t1\tM.No", "1\t2\tMenu Adı", "2\t1\t1000",
-                                               "2\t2\tFiş İşlemleri", "3\t1\t5100", "3\t2\tBilgi Ayrıştır"}));
+                                               "2\t2\tFiş İşlemleri", "3\t1\t5100",
+                                               "3\t2\tBilgi Ayrıştır"}));
 }
 
 TEST(CliExport, Refusals) {
@@ -119,8 +126,11 @@ TEST(CliExport, Refusals) {
         const char* expect;
     };
     const std::vector<Case> cases = {
-        {"export menu '" + (dir.path / "none").string() + "' --xlsx '" + (dir.path / "m.xlsx").string() + "'", 1, "none"},
-        {"export menu '" + dir.path.string() + "' --xlsx '" + (dir.path / "m.xlsx").string() + "'", 1, "init"},
+        {"export menu '" + (dir.path / "none").string() + "' --xlsx '" +
+             (dir.path / "m.xlsx").string() + "'",
+         1, "none"},
+        {"export menu '" + dir.path.string() + "' --xlsx '" + (dir.path / "m.xlsx").string() + "'",
+         1, "init"},
         {"export menu '" + dir.path.string() + "'", 2, "usage"},
         {"export vouchers '" + dir.path.string() + "' --xlsx x.xlsx", 2, "usage"},
         {"export menu '" + dir.path.string() + "' --xlsx x.xlsx --bogus", 2, "usage"},

@@ -20,13 +20,13 @@ TEST(XlsReader, ReadsTheFirstSheetOfAnXlwtWorkbook) {
     EXPECT_EQ(wb->colCount(), 6u);
     // Expected texts written out by hand from make_fixtures.py.
     const std::vector<std::tuple<int, int, std::string>> expected = {
-        {1, 1, "Hesap Kodu"}, {1, 2, "Hesap Adı"}, {1, 3, "Tutar"}, {1, 4, "Tarih"},
+        {1, 1, "Hesap Kodu"}, {1, 2, "Hesap Adı"},          {1, 3, "Tutar"},  {1, 4, "Tarih"},
         {2, 1, "100"},        {2, 2, "Kasa ĞÜŞİÖÇ ğüşıöç"}, {2, 3, "1234.5"}, {2, 4, "05.03.2024"},
-        {3, 1, "102 01"},     {3, 2, "Bankalar"},  {3, 3, "7"},
-        {10, 6, "corner"},
+        {3, 1, "102 01"},     {3, 2, "Bankalar"},           {3, 3, "7"},      {10, 6, "corner"},
     };
     for (const auto& [r, c, text] : expected)
-        EXPECT_EQ(wb->cellText(std::uint32_t(r), std::uint32_t(c)), text) << "row " << r << " col " << c;
+        EXPECT_EQ(wb->cellText(std::uint32_t(r), std::uint32_t(c)), text)
+            << "row " << r << " col " << c;
     EXPECT_EQ(wb->cells().size(), expected.size());
 }
 
@@ -36,7 +36,8 @@ TEST(XlsReader, DamagedFilesAreRefused) {
     ASSERT_GT(good.size(), 1024u);
     std::string garbage = good.substr(0, 8) + std::string(4000, '\x7f');
     std::string scrambled = good;
-    for (std::size_t i = 512; i < scrambled.size(); i += 7) scrambled[i] = char(scrambled[i] ^ 0x5A);
+    for (std::size_t i = 512; i < scrambled.size(); i += 7)
+        scrambled[i] = char(scrambled[i] ^ 0x5A);
     writeFile(dir.path / "half.xls", good.substr(0, good.size() / 2));
     writeFile(dir.path / "garbage.xls", garbage);
     writeFile(dir.path / "scrambled.xls", scrambled);

@@ -41,7 +41,8 @@ std::map<std::string, std::string> minimalParts(const std::string& sheetData,
 
 std::string pack(const std::map<std::string, std::string>& parts) {
     std::vector<hk::test::CraftEntry> entries;
-    for (const auto& [name, data] : parts) entries.push_back({name, data});
+    for (const auto& [name, data] : parts)
+        entries.push_back({name, data});
     return craftZip(entries);
 }
 
@@ -73,7 +74,8 @@ TEST(XlsxReader, ReadsTheActiveSheetOfAnOpenpyxlWorkbook) {
         {100, 26, "far corner"},
     };
     for (const auto& [r, c, text] : expected)
-        EXPECT_EQ(wb->cellText(std::uint32_t(r), std::uint32_t(c)), text) << "row " << r << " col " << c;
+        EXPECT_EQ(wb->cellText(std::uint32_t(r), std::uint32_t(c)), text)
+            << "row " << r << " col " << c;
     EXPECT_EQ(wb->cells().size(), expected.size());
     EXPECT_EQ(wb->cellText(1, 3), "");
     EXPECT_EQ(wb->cellText(500, 1), "");
@@ -94,7 +96,8 @@ TEST(XlsxReader, InlineRichAndFormulaStringsAnd1904Dates) {
         R"(<Relationships><Relationship Id="rId1" Type="x/worksheet" Target="worksheets/sheet1.xml"/>)"
         R"(<Relationship Id="rId2" Type="x/sharedStrings" Target="sharedStrings.xml"/>)"
         R"(<Relationship Id="rId3" Type="x/styles" Target="styles.xml"/></Relationships>)";
-    parts["xl/styles.xml"] = R"(<styleSheet><cellXfs><xf numFmtId="0"/><xf numFmtId="14"/></cellXfs></styleSheet>)";
+    parts["xl/styles.xml"] =
+        R"(<styleSheet><cellXfs><xf numFmtId="0"/><xf numFmtId="14"/></cellXfs></styleSheet>)";
     auto wb = Workbook::fromXlsxBytes(pack(parts));
     ASSERT_TRUE(wb.ok()) << wb.error().text;
     EXPECT_EQ(wb->cellText(2, 1), "inline");
@@ -103,7 +106,7 @@ TEST(XlsxReader, InlineRichAndFormulaStringsAnd1904Dates) {
     EXPECT_EQ(wb->cellText(2, 4), "#N/A");
     EXPECT_EQ(wb->cellText(2, 5), "01.01.1904"); // 1904 system: serial 0 is its first day
     EXPECT_EQ(wb->cellText(2, 6), "02.01.1904");
-    EXPECT_EQ(wb->cellText(3, 1), "7");          // rows and cells without references
+    EXPECT_EQ(wb->cellText(3, 1), "7"); // rows and cells without references
     EXPECT_EQ(wb->cellText(3, 2), "8");
     EXPECT_EQ(wb->cellText(3, 3), "   "); // blanks only, kept as written
 }
@@ -122,11 +125,18 @@ std::vector<BadWorkbook> badWorkbooks() {
         R"(<?xml version="1.0"?><!DOCTYPE lolz [<!ENTITY lol "lol"><!ENTITY lol2 "&lol;&lol;&lol;&lol;">]>)"
         R"(<workbook><sheets><sheet name="&lol2;" r:id="rId1"/></sheets></workbook>)";
     v.push_back({"doctype", doctype, "DOCTYPE"});
-    v.push_back({"shared string index", minimalParts(R"(<row r="1"><c r="A1" t="s"><v>5</v></c></row>)"), "shared string"});
-    v.push_back({"bad reference", minimalParts(R"(<row r="1"><c r="AAAA1"><v>1</v></c></row>)"), "reference"});
-    v.push_back({"cell outside row", minimalParts(R"(<row r="1"><c r="A2"><v>1</v></c></row>)"), "outside"});
-    v.push_back({"row out of range", minimalParts(R"(<row r="2000000"><c><v>1</v></c></row>)"), "row"});
-    v.push_back({"twice", minimalParts(R"(<row r="1"><c r="A1"><v>1</v></c><c r="A1"><v>2</v></c></row>)"), "twice"});
+    v.push_back({"shared string index",
+                 minimalParts(R"(<row r="1"><c r="A1" t="s"><v>5</v></c></row>)"),
+                 "shared string"});
+    v.push_back({"bad reference", minimalParts(R"(<row r="1"><c r="AAAA1"><v>1</v></c></row>)"),
+                 "reference"});
+    v.push_back({"cell outside row", minimalParts(R"(<row r="1"><c r="A2"><v>1</v></c></row>)"),
+                 "outside"});
+    v.push_back(
+        {"row out of range", minimalParts(R"(<row r="2000000"><c><v>1</v></c></row>)"), "row"});
+    v.push_back({"twice",
+                 minimalParts(R"(<row r="1"><c r="A1"><v>1</v></c><c r="A1"><v>2</v></c></row>)"),
+                 "twice"});
     auto noSheet = minimalParts("");
     noSheet.erase("xl/worksheets/sheet1.xml");
     v.push_back({"missing sheet", noSheet, "missing"});
@@ -140,7 +150,8 @@ TEST(XlsxReader, DamagedAndHostileWorkbooksAreRefused) {
     for (const auto& c : badWorkbooks()) {
         auto wb = Workbook::fromXlsxBytes(pack(c.parts), {}, "bad.xlsx");
         ASSERT_FALSE(wb.ok()) << c.label;
-        EXPECT_NE(wb.error().text.find(c.expect), std::string::npos) << c.label << ": " << wb.error().text;
+        EXPECT_NE(wb.error().text.find(c.expect), std::string::npos)
+            << c.label << ": " << wb.error().text;
         EXPECT_NE(wb.error().text.find("bad.xlsx"), std::string::npos) << c.label;
     }
 }
@@ -150,14 +161,16 @@ TEST(XlsxReader, LimitsOnStringsAndCells) {
     strict.maxSharedStrings = 3;
     strict.maxCells = 2;
     std::string strings;
-    for (int i = 0; i < 4; ++i) strings += "<si><t>s" + std::to_string(i) + "</t></si>";
+    for (int i = 0; i < 4; ++i)
+        strings += "<si><t>s" + std::to_string(i) + "</t></si>";
     auto manyStrings = Workbook::fromXlsxBytes(pack(minimalParts("", strings)), strict);
     ASSERT_FALSE(manyStrings.ok());
     EXPECT_EQ(manyStrings.error().code, kSheetLimit);
     EXPECT_NE(manyStrings.error().text.find("shared strings"), std::string::npos);
 
     auto manyCells = Workbook::fromXlsxBytes(
-        pack(minimalParts(R"(<row r="1"><c><v>1</v></c><c><v>2</v></c><c><v>3</v></c></row>)")), strict);
+        pack(minimalParts(R"(<row r="1"><c><v>1</v></c><c><v>2</v></c><c><v>3</v></c></row>)")),
+        strict);
     ASSERT_FALSE(manyCells.ok());
     EXPECT_EQ(manyCells.error().code, kSheetLimit);
     EXPECT_NE(manyCells.error().text.find("filled cells"), std::string::npos);

@@ -24,12 +24,15 @@ std::pair<int, std::string> run(const std::string& cmd) {
     FILE* p = ::popen((cmd + " 2>&1").c_str(), "r");
     if (!p) return {-1, {}};
     char buf[1024];
-    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    while (std::fgets(buf, sizeof buf, p))
+        out += buf;
     int rc = ::pclose(p);
     return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
 }
 
-bool haveOpenpyxl() { return run("/usr/bin/python3 -c 'import openpyxl'").first == 0; }
+bool haveOpenpyxl() {
+    return run("/usr/bin/python3 -c 'import openpyxl'").first == 0;
+}
 
 // What openpyxl, an independent reader, sees in a workbook: one line per filled cell
 // ("cell A1 str 'M.No' #,##0.00 True FFFF0000"), then sheet facts.
@@ -53,7 +56,8 @@ for k, d in sorted(ws.column_dimensions.items()):
     print("column", k, d.min, d.max, round(d.width, 2), d.number_format)
 )PY";
 
-std::map<std::string, std::string> dumpWithOpenpyxl(const std::string& path, std::vector<std::string>& lines) {
+std::map<std::string, std::string> dumpWithOpenpyxl(const std::string& path,
+                                                    std::vector<std::string>& lines) {
     std::string script = path + ".py";
     std::ofstream(script) << kDump;
     auto [rc, out] = run("/usr/bin/python3 '" + script + "' '" + path + "'");
@@ -86,7 +90,12 @@ Sheet sampleSheet() {
                   {"Belge Tarihi", NumberFormat::Date},
                   {"KS aati", NumberFormat::Time},
                   {"Fiş No", NumberFormat::Whole}});
-    s.row().number(1000).text("Fiş İşlemleri").date(Date{5, 3, 2024}).time(Time{14, 30, 0, 0}).number(12345);
+    s.row()
+        .number(1000)
+        .text("Fiş İşlemleri")
+        .date(Date{5, 3, 2024})
+        .time(Time{14, 30, 0, 0})
+        .number(12345);
     s.row().number(2010.25).text("100").date(Date{}).time(Time{}).number(-7);
     s.row(RowStyle::Caption).text("Toplam").text("Kasa Hesabı   ");
     return s;
@@ -106,13 +115,14 @@ TEST(XlsxWriter, ReadBackByTheProjectReader) {
     EXPECT_EQ(wb->rowCount(), 4u);
     EXPECT_EQ(wb->colCount(), 5u);
     const std::vector<std::tuple<int, int, std::string>> expected = {
-        {1, 1, "M.No"}, {1, 2, "Menu Adı"}, {1, 3, "Belge Tarihi"}, {1, 4, "KS aati"}, {1, 5, "Fiş No"},
-        {2, 1, "1000"}, {2, 2, "Fiş İşlemleri"}, {2, 3, "05.03.2024"}, {2, 5, "12345"},
-        {3, 1, "2010.25"}, {3, 2, "100"}, {3, 3, ""}, {3, 4, ""}, {3, 5, "-7"},
-        {4, 1, "Toplam"}, {4, 2, "Kasa Hesabı   "},
+        {1, 1, "M.No"},   {1, 2, "Menu Adı"}, {1, 3, "Belge Tarihi"},  {1, 4, "KS aati"},
+        {1, 5, "Fiş No"}, {2, 1, "1000"},     {2, 2, "Fiş İşlemleri"}, {2, 3, "05.03.2024"},
+        {2, 5, "12345"},  {3, 1, "2010.25"},  {3, 2, "100"},           {3, 3, ""},
+        {3, 4, ""},       {3, 5, "-7"},       {4, 1, "Toplam"},        {4, 2, "Kasa Hesabı   "},
     };
     for (const auto& [r, c, text] : expected)
-        EXPECT_EQ(wb->cellText(std::uint32_t(r), std::uint32_t(c)), text) << "row " << r << " col " << c;
+        EXPECT_EQ(wb->cellText(std::uint32_t(r), std::uint32_t(c)), text)
+            << "row " << r << " col " << c;
     // 14:30 is 870 of the day's 1440 minutes.
     EXPECT_DOUBLE_EQ(std::stod(wb->cellText(2, 4)), 870.0 / 1440.0);
 }
@@ -152,10 +162,12 @@ TEST(XlsxWriter, ReadBackByOpenpyxl) {
     EXPECT_TRUE(hasLine(lines, "column F 6 16384 ")) << "columns F.. formatted";
     bool restIsText = false, widthFits = false;
     for (const auto& l : lines) {
-        if (l.rfind("column F 6 16384 ", 0) == 0) restIsText = l.size() > 2 && l.substr(l.size() - 2) == " @";
+        if (l.rfind("column F 6 16384 ", 0) == 0)
+            restIsText = l.size() > 2 && l.substr(l.size() - 2) == " @";
         if (l.rfind("column B 2 2 ", 0) == 0) {
             double w = std::stod(l.substr(13));
-            widthFits = w >= 14 && w <= 20; // "Fiş İşlemleri" and "Kasa Hesabı   " are 14 characters
+            widthFits =
+                w >= 14 && w <= 20; // "Fiş İşlemleri" and "Kasa Hesabı   " are 14 characters
         }
     }
     EXPECT_TRUE(restIsText);
@@ -193,7 +205,7 @@ TEST(XlsxWriter, DateSerials) {
     // Hand-checked against the spreadsheet: 1 = 1.1.1900, 59 = 28.2.1900, 61 = 1.3.1900,
     // 36526 = 1.1.2000, 45000 = 15.3.2023.
     const std::vector<std::pair<Date, double>> cases = {
-        {Date{1, 1, 1900}, 1}, {Date{28, 2, 1900}, 59}, {Date{1, 3, 1900}, 61},
+        {Date{1, 1, 1900}, 1},     {Date{28, 2, 1900}, 59},    {Date{1, 3, 1900}, 61},
         {Date{1, 1, 2000}, 36526}, {Date{15, 3, 2023}, 45000}, {Date{31, 12, 9999}, 2958465},
     };
     for (const auto& [d, serial] : cases) {
@@ -250,7 +262,8 @@ TEST(XlsxWriter, ValuesTheFormatCannotHoldAreRefusedWithTheirPlace) {
         const std::string path = (dir.path / "Liste.xlsx").string();
         auto st = writeXlsx(c.sheet, path);
         ASSERT_FALSE(st.ok()) << c.label;
-        EXPECT_NE(st.error().text.find(c.expect), std::string::npos) << c.label << ": " << st.error().text;
+        EXPECT_NE(st.error().text.find(c.expect), std::string::npos)
+            << c.label << ": " << st.error().text;
         EXPECT_TRUE(dir.list().empty()) << c.label << ": no file, no temporary file";
     }
 }
@@ -267,14 +280,16 @@ TEST(SheetExport, UnwritableTargetsLeaveNoFile) {
     if (::geteuid() != 0) { // root writes into read-only folders
         fs::create_directory(dir.path / "ro");
         fs::permissions(dir.path / "ro", fs::perms::owner_read | fs::perms::owner_exec);
-        auto r = exportSheet(sampleSheet(), ExportTarget{(dir.path / "ro/Liste.xlsx").string(), false, {}});
+        auto r = exportSheet(sampleSheet(),
+                             ExportTarget{(dir.path / "ro/Liste.xlsx").string(), false, {}});
         EXPECT_FALSE(r.ok());
         fs::permissions(dir.path / "ro", fs::perms::owner_all);
         EXPECT_TRUE(fs::is_empty(dir.path / "ro"));
     }
     // Something that is not an ordinary file is never replaced by an export.
     fs::create_directory(dir.path / "folder.xlsx");
-    auto overFolder = exportSheet(sampleSheet(), ExportTarget{(dir.path / "folder.xlsx").string(), false, {}});
+    auto overFolder =
+        exportSheet(sampleSheet(), ExportTarget{(dir.path / "folder.xlsx").string(), false, {}});
     ASSERT_FALSE(overFolder.ok());
     EXPECT_NE(overFolder.error().text.find("not an ordinary file"), std::string::npos);
     EXPECT_TRUE(fs::is_directory(dir.path / "folder.xlsx"));

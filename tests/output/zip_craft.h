@@ -16,14 +16,15 @@ namespace hk::test {
 
 struct CraftEntry {
     std::string name;
-    std::string data;              // stored bytes as they appear in the archive
-    std::uint32_t declaredSize = 0xFFFFFFFFu; // uncompressed size in the directory; default = data.size()
-    std::uint16_t method = 0;      // 0 stored, 8 deflate (data must then be raw deflate)
+    std::string data; // stored bytes as they appear in the archive
+    std::uint32_t declaredSize =
+        0xFFFFFFFFu;                   // uncompressed size in the directory; default = data.size()
+    std::uint16_t method = 0;          // 0 stored, 8 deflate (data must then be raw deflate)
     std::uint32_t uncompressedCrc = 0; // used with method 8
     bool unixSymlink = false;
-    std::int64_t pointAt = -1;     // >= 0: the directory entry points at this entry's local header
-    std::uint32_t cdExtra = 0;     // added to both sizes in the directory only (overlapping data)
-    bool badCrc = false;           // a checksum that does not match the data
+    std::int64_t pointAt = -1; // >= 0: the directory entry points at this entry's local header
+    std::uint32_t cdExtra = 0; // added to both sizes in the directory only (overlapping data)
+    bool badCrc = false;       // a checksum that does not match the data
 };
 
 inline void put16(std::string& s, std::uint16_t v) {
@@ -31,14 +32,16 @@ inline void put16(std::string& s, std::uint16_t v) {
     s += char(v >> 8);
 }
 inline void put32(std::string& s, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        s += char((v >> (8 * i)) & 0xFF);
 }
 
 inline std::uint32_t crcOf(const std::string& data) {
     std::uint32_t c = 0xFFFFFFFFu;
     for (unsigned char b : data) {
         c ^= b;
-        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+        for (int k = 0; k < 8; ++k)
+            c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
     }
     return ~c;
 }
@@ -48,8 +51,10 @@ inline std::string craftZip(const std::vector<CraftEntry>& entries) {
     std::vector<std::uint32_t> offsets;
     for (const auto& e : entries) {
         offsets.push_back(std::uint32_t(out.size()));
-        std::uint32_t crc = (e.method == 8 ? e.uncompressedCrc : crcOf(e.data)) ^ (e.badCrc ? 1u : 0u);
-        std::uint32_t usize = e.declaredSize != 0xFFFFFFFFu ? e.declaredSize : std::uint32_t(e.data.size());
+        std::uint32_t crc =
+            (e.method == 8 ? e.uncompressedCrc : crcOf(e.data)) ^ (e.badCrc ? 1u : 0u);
+        std::uint32_t usize =
+            e.declaredSize != 0xFFFFFFFFu ? e.declaredSize : std::uint32_t(e.data.size());
         put32(out, 0x04034b50);
         put16(out, 20);
         put16(out, 0);
@@ -67,8 +72,10 @@ inline std::string craftZip(const std::vector<CraftEntry>& entries) {
     std::uint32_t cdStart = std::uint32_t(out.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const auto& e = entries[i];
-        std::uint32_t crc = (e.method == 8 ? e.uncompressedCrc : crcOf(e.data)) ^ (e.badCrc ? 1u : 0u);
-        std::uint32_t usize = e.declaredSize != 0xFFFFFFFFu ? e.declaredSize : std::uint32_t(e.data.size());
+        std::uint32_t crc =
+            (e.method == 8 ? e.uncompressedCrc : crcOf(e.data)) ^ (e.badCrc ? 1u : 0u);
+        std::uint32_t usize =
+            e.declaredSize != 0xFFFFFFFFu ? e.declaredSize : std::uint32_t(e.data.size());
         put32(out, 0x02014b50);
         put16(out, std::uint16_t((3 << 8) | 20)); // made by unix
         put16(out, 20);

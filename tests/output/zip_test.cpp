@@ -25,12 +25,15 @@ std::pair<int, std::string> run(const std::string& cmd) {
     FILE* p = ::popen((cmd + " 2>&1").c_str(), "r");
     if (!p) return {-1, {}};
     char buf[512];
-    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    while (std::fgets(buf, sizeof buf, p))
+        out += buf;
     int rc = ::pclose(p);
     return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
 }
 
-bool haveUnzip() { return run("command -v unzip").first == 0; }
+bool haveUnzip() {
+    return run("command -v unzip").first == 0;
+}
 
 // A real archive made by libzip, one deflated entry.
 std::string libzipArchive(const std::string& name, const std::string& data) {
@@ -57,7 +60,8 @@ std::string libzipArchive(const std::string& name, const std::string& data) {
 // Overwrites the uncompressed size of the only entry in both headers.
 void patchDeclaredSize(std::string& zipBytes, std::uint32_t size) {
     auto set32 = [&](std::size_t at) {
-        for (int i = 0; i < 4; ++i) zipBytes[at + std::size_t(i)] = char((size >> (8 * i)) & 0xFF);
+        for (int i = 0; i < 4; ++i)
+            zipBytes[at + std::size_t(i)] = char((size >> (8 * i)) & 0xFF);
     };
     set32(22);
     auto cd = zipBytes.find(std::string("PK\x01\x02", 4));
@@ -70,7 +74,8 @@ void patchDeclaredSize(std::string& zipBytes, std::uint32_t size) {
 TEST(ZipPack, RoundTripThroughUnzipAndExtract) {
     TempDir dir("zip_pack");
     std::string content;
-    for (int i = 0; i < 400; ++i) content += "HSP120 01 005       Kasa Hesabı  " + std::to_string(i) + "\n";
+    for (int i = 0; i < 400; ++i)
+        content += "HSP120 01 005       Kasa Hesabı  " + std::to_string(i) + "\n";
     writeFile(dir.path / "AKTAR01", content);
     const std::string archive = (dir.path / "AKTAR01.Zip").string();
 
@@ -117,7 +122,8 @@ TEST(ZipPack, FailuresGiveACodeAndLeaveNoArchive) {
     EXPECT_NE(missing.text.find("not found"), std::string::npos) << missing.text;
 
     writeFile(dir.path / "DATA", "x");
-    ZipResult noFolder = packFile((dir.path / "DATA").string(), (dir.path / "no/such/DATA.Zip").string());
+    ZipResult noFolder =
+        packFile((dir.path / "DATA").string(), (dir.path / "no/such/DATA.Zip").string());
     EXPECT_NE(noFolder.code, 0);
     EXPECT_FALSE(noFolder.text.empty());
 
@@ -129,7 +135,7 @@ TEST(ZipPack, FailuresGiveACodeAndLeaveNoArchive) {
         fs::permissions(dir.path / "ro", fs::perms::owner_all);
         EXPECT_TRUE(fs::is_empty(dir.path / "ro"));
     }
-    EXPECT_EQ(dir.list(), (std::vector<std::string>{"DATA"}) ) ;
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"DATA"}));
 }
 
 // Each hostile archive is refused with a message naming the problem, and nothing is written.
@@ -164,9 +170,15 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"absolute", {{"/tmp/hk_evil_abs", "x"}}, "absolute"},
         HostileCase{"drive letter", {{"C:evil", "x"}}, "drive"},
         HostileCase{"symlink", {{"link", "/etc/passwd", 0xFFFFFFFFu, 0, 0, true}}, "link"},
-        HostileCase{"control character", {{std::string("a\x01" "b"), "x"}}, "control"},
+        HostileCase{"control character",
+                    {{std::string("a\x01"
+                                  "b"),
+                      "x"}},
+                    "control"},
         HostileCase{"twice", {{"same", "a"}, {"same", "b"}}, "twice"},
-        HostileCase{"overlap", {{"one", "aaaa", 0xFFFFFFFFu, 0, 0, false, -1, 20}, {"two", "bbbb"}}, "overlap"},
+        HostileCase{"overlap",
+                    {{"one", "aaaa", 0xFFFFFFFFu, 0, 0, false, -1, 20}, {"two", "bbbb"}},
+                    "overlap"},
         HostileCase{"declared huge", {{"big", "x", 0xFFFFFFF0u, 8}}, "zip bomb"},
         HostileCase{"stored sizes differ", {{"odd", "abc", 10}}, "damaged"}),
     [](const auto& info) {
@@ -196,7 +208,8 @@ TEST(ZipReaderLimits, BombsAndLiesAreCaughtWithoutInflatingEverything) {
 
     ArchiveLimits few;
     few.maxEntries = 2;
-    auto many = ZipReader::openBytes(craftZip({{"a", "1"}, {"b", "2"}, {"c", "3"}}), few, "many.zip");
+    auto many =
+        ZipReader::openBytes(craftZip({{"a", "1"}, {"b", "2"}, {"c", "3"}}), few, "many.zip");
     ASSERT_FALSE(many.ok());
     EXPECT_NE(many.error().text.find("entries"), std::string::npos) << many.error().text;
 
@@ -212,8 +225,8 @@ TEST(ZipReaderLimits, BombsAndLiesAreCaughtWithoutInflatingEverything) {
 }
 
 TEST(ZipReaderLimits, NotAnArchiveOrTruncated) {
-    for (const std::string& bytes :
-         {std::string("plain text, no zip"), std::string(), libzipArchive("a.txt", "hello").substr(0, 40)}) {
+    for (const std::string& bytes : {std::string("plain text, no zip"), std::string(),
+                                     libzipArchive("a.txt", "hello").substr(0, 40)}) {
         auto r = ZipReader::openBytes(bytes, {}, "x.zip");
         ASSERT_FALSE(r.ok());
         EXPECT_NE(r.error().text.find("x.zip"), std::string::npos);
@@ -228,7 +241,8 @@ TEST(ZipReaderLimits, NotAnArchiveOrTruncated) {
 TEST(ZipExtract, SubfoldersAreCreatedInsideTheTarget) {
     TempDir dir("zip_sub");
     fs::create_directory(dir.path / "out");
-    writeFile(dir.path / "a.zip", craftZip({{"docs/", ""}, {"docs/readme.txt", "hi"}, {"./top.txt", "t"}}));
+    writeFile(dir.path / "a.zip",
+              craftZip({{"docs/", ""}, {"docs/readme.txt", "hi"}, {"./top.txt", "t"}}));
     ZipResult r = extractAll((dir.path / "a.zip").string(), (dir.path / "out").string());
     ASSERT_EQ(r.code, 0) << r.text;
     EXPECT_EQ(readFile(dir.path / "out/docs/readme.txt"), "hi");
@@ -241,7 +255,8 @@ TEST(ZipExtract, ADamagedEntryLeavesTheFolderAsItWas) {
     writeFile(dir.path / "out/keep.txt", "mine");
     CraftEntry broken{"sub2/deep/b.txt", "these bytes do not match their checksum"};
     broken.badCrc = true;
-    writeFile(dir.path / "a.zip", craftZip({{"sub/a.txt", "fine"}, {"keep.txt", "theirs"}, broken}));
+    writeFile(dir.path / "a.zip",
+              craftZip({{"sub/a.txt", "fine"}, {"keep.txt", "theirs"}, broken}));
     ZipResult r = extractAll((dir.path / "a.zip").string(), (dir.path / "out").string());
     EXPECT_NE(r.code, 0);
     EXPECT_NE(r.text.find("b.txt"), std::string::npos) << r.text;
