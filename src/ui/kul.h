@@ -222,6 +222,8 @@ class KulWindow : public QWidget {
     app::users::SecurityFiles& files() { return files_; }
     // Runs a form; true when it saved something.
     std::function<bool(UpdateForm&)> runForm;
+    // "Çıkış": closes the window.
+    QPushButton* exitButton() const { return exit_; }
     KulPickers pickers;
 
   protected:
@@ -230,6 +232,7 @@ class KulWindow : public QWidget {
                                            std::vector<Column<T>> columns);
     KulContext ctx_;
     app::users::SecurityFiles files_;
+    QPushButton* exit_ = nullptr;
 };
 
 // "Kullanıcı Tanımları".
@@ -290,7 +293,6 @@ class KulMenuList : public KulWindow {
     BrowsePanel* list() const { return list_; }
     QPushButton* selectButton() const { return select_; }
     QPushButton* excelButton() const { return excel_; }
-    QPushButton* exitButton() const { return exit_; }
     void exportToSheet();
     // The chosen row once "Seç" was pressed.
     const std::optional<data::MenuList>& chosen() const { return chosen_; }
@@ -304,7 +306,6 @@ class KulMenuList : public KulWindow {
     BrowsePanel* list_;
     QPushButton* select_;
     QPushButton* excel_;
-    QPushButton* exit_;
     std::optional<data::MenuList> chosen_;
 };
 

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
@@ -65,6 +66,17 @@ QWidget* titled(const QString& title, QWidget* inner, QWidget* parent) {
 }
 
 bool execForm(UpdateForm& f) { return f.exec() == QDialog::Accepted; }
+
+// "Çıkış" closes the list's own window: its MDI child frame when it has one (window() would be
+// the main frame there), else the top-level window holding it.
+void closeOwnWindow(QWidget* w) {
+    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(p)) {
+            sub->close();
+            return;
+        }
+    w->window()->close();
+}
 
 } // namespace
 
@@ -131,11 +143,11 @@ KulUserList::KulUserList(KulContext ctx, users::SecurityFiles files, QWidget* pa
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(titled(QStringLiteral("Kullanıcı Listesi"), users_, split));
     split->addWidget(tabs);
-    auto* close = new QPushButton(QStringLiteral("Çıkış"), this);
-    connect(close, &QPushButton::clicked, this, [this] { window()->close(); });
+    exit_ = new QPushButton(QStringLiteral("Çıkış"), this);
+    connect(exit_, &QPushButton::clicked, this, [this] { closeOwnWindow(this); });
     auto* lay = new QVBoxLayout(this);
     lay->addWidget(split, 1);
-    lay->addWidget(close, 0, Qt::AlignRight);
+    lay->addWidget(exit_, 0, Qt::AlignRight);
 
     users_->onSelect = [this](const BrowseRow*) { followUser(); };
     users_->onInsert = [this] {
@@ -264,11 +276,11 @@ KulGrupList::KulGrupList(KulContext ctx, users::SecurityFiles files, QWidget* pa
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(titled(QStringLiteral("Grup Tanımları"), groups_, split));
     split->addWidget(tabs);
-    auto* close = new QPushButton(QStringLiteral("Çıkış"), this);
-    connect(close, &QPushButton::clicked, this, [this] { window()->close(); });
+    exit_ = new QPushButton(QStringLiteral("Çıkış"), this);
+    connect(exit_, &QPushButton::clicked, this, [this] { closeOwnWindow(this); });
     auto* lay = new QVBoxLayout(this);
     lay->addWidget(split, 1);
-    lay->addWidget(close, 0, Qt::AlignRight);
+    lay->addWidget(exit_, 0, Qt::AlignRight);
 
     groups_->onSelect = [this](const BrowseRow*) { followGroup(); };
     groups_->onInsert = [this] {
@@ -387,9 +399,8 @@ KulMenuList::KulMenuList(KulContext ctx, users::SecurityFiles files, bool pick, 
     }
     connect(excel_, &QPushButton::clicked, this, &KulMenuList::exportToSheet);
     connect(exit_, &QPushButton::clicked, this, [this] {
-        emit closeRequested();
-        if (!parentWidget() || window() != this) window()->close();
-        else close();
+        emit closeRequested(); // a pick dialog holding the list closes on this
+        if (!qobject_cast<QDialog*>(window())) closeOwnWindow(this);
     });
 }
 

@@ -9,6 +9,9 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -287,6 +290,21 @@ class KulTest : public QObject {
         QVERIFY(!list.members()->insertButton()->isVisible());
         // changing a group's rights does not touch users already in it
         QCOMPARE(rightsOf("ALİ").size(), std::size_t(2));
+    }
+
+    void cikisClosesOnlyItsOwnChildWindow() {
+        QMdiArea frame;
+        frame.show();
+        auto w = KulGrupList::open(ctx());
+        QVERIFY(w.ok());
+        KulGrupList* list = w.value().release();
+        QMdiSubWindow* sub = frame.addSubWindow(list);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->show();
+        QPointer<QMdiSubWindow> watch(sub);
+        QTest::mouseClick(list->exitButton(), Qt::LeftButton);
+        QTRY_VERIFY(watch.isNull());
+        QVERIFY(frame.isVisible());
     }
 
     void menuListExcelWithoutDataSetSaysSo() {
