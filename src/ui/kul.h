@@ -224,6 +224,8 @@ class KulWindow : public QWidget {
     std::function<bool(UpdateForm&)> runForm;
     // "Çıkış": closes the window.
     QPushButton* exitButton() const { return exit_; }
+    // Room for the lists and their five right columns when no stored geometry says otherwise.
+    QSize sizeHint() const override { return {780, 580}; }
     KulPickers pickers;
 
   protected:
