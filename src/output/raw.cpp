@@ -6,6 +6,9 @@
 
 #include <cups/cups.h>
 
+#include <memory>
+#include <sys/socket.h>
+
 namespace hk::output {
 
 using core::Error;
@@ -40,12 +43,18 @@ class FileTarget final : public RawTarget {
     AtomicFile file_;
 };
 
-// One job on the default CUPS connection of this thread.
+// One job on a CUPS connection of its own. The thread's default connection would tie the job to
+// the thread that opened it (pages written from a report thread went nowhere), and any other
+// CUPS call on that thread while the document is open (the printer list, a second job) would
+// take the connection over and lose the document.
 class CupsTarget final : public RawTarget {
   public:
-    CupsTarget(std::string queue, int job) : queue_(std::move(queue)), job_(job) {}
+    using Connection = std::unique_ptr<http_t, decltype(&httpClose)>;
+
+    CupsTarget(Connection http, std::string queue, int job)
+        : http_(std::move(http)), queue_(std::move(queue)), job_(job) {}
     ~CupsTarget() override {
-        if (job_ != 0) cupsCancelJob2(CUPS_HTTP_DEFAULT, queue_.c_str(), job_, 1);
+        if (job_ != 0) cupsCancelJob2(http_.get(), queue_.c_str(), job_, 1);
     }
     CupsTarget(const CupsTarget&) = delete;
     CupsTarget& operator=(const CupsTarget&) = delete;
@@ -53,15 +62,14 @@ class CupsTarget final : public RawTarget {
     Status write(std::string_view bytes) override {
         if (job_ == 0) return Error::of(0, "Yazdırma işi açık değil.", queue_);
         if (bytes.empty()) return {};
-        if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, bytes.data(), bytes.size()) !=
-            HTTP_STATUS_CONTINUE)
+        if (cupsWriteRequestData(http_.get(), bytes.data(), bytes.size()) != HTTP_STATUS_CONTINUE)
             return failure("Yazıcıya gönderilemedi");
         return {};
     }
 
     Status close() override {
         if (job_ == 0) return Error::of(0, "Yazdırma işi açık değil.", queue_);
-        if (cupsFinishDocument(CUPS_HTTP_DEFAULT, queue_.c_str()) > IPP_STATUS_OK_CONFLICTING)
+        if (cupsFinishDocument(http_.get(), queue_.c_str()) > IPP_STATUS_OK_CONFLICTING)
             return failure("Yazdırma işi tamamlanamadı");
         job_ = 0;
         return {};
@@ -71,11 +79,12 @@ class CupsTarget final : public RawTarget {
     Error failure(const std::string& what) {
         Error e = Error::of(static_cast<int>(cupsLastError()),
                             what + " (" + queue_ + "): " + cupsLastErrorString(), queue_);
-        cupsCancelJob2(CUPS_HTTP_DEFAULT, queue_.c_str(), job_, 1);
+        cupsCancelJob2(http_.get(), queue_.c_str(), job_, 1);
         job_ = 0;
         return e;
     }
 
+    Connection http_;
     std::string queue_;
     int job_ = 0;
 };
@@ -85,14 +94,23 @@ class CupsTarget final : public RawTarget {
 Result<std::unique_ptr<RawTarget>> openRawQueue(const std::string& queue) {
     if (!isInstalledPrinter(queue))
         return Error::of(0, "\"" + queue + "\" adlı yazıcı bulunamadı.", queue);
+    // The server and encryption this thread's default connection would use.
+    CupsTarget::Connection http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC,
+                                             cupsEncryption(), 1, 30000, nullptr),
+                                &httpClose);
+    if (!http)
+        return Error::of(
+            static_cast<int>(cupsLastError()),
+            "Yazıcı sunucusuna bağlanılamadı (" + queue + "): " + cupsLastErrorString(), queue);
     const std::string title(kRawDocumentName);
-    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.c_str(), title.c_str(), 0, nullptr);
+    const int job = cupsCreateJob(http.get(), queue.c_str(), title.c_str(), 0, nullptr);
     if (job == 0)
         return Error::of(static_cast<int>(cupsLastError()),
                          "Yazdırma işi açılamadı (" + queue + "): " + cupsLastErrorString(), queue);
-    auto target = std::make_unique<CupsTarget>(queue, job);
-    if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue.c_str(), job, title.c_str(), CUPS_FORMAT_RAW,
-                          1) != HTTP_STATUS_CONTINUE)
+    http_t* connection = http.get();
+    auto target = std::make_unique<CupsTarget>(std::move(http), queue, job);
+    if (cupsStartDocument(connection, queue.c_str(), job, title.c_str(), CUPS_FORMAT_RAW, 1) !=
+        HTTP_STATUS_CONTINUE)
         return Error::of(static_cast<int>(cupsLastError()),
                          "Yazdırma işi başlatılamadı (" + queue + "): " + cupsLastErrorString(),
                          queue);

@@ -39,7 +39,9 @@ class RawTarget {
     [[nodiscard]] virtual core::Status close() = 0;
 };
 
-// A job on the CUPS queue of that name. Refused when no such printer is installed.
+// A job on the CUPS queue of that name. Refused when no such printer is installed. The job has a
+// server connection of its own: it may be written on another thread than the one that opened it
+// (one thread at a time), and other CUPS calls meanwhile leave it alone.
 [[nodiscard]] core::Result<std::unique_ptr<RawTarget>> openRawQueue(const std::string& queue);
 // A file that receives exactly what the queue would; written whole or not at all.
 [[nodiscard]] core::Result<std::unique_ptr<RawTarget>>

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 using namespace hk::output;
 using hk::test::CupsJob;
@@ -182,6 +183,59 @@ TEST_F(RawCups, ServerGoneBeforeTheEndIsAnError) {
     ASSERT_FALSE(st);
     EXPECT_NE(st.error().text.find("(HKRAW)"), std::string::npos) << st.error().text;
     EXPECT_FALSE(fs::exists(device("HKRAW")));
+}
+
+// Other CUPS calls while a report is printing: the printer list and a second job on the same
+// thread must leave the open job whole.
+TEST_F(RawCups, OtherCupsCallsLeaveAnOpenJobWhole) {
+    ASSERT_EQ(cups.addRawQueue("NPQ_IKINCI", device("NPQ_IKINCI")), "");
+    auto first = openRawQueue("HKRAW");
+    ASSERT_TRUE(first) << first.error().text;
+    RawSink sink(std::move(*first));
+    PageWriter w({PrinterKind::Npq, 1, 1}, sink);
+    ASSERT_TRUE(w.write("bir"));
+
+    EXPECT_TRUE(isInstalledPrinter("NPQ_IKINCI"));
+    {
+        auto second = openRawQueue("NPQ_IKINCI");
+        ASSERT_TRUE(second) << second.error().text;
+        RawSink other(std::move(*second));
+        PageWriter w2({PrinterKind::Npq, 0, 1}, other);
+        ASSERT_TRUE(w2.write("öteki"));
+        ASSERT_TRUE(w2.finish());
+    }
+
+    ASSERT_TRUE(w.write("iki"));
+    const auto st = w.finish();
+    ASSERT_TRUE(st) << st.error().text;
+    for (const char* queue : {"HKRAW", "NPQ_IKINCI"}) {
+        const auto jobs = cups.jobsWhenEnded(queue, 1);
+        ASSERT_TRUE(jobs) << queue << "\n" << cups.log();
+        EXPECT_EQ(jobs->front().state, IPP_JSTATE_COMPLETED) << queue;
+        EXPECT_EQ(jobs->front().title, "Receipt Printer") << queue;
+    }
+    EXPECT_EQ(hk::test::readWhole(device("HKRAW")), "bir\r\n\x0Ciki\r\n\x0C");
+    EXPECT_EQ(hk::test::readWhole(device("NPQ_IKINCI")), "\x94teki\r\n");
+}
+
+// A report may run on a thread of its own while the job was opened where the printer was
+// chosen.
+TEST_F(RawCups, JobOpenedOnOneThreadIsWrittenOnAnother) {
+    auto target = openRawQueue("HKRAW");
+    ASSERT_TRUE(target) << target.error().text;
+    hk::core::Status written;
+    std::thread report([&] {
+        RawSink sink(std::move(*target));
+        PageWriter w({PrinterKind::Npq, 0, 1}, sink);
+        written = w.write("rapor satırı");
+        if (written) written = w.finish();
+    });
+    report.join();
+    ASSERT_TRUE(written) << written.error().text;
+    const auto jobs = cups.jobsWhenEnded("HKRAW", 1);
+    ASSERT_TRUE(jobs) << cups.log();
+    EXPECT_EQ(jobs->front().state, IPP_JSTATE_COMPLETED);
+    EXPECT_EQ(hk::test::readWhole(device("HKRAW")), "rapor sat\x8Dr\x8D\r\n");
 }
 
 } // namespace
