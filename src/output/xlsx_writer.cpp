@@ -2,14 +2,18 @@
 
 #include "core/text.h"
 #include "output/export_file.h"
+#include "output/zip_archive.h"
 
+#include <pugixml.hpp>
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <string_view>
 
 namespace hk::output {
 
@@ -56,6 +60,63 @@ struct WorkbookCloser {
         if (wb) workbook_close(wb);
     }
 };
+
+// Name of the root element of an XML text ("worksheet"), skipping the declaration and comments.
+std::string rootElement(std::string_view xml) {
+    std::size_t i = 0;
+    while ((i = xml.find('<', i)) != std::string_view::npos) {
+        if (xml.compare(i, 2, "<?") == 0 || xml.compare(i, 2, "<!") == 0) {
+            ++i;
+            continue;
+        }
+        std::size_t end = xml.find_first_of(" \t\r\n/>", i + 1);
+        return std::string(xml.substr(i + 1, end == std::string_view::npos ? 0 : end - i - 1));
+    }
+    return {};
+}
+
+// libxlsxwriter does not notice every failed write: with the disk full it produced a well-formed
+// package whose worksheet part was cut off, and reported success. So the written file is read
+// back: every entry must inflate completely and match its checksum, and every XML part must be
+// whole — small parts are parsed, large ones must end with the closing tag of their root.
+core::Status verifyWorkbook(const std::string& file) {
+    ArchiveLimits own; // our own file: only the size of what we wrote bounds it
+    own.maxArchiveBytes = 4ull << 30;
+    own.maxEntries = 1000000;
+    own.maxEntryBytes = 0xFFFFFFFEull;
+    own.maxTotalBytes = ~0ull;
+    own.maxRatio = ~0ull;
+    auto zip = ZipReader::openFile(file, own);
+    if (!zip) return zip.error();
+    constexpr std::size_t kParseBelow = 1u << 20;
+    for (std::size_t i = 0; i < zip->entries().size(); ++i) {
+        const ArchiveEntry& e = zip->entries()[i];
+        const bool xml = e.name.ends_with(".xml") || e.name.ends_with(".rels");
+        std::string head, tail;
+        auto st = zip->forEachChunk(int(i), [&](const char* p, std::size_t n) {
+            if (xml) {
+                if (e.size < kParseBelow || head.size() < 4096) head.append(p, n);
+                tail.append(p, n);
+                if (tail.size() > 8192) tail.erase(0, tail.size() - 4096);
+            }
+            return true;
+        });
+        if (!st) return st;
+        if (!xml) continue;
+        if (e.size < kParseBelow) {
+            pugi::xml_document doc;
+            if (!doc.load_buffer(head.data(), head.size()))
+                return Error::of(kSheetRefused, "part " + e.name + " is not whole");
+            continue;
+        }
+        std::string root = rootElement(head);
+        while (!tail.empty() && std::isspace(static_cast<unsigned char>(tail.back())))
+            tail.pop_back();
+        if (root.empty() || !tail.ends_with("</" + root + ">"))
+            return Error::of(kSheetRefused, "part " + e.name + " is not whole");
+    }
+    return {};
+}
 
 Error lxwError(lxw_error e, const std::string& what) {
     return Error::of(int(e), what + ": " + lxw_strerror(e));
@@ -223,6 +284,13 @@ core::Status writeXlsx(const Sheet& sheet, const std::string& path) {
 
     lxw_error closed = workbook_close(wb.release());
     if (closed != LXW_NO_ERROR) return lxwError(closed, "cannot write " + path);
+    // libxlsxwriter does not notice every failed write (a full disk gave a cut-off file and no
+    // error), so the finished file is read back whole before it takes its name.
+    if (auto st = verifyWorkbook(temp->path()); !st)
+        return Error::of(st.error().code,
+                         "cannot write " + path + ": the workbook came out incomplete (" +
+                             st.error().text + ")",
+                         path);
     return temp->commit();
 }
 

@@ -4,7 +4,8 @@
 //   - styled rows carry their bold + colour format for the whole row and on each cell;
 //   - columns are as wide as their longest cell text (the spreadsheet's AutoFit);
 //   - zoom 75 %, cell A1 selected.
-// The workbook is written under a temporary name in the target folder and renamed when complete.
+// The workbook is written under a temporary name in the target folder, read back whole and only
+// then renamed.
 // Anything the format cannot hold honestly (invalid UTF-8, control characters, texts over 32767
 // characters, numbers that are not finite, too many rows or columns) refuses the whole export
 // with the row and column named, instead of a workbook with silently wrong cells.

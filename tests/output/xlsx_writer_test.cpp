@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <map>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 namespace fs = std::filesystem;
@@ -286,6 +288,11 @@ TEST(SheetExport, UnwritableTargetsLeaveNoFile) {
         fs::permissions(dir.path / "ro", fs::perms::owner_all);
         EXPECT_TRUE(fs::is_empty(dir.path / "ro"));
     }
+    // A folder nobody may write to, even the superuser.
+    auto proc =
+        exportSheet(sampleSheet(), ExportTarget{"/proc/hk_sheet_export_test.xlsx", false, {}});
+    EXPECT_FALSE(proc.ok());
+    EXPECT_FALSE(fs::exists("/proc/hk_sheet_export_test.xlsx"));
     // Something that is not an ordinary file is never replaced by an export.
     fs::create_directory(dir.path / "folder.xlsx");
     auto overFolder =
@@ -325,4 +332,35 @@ TEST(SheetExport, OpeningWithTheApplication) {
     EXPECT_EQ(fs::path(*fresh).filename(), "Kitap1.xlsx");
     EXPECT_TRUE(Workbook::open(*fresh).ok());
     fs::remove_all(fs::path(*fresh).parent_path());
+}
+
+TEST(SheetExport, AFullDiskLeavesNoHalfWorkbook) {
+    // The disk fills up while the workbook is being written: a child process whose files may not
+    // grow past 16 KiB writes a workbook that needs more.
+    TempDir dir("xlsx_full");
+    Sheet big;
+    big.headingRow({{"No", NumberFormat::Whole}, {"Açıklama"}});
+    for (int i = 0; i < 12000; ++i)
+        big.row().number(i).text("Satır " + std::to_string(i) + " açıklaması");
+    const std::string path = (dir.path / "Buyuk.xlsx").string();
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{16 * 1024, 16 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        auto st = writeXlsx(big, path);
+        ::_exit(st.ok() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the export must report the failure";
+    EXPECT_TRUE(dir.list().empty()) << "no workbook and no temporary file";
+    // The same sheet is fine with room to write it.
+    ASSERT_TRUE(writeXlsx(big, path).ok());
+    auto wb = Workbook::open(path);
+    ASSERT_TRUE(wb.ok()) << wb.error().text;
+    EXPECT_EQ(wb->rowCount(), 12001u);
+    EXPECT_EQ(wb->cellText(12001, 2), "Satır 11999 açıklaması");
 }
