@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 using namespace hk::output;
@@ -262,4 +265,27 @@ TEST(ZipExtract, ADamagedEntryLeavesTheFolderAsItWas) {
     EXPECT_NE(r.text.find("b.txt"), std::string::npos) << r.text;
     EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.zip", "out", "out/keep.txt"}));
     EXPECT_EQ(readFile(dir.path / "out/keep.txt"), "mine");
+}
+
+TEST(ZipPack, AFullDiskGivesACodeAndNoArchive) {
+    TempDir dir("zip_full");
+    std::string noise(200000, '\0');
+    std::uint32_t x = 12345;
+    for (char& c : noise)
+        c = char((x = x * 1103515245u + 12345u) >> 24); // does not compress
+    writeFile(dir.path / "AKTAR", noise);
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{16 * 1024, 16 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ZipResult r = packFile((dir.path / "AKTAR").string(), (dir.path / "AKTAR.Zip").string());
+        ::_exit(r.code != 0 && !r.text.empty() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failure must be reported";
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"AKTAR"});
 }
