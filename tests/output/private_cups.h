@@ -17,7 +17,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -97,21 +97,32 @@ inline void endProcess(pid_t pid) {
 }
 
 // Starts a program with stdin from /dev/null and stdout and stderr into outFile (a file, not a
-// pipe, so a chatty program never blocks on it). 0 when it could not be started.
-inline pid_t spawnTo(const std::vector<std::string>& argv, const cupsfs::path& outFile) {
+// pipe, so a chatty program never blocks on it). With endWithUs the program gets SIGTERM when
+// this process dies, so even a test that crashes leaves no server running. 0 when it could not
+// be started.
+inline pid_t spawnTo(const std::vector<std::string>& argv, const cupsfs::path& outFile,
+                     bool endWithUs = false) {
     std::vector<char*> args;
     for (const auto& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&fa, 1, 2);
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, args[0], &fa, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&fa);
-    return rc == 0 ? pid : 0;
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0) return 0;
+    if (pid == 0) {
+        // Only async-signal-safe calls between fork and exec.
+        if (endWithUs && (::prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || ::getppid() != parent))
+            ::_exit(127);
+        const int in = ::open("/dev/null", O_RDONLY);
+        const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || out < 0) ::_exit(127);
+        ::dup2(in, 0);
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+        ::execve(args[0], args.data(), environ);
+        ::_exit(127);
+    }
+    return pid;
 }
 
 struct RunResult {
@@ -216,7 +227,7 @@ DefaultAuthType None
         // -f: stays in the foreground as our child, so it can be stopped and reaped.
         pid_ = spawnTo({findProgram("cupsd"), "-f", "-c", (dir_ / "cupsd.conf").string(), "-s",
                         (dir_ / "cups-files.conf").string()},
-                       dir_ / "log" / "cupsd.out");
+                       dir_ / "log" / "cupsd.out", true);
         if (pid_ == 0) return "cannot start cupsd";
         const auto deadline = std::chrono::steady_clock::now() + kCupsWait;
         while (!socketAnswers()) {
