@@ -289,3 +289,24 @@ TEST(ZipPack, AFullDiskGivesACodeAndNoArchive) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the failure must be reported";
     EXPECT_EQ(dir.list(), std::vector<std::string>{"AKTAR"});
 }
+
+TEST(ZipExtract, AFullDiskLeavesTheFolderAsItWas) {
+    TempDir dir("zip_extract_full");
+    fs::create_directory(dir.path / "out");
+    writeFile(dir.path / "a.zip",
+              craftZip({{"small.txt", "fits"}, {"big/AKTAR", std::string(100000, 'x')}}));
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{16 * 1024, 16 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ZipResult r = extractAll((dir.path / "a.zip").string(), (dir.path / "out").string());
+        ::_exit(r.code != 0 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failure must be reported";
+    EXPECT_TRUE(fs::is_empty(dir.path / "out"));
+}
