@@ -78,17 +78,27 @@ template <typename T>
 concept RecordStruct = requires { T::kLayout; };
 
 namespace detail {
-// Member <-> slot conversions; the text ones check cp1254 and width (record.cpp).
+// Member <-> slot conversions; the text one checks cp1254 and width (record.cpp).
 core::Status putText(const FileDef& d, std::uint32_t field, Value& slot, const std::string& s);
-inline core::Status put(const FileDef& d, std::uint32_t f, Value& slot, const std::string& s) {
-    return putText(d, f, slot, s);
+inline void putValue(Value& slot, std::uint8_t x) { slot.integer = x; }
+inline void putValue(Value& slot, std::int16_t x) { slot.integer = x; }
+inline void putValue(Value& slot, std::int32_t x) { slot.integer = x; }
+inline void putValue(Value& slot, double x) { slot.real = x; }
+inline void putValue(Value& slot, core::Date x) { slot.integer = packDate(x); }
+inline void putValue(Value& slot, core::Time x) { slot.integer = packTime(x); }
+// False (and the error in `st`) when a text is refused.
+template <typename M> bool put(const FileDef& d, std::uint32_t f, Value& slot, const M& m, core::Status& st) {
+    if constexpr (std::is_same_v<M, std::string>) {
+        auto r = putText(d, f, slot, m);
+        if (!r) {
+            st = std::move(r);
+            return false;
+        }
+    } else {
+        putValue(slot, m);
+    }
+    return true;
 }
-inline core::Status put(const FileDef&, std::uint32_t, Value& slot, std::uint8_t x) { slot.integer = x; return {}; }
-inline core::Status put(const FileDef&, std::uint32_t, Value& slot, std::int16_t x) { slot.integer = x; return {}; }
-inline core::Status put(const FileDef&, std::uint32_t, Value& slot, std::int32_t x) { slot.integer = x; return {}; }
-inline core::Status put(const FileDef&, std::uint32_t, Value& slot, double x) { slot.real = x; return {}; }
-inline core::Status put(const FileDef&, std::uint32_t, Value& slot, core::Date x) { slot.integer = packDate(x); return {}; }
-inline core::Status put(const FileDef&, std::uint32_t, Value& slot, core::Time x) { slot.integer = packTime(x); return {}; }
 
 inline void take(const Value& s, std::string& x) { x = s.text; }
 inline void take(const Value& s, std::uint8_t& x) { x = static_cast<std::uint8_t>(s.integer); }
@@ -121,15 +131,17 @@ template <RecordStruct T> core::Status toRecord(const T& r, Record& out) {
     const FileDef& d = out.def();
     detail::FieldWalker walk(d);
     core::Status st;
+    bool ok = true;
     r.visit([&](const auto& m) {
         const std::uint32_t f = walk.next();
-        if (!st.ok()) return;
+        if (!ok) return;
         using M = std::decay_t<decltype(m)>;
+        const std::uint32_t first = d.fields[f].slot;
         if constexpr (detail::IsArray<M>::value) {
-            for (std::size_t i = 0; i < m.size() && st.ok(); ++i)
-                st = detail::put(d, f, out.slot(d.fields[f].slot + static_cast<std::uint32_t>(i)), m[i]);
+            for (std::size_t i = 0; i < m.size() && ok; ++i)
+                ok = detail::put(d, f, out.slot(first + static_cast<std::uint32_t>(i)), m[i], st);
         } else {
-            st = detail::put(d, f, out.slot(d.fields[f].slot), m);
+            ok = detail::put(d, f, out.slot(first), m, st);
         }
     });
     return st;
