@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 using namespace hk::output;
 using hk::test::CupsJob;
@@ -44,15 +46,20 @@ TEST_F(RawCups, QueueListedAndTheDefaultKnown) {
     ASSERT_EQ(cups.addRawQueue("NPQ_MUHASEBE", device("NPQ_MUHASEBE")), "");
     ASSERT_EQ(cups.lpadmin({"-d", "NPQ_MUHASEBE"}), "");
     // The default must come from the server, not from the environment.
-    const char* vars[] = {"LPDEST", "PRINTER"};
-    for (const char* v : vars)
-        ::unsetenv(v);
-
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (const char* v : {"LPDEST", "PRINTER"})
+        if (const char* old = std::getenv(v)) saved.emplace_back(v, old);
+    for (const auto& [name, value] : saved)
+        ::unsetenv(name.c_str());
     const auto printers = installedPrinters();
+    const std::string def = defaultPrinter();
+    for (const auto& [name, value] : saved)
+        ::setenv(name.c_str(), value.c_str(), 1);
+
     EXPECT_TRUE(listed(printers, "HKRAW"));
     EXPECT_TRUE(listed(printers, "NPQ_MUHASEBE"));
     EXPECT_EQ(printers.size(), 2u);
-    EXPECT_EQ(defaultPrinter(), "NPQ_MUHASEBE");
+    EXPECT_EQ(def, "NPQ_MUHASEBE");
     EXPECT_TRUE(isInstalledPrinter("HKRAW"));
     EXPECT_FALSE(isInstalledPrinter("HKRA"));
     EXPECT_FALSE(isInstalledPrinter("hkraw2"));
