@@ -8,8 +8,12 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
+
+#include <atomic>
+#include <thread>
 
 using hk::ui::QtUi;
 
@@ -68,6 +72,33 @@ class QtUiTest : public QObject {
         QtUi ui;
         QTimer::singleShot(0, [&] { QTest::keyClick(ui.currentBox(), Qt::Key_Escape); });
         QCOMPARE(ui.message("x", "y", hk::app::Icon::Question, "&Evet|&Hayır", 1), 2);
+    }
+
+    void aWorkerThreadsBoxIsShownOnTheGuiThread() {
+        QtUi ui;
+        std::atomic<int> answer{0};
+        std::atomic<bool> done{false};
+        bool onGuiThread = false;
+        // The box runs its own event loop on the GUI thread; a timer there answers it.
+        QTimer answerer;
+        answerer.setInterval(10);
+        QObject::connect(&answerer, &QTimer::timeout, [&] {
+            QMessageBox* box = ui.currentBox();
+            if (!box) return;
+            onGuiThread = QThread::currentThread() == qApp->thread();
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == QStringLiteral("&Hayır")) b->click();
+        });
+        answerer.start();
+        std::thread worker([&] {
+            answer = ui.message("Devam edilsin mi?", "Soru", hk::app::Icon::Question,
+                                "&Evet|&Hayır", 1);
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(done.load(), 10000);
+        worker.join();
+        QVERIFY(onGuiThread);
+        QCOMPARE(answer.load(), 2);
     }
 
     void progressWindowShowsItsLineAndReportsCancel() {
