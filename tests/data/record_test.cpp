@@ -101,6 +101,31 @@ TEST(RecordImage, RoundTripKeepsEveryValue) {
     EXPECT_EQ(fromImage<FisBas>(*bi)->KSAATI, b.KSAATI);
 }
 
+TEST(RecordImage, OldCompanyRecordCarriesTheClosedMonthByteAsItIs) {
+    // In the old layout the byte at 2479 held a yes/no letter; it comes over unchanged.
+    std::string img(2919, '\0');
+    img[2479] = 'E';
+    img[2206] = '\xDE';  // Ş
+    for (int i = 2207; i < 2286; ++i) img[static_cast<std::size_t>(i)] = ' ';
+    img[2918] = 1;
+    auto old = fromImage<YasalOld>(img);
+    ASSERT_TRUE(old.ok());
+    EXPECT_EQ(old->KAPANANAY, 'E');
+    EXPECT_EQ(old->SIRKETUNVANI1, "Ş");
+    Record cur(Layout::Yasal);
+    cur.copyMatchingFields(*toRecord(*old));
+    const auto y = fromRecord<Yasal>(cur);
+    EXPECT_EQ(y.KAPANANAY, 'E');
+    EXPECT_EQ(y.TAHSILTEDIYEOTOMATIKKAPA, 1);
+    EXPECT_EQ(y.MERSISNO, "");
+    auto back = toImage(y);
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ((*back)[2479], 'E');
+    EXPECT_EQ(static_cast<unsigned char>((*back)[2206]), 0xDE);
+    EXPECT_EQ((*back)[2918], 1);
+    EXPECT_EQ(back->substr(2919), std::string(20 + 20 + 99 + 1, ' '));
+}
+
 TEST(RecordImage, WrongLengthIsRefused) {
     auto r = Record::fromImage(fileDef(Layout::FisDet), std::string(379, ' '));
     ASSERT_FALSE(r.ok());
