@@ -107,6 +107,13 @@ TEST_P(Keys, DuplicatesKeepTheirOrderOfEntry) {
     ASSERT_TRUE(addAccount(t, "0", "Önce").ok());
     EXPECT_EQ(readAll(t, "KeyHesapAd", "HESAPKODU"), (std::vector<std::string>{"3", "1", "2", "0"}));
     EXPECT_EQ(readAllBackwards(t, "KeyHesapAd", "HESAPKODU"), (std::vector<std::string>{"0", "2", "1", "3"}));
+    // an exact get finds the first of them, and reading on gives the others in order
+    t.clear();
+    ASSERT_TRUE(t.buffer().setText("HESAPAD1", "aynı").ok());
+    ASSERT_TRUE(t.get("KeyHesapAd").ok());
+    EXPECT_EQ(*t.buffer().text("HESAPKODU"), "3");
+    ASSERT_TRUE(t.next().ok());
+    EXPECT_EQ(*t.buffer().text("HESAPKODU"), "1");
 }
 
 TEST_P(Keys, BlankOptionalKeysAreNotIndexed) {
