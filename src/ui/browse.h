@@ -9,6 +9,7 @@
 #include "app/rights.h"
 #include "app/ui.h"
 #include "ui/browse_model.h"
+#include "ui/form.h"
 
 #include <QWidget>
 #include <functional>
@@ -40,6 +41,12 @@ class BrowsePanel : public QWidget {
 
     // Shows or hides the three actions; see app::RightsService::list.
     void applyRights(const app::ListRights& rights);
+    // The same for the list governed by a menu number (master users get everything).
+    void applyRights(const app::RightsService& rights, int menuNo, bool viewCaption = true) {
+        applyRights(rights.list(menuNo, viewCaption));
+    }
+    // The mode the change action opens its form in: only for looking under the "Izle" caption.
+    FormMode changeMode() const { return rights_.changeIsView ? FormMode::View : FormMode::Change; }
     // The list allows everything (master users, lists not governed by a menu number).
     void allowAll() { applyRights({true, true, true, false}); }
     // Lists without an action at all (for instance "Gruba Bağlı Kullanıcılar").

@@ -198,7 +198,8 @@ class BrowseTest : public QObject {
         FakeUi ui;
         BrowsePanel p(chart({account("100", "Kasa")}), {QStringLiteral("Kod")}, ui);
         p.show();
-        p.applyRights(rightsFor(row).list(3000));
+        p.applyRights(rightsFor(row), 3000);
+        QCOMPARE(p.changeMode(), caption == "&Izle" ? hk::ui::FormMode::View : hk::ui::FormMode::Change);
         QCOMPARE(p.insertButton()->isVisible(), insert);
         QCOMPARE(p.insertButton()->isEnabled(), insert);
         QCOMPARE(p.changeButton()->isVisible(), change);
