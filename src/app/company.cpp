@@ -5,7 +5,9 @@
 namespace hk::app::company {
 namespace {
 
-core::Error refused(const std::string& text) { return core::Error::of(0, text); }
+core::Error refused(const std::string& text) {
+    return core::Error::of(0, text);
+}
 
 template <std::size_t N> bool anyAboveZero(const std::array<std::int16_t, N>& a) {
     for (std::int16_t v : a)
@@ -89,7 +91,8 @@ core::Status validate(const data::Yasal& y) {
         return refused("Fiş Numaralama Düzeni \"B\" veya \"A\" olmalıdır.");
     if (y.FISNOSIRASI != "A" && y.FISNOSIRASI != "G")
         return refused("Fiş No Sırası \"A\" veya \"G\" olmalıdır.");
-    if (y.KAPANANAY > 12) return refused("Değişikliğe Kapatılan Ay No 0 ile 12 arasında olmalıdır.");
+    if (y.KAPANANAY > 12)
+        return refused("Değişikliğe Kapatılan Ay No 0 ile 12 arasında olmalıdır.");
     for (int i = 1; i <= 5; ++i) {
         const int o = data::element(y.ODENECEKKDVORAN, i);
         const int d = data::element(y.INDIRILECEKKDVORAN, i);

@@ -25,7 +25,9 @@ bool sameId(const std::string& a, const std::string& b) {
     return core::text::compare(a, b, true) == 0;
 }
 
-std::string yesNo(const std::string& right) { return core::text::clip(right) == "E" ? "E" : "H"; }
+std::string yesNo(const std::string& right) {
+    return core::text::clip(right) == "E" ? "E" : "H";
+}
 
 // A unit of work when the files live in a database; memory tables have none.
 class Unit {
@@ -45,7 +47,9 @@ core::Error notInCatalogue(const std::string& field, const std::string& file) {
     return core::Error::of(static_cast<int>(data::ErrorCode::NotFound), field, file, 14);
 }
 
-core::Error refused(const std::string& text) { return core::Error::of(0, text); }
+core::Error refused(const std::string& text) {
+    return core::Error::of(0, text);
+}
 
 // Reads every record of a key range: from `from` (AtOrAfter) while inRange holds.
 template <typename T, typename Pred>
@@ -103,7 +107,8 @@ core::Result<int> masterCount(SecurityFiles& f) {
     auto all = scanAll(f.users, "USR:IdKey");
     if (!all) return all.error();
     int n = 0;
-    for (const auto& u : all.value()) n += u.MASTERUSER == 1;
+    for (const auto& u : all.value())
+        n += u.MASTERUSER == 1;
     return n;
 }
 
@@ -188,7 +193,8 @@ SecurityFiles openInMemory() {
         data::TypedTable<KLDGrups>(Table::memory(data::fileDef(Layout::KLDGrups), "KLDGrups"));
     f.userRights =
         data::TypedTable<KLDUsers>(Table::memory(data::fileDef(Layout::KLDUsers), "KLDUsers"));
-    f.menus = data::TypedTable<MenuList>(Table::memory(data::fileDef(Layout::MenuList), "MenuList"));
+    f.menus =
+        data::TypedTable<MenuList>(Table::memory(data::fileDef(Layout::MenuList), "MenuList"));
     return f;
 }
 
@@ -281,8 +287,9 @@ core::Status deleteUser(SecurityFiles& f, const std::string& id) {
     if (auto st = unit.started(); !st) return st;
     auto cur = findUser(f, id);
     if (!cur) return cur.error();
-    if (!cur.value()) return core::Error::of(static_cast<int>(data::ErrorCode::NotFound),
-                                             "Kullanıcı bulunamadı: " + id, "KLUsers");
+    if (!cur.value())
+        return core::Error::of(static_cast<int>(data::ErrorCode::NotFound),
+                               "Kullanıcı bulunamadı: " + id, "KLUsers");
     if (cur.value()->MASTERUSER == 1) {
         auto n = masterCount(f);
         if (!n) return n.error();
@@ -409,9 +416,8 @@ core::Result<int> removeMembership(SecurityFiles& f, const std::string& id, doub
     KLDUsers from;
     from.ID = id;
     from.GRUPNO = grupNo;
-    auto rows = scan(f.userRights, "Dusr:IdGrpKey", from, [&](const KLDUsers& r) {
-        return sameId(r.ID, id) && r.GRUPNO == grupNo;
-    });
+    auto rows = scan(f.userRights, "Dusr:IdGrpKey", from,
+                     [&](const KLDUsers& r) { return sameId(r.ID, id) && r.GRUPNO == grupNo; });
     if (!rows) return rows.error();
     int removed = 0;
     for (const auto& r : rows.value()) {

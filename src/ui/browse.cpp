@@ -20,13 +20,14 @@ BrowsePanel::BrowsePanel(std::shared_ptr<BrowseSource> source, QStringList order
                          QWidget* parent)
     : QWidget(parent), ui_(ui), model_(std::make_unique<BrowseModel>(source)),
       tabs_(new QTabBar(this)), locator_(new QLineEdit(this)), locatorRow_(new QWidget(this)),
-      view_(new QTableView(this)),
-      buttons_(new QHBoxLayout), insert_(new QPushButton(QStringLiteral("&YeniGir"), this)),
+      view_(new QTableView(this)), buttons_(new QHBoxLayout),
+      insert_(new QPushButton(QStringLiteral("&YeniGir"), this)),
       change_(new QPushButton(QStringLiteral("&Değiştir"), this)),
       remove_(new QPushButton(QStringLiteral("&Sil"), this)) {
     auto* lay = new QVBoxLayout(this);
     lay->setContentsMargins(2, 2, 2, 2);
-    for (const QString& o : orders) tabs_->addTab(o);
+    for (const QString& o : orders)
+        tabs_->addTab(o);
     tabs_->setVisible(orders.size() > 1);
     lay->addWidget(tabs_);
 
@@ -92,7 +93,9 @@ void BrowsePanel::applyRights(const app::ListRights& rights) {
     remove_->setEnabled(rights.remove);
 }
 
-void BrowsePanel::setLocatorVisible(bool visible) { locatorRow_->setVisible(visible); }
+void BrowsePanel::setLocatorVisible(bool visible) {
+    locatorRow_->setVisible(visible);
+}
 
 void BrowsePanel::reload() {
     reportedError_ = false;
@@ -136,8 +139,8 @@ void BrowsePanel::afterRestart(int row) {
 void BrowsePanel::selectRow(int r) {
     const QModelIndex idx = model_->index(r, 0);
     if (!idx.isValid()) return;
-    view_->selectionModel()->setCurrentIndex(
-        idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view_->selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect |
+                                                      QItemSelectionModel::Rows);
     view_->scrollTo(idx, QAbstractItemView::PositionAtCenter);
 }
 
@@ -155,7 +158,9 @@ void BrowsePanel::selectionMoved() {
     if (onSelect) onSelect(selected());
 }
 
-const BrowseRow* BrowsePanel::selected() const { return model_->rowAt(selectedIndex()); }
+const BrowseRow* BrowsePanel::selected() const {
+    return model_->rowAt(selectedIndex());
+}
 
 int BrowsePanel::selectedIndex() const {
     const QModelIndex cur = view_->selectionModel()->currentIndex();
@@ -199,8 +204,10 @@ void BrowsePanel::remove() {
     // the one before when it was the last.
     const int at = selectedIndex();
     std::optional<BrowseRow> neighbour;
-    if (const BrowseRow* next = model_->rowAt(at + 1)) neighbour = *next;
-    else if (const BrowseRow* prev = model_->rowAt(at - 1)) neighbour = *prev;
+    if (const BrowseRow* next = model_->rowAt(at + 1))
+        neighbour = *next;
+    else if (const BrowseRow* prev = model_->rowAt(at - 1))
+        neighbour = *prev;
     if (auto st = onRemove(keep); !st) {
         reportError(ui_, st.error(), 11);
         return;

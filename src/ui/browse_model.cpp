@@ -62,7 +62,8 @@ void BrowseModel::fetchMore(const QModelIndex& parent) {
     if (got.empty()) return;
     const int first = static_cast<int>(rows_.size());
     beginInsertRows({}, first, first + static_cast<int>(got.size()) - 1);
-    for (auto& r : got) rows_.push_back(std::move(r));
+    for (auto& r : got)
+        rows_.push_back(std::move(r));
     endInsertRows();
 }
 
@@ -79,7 +80,8 @@ core::Result<int> BrowseModel::fetchEarlier() {
     if (got.empty()) return 0;
     const int n = static_cast<int>(got.size());
     beginInsertRows({}, 0, n - 1);
-    for (auto it = got.rbegin(); it != got.rend(); ++it) rows_.push_front(std::move(*it));
+    for (auto it = got.rbegin(); it != got.rend(); ++it)
+        rows_.push_front(std::move(*it));
     endInsertRows();
     return n;
 }
@@ -94,7 +96,8 @@ core::Status BrowseModel::restartWith(core::Result<std::vector<BrowseRow>> rows,
         endResetModel();
         return rows.error();
     }
-    for (auto& r : rows.value()) rows_.push_back(std::move(r));
+    for (auto& r : rows.value())
+        rows_.push_back(std::move(r));
     atEnd_ = rows_.size() < page_;
     atStart_ = fromStart || rows_.empty();
     endResetModel();

@@ -28,7 +28,7 @@ struct BrowseRow {
 
 struct BrowseColumnInfo {
     QString heading;
-    int width = 10;          // characters; 0 hides the column (a password, for instance)
+    int width = 10; // characters; 0 hides the column (a password, for instance)
     bool rightAligned = false;
 };
 

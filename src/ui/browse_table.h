@@ -56,15 +56,17 @@ template <data::RecordStruct T> class TableSource : public BrowseSource {
     void setRange(std::optional<KeyRange<T>> r) { range_ = std::move(r); }
     const std::optional<KeyRange<T>>& range() const { return range_; }
 
-    static const T& record(const BrowseRow& row) { return *static_cast<const T*>(row.record.get()); }
+    static const T& record(const BrowseRow& row) {
+        return *static_cast<const T*>(row.record.get());
+    }
 
     std::vector<BrowseColumnInfo> columns() const override {
         std::vector<BrowseColumnInfo> out;
         for (const auto& c : columns_) {
-            const bool number = !c.picture.empty() &&
-                                (c.picture[0] == 'n' || c.picture[0] == 'N' ||
-                                 (c.picture.size() > 1 && c.picture[0] == '@' &&
-                                  (c.picture[1] == 'n' || c.picture[1] == 'N')));
+            const bool number =
+                !c.picture.empty() && (c.picture[0] == 'n' || c.picture[0] == 'N' ||
+                                       (c.picture.size() > 1 && c.picture[0] == '@' &&
+                                        (c.picture[1] == 'n' || c.picture[1] == 'N')));
             out.push_back({c.heading, c.width, number});
         }
         return out;
@@ -125,7 +127,8 @@ template <data::RecordStruct T> class TableSource : public BrowseSource {
                                                  std::size_t n) {
         const data::KeyDef& k = keyDef(order);
         std::optional<std::string> rangePrefix;
-        if (range_ && range_->fixedParts > 0) rangePrefix = keyValue(range_->low, k, range_->fixedParts);
+        if (range_ && range_->fixedParts > 0)
+            rangePrefix = keyValue(range_->low, k, range_->fixedParts);
         const std::string anchorKey = anchor ? keyValue(*anchor, k) : std::string();
         bool passedAnchor = anchor == nullptr;
         std::vector<BrowseRow> out;
@@ -152,7 +155,8 @@ template <data::RecordStruct T> class TableSource : public BrowseSource {
 
     BrowseRow makeRow(const T& rec) {
         BrowseRow row;
-        for (const auto& c : columns_) row.cells << show(c, rec);
+        for (const auto& c : columns_)
+            row.cells << show(c, rec);
         if (foreground) row.foreground = foreground(rec);
         if (background) row.background = background(rec);
         row.record = std::make_shared<const T>(rec);
@@ -165,9 +169,11 @@ template <data::RecordStruct T> class TableSource : public BrowseSource {
         if (const auto* s = std::get_if<std::string>(&v))
             out = c.picture.empty() ? *s : core::picture::format(*s, c.picture);
         else if (const auto* d = std::get_if<double>(&v))
-            out = c.picture.empty() ? core::picture::format(*d, "n_12") : core::picture::format(*d, c.picture);
+            out = c.picture.empty() ? core::picture::format(*d, "n_12")
+                                    : core::picture::format(*d, c.picture);
         else
-            out = core::picture::format(std::get<core::Date>(v), c.picture.empty() ? "d17" : c.picture);
+            out = core::picture::format(std::get<core::Date>(v),
+                                        c.picture.empty() ? "d17" : c.picture);
         return QString::fromStdString(out).trimmed();
     }
 

@@ -10,11 +10,14 @@
 namespace hk::ui {
 namespace {
 
-bool allCp1254(const QString& s) { return core::text::isCp1254(s.toStdString()); }
+bool allCp1254(const QString& s) {
+    return core::text::isCp1254(s.toStdString());
+}
 
 int patternSlots(const std::string& pattern) {
     int n = 0;
-    for (char c : pattern) n += c == '#' || c == '<';
+    for (char c : pattern)
+        n += c == '#' || c == '<';
     return n;
 }
 
@@ -46,8 +49,8 @@ core::Result<EntryPicture> parseEntryPicture(std::string_view picture) {
         e.width = patternSlots(p.pattern);
         break;
     case core::picture::Kind::time:
-        return core::Error::of(0, "Saat resmi giriş alanında kullanılamaz: " +
-                                      std::string(picture));
+        return core::Error::of(0,
+                               "Saat resmi giriş alanında kullanılamaz: " + std::string(picture));
     }
     if (e.width <= 0) return core::Error::of(0, "Geçersiz resim: " + std::string(picture));
     return e;
@@ -92,7 +95,8 @@ QValidator::State PictureValidator::validate(QString& input, int& /*pos*/) const
     case EntryPicture::Pattern: {
         int digits = 0;
         for (QChar c : input) {
-            if (c.isDigit() && c.unicode() <= '9') ++digits;
+            if (c.isDigit() && c.unicode() <= '9')
+                ++digits;
             else if (c == QLatin1Char('#') || c == QLatin1Char('<') ||
                      !QString::fromStdString(pic_.pattern).contains(c))
                 return Invalid;
@@ -141,14 +145,18 @@ void PictureEdit::setTextValue(const std::string& utf8) {
     setText(QString::fromStdString(core::text::clip(utf8)));
 }
 
-std::string PictureEdit::textValue() const { return core::text::clip(text().toStdString()); }
+std::string PictureEdit::textValue() const {
+    return core::text::clip(text().toStdString());
+}
 
 QString showNumber(double v, const EntryPicture& p) {
     if (v == 0 && p.blankWhenZero) return {};
     return QString::number(v, 'f', p.decimals);
 }
 
-void PictureEdit::setNumber(double v) { setText(showNumber(v, pic_)); }
+void PictureEdit::setNumber(double v) {
+    setText(showNumber(v, pic_));
+}
 
 core::Result<double> PictureEdit::number() const {
     QString t = text().trimmed();
@@ -171,8 +179,8 @@ QString showDate(const core::Date& d) {
 core::Result<core::Date> parseDate(const QString& text) {
     const QString t = text.trimmed();
     if (t.isEmpty()) return core::Date{};
-    const QStringList parts = QString(t).replace(QLatin1Char('/'), QLatin1Char('.'))
-                                  .split(QLatin1Char('.'));
+    const QStringList parts =
+        QString(t).replace(QLatin1Char('/'), QLatin1Char('.')).split(QLatin1Char('.'));
     auto bad = [&] { return core::Error::of(0, "Geçersiz tarih: " + t.toStdString()); };
     if (parts.size() != 3) return bad();
     bool okD = false, okM = false, okY = false;
@@ -189,13 +197,18 @@ core::Result<core::Date> parseDate(const QString& text) {
     return out;
 }
 
-void PictureEdit::setDate(const core::Date& d) { setText(showDate(d)); }
+void PictureEdit::setDate(const core::Date& d) {
+    setText(showDate(d));
+}
 
-core::Result<core::Date> PictureEdit::date() const { return parseDate(text()); }
+core::Result<core::Date> PictureEdit::date() const {
+    return parseDate(text());
+}
 
 void PictureEdit::setDigits(const std::string& digits) {
     bool any = false;
-    for (char c : digits) any = any || (c >= '1' && c <= '9');
+    for (char c : digits)
+        any = any || (c >= '1' && c <= '9');
     if (!any) {
         clear();
         return;

@@ -19,10 +19,10 @@ namespace hk::ui {
 // The entry rules read from a picture.
 struct EntryPicture {
     enum Kind { Text, Number, Date, Pattern } kind = Text;
-    int width = 0;          // characters (text), digits before the point (number)
-    int decimals = 0;       // numbers only
+    int width = 0;    // characters (text), digits before the point (number)
+    int decimals = 0; // numbers only
     bool blankWhenZero = false;
-    std::string pattern;    // Pattern: the characters between the two P's, '#' = one digit
+    std::string pattern; // Pattern: the characters between the two P's, '#' = one digit
 };
 
 // Reads the entry rules of a picture ("s30", "n_5", "n20.2b", "d6", "P(###)-#######PB"); a

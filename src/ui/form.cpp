@@ -14,8 +14,8 @@
 namespace hk::ui {
 
 UpdateForm::UpdateForm(app::Ui& ui, FormMode mode, QWidget* parent)
-    : QDialog(parent), ui_(ui), mode_(mode), fields_(new QFormLayout),
-      buttons_(new QHBoxLayout), save_(new QPushButton(QStringLiteral("&Tamam"), this)),
+    : QDialog(parent), ui_(ui), mode_(mode), fields_(new QFormLayout), buttons_(new QHBoxLayout),
+      save_(new QPushButton(QStringLiteral("&Tamam"), this)),
       cancel_(new QPushButton(QStringLiteral("&Vazgeç"), this)) {
     auto* lay = new QVBoxLayout(this);
     lay->addLayout(fields_);
@@ -82,23 +82,31 @@ void UpdateForm::addRow(const QString& label, QWidget* w) {
 QString UpdateForm::snapshot() const {
     QString s;
     for (QWidget* w : watched_) {
-        if (auto* e = qobject_cast<QLineEdit*>(w)) s += e->text();
-        else if (auto* c = qobject_cast<QCheckBox*>(w)) s += c->isChecked() ? u"1" : u"0";
-        else if (auto* b = qobject_cast<QComboBox*>(w)) s += QString::number(b->currentIndex());
+        if (auto* e = qobject_cast<QLineEdit*>(w))
+            s += e->text();
+        else if (auto* c = qobject_cast<QCheckBox*>(w))
+            s += c->isChecked() ? u"1" : u"0";
+        else if (auto* b = qobject_cast<QComboBox*>(w))
+            s += QString::number(b->currentIndex());
         s += QChar(0x1f);
     }
     return s;
 }
 
-void UpdateForm::setChangedBaseline() { baseline_ = snapshot(); }
+void UpdateForm::setChangedBaseline() {
+    baseline_ = snapshot();
+}
 
-bool UpdateForm::changed() const { return snapshot() != baseline_; }
+bool UpdateForm::changed() const {
+    return snapshot() != baseline_;
+}
 
 void UpdateForm::open() {
     load();
     setChangedBaseline();
     if (mode_ == FormMode::View) {
-        for (QWidget* w : watched_) w->setEnabled(false);
+        for (QWidget* w : watched_)
+            w->setEnabled(false);
     }
 }
 
@@ -135,8 +143,10 @@ void UpdateForm::tryCancel() {
     closing_ = true;
     // An insert form that saved records before the user gave up on the last one still changed
     // the data: the list re-reads on Accepted.
-    if (wroteAny_) accept();
-    else QDialog::reject();
+    if (wroteAny_)
+        accept();
+    else
+        QDialog::reject();
 }
 
 void UpdateForm::reject() {

@@ -20,7 +20,9 @@ struct MessageArgs {
 // Shows message number n; returns the 1-based button chosen (for questions 1 = "&Evet").
 int raiseData(app::Ui& ui, int number, const MessageArgs& args = {});
 // The answer of a question message means "yes".
-inline bool askYes(int answer) { return answer == 1; }
+inline bool askYes(int answer) {
+    return answer == 1;
+}
 // Reports a failed operation once: with the message the error names, else with the fallback.
 void reportError(app::Ui& ui, const core::Error& e, int fallbackNumber);
 

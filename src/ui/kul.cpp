@@ -1,6 +1,6 @@
+#include "ui/kul.h"
 #include "ui/fields.h"
 #include "ui/form_messages.h"
-#include "ui/kul.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,16 +14,21 @@ namespace {
 namespace users = app::users;
 
 QString title(const char* what, FormMode mode) {
-    return QString::fromUtf8(what) + (mode == FormMode::Insert ? QStringLiteral(" ...Yeni Giriş...")
-                                                               : QStringLiteral(" ...Değişiklik..."));
+    return QString::fromUtf8(what) + (mode == FormMode::Insert
+                                          ? QStringLiteral(" ...Yeni Giriş...")
+                                          : QStringLiteral(" ...Değişiklik..."));
 }
 
 QComboBox* yesNo(UpdateForm& f, const QString& label) {
     return f.addChoice(label, {QStringLiteral("Evet"), QStringLiteral("Hayır")});
 }
 
-void setYesNo(QComboBox* c, const std::string& right) { c->setCurrentIndex(right == "E" ? 0 : 1); }
-std::string yesNoValue(const QComboBox* c) { return c->currentIndex() == 0 ? "E" : "H"; }
+void setYesNo(QComboBox* c, const std::string& right) {
+    c->setCurrentIndex(right == "E" ? 0 : 1);
+}
+std::string yesNoValue(const QComboBox* c) {
+    return c->currentIndex() == 0 ? "E" : "H";
+}
 
 template <typename Row> void showRights(const RightsChoices& r, const Row& row) {
     setYesNo(r.GOSTER, row.GOSTER);
@@ -102,7 +107,8 @@ void KulFUser::load() {
     id_->setTextValue(insert ? std::string() : rec_.ID);
     id_->setEnabled(insert); // the ID cannot change after insert
     password_->clear();
-    password_->setPlaceholderText(insert ? QString() : QStringLiteral("(boş bırakılırsa değişmez)"));
+    password_->setPlaceholderText(insert ? QString()
+                                         : QStringLiteral("(boş bırakılırsa değişmez)"));
     name_->setTextValue(insert ? std::string() : rec_.NAME);
     master_->setChecked(!insert && rec_.MASTERUSER == 1);
 }
@@ -113,10 +119,10 @@ core::Status KulFUser::save() {
     u.NAME = name_->textValue();
     u.MASTERUSER = master_->isChecked() ? 1 : 0;
     const std::string pw = password_->textValue();
-    core::Status st = mode() == FormMode::Insert
-                          ? users::addUser(f_, u, pw)
-                          : users::changeUser(f_, u, pw.empty() ? std::nullopt
-                                                                : std::optional<std::string>(pw));
+    core::Status st =
+        mode() == FormMode::Insert
+            ? users::addUser(f_, u, pw)
+            : users::changeUser(f_, u, pw.empty() ? std::nullopt : std::optional<std::string>(pw));
     if (st) savedId_ = u.ID;
     return st;
 }
@@ -188,7 +194,8 @@ core::Status KulFDUsers::save() {
         row.GRUPNO = group.value();
     }
     takeRights(rights_, row);
-    return mode() == FormMode::Insert ? users::addUserRight(f_, row) : users::changeUserRight(f_, row);
+    return mode() == FormMode::Insert ? users::addUserRight(f_, row)
+                                      : users::changeUserRight(f_, row);
 }
 
 // ---- KulFDGrups ------------------------------------------------------------------------------
@@ -320,8 +327,10 @@ KulFGrups::KulFGrups(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::
 
 void KulFGrups::load() {
     const bool insert = mode() == FormMode::Insert;
-    if (insert) no_->clear();
-    else no_->setNumber(rec_.GRUPNO);
+    if (insert)
+        no_->clear();
+    else
+        no_->setNumber(rec_.GRUPNO);
     no_->setEnabled(insert);
     name_->setTextValue(insert ? std::string() : rec_.GRUPADI);
 }
@@ -350,8 +359,10 @@ KulFMenuList::KulFMenuList(users::SecurityFiles& f, app::Ui& ui, FormMode mode, 
 
 void KulFMenuList::load() {
     const bool insert = mode() == FormMode::Insert;
-    if (insert) no_->clear();
-    else no_->setNumber(rec_.MENUNO);
+    if (insert)
+        no_->clear();
+    else
+        no_->setNumber(rec_.MENUNO);
     no_->setEnabled(insert);
     name_->setTextValue(insert ? std::string() : rec_.MENUADI);
 }

@@ -241,7 +241,8 @@ class KulWindow : public QWidget {
 class KulUserList : public KulWindow {
     Q_OBJECT
   public:
-    static core::Result<std::unique_ptr<KulUserList>> open(KulContext ctx, QWidget* parent = nullptr);
+    static core::Result<std::unique_ptr<KulUserList>> open(KulContext ctx,
+                                                           QWidget* parent = nullptr);
     BrowsePanel* users() const { return users_; }
     BrowsePanel* rights() const { return rights_; }
     BrowsePanel* groups() const { return groups_; }
@@ -266,7 +267,8 @@ class KulUserList : public KulWindow {
 class KulGrupList : public KulWindow {
     Q_OBJECT
   public:
-    static core::Result<std::unique_ptr<KulGrupList>> open(KulContext ctx, QWidget* parent = nullptr);
+    static core::Result<std::unique_ptr<KulGrupList>> open(KulContext ctx,
+                                                           QWidget* parent = nullptr);
     BrowsePanel* groups() const { return groups_; }
     BrowsePanel* rights() const { return rights_; }
     BrowsePanel* members() const { return members_; }
@@ -315,7 +317,8 @@ class KulMenuList : public KulWindow {
 class KulBGrupList : public QDialog {
     Q_OBJECT
   public:
-    static core::Result<std::unique_ptr<KulBGrupList>> open(KulContext ctx, QWidget* parent = nullptr);
+    static core::Result<std::unique_ptr<KulBGrupList>> open(KulContext ctx,
+                                                            QWidget* parent = nullptr);
     BrowsePanel* list() const { return list_; }
     QPushButton* selectButton() const { return select_; }
     const std::optional<data::KLGrups>& chosen() const { return chosen_; }

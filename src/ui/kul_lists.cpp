@@ -44,8 +44,12 @@ bool typedNumber(const std::string& s, double& out) {
     return true;
 }
 
-Cell text(const std::string& s) { return Cell{s}; }
-Cell num(double v) { return Cell{v}; }
+Cell text(const std::string& s) {
+    return Cell{s};
+}
+Cell num(double v) {
+    return Cell{v};
+}
 
 template <typename Row> std::vector<Column<Row>> rightsColumns() {
     return {{QStringLiteral("M.No"), 6, "n_6", [](const Row& r) { return num(r.MENUNO); }},
@@ -65,7 +69,9 @@ QWidget* titled(const QString& title, QWidget* inner, QWidget* parent) {
     return box;
 }
 
-bool execForm(UpdateForm& f) { return f.exec() == QDialog::Accepted; }
+bool execForm(UpdateForm& f) {
+    return f.exec() == QDialog::Accepted;
+}
 
 // "Çıkış" closes the list's own window: its MDI child frame when it has one (window() would be
 // the main frame there), else the top-level window holding it.
@@ -93,9 +99,11 @@ std::shared_ptr<TableSource<T>> KulWindow::source(std::vector<KeyOrder<T>> order
                                                   std::vector<Column<T>> columns) {
     // Each list reads through a table object of its own, so its position is its own.
     auto t = ctx_.db->table(data::fileDef(T::kLayout));
-    data::TypedTable<T> typed = t ? data::TypedTable<T>(std::move(t.value())) : data::TypedTable<T>();
+    data::TypedTable<T> typed =
+        t ? data::TypedTable<T>(std::move(t.value())) : data::TypedTable<T>();
     if (!t) reportError(*ctx_.ui, t.error(), 23);
-    return std::make_shared<TableSource<T>>(std::move(typed), std::move(orders), std::move(columns));
+    return std::make_shared<TableSource<T>>(std::move(typed), std::move(orders),
+                                            std::move(columns));
 }
 
 // ---- KulUserList -----------------------------------------------------------------------------
@@ -112,7 +120,11 @@ KulUserList::KulUserList(KulContext ctx, users::SecurityFiles files, QWidget* pa
     app::Ui& ui = *ctx_.ui;
 
     auto usersSource = source<KLUsers>(
-        {{"USR:IdKey", [](KLUsers& u, const std::string& s) { u.ID = s; return true; }}},
+        {{"USR:IdKey",
+          [](KLUsers& u, const std::string& s) {
+              u.ID = s;
+              return true;
+          }}},
         {{QStringLiteral("Kod"), 10, "s10", [](const KLUsers& u) { return text(u.ID); }},
          {QStringLiteral("İsim"), 30, "s30", [](const KLUsers& u) { return text(u.NAME); }},
          {QStringLiteral("A"), 2, "n_1", [](const KLUsers& u) { return num(u.MASTERUSER); }},
@@ -121,15 +133,18 @@ KulUserList::KulUserList(KulContext ctx, users::SecurityFiles files, QWidget* pa
     users_ = new BrowsePanel(usersSource, {}, ui, this);
 
     rightsSource_ = source<KLDUsers>(
-        {{"Dusr:IdKey", [](KLDUsers& r, const std::string& s) { return typedNumber(s, r.MENUNO); }}},
+        {{"Dusr:IdKey",
+          [](KLDUsers& r, const std::string& s) { return typedNumber(s, r.MENUNO); }}},
         rightsColumns<KLDUsers>());
     rights_ = new BrowsePanel(rightsSource_, {}, ui, this);
     otomatik_ = rights_->addButton(QStringLiteral("Otomatik Ekle"));
 
     groupsSource_ = source<KLGUsers>(
-        {{"Gusr:IdKey", [](KLGUsers& g, const std::string& s) { return typedNumber(s, g.GRUPNO); }}},
+        {{"Gusr:IdKey",
+          [](KLGUsers& g, const std::string& s) { return typedNumber(s, g.GRUPNO); }}},
         {{QStringLiteral("Grup No"), 6, "n_5", [](const KLGUsers& g) { return num(g.GRUPNO); }},
-         {QStringLiteral("Grup Adı"), 30, "s30", [](const KLGUsers& g) { return text(g.GRUPADI); }}});
+         {QStringLiteral("Grup Adı"), 30, "s30",
+          [](const KLGUsers& g) { return text(g.GRUPADI); }}});
     groups_ = new BrowsePanel(groupsSource_, {}, ui, this);
 
     // master users only reach this window: every action is allowed
@@ -253,10 +268,12 @@ KulGrupList::KulGrupList(KulContext ctx, users::SecurityFiles files, QWidget* pa
     auto groupsSource = source<KLGrups>(
         {{"Grp:KyGrup", [](KLGrups& g, const std::string& s) { return typedNumber(s, g.GRUPNO); }}},
         {{QStringLiteral("Grup No"), 6, "n_5", [](const KLGrups& g) { return num(g.GRUPNO); }},
-         {QStringLiteral("Grup Adı"), 30, "s30", [](const KLGrups& g) { return text(g.GRUPADI); }}});
+         {QStringLiteral("Grup Adı"), 30, "s30",
+          [](const KLGrups& g) { return text(g.GRUPADI); }}});
     groups_ = new BrowsePanel(groupsSource, {}, ui, this);
     rightsSource_ = source<KLDGrups>(
-        {{"Dgrp:GrpKey", [](KLDGrups& r, const std::string& s) { return typedNumber(s, r.MENUNO); }}},
+        {{"Dgrp:GrpKey",
+          [](KLDGrups& r, const std::string& s) { return typedNumber(s, r.MENUNO); }}},
         rightsColumns<KLDGrups>());
     rights_ = new BrowsePanel(rightsSource_, {}, ui, this);
     otomatik_ = rights_->addButton(QStringLiteral("Otomatik Ekle"));
@@ -352,16 +369,19 @@ core::Result<std::unique_ptr<KulMenuList>> KulMenuList::open(KulContext ctx, boo
                                                              QWidget* parent) {
     auto files = users::open(*ctx.db);
     if (!files) return files.error();
-    return std::unique_ptr<KulMenuList>(new KulMenuList(ctx, std::move(files.value()), pick, parent));
+    return std::unique_ptr<KulMenuList>(
+        new KulMenuList(ctx, std::move(files.value()), pick, parent));
 }
 
 KulMenuList::KulMenuList(KulContext ctx, users::SecurityFiles files, bool pick, QWidget* parent)
     : KulWindow(ctx, std::move(files), parent) {
     setWindowTitle(QStringLiteral("Menü Listesi"));
     auto src = source<MenuList>(
-        {{"Men:KyMenu", [](MenuList& m, const std::string& s) { return typedNumber(s, m.MENUNO); }}},
+        {{"Men:KyMenu",
+          [](MenuList& m, const std::string& s) { return typedNumber(s, m.MENUNO); }}},
         {{QStringLiteral("M.No"), 6, "n_6", [](const MenuList& m) { return num(m.MENUNO); }},
-         {QStringLiteral("Menu Adı"), 50, "s50", [](const MenuList& m) { return text(m.MENUADI); }}});
+         {QStringLiteral("Menu Adı"), 50, "s50",
+          [](const MenuList& m) { return text(m.MENUADI); }}});
     list_ = new BrowsePanel(src, {}, *ctx_.ui, this);
     list_->applyRights({true, true, false, false}); // the catalogue offers no delete
     select_ = new QPushButton(QStringLiteral("Seç"), this);
@@ -382,7 +402,8 @@ KulMenuList::KulMenuList(KulContext ctx, users::SecurityFiles files, bool pick, 
         return runForm(f);
     };
     list_->onChange = [this](const BrowseRow& row) {
-        KulFMenuList f(files_, *ctx_.ui, FormMode::Change, TableSource<MenuList>::record(row), this);
+        KulFMenuList f(files_, *ctx_.ui, FormMode::Change, TableSource<MenuList>::record(row),
+                       this);
         return runForm(f);
     };
     auto choose = [this] {
@@ -421,14 +442,17 @@ core::Result<std::unique_ptr<KulBGrupList>> KulBGrupList::open(KulContext ctx, Q
     auto src = std::make_shared<TableSource<KLGrups>>(
         data::TypedTable<KLGrups>(std::move(t.value())),
         std::vector<KeyOrder<KLGrups>>{
-            {"Grp:KyGrup", [](KLGrups& g, const std::string& s) { return typedNumber(s, g.GRUPNO); }}},
+            {"Grp:KyGrup",
+             [](KLGrups& g, const std::string& s) { return typedNumber(s, g.GRUPNO); }}},
         std::vector<Column<KLGrups>>{
             {QStringLiteral("Grup No"), 6, "n_5", [](const KLGrups& g) { return num(g.GRUPNO); }},
-            {QStringLiteral("Grup Adı"), 30, "s30", [](const KLGrups& g) { return text(g.GRUPADI); }}});
+            {QStringLiteral("Grup Adı"), 30, "s30",
+             [](const KLGrups& g) { return text(g.GRUPADI); }}});
     return std::unique_ptr<KulBGrupList>(new KulBGrupList(ctx, std::move(src), parent));
 }
 
-KulBGrupList::KulBGrupList(KulContext ctx, std::shared_ptr<TableSource<KLGrups>> src, QWidget* parent)
+KulBGrupList::KulBGrupList(KulContext ctx, std::shared_ptr<TableSource<KLGrups>> src,
+                           QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Grup Tanımları Listesi"));
     list_ = new BrowsePanel(std::move(src), {}, *ctx.ui, this);

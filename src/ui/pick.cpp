@@ -23,7 +23,9 @@ PickDialog::PickDialog(const QString& caption, const QStringList& items, QWidget
     lay->addWidget(buttons);
 }
 
-int PickDialog::chosen() const { return list_->currentRow(); }
+int PickDialog::chosen() const {
+    return list_->currentRow();
+}
 
 int pickFrom(const QString& caption, const QStringList& items, QWidget* parent) {
     PickDialog d(caption, items, parent);

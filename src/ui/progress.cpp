@@ -44,6 +44,8 @@ void ProgressWindow::closeEvent(QCloseEvent* e) {
     e->ignore();
 }
 
-void ProgressWindow::reject() { requestCancel(); }
+void ProgressWindow::reject() {
+    requestCancel();
+}
 
 } // namespace hk::ui

@@ -13,15 +13,22 @@
 namespace hk::ui {
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 QMessageBox::Icon toQt(app::Icon icon) {
     switch (icon) {
-    case app::Icon::Information: return QMessageBox::Information;
-    case app::Icon::Warning: return QMessageBox::Warning;
-    case app::Icon::Critical: return QMessageBox::Critical;
-    case app::Icon::Question: return QMessageBox::Question;
-    case app::Icon::None: break;
+    case app::Icon::Information:
+        return QMessageBox::Information;
+    case app::Icon::Warning:
+        return QMessageBox::Warning;
+    case app::Icon::Critical:
+        return QMessageBox::Critical;
+    case app::Icon::Question:
+        return QMessageBox::Question;
+    case app::Icon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -51,9 +58,8 @@ int QtUi::message(const std::string& text, const std::string& caption, app::Icon
                   const std::string& buttons, int defaultButton) {
     int answer = 0;
     const QStringList captions = splitButtons(buttons);
-    onGui(parent_.data(), [&] {
-        answer = messageOnGui(q(text), q(caption), icon, captions, defaultButton);
-    });
+    onGui(parent_.data(),
+          [&] { answer = messageOnGui(q(text), q(caption), icon, captions, defaultButton); });
     return answer;
 }
 
@@ -61,7 +67,8 @@ int QtUi::messageOnGui(const QString& text, const QString& caption, app::Icon ic
                        const QStringList& captions, int defaultButton) {
     QMessageBox box(toQt(icon), caption, text, QMessageBox::NoButton, parent_.data());
     std::vector<QPushButton*> pushed;
-    for (const QString& c : captions) pushed.push_back(box.addButton(c, QMessageBox::ActionRole));
+    for (const QString& c : captions)
+        pushed.push_back(box.addButton(c, QMessageBox::ActionRole));
     if (defaultButton >= 1 && defaultButton <= static_cast<int>(pushed.size()))
         box.setDefaultButton(pushed[static_cast<std::size_t>(defaultButton - 1)]);
     // Escape answers with the last button: in every button set of the program that is the
@@ -75,7 +82,9 @@ int QtUi::messageOnGui(const QString& text, const QString& caption, app::Icon ic
     return static_cast<int>(pushed.size());
 }
 
-QMessageBox* QtUi::currentBox() const { return box_.data(); }
+QMessageBox* QtUi::currentBox() const {
+    return box_.data();
+}
 
 void QtUi::progress(const std::string& text, int percent) {
     const QString t = q(text);
@@ -98,7 +107,9 @@ void QtUi::progressDone() {
     onGui(parent_.data(), [&] { progressDoneOnGui(); });
 }
 
-void QtUi::progressDoneOnGui() { progress_.reset(); }
+void QtUi::progressDoneOnGui() {
+    progress_.reset();
+}
 
 bool QtUi::cancelled() {
     if (qApp && QThread::currentThread() == qApp->thread() && progress_)
@@ -119,7 +130,8 @@ std::string QtUi::chooseFile(const std::string& caption, const std::string& filt
 
 int QtUi::pick(const std::string& caption, const std::vector<std::string>& items) {
     QStringList list;
-    for (const auto& s : items) list << q(s);
+    for (const auto& s : items)
+        list << q(s);
     int answer = -1;
     onGui(parent_.data(), [&] { answer = pickFrom(q(caption), list, parent_.data()); });
     return answer;

@@ -31,8 +31,12 @@ QComboBox* evetHayir(QWidget* parent) {
 }
 
 // "E" is Evet; anything else shows Hayır.
-void setEvetHayir(QComboBox* c, const std::string& v) { c->setCurrentIndex(v == "E" ? 0 : 1); }
-std::string evetHayirValue(const QComboBox* c) { return c->currentIndex() == 0 ? "E" : "H"; }
+void setEvetHayir(QComboBox* c, const std::string& v) {
+    c->setCurrentIndex(v == "E" ? 0 : 1);
+}
+std::string evetHayirValue(const QComboBox* c) {
+    return c->currentIndex() == 0 ? "E" : "H";
+}
 
 core::Result<double> numberIn(const PictureEdit* e, const char* label) {
     auto v = e->number();
@@ -41,7 +45,8 @@ core::Result<double> numberIn(const PictureEdit* e, const char* label) {
 }
 
 // A whole number for a SHORT or LONG field, within its range.
-core::Result<long long> wholeIn(const PictureEdit* e, const char* label, long long lo, long long hi) {
+core::Result<long long> wholeIn(const PictureEdit* e, const char* label, long long lo,
+                                long long hi) {
     auto v = numberIn(e, label);
     if (!v) return v.error();
     const double d = v.value();
@@ -147,7 +152,8 @@ void YasalWindow::build() {
     auto* fis = new QWidget(tabs_);
     auto* f = new QVBoxLayout(fis);
     detaySirala = new QCheckBox(QStringLiteral(" Fiş Detay Satırları Otomatik Sıralansın"), fis);
-    otomatikKapa = new QCheckBox(QStringLiteral(" Fiş Değişikliğinde, Tahsil Tediye Otomatik Kapansın"), fis);
+    otomatikKapa =
+        new QCheckBox(QStringLiteral(" Fiş Değişikliğinde, Tahsil Tediye Otomatik Kapansın"), fis);
     f->addWidget(detaySirala);
     f->addWidget(otomatikKapa);
     auto* kasa = new QFormLayout;
@@ -156,7 +162,8 @@ void YasalWindow::build() {
     f->addLayout(kasa);
     auto* kdv = new QGridLayout;
     kdv->addWidget(new QLabel(QStringLiteral("Ödenecek KDV Hesap Kodu %Oranı"), fis), 0, 0, 1, 2);
-    kdv->addWidget(new QLabel(QStringLiteral("İndirilecek KDV Hesap Kodu  %Oranı"), fis), 0, 2, 1, 2);
+    kdv->addWidget(new QLabel(QStringLiteral("İndirilecek KDV Hesap Kodu  %Oranı"), fis), 0, 2, 1,
+                   2);
     for (int i = 0; i < 5; ++i) {
         const auto k = static_cast<std::size_t>(i);
         odenecekKod[k] = new PictureEdit("s18", fis);
@@ -389,8 +396,9 @@ void registerYasal(app::Catalogue& catalogue, data::DataSet& dataSet, app::Sessi
             reportError(ui, file.error(), 23);
             return;
         }
-        YasalWindow w(std::move(file.value()), ui,
-                      [&session](const data::Yasal& y) { session.setCompany(y); }, frame);
+        YasalWindow w(
+            std::move(file.value()), ui,
+            [&session](const data::Yasal& y) { session.setCompany(y); }, frame);
         SettingsAccess settings{
             [&session](const std::string& section, const std::string& key) {
                 return session.settings().getText(section, key);

@@ -23,7 +23,9 @@ class UsersTest : public ::testing::Test {
 
     void SetUp() override {
         for (auto [no, name] : std::initializer_list<std::pair<double, const char*>>{
-                 {3000, "=Hesap Planı Listesi"}, {1000, "=Fiş İşlemleri"}, {2020, "Raporlar Mizan Raporları"}}) {
+                 {3000, "=Hesap Planı Listesi"},
+                 {1000, "=Fiş İşlemleri"},
+                 {2020, "Raporlar Mizan Raporları"}}) {
             MenuList m;
             m.MENUNO = no;
             m.MENUADI = name;
@@ -62,7 +64,8 @@ class UsersTest : public ::testing::Test {
         std::map<double, std::pair<double, std::string>> out;
         auto rows = u::userRights(f, id);
         EXPECT_TRUE(rows);
-        for (const auto& r : rows.value()) out[r.MENUNO] = {r.GRUPNO, r.GOSTER};
+        for (const auto& r : rows.value())
+            out[r.MENUNO] = {r.GRUPNO, r.GOSTER};
         return out;
     }
 };
@@ -167,7 +170,8 @@ TEST_F(UsersTest, MembershipRefusalsWriteNothing) {
     EXPECT_EQ(again.error().message, 13);
     EXPECT_EQ(u::userGroups(f, "ALI")->size(), 1u);
     EXPECT_EQ(u::userRights(f, "ALI")->size(), 2u);
-    for (double bad : {0.0, -1.0, 1.5}) EXPECT_FALSE(u::addMembership(f, "ALI", bad)) << bad;
+    for (double bad : {0.0, -1.0, 1.5})
+        EXPECT_FALSE(u::addMembership(f, "ALI", bad)) << bad;
     EXPECT_FALSE(u::addMembership(f, "  ", 2));
 }
 

@@ -41,14 +41,23 @@ std::shared_ptr<TableSource<HsPlan>> chart(const std::vector<HsPlan>& rows) {
         auto st = typed.add(r);
         Q_ASSERT(st.ok());
     }
-    std::vector<KeyOrder<HsPlan>> orders{
-        {"HSP:KeyHesap", [](HsPlan& h, const std::string& s) { h.HESAPKODU = s; return true; }},
-        {"HSP:KeyHesapAd", [](HsPlan& h, const std::string& s) { h.HESAPAD1 = s; return true; }}};
-    std::vector<Column<HsPlan>> cols{
-        {QStringLiteral("Hesap Kodu"), 18, "s18", [](const HsPlan& h) { return hk::ui::Cell{h.HESAPKODU}; }},
-        {QStringLiteral("Hesap Adı"), 30, "s50", [](const HsPlan& h) { return hk::ui::Cell{h.HESAPAD1}; }},
-        {QStringLiteral("Açılış Borç"), 14, "n18.2b", [](const HsPlan& h) { return hk::ui::Cell{h.ACTLBORC}; }}};
-    return std::make_shared<TableSource<HsPlan>>(std::move(typed), std::move(orders), std::move(cols));
+    std::vector<KeyOrder<HsPlan>> orders{{"HSP:KeyHesap",
+                                          [](HsPlan& h, const std::string& s) {
+                                              h.HESAPKODU = s;
+                                              return true;
+                                          }},
+                                         {"HSP:KeyHesapAd", [](HsPlan& h, const std::string& s) {
+                                              h.HESAPAD1 = s;
+                                              return true;
+                                          }}};
+    std::vector<Column<HsPlan>> cols{{QStringLiteral("Hesap Kodu"), 18, "s18",
+                                      [](const HsPlan& h) { return hk::ui::Cell{h.HESAPKODU}; }},
+                                     {QStringLiteral("Hesap Adı"), 30, "s50",
+                                      [](const HsPlan& h) { return hk::ui::Cell{h.HESAPAD1}; }},
+                                     {QStringLiteral("Açılış Borç"), 14, "n18.2b",
+                                      [](const HsPlan& h) { return hk::ui::Cell{h.ACTLBORC}; }}};
+    return std::make_shared<TableSource<HsPlan>>(std::move(typed), std::move(orders),
+                                                 std::move(cols));
 }
 
 QStringList column(const BrowsePanel& p, int col) {
@@ -82,17 +91,16 @@ class BrowseTest : public QObject {
   private slots:
     void listsInKeyOrderWithTurkishCollationPerTab() {
         FakeUi ui;
-        BrowsePanel p(chart({account("320", "Ödeme"), account("100", "Cari"),
-                             account("120", "İade", 1234.5), account("102", "Işık"),
-                             account("101", "Ozan"), account("110", "Çek")}),
-                      {QStringLiteral("Kod"), QStringLiteral("Ad")}, ui);
+        BrowsePanel p(
+            chart({account("320", "Ödeme"), account("100", "Cari"), account("120", "İade", 1234.5),
+                   account("102", "Işık"), account("101", "Ozan"), account("110", "Çek")}),
+            {QStringLiteral("Kod"), QStringLiteral("Ad")}, ui);
         QCOMPARE(p.tabs()->count(), 2);
         QCOMPARE(column(p, 0), QStringList({"100", "101", "102", "110", "120", "320"}));
         // the amount column goes through the picture: grouping, two decimals, blank when zero
         QCOMPARE(column(p, 2), QStringList({"", "", "", "", "1,234.50", ""}));
         p.tabs()->setCurrentIndex(1);
-        QCOMPARE(column(p, 1),
-                 QStringList({"Cari", "Çek", "Işık", "İade", "Ozan", "Ödeme"}));
+        QCOMPARE(column(p, 1), QStringList({"Cari", "Çek", "Işık", "İade", "Ozan", "Ödeme"}));
         QCOMPARE(p.selectedIndex(), 0);
     }
 
@@ -111,10 +119,10 @@ class BrowseTest : public QObject {
 
     void locatorPositionsAsYouType() {
         FakeUi ui;
-        BrowsePanel p(chart({account("100", "Kasa"), account("120", "Alıcılar"),
-                             account("320", "Satıcılar"), account("600", "Şube Satışları"),
-                             account("602", "Diğer Gelirler")}),
-                      {QStringLiteral("Kod"), QStringLiteral("Ad")}, ui);
+        BrowsePanel p(
+            chart({account("100", "Kasa"), account("120", "Alıcılar"), account("320", "Satıcılar"),
+                   account("600", "Şube Satışları"), account("602", "Diğer Gelirler")}),
+            {QStringLiteral("Kod"), QStringLiteral("Ad")}, ui);
         p.locator()->setFocus();
         type(p.locator(), QStringLiteral("3"));
         QCOMPARE(selectedCell(p, 0), QStringLiteral("320"));
@@ -163,7 +171,8 @@ class BrowseTest : public QObject {
         QCOMPARE(column(p, 0).first(), QString("%1").arg(2500 - 2 * page, 5, 10, QChar('0')));
         QCOMPARE(selectedCell(p, 0), QStringLiteral("02500")); // the selection stays on its line
         // and the end of the file stops the fetching
-        while (p.model()->canFetchMore({})) p.model()->fetchMore({});
+        while (p.model()->canFetchMore({}))
+            p.model()->fetchMore({});
         QCOMPARE(column(p, 0).last(), QStringLiteral("02999"));
         QStringList all = column(p, 0);
         QCOMPARE(all.size(), 3000 - (2500 - 2 * page));
@@ -199,7 +208,8 @@ class BrowseTest : public QObject {
         BrowsePanel p(chart({account("100", "Kasa")}), {QStringLiteral("Kod")}, ui);
         p.show();
         p.applyRights(rightsFor(row), 3000);
-        QCOMPARE(p.changeMode(), caption == "&Izle" ? hk::ui::FormMode::View : hk::ui::FormMode::Change);
+        QCOMPARE(p.changeMode(),
+                 caption == "&Izle" ? hk::ui::FormMode::View : hk::ui::FormMode::Change);
         QCOMPARE(p.insertButton()->isVisible(), insert);
         QCOMPARE(p.insertButton()->isEnabled(), insert);
         QCOMPARE(p.changeButton()->isVisible(), change);
@@ -207,7 +217,10 @@ class BrowseTest : public QObject {
         QCOMPARE(p.removeButton()->isVisible(), remove);
         // an action that is not allowed says so instead of running
         bool ran = false;
-        p.onInsert = [&] { ran = true; return false; };
+        p.onInsert = [&] {
+            ran = true;
+            return false;
+        };
         p.insert();
         QCOMPARE(ran, insert);
         if (!insert) QCOMPARE(ui.messages.back().caption, std::string("Hatalı işlem"));
@@ -215,8 +228,8 @@ class BrowseTest : public QObject {
 
     void deleteIsConfirmedAndARefusalIsReported() {
         FakeUi ui;
-        auto src = chart({account("100", "Kasa"), account("101", "Alınan Çekler"),
-                          account("102", "Bankalar")});
+        auto src = chart(
+            {account("100", "Kasa"), account("101", "Alınan Çekler"), account("102", "Bankalar")});
         BrowsePanel p(src, {QStringLiteral("Kod")}, ui);
         p.allowAll();
         p.onRemove = [&](const hk::ui::BrowseRow& row) -> hk::core::Status {

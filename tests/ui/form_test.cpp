@@ -166,8 +166,8 @@ class FormTest : public QObject {
         TestForm f(ui, FormMode::Insert);
         f.show();
         type(f.code, QStringLiteral("K1"));
-        f.failWith = hk::data::engineError(hk::data::ErrorCode::DuplicateKey, "KLGUsers",
-                                           "Gusr:IdKey", 13);
+        f.failWith =
+            hk::data::engineError(hk::data::ErrorCode::DuplicateKey, "KLGUsers", "Gusr:IdKey", 13);
         QTest::mouseClick(f.saveButton(), Qt::LeftButton);
         QCOMPARE(ui.messages.size(), std::size_t(1));
         QCOMPARE(ui.messages[0].caption, std::string("Çift kayıt yaratma hatası"));

@@ -48,7 +48,8 @@ class KulTest : public QObject {
     std::map<double, std::pair<double, std::string>> rightsOf(const std::string& id) {
         std::map<double, std::pair<double, std::string>> out;
         const auto rows = users::userRights(*files, id);
-        for (const auto& r : rows.value()) out[r.MENUNO] = {r.GRUPNO, r.GOSTER};
+        for (const auto& r : rows.value())
+            out[r.MENUNO] = {r.GRUPNO, r.GOSTER};
         return out;
     }
 
@@ -64,19 +65,23 @@ class KulTest : public QObject {
         files.emplace(std::move(f.value()));
         ui = FakeUi{};
         for (auto [no, name] : std::initializer_list<std::pair<double, const char*>>{
-                 {1000, "=Fiş İşlemleri"}, {2020, "Raporlar Mizan Raporları"}, {3000, "=Hesap Planı Listesi"}}) {
+                 {1000, "=Fiş İşlemleri"},
+                 {2020, "Raporlar Mizan Raporları"},
+                 {3000, "=Hesap Planı Listesi"}}) {
             hk::data::MenuList m;
             m.MENUNO = no;
             m.MENUADI = name;
             QVERIFY(users::addMenu(*files, m).ok());
         }
-        for (auto [no, name] : std::initializer_list<std::pair<double, const char*>>{{1, "Muhasebe"}, {2, "Denetim"}}) {
+        for (auto [no, name] : std::initializer_list<std::pair<double, const char*>>{
+                 {1, "Muhasebe"}, {2, "Denetim"}}) {
             hk::data::KLGrups g;
             g.GRUPNO = no;
             g.GRUPADI = name;
             QVERIFY(users::addGroup(*files, g).ok());
         }
-        for (auto [g, menu, goster] : std::initializer_list<std::tuple<double, double, const char*>>{
+        for (auto [g, menu, goster] :
+             std::initializer_list<std::tuple<double, double, const char*>>{
                  {1, 2020, "H"}, {2, 2020, "E"}, {2, 3000, "E"}}) {
             hk::data::KLDGrups r;
             r.GRUPNO = g;

@@ -25,8 +25,8 @@ class QtUiTest : public QObject {
         QTest::addColumn<int>("defaultButton");
         QTest::addColumn<int>("click");
         QTest::addColumn<QStringList>("captions");
-        QTest::newRow("yes/no, no default") << "&Evet|&Hayır" << 2 << 1
-                                           << QStringList{"&Evet", "&Hayır"};
+        QTest::newRow("yes/no, no default")
+            << "&Evet|&Hayır" << 2 << 1 << QStringList{"&Evet", "&Hayır"};
         QTest::newRow("ok only") << "&Tamam" << 1 << 1 << QStringList{"&Tamam"};
         QTest::newRow("procedure's own") << "&Convert Yap|Convert İ&ptal" << 1 << 2
                                          << QStringList{"&Convert Yap", "Convert İ&ptal"};
@@ -47,7 +47,8 @@ class QtUiTest : public QObject {
         QTimer::singleShot(0, [&] {
             QMessageBox* box = ui.currentBox();
             QVERIFY(box);
-            for (QAbstractButton* b : box->buttons()) seen << b->text();
+            for (QAbstractButton* b : box->buttons())
+                seen << b->text();
             defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
             title = box->windowTitle();
             text = box->text();
@@ -91,8 +92,8 @@ class QtUiTest : public QObject {
         });
         answerer.start();
         std::thread worker([&] {
-            answer = ui.message("Devam edilsin mi?", "Soru", hk::app::Icon::Question,
-                                "&Evet|&Hayır", 1);
+            answer =
+                ui.message("Devam edilsin mi?", "Soru", hk::app::Icon::Question, "&Evet|&Hayır", 1);
             done = true;
         });
         QTRY_VERIFY_WITH_TIMEOUT(done.load(), 10000);

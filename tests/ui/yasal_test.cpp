@@ -56,13 +56,13 @@ class YasalTest : public QObject {
         auto f = file();
         std::vector<Yasal> out;
         if (!f.setPhysical()) return out;
-        for (auto r = f.next(); r; r = f.next()) out.push_back(r.value());
+        for (auto r = f.next(); r; r = f.next())
+            out.push_back(r.value());
         return out;
     }
     std::unique_ptr<YasalWindow> window() {
-        return std::make_unique<YasalWindow>(file(), ui, [this](const Yasal& y) {
-            handedToSession.push_back(y);
-        });
+        return std::make_unique<YasalWindow>(
+            file(), ui, [this](const Yasal& y) { handedToSession.push_back(y); });
     }
 
   private slots:
@@ -82,7 +82,8 @@ class YasalTest : public QObject {
         QCOMPARE(records().size(), std::size_t(1));
         QCOMPARE(w->tabs()->count(), 4);
         QStringList tabs;
-        for (int i = 0; i < 4; ++i) tabs << w->tabs()->tabText(i);
+        for (int i = 0; i < 4; ++i)
+            tabs << w->tabs()->tabText(i);
         QCOMPARE(tabs, QStringList({"Şirket Genel Tanımları", "Mali Dönem", "Fiş Tanımları",
                                     "Fiş Onay Tanımları"}));
         QVERIFY(!w->locked());
