@@ -406,8 +406,10 @@ void registerYasal(app::Catalogue& catalogue, data::DataSet& dataSet, app::Sessi
             [&session](const std::string& section, const std::string& key, const std::string& v) {
                 (void)session.settings().set(section, key, v); // a lost position is no failure
             }};
-        rememberGeometry(&w, settings, "Yasal");
+        restoreWindowGeometry(&w, settings, "Yasal");
         w.exec();
+        // a dialog closed by its buttons is only hidden: store where it was here
+        saveWindowGeometry(&w, settings, "Yasal");
     });
 }
 

@@ -1,9 +1,12 @@
 // The company settings window: the four tabs, the numbering lock, the proposed end date, "Tamam"
 // writing what was edited (and nothing of the numerators) with the session's copy following, and
 // "Çıkış" and bad input writing nothing.
+#include "app/catalogue.h"
 #include "app/company.h"
+#include "app/session.h"
 #include "app/testing/fake_ui.h"
 #include "data/database.h"
+#include "data/dataset.h"
 #include "ui/fields.h"
 #include "ui/yasal.h"
 
@@ -14,6 +17,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using hk::app::testing::FakeUi;
@@ -172,6 +176,41 @@ class YasalTest : public QObject {
         QCOMPARE(int(hk::data::element(s.MAHSUPNUMARATOR, 5)), 9); // not undone by the window
         QCOMPARE(handedToSession.size(), std::size_t(1));
         QVERIFY(handedToSession[0] == s);
+    }
+
+    void theMenuProcedureRefreshesTheSessionsCompany() {
+        QTemporaryDir folder;
+        auto where =
+            hk::data::Locations::resolve(folder.path().toStdString(), folder.path().toStdString());
+        auto ds = hk::data::DataSet::open(where);
+        QVERIFY(ds.ok());
+        {
+            auto f = ds.value().open<Yasal>();
+            QVERIFY(f.ok());
+            QVERIFY(f.value().add(company()).ok());
+        }
+        hk::app::Session session((folder.path() + "/Hesapkar.INI").toStdString());
+        session.setCompany(company());
+        hk::app::Catalogue catalogue;
+        hk::ui::registerYasal(catalogue, ds.value(), session, ui, nullptr);
+        QVERIFY(catalogue.has("Yasal"));
+        // the window is modal: a timer fills it and presses "Tamam"
+        QTimer::singleShot(0, [] {
+            auto* w = qobject_cast<YasalWindow*>(QApplication::activeModalWidget());
+            QVERIFY(w);
+            w->unvan->setText(QStringLiteral("Kaydedilen Ünvan"));
+            w->donemBas->setText(QStringLiteral("01.07.2015"));
+            w->startDateEntered();
+            QTest::mouseClick(w->okButton(), Qt::LeftButton);
+        });
+        QVERIFY(catalogue.run("Yasal", "", ui));
+        QVERIFY(ui.messages.empty());
+        const Yasal inMemory = session.company();
+        QCOMPARE(inMemory.SIRKETUNVANI1, std::string("Kaydedilen Ünvan"));
+        QCOMPARE(inMemory.MALIDONEMSON, d(30, 6, 2016));
+        QCOMPARE(session.AyFarki(), 6); // the calendar follows the new start month
+        // the window remembered where it was
+        QVERIFY(session.settings().get("Yasal", "Width").has_value());
     }
 
     void cikisAndBadInputWriteNothing_data() {
