@@ -1,5 +1,6 @@
 #include "ui/login.h"
 
+#include "core/picture.h"
 #include "core/text.h"
 
 #include <QFormLayout>
@@ -21,12 +22,7 @@ const char* const kTitle = "Şifre Ekranı";
 } // namespace
 
 std::string versionText(long version) {
-    // Picture "P#.##.###P": the six digits of the number, right-aligned and zero-filled, laid
-    // over the # positions; the points stand as they are.
-    std::string digits = std::to_string(version < 0 ? -version : version);
-    if (digits.size() < 6) digits.insert(0, 6 - digits.size(), '0');
-    if (digits.size() > 6) digits = digits.substr(digits.size() - 6); // digits only: byte-safe
-    return digits.substr(0, 1) + "." + digits.substr(1, 2) + "." + digits.substr(3, 3);
+    return core::picture::format(static_cast<double>(version), "P#.##.###P");
 }
 
 std::string versionLine(long dataVersion, long programVersion) {

@@ -10,8 +10,10 @@
 #include "data/convert.h"
 #include "ui/frame.h"
 #include "ui/geometry.h"
+#include "ui/kul.h"
 #include "ui/login.h"
 #include "ui/qtui.h"
+#include "ui/yasal.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -150,8 +152,9 @@ int run(QApplication& app, app::Ui& bootUi, const std::vector<std::string>& args
 void registerWindows(app::Catalogue& catalogue, Shell& shell) {
     // Window procedures arrive module by module; until one is registered here its menu item
     // raises message 24.
-    (void)catalogue;
-    (void)shell;
+    registerYasal(catalogue, shell.data, shell.session, shell.ui, &shell.frame);
+    registerKulWindows(catalogue, shell.frame, KulContext{&shell.data.data(), &shell.data, &shell.ui},
+                       shell.session);
 }
 
 int startDesktop(QApplication& app, const std::vector<std::string>& args,

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -62,6 +63,8 @@ class StartupTest : public QObject {
         const QString data = tmp.path() + QStringLiteral("/Sirket 2026");
         QStringList boxes, bar;
         QString title, userField, statusUser, loginUser;
+        int frameSeen = 0;
+        qsizetype children = 0;
         Driver d([&] {
             if (auto* box = visibleTop<QMessageBox>()) {
                 boxes << box->text();
@@ -74,6 +77,18 @@ class StartupTest : public QObject {
                 return;
             }
             if (auto* frame = visibleTop<hk::ui::MainFrame>()) {
+                if (frameSeen++) return;
+                // A built window opens as a child; an unbuilt procedure says so. A timer does
+                // not fire inside its own slot, so a second one answers that box.
+                frame->trigger(4910);
+                children = frame->mdiArea()->subWindowList().size();
+                Driver answer([&] {
+                    if (auto* box = visibleTop<QMessageBox>()) {
+                        boxes << box->text();
+                        box->buttons().first()->click();
+                    }
+                });
+                frame->trigger(2060);
                 title = frame->windowTitle();
                 statusUser = frame->statusField(3)->text();
                 for (QAction* a : frame->menuBar()->actions())
@@ -92,6 +107,8 @@ class StartupTest : public QObject {
         QCOMPARE(bar, (QStringList{"Fiş İşlemleri", "&Raporlar", "Hesap Planı Listesi",
                                    "Genel Tanımlamalar", "Düzenleme İşlemleri", "&Yazıcı Ayarları",
                                    "&Pencere", "Çı&kış"}));
+        QCOMPARE(children, qsizetype(1));
+        QVERIFY(boxes.contains(QStringLiteral("Program KebirRapFiltre henüz tanımlanmamış.")));
         QFile ini(tmp.path() + QStringLiteral("/Hesapkar.INI"));
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QString iniText = QString::fromUtf8(ini.readAll());
