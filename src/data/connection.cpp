@@ -57,7 +57,7 @@ std::int64_t Connection::changes() const { return sqlite3_total_changes64(db_) +
 
 StmtUse::~StmtUse() {
     sqlite3_reset(s_);
-    sqlite3_clear_bindings(s_);
+    if (clear_) sqlite3_clear_bindings(s_);
 }
 
 std::string quoteIdent(std::string_view name) {

@@ -22,13 +22,17 @@ namespace hk::data {
 
 namespace {
 
-// How a column maps to the record's slots.
+// How a column maps to the record's slots. `kind` is decided once, so the per-row loops over
+// the columns only switch on it.
+enum class ColKind : std::uint8_t { Text, Real, Integer, Packed };
+
 struct ColMap {
     std::uint32_t field;
     std::uint32_t slot;
     FieldType type;
     std::uint32_t packed;  // > 0: a BLOB of this many little-endian elements
     std::uint32_t elemSize;
+    ColKind kind;
 };
 
 std::vector<ColMap> columnMap(const FileDef& d) {
@@ -36,10 +40,14 @@ std::vector<ColMap> columnMap(const FileDef& d) {
     for (std::uint32_t i = 0; i < d.fields.size(); ++i) {
         const FieldDef& f = d.fields[i];
         if (f.type == FieldType::GROUP) continue;
+        const ColKind kind = f.count > 12                ? ColKind::Packed
+                             : isText(f.type)             ? ColKind::Text
+                             : f.type == FieldType::REAL ? ColKind::Real
+                                                         : ColKind::Integer;
         if (f.count <= 12) {
-            for (std::uint32_t e = 0; e < f.count; ++e) m.push_back({i, f.slot + e, f.type, 0, f.size});
+            for (std::uint32_t e = 0; e < f.count; ++e) m.push_back({i, f.slot + e, f.type, 0, f.size, kind});
         } else {
-            m.push_back({i, f.slot, f.type, f.count, f.size});
+            m.push_back({i, f.slot, f.type, f.count, f.size, kind});
         }
     }
     return m;
@@ -142,7 +150,9 @@ class SqliteTable final : public TableImpl {
         for (const auto& k : cols_.keyNames) {
             const std::string qk = quoteIdent(k);
             const std::string sel = "SELECT rowid, " + qk + ", " + list + " FROM " + qt;
-            sqlGet_.push_back(sel + " WHERE " + qk + " = ?1 ORDER BY " + qk + ", rowid LIMIT 1");
+            // The key value is known already: the column is not fetched (a BLOB costs a copy).
+            sqlGet_.push_back("SELECT rowid, NULL, " + list + " FROM " + qt + " WHERE " + qk + " = ?1 ORDER BY " + qk +
+                              ", rowid LIMIT 1");
             sqlNext_.push_back(sel + " WHERE " + qk + " >= ?1 AND (" + qk + " > ?1 OR rowid > ?2) ORDER BY " + qk +
                                ", rowid LIMIT ?3");
             sqlPrev_.push_back(sel + " WHERE " + qk + " <= ?1 AND (" + qk + " < ?1 OR rowid < ?2) ORDER BY " + qk +
@@ -520,22 +530,23 @@ class SqliteTable final : public TableImpl {
     }
 
     // Binds the data columns (and the keys when withKeys) and steps; rowid > 0 is bound after
-    // them for an update.
+    // them for an update. Every parameter of the statement is bound on every call.
     int writeRow(sqlite3_stmt* s, const Record& rec, bool withKeys, std::int64_t rowid) {
-        StmtUse use(s);
+        StmtUse use(s, false);
         int i = 1;
         packed_.clear();
         for (const ColMap& c : map_) {
             const Value& v = rec.slot(c.slot);
-            if (c.packed) {
+            switch (c.kind) {
+            case ColKind::Packed:
                 packed_.push_back(packArray(rec, c));
                 sqlite3_bind_blob(s, i, packed_.back().data(), static_cast<int>(packed_.back().size()), SQLITE_STATIC);
-            } else if (isText(c.type)) {
+                break;
+            case ColKind::Text:
                 sqlite3_bind_text(s, i, v.text.data(), static_cast<int>(v.text.size()), SQLITE_STATIC);
-            } else if (c.type == FieldType::REAL) {
-                sqlite3_bind_double(s, i, v.real);
-            } else {
-                sqlite3_bind_int64(s, i, v.integer);
+                break;
+            case ColKind::Real: sqlite3_bind_double(s, i, v.real); break;
+            case ColKind::Integer: sqlite3_bind_int64(s, i, v.integer); break;
             }
             ++i;
         }
@@ -571,16 +582,18 @@ class SqliteTable final : public TableImpl {
         int i = 2;
         for (const ColMap& c : map_) {
             Value& v = rec.slot(c.slot);
-            if (c.packed) {
+            switch (c.kind) {
+            case ColKind::Packed:
                 unpackArray(rec, c, static_cast<const unsigned char*>(sqlite3_column_blob(s, i)),
                             sqlite3_column_bytes(s, i));
-            } else if (isText(c.type)) {
+                break;
+            case ColKind::Text: {
                 const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
                 v.text.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(s, i)));
-            } else if (c.type == FieldType::REAL) {
-                v.real = sqlite3_column_double(s, i);
-            } else {
-                v.integer = sqlite3_column_int64(s, i);
+                break;
+            }
+            case ColKind::Real: v.real = sqlite3_column_double(s, i); break;
+            case ColKind::Integer: v.integer = sqlite3_column_int64(s, i); break;
             }
             ++i;
         }
