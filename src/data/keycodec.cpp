@@ -2,13 +2,62 @@
 
 #include "core/text.h"
 
+#include <array>
 #include <cstring>
 
 namespace hk::data {
 
 namespace {
 
+// core::text::sortKey gives every cp1254 character the two bytes 0x00, rank (after Turkish
+// upper-casing for a case-insensitive key) and drops trailing blanks. For the ASCII bytes the
+// ranks are taken from it once, so the usual plain-ASCII key text is encoded without decoding,
+// upper-casing and allocating; anything else goes through sortKey itself.
+struct AsciiRanks {
+    // rank + 1 of each ASCII byte, 0 where the fast path does not apply
+    std::array<std::uint16_t, 128> exact{}, nocase{};
+    AsciiRanks() {
+        for (int b = 1; b < 128; ++b) {
+            const std::string s{static_cast<char>(b), 'A'};
+            const auto rank = [&](bool ci) -> std::uint16_t {
+                const std::string k = core::text::sortKey(s, ci);
+                if (k.size() != 4 || k[0] != '\0' || k[2] != '\0') return 0;
+                return static_cast<std::uint16_t>(static_cast<unsigned char>(k[1]) + 1);
+            };
+            exact[static_cast<std::size_t>(b)] = rank(false);
+            nocase[static_cast<std::size_t>(b)] = rank(true);
+        }
+    }
+};
+
+const AsciiRanks& asciiRanks() {
+    static const AsciiRanks r;  // immutable once built
+    return r;
+}
+
+// Appends the escaped sort key of a plain-ASCII text; false (nothing appended) otherwise.
+bool putAsciiText(std::string& out, std::string_view text, bool nocase) {
+    std::size_t e = text.size();
+    while (e > 0 && text[e - 1] == ' ') --e;
+    const auto& table = nocase ? asciiRanks().nocase : asciiRanks().exact;
+    for (std::size_t i = 0; i < e; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80 || table[c] == 0) return false;
+    }
+    for (std::size_t i = 0; i < e; ++i) {
+        const auto rank = static_cast<char>(table[static_cast<unsigned char>(text[i])] - 1);
+        out.push_back('\0');
+        out.push_back('\xFF');
+        out.push_back(rank);
+        if (rank == '\0') out.push_back('\xFF');
+    }
+    out.push_back('\0');
+    out.push_back('\0');
+    return true;
+}
+
 void putText(std::string& out, const std::string& text, bool nocase) {
+    if (putAsciiText(out, text, nocase)) return;
     const std::string k = core::text::sortKey(text, nocase);
     for (char c : k) {
         out.push_back(c);

@@ -1,6 +1,8 @@
 #include "data/record.h"
 
+#include "core/codepages.h"
 #include "core/text.h"
+#include "core/utf8.h"
 #include "data/errors.h"
 #include "data/records.h"
 
@@ -12,6 +14,36 @@
 namespace hk::data {
 
 namespace text = core::text;
+
+namespace {
+
+// True when checkText accepts the text: valid UTF-8, cp1254 characters only, no wider than the
+// field (trailing blanks of a STRING not counted, they are clipped). One pass instead of the four
+// of checkText; a NUL byte or a trailing blank when `clipped` is wanted (the text must be stored
+// as it is) answers false, and the caller then takes the full check, which has the error texts.
+bool acceptedAsIs(const FieldDef& fd, std::string_view s, bool clipped) {
+    std::size_t width = fd.type == FieldType::CSTRING ? fd.size - 1 : fd.size;
+    std::size_t e = s.size();
+    if (fd.type == FieldType::STRING)
+        while (e > 0 && s[e - 1] == ' ') --e;
+    if (clipped && e != s.size()) return false;
+    if (s.size() - e > 0) width += s.size() - e;  // the blanks counted below but clipped
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < s.size(); ++n) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c == 0) return false;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        const auto st = core::utf8::decode(s, i);
+        if (st.cp == core::utf8::kInvalid || core::codepages::toCp1254Byte(st.cp) < 0) return false;
+        i += st.len;
+    }
+    return n <= width;
+}
+
+} // namespace
 
 std::int64_t packDate(core::Date d) { return d.year * 10000LL + d.month * 100LL + d.day; }
 core::Date unpackDate(std::int64_t v) {
@@ -383,16 +415,8 @@ core::Status Record::validate() const {
         if (!isText(fs[f].type)) continue;
         for (std::uint32_t e = 0; e < fs[f].count; ++e) {
             const std::string& t = values_[fs[f].slot + e].text;
-            // Plain ASCII within the width needs no closer look: the common case on every write.
-            if (t.size() <= (fs[f].type == FieldType::CSTRING ? fs[f].size - 1 : fs[f].size)) {
-                bool ascii = true;
-                for (unsigned char c : t)
-                    if (c >= 0x80 || (c == 0 && fs[f].type == FieldType::CSTRING)) {
-                        ascii = false;
-                        break;
-                    }
-                if (ascii) continue;
-            }
+            // The common case on every write needs one pass only.
+            if (acceptedAsIs(fs[f], t, false)) continue;
             auto r = checkText(*def_, f, t);
             if (!r) return r.error();
         }
@@ -514,21 +538,11 @@ void Record::copyMatchingFields(const Record& from) {
 
 namespace detail {
 core::Status putText(const FileDef& d, std::uint32_t field, Value& slot, const std::string& s) {
-    // Fast path for the usual plain ASCII text that fits; anything else goes through the full
+    // Fast path for the usual text that fits as it is; anything else goes through the full
     // check, which also clips trailing blanks.
-    const FieldDef& fd = d.fields[field];
-    const std::size_t width = fd.type == FieldType::CSTRING ? fd.size - 1 : fd.size;
-    if (s.size() <= width && (s.empty() || s.back() != ' ')) {
-        bool plain = true;
-        for (unsigned char c : s)
-            if (c >= 0x80 || c == 0) {
-                plain = false;
-                break;
-            }
-        if (plain) {
-            slot.text = s;
-            return {};
-        }
+    if (acceptedAsIs(d.fields[field], s, true) && (s.empty() || s.back() != ' ')) {
+        slot.text = s;
+        return {};
     }
     auto t = Record::checkText(d, field, s);
     if (!t) return t.error();
