@@ -1,8 +1,8 @@
 #include "output/raw.h"
 
 #include "core/text.h"
+#include "output/atomic_file.h"
 #include "output/printer_list.h"
-#include "output/textfile.h"
 
 #include <cups/cups.h>
 

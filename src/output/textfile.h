@@ -1,12 +1,8 @@
 #pragma once
-// Files written whole or not at all, and the text-file route of the reports.
-//
-// AtomicFile writes into a hidden temporary file beside the target and renames it over the
-// target only when everything has been written and flushed to disk. Until then the target is
-// untouched; on any failure, and when the object goes away without commit(), the temporary
-// file is removed. A full disk or an unwritable folder therefore never leaves half a file.
+// The text-file route of the reports.
 
 #include "core/result.h"
+#include "output/atomic_file.h"
 #include "output/page.h"
 
 #include <filesystem>
@@ -15,39 +11,6 @@
 #include <string_view>
 
 namespace hk::output {
-
-class AtomicFile {
-  public:
-    [[nodiscard]] static core::Result<AtomicFile> create(const std::filesystem::path& target);
-
-    AtomicFile(AtomicFile&& other) noexcept;
-    AtomicFile& operator=(AtomicFile&& other) noexcept;
-    AtomicFile(const AtomicFile&) = delete;
-    AtomicFile& operator=(const AtomicFile&) = delete;
-    ~AtomicFile();
-
-    [[nodiscard]] core::Status write(std::string_view bytes);
-    // Flushes, closes and renames the temporary file onto the target.
-    [[nodiscard]] core::Status commit();
-    // Drops what was written; the target stays as it was.
-    void discard();
-
-    const std::filesystem::path& target() const { return target_; }
-    const std::filesystem::path& temporary() const { return tmp_; }
-
-  private:
-    AtomicFile(int fd, std::filesystem::path tmp, std::filesystem::path target)
-        : fd_(fd), tmp_(std::move(tmp)), target_(std::move(target)) {}
-    core::Status fail(const std::string& what, int err);
-
-    int fd_ = -1;
-    std::filesystem::path tmp_;
-    std::filesystem::path target_;
-};
-
-// The whole content in one go.
-[[nodiscard]] core::Status writeFileAtomically(const std::filesystem::path& target,
-                                               std::string_view bytes);
 
 enum class TextEncoding {
     Cp1254, // the system's own code page: what the report files have always been written in

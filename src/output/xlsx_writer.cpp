@@ -1,7 +1,7 @@
 #include "output/xlsx_writer.h"
 
 #include "core/text.h"
-#include "output/export_file.h"
+#include "output/atomic_file.h"
 #include "output/zip_archive.h"
 
 #include <pugixml.hpp>
@@ -56,7 +56,7 @@ std::string formatNumber(double v, int decimals) {
 
 struct WorkbookCloser {
     void operator()(lxw_workbook* wb) const {
-        // Only reached when the export is abandoned; the temporary file goes with TempFile.
+        // Only reached when the export is abandoned; the temporary file goes with AtomicFile.
         if (wb) workbook_close(wb);
     }
 };
@@ -184,12 +184,19 @@ core::Status writeXlsx(const Sheet& sheet, const std::string& path) {
         }
     }
 
-    auto temp = TempFile::beside(path);
-    if (!temp) return temp.error();
+    auto temp = AtomicFile::create(path);
+    if (!temp) {
+        if (temp.error().code == kNotAnOrdinaryFile)
+            return Error::of(kNotAnOrdinaryFile, path + " exists and is not an ordinary file",
+                             path);
+        return Error::of(temp.error().code,
+                         "cannot create the workbook " + path + " (" + temp.error().text + ")",
+                         path);
+    }
 
     lxw_workbook_options options{};
     std::unique_ptr<lxw_workbook, WorkbookCloser> wb(
-        workbook_new_opt(temp->path().c_str(), &options));
+        workbook_new_opt(temp->temporary().c_str(), &options));
     if (!wb) return Error::of(kSheetRefused, "cannot create the workbook " + path, path);
     lxw_worksheet* ws = workbook_add_worksheet(wb.get(), sheet.name.c_str());
     if (!ws) return Error::of(kSheetRefused, "invalid worksheet name \"" + sheet.name + "\"", path);
@@ -286,12 +293,15 @@ core::Status writeXlsx(const Sheet& sheet, const std::string& path) {
     if (closed != LXW_NO_ERROR) return lxwError(closed, "cannot write " + path);
     // libxlsxwriter does not notice every failed write (a full disk gave a cut-off file and no
     // error), so the finished file is read back whole before it takes its name.
-    if (auto st = verifyWorkbook(temp->path()); !st)
+    if (auto st = verifyWorkbook(temp->temporary()); !st)
         return Error::of(st.error().code,
                          "cannot write " + path + ": the workbook came out incomplete (" +
                              st.error().text + ")",
                          path);
-    return temp->commit();
+    if (auto st = temp->commit(); !st)
+        return Error::of(st.error().code, "cannot write " + path + " (" + st.error().text + ")",
+                         path);
+    return {};
 }
 
 } // namespace hk::output

@@ -1,12 +1,12 @@
 #include "output/zip.h"
 
-#include "output/export_file.h"
+#include "output/atomic_file.h"
 
 #include <zip.h>
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <filesystem>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -78,11 +78,11 @@ ZipResult packFile(const std::string& file, const std::string& archive) {
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return fail(kArchiveNotFound, file + ": file not found");
-    auto temp = TempFile::beside(archive);
+    auto temp = AtomicFile::create(archive);
     if (!temp) return fail(kArchiveWriteFailed, temp.error().text);
 
     int err = 0;
-    std::unique_ptr<zip_t, ZipDiscard> z(zip_open(temp->path().c_str(), ZIP_TRUNCATE, &err));
+    std::unique_ptr<zip_t, ZipDiscard> z(zip_open(temp->temporary().c_str(), ZIP_TRUNCATE, &err));
     if (!z) {
         zip_error_t ze;
         zip_error_init_with_code(&ze, err);
@@ -94,7 +94,8 @@ ZipResult packFile(const std::string& file, const std::string& archive) {
     if (!src)
         return fail(zip_error_code_zip(zip_get_error(z.get())),
                     file + ": " + zip_strerror(z.get()));
-    zip_int64_t idx = zip_file_add(z.get(), fileNameOf(file).c_str(), src, ZIP_FL_ENC_GUESS);
+    zip_int64_t idx = zip_file_add(z.get(), std::filesystem::path(file).filename().c_str(), src,
+                                   ZIP_FL_ENC_GUESS);
     if (idx < 0) {
         zip_source_free(src);
         return fail(zip_error_code_zip(zip_get_error(z.get())),
@@ -167,7 +168,7 @@ ZipResult extractAll(const std::string& archive, const std::string& folder,
         return {};
     };
 
-    std::vector<TempFile> written;
+    std::vector<AtomicFile> written;
     for (const Plan& p : plan) {
         std::string dir;
         std::size_t folderParts = p.directory ? p.parts.size() : p.parts.size() - 1;
@@ -184,22 +185,24 @@ ZipResult extractAll(const std::string& archive, const std::string& folder,
             undo();
             return fail(kArchiveUnsafeName, target + ": exists and is not a plain file");
         }
-        auto temp = TempFile::beside(target);
+        auto temp = AtomicFile::create(target);
         if (!temp) {
             written.clear();
             undo();
             return fail(kArchiveWriteFailed, temp.error().text);
         }
-        std::ofstream out(temp->path(), std::ios::binary | std::ios::trunc);
+        core::Status wrote;
         auto copied = reader->forEachChunk(p.index, [&](const char* data, std::size_t n) {
-            return bool(out.write(data, std::streamsize(n)));
+            wrote = temp->write(std::string_view(data, n));
+            return bool(wrote);
         });
-        out.close();
-        if (!copied || !out) {
-            { TempFile gone = std::move(*temp); } // its folder can only go once it is empty
+        if (wrote) wrote = temp->close();
+        if (!copied || !wrote) {
+            temp->discard(); // its folder can only go once it is empty
             written.clear();
             undo();
-            return copied ? fail(kArchiveWriteFailed, target + ": cannot write the file")
+            return copied ? fail(kArchiveWriteFailed,
+                                 target + ": cannot write the file (" + wrote.error().text + ")")
                           : fail(copied.error());
         }
         written.push_back(std::move(*temp));

@@ -1,4 +1,5 @@
 // Text-file output and files written whole or not at all.
+#include "output/atomic_file.h"
 #include "output/textfile.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace hk::output;
 namespace fs = std::filesystem;
@@ -124,6 +127,36 @@ TEST_F(TextFileTest, TargetThatIsAFolderIsLeftAlone) {
     auto st = writeFileAtomically(dir / "rapor.txt", "x");
     EXPECT_FALSE(st);
     EXPECT_TRUE(fs::is_directory(dir / "rapor.txt" / "icerik"));
+    EXPECT_EQ(entries(dir), 1u);
+}
+
+TEST_F(TextFileTest, TargetThatIsAPipeIsNotReplaced) {
+    const fs::path fifo = dir / "rapor.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto st = writeFileAtomically(fifo, "x");
+    ASSERT_FALSE(st);
+    EXPECT_EQ(st.error().code, kNotAnOrdinaryFile);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(entries(dir), 1u);
+}
+
+// Libraries that write by name may put a private file of their own in place of the temporary
+// one; what takes the target's name still has the permissions of a new file of the user.
+TEST_F(TextFileTest, FileWrittenByNameKeepsOrdinaryPermissions) {
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    const fs::path out = dir / "Liste.xlsx";
+    auto file = AtomicFile::create(out);
+    ASSERT_TRUE(file);
+    const fs::path other = dir / "kendi";
+    std::ofstream(other) << "kitap";
+    fs::permissions(other, fs::perms::owner_read | fs::perms::owner_write);
+    fs::rename(other, file->temporary());
+    ASSERT_TRUE(file->commit());
+    EXPECT_EQ(readFile(out), "kitap");
+    struct stat st {};
+    ASSERT_EQ(::stat(out.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
     EXPECT_EQ(entries(dir), 1u);
 }
 
