@@ -44,24 +44,18 @@ core::Status openWithApplication(const std::string& path, const std::string& com
                             nullptr};
     pid_t pid = 0;
     int rc = ::posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
-    if (rc != 0)
-        return core::Error::of(kNoSpreadsheetApplication,
-                               "no spreadsheet application can open " + path + " (" + program +
-                                   ": " + std::strerror(rc) + ")",
-                               path);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR)
-            return core::Error::of(kNoSpreadsheetApplication,
-                                   "no spreadsheet application can open " + path + " (" + program +
-                                       ": " + std::strerror(errno) + ")",
-                                   path);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    auto cannotOpen = [&](const std::string& why) {
         return core::Error::of(
             kNoSpreadsheetApplication,
-            "no spreadsheet application can open " + path + " (" + program + " ended with status " +
-                std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")",
-            path);
+            "no spreadsheet application can open " + path + " (" + program + why + ")", path);
+    };
+    if (rc != 0) return cannotOpen(std::string(": ") + std::strerror(rc));
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR) return cannotOpen(std::string(": ") + std::strerror(errno));
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return cannotOpen(" ended with status " +
+                          std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
     return {};
 }
 

@@ -30,31 +30,26 @@ core::Result<Workbook> Workbook::open(const std::string& path, const ReadLimits&
     std::ifstream in(path, std::ios::binary);
     if (!in) return core::Error::of(kSheetNotFound, path + ": cannot read the file", path);
     static const unsigned char kOle[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    // A reader's error names the workbook it came from.
+    auto withFile = [&](core::Result<Workbook> r) {
+        if (r) return r;
+        core::Error e = r.error();
+        e.file = path;
+        return core::Result<Workbook>(std::move(e));
+    };
     char head[8] = {};
     in.read(head, sizeof head);
     std::size_t got = std::size_t(in.gcount());
     if (got == 8 && std::memcmp(head, kOle, 8) == 0) {
         in.close();
-        auto r = readXls(path, limits);
-        if (!r) {
-            core::Error e = r.error();
-            e.file = path;
-            return e;
-        }
-        return r;
+        return withFile(readXls(path, limits));
     }
     if (got >= 4 && head[0] == 'P' && head[1] == 'K') {
         std::string bytes(std::size_t(st.st_size), '\0');
         in.seekg(0);
         if (!in.read(bytes.data(), std::streamsize(bytes.size())))
             return core::Error::of(kSheetNotFound, path + ": cannot read the file", path);
-        auto r = readXlsx(std::move(bytes), limits, path);
-        if (!r) {
-            core::Error e = r.error();
-            e.file = path;
-            return e;
-        }
-        return r;
+        return withFile(readXlsx(std::move(bytes), limits, path));
     }
     return core::Error::of(kSheetUnknownFormat,
                            path + ": not a spreadsheet workbook (.xlsx or .xls)", path);
