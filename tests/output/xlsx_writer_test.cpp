@@ -6,31 +6,18 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdio>
 #include <map>
 #include <sstream>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 using namespace hk::output;
 using hk::core::Date;
 using hk::core::Time;
+using hk::test::failureReportedOnFullDisk;
+using hk::test::run;
 using hk::test::TempDir;
 
 namespace {
-
-std::pair<int, std::string> run(const std::string& cmd) {
-    std::string out;
-    FILE* p = ::popen((cmd + " 2>&1").c_str(), "r");
-    if (!p) return {-1, {}};
-    char buf[1024];
-    while (std::fgets(buf, sizeof buf, p))
-        out += buf;
-    int rc = ::pclose(p);
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
-}
 
 bool haveOpenpyxl() {
     return run("/usr/bin/python3 -c 'import openpyxl'").first == 0;
@@ -343,19 +330,8 @@ TEST(SheetExport, AFullDiskLeavesNoHalfWorkbook) {
     for (int i = 0; i < 12000; ++i)
         big.row().number(i).text("Satır " + std::to_string(i) + " açıklaması");
     const std::string path = (dir.path / "Buyuk.xlsx").string();
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{16 * 1024, 16 * 1024};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        auto st = writeXlsx(big, path);
-        ::_exit(st.ok() ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the export must report the failure";
+    EXPECT_TRUE(failureReportedOnFullDisk([&] { return !writeXlsx(big, path).ok(); }))
+        << "the export must report the failure";
     EXPECT_TRUE(dir.list().empty()) << "no workbook and no temporary file";
     // The same sheet is fine with room to write it.
     ASSERT_TRUE(writeXlsx(big, path).ok());

@@ -1,12 +1,19 @@
 #pragma once
 // Hand-made zip archives for the tests: libzip refuses to write most of the damage a hostile
 // archive carries, so these are assembled byte by byte (stored entries, or deflated data the
-// caller takes from a real archive).
+// caller takes from a real archive). Also the small file, folder and process helpers the
+// spreadsheet and zip tests share.
 
+#include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include <algorithm>
@@ -105,6 +112,34 @@ inline std::string craftZip(const std::vector<CraftEntry>& entries) {
     put32(out, cdStart);
     put16(out, 0);
     return out;
+}
+
+// Output and exit status of a shell command (-1 when it did not end normally).
+inline std::pair<int, std::string> run(const std::string& cmd) {
+    std::string out;
+    FILE* p = ::popen((cmd + " 2>&1").c_str(), "r");
+    if (!p) return {-1, {}};
+    char buf[1024];
+    while (std::fgets(buf, sizeof buf, p))
+        out += buf;
+    int rc = ::pclose(p);
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
+}
+
+// Runs `reportsFailure` in a child process whose files may not grow past 16 KiB, as on a full
+// disk; true when the child ended normally and `reportsFailure` returned true.
+template <typename F> bool failureReportedOnFullDisk(F&& reportsFailure) {
+    pid_t pid = ::fork();
+    if (pid < 0) return false;
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{16 * 1024, 16 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(reportsFailure() ? 0 : 1);
+    }
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid) return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 inline void writeFile(const std::filesystem::path& p, const std::string& bytes) {

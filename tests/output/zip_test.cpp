@@ -5,34 +5,20 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 using namespace hk::output;
 using hk::test::CraftEntry;
 using hk::test::craftZip;
+using hk::test::failureReportedOnFullDisk;
 using hk::test::readFile;
+using hk::test::run;
 using hk::test::TempDir;
 using hk::test::writeFile;
 
 namespace {
-
-// Output and exit status of a shell command.
-std::pair<int, std::string> run(const std::string& cmd) {
-    std::string out;
-    FILE* p = ::popen((cmd + " 2>&1").c_str(), "r");
-    if (!p) return {-1, {}};
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, p))
-        out += buf;
-    int rc = ::pclose(p);
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
-}
 
 bool haveUnzip() {
     return run("command -v unzip").first == 0;
@@ -274,19 +260,10 @@ TEST(ZipPack, AFullDiskGivesACodeAndNoArchive) {
     for (char& c : noise)
         c = char((x = x * 1103515245u + 12345u) >> 24); // does not compress
     writeFile(dir.path / "AKTAR", noise);
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{16 * 1024, 16 * 1024};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(failureReportedOnFullDisk([&] {
         ZipResult r = packFile((dir.path / "AKTAR").string(), (dir.path / "AKTAR.Zip").string());
-        ::_exit(r.code != 0 && !r.text.empty() ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failure must be reported";
+        return r.code != 0 && !r.text.empty();
+    })) << "the failure must be reported";
     EXPECT_EQ(dir.list(), std::vector<std::string>{"AKTAR"});
 }
 
@@ -295,18 +272,8 @@ TEST(ZipExtract, AFullDiskLeavesTheFolderAsItWas) {
     fs::create_directory(dir.path / "out");
     writeFile(dir.path / "a.zip",
               craftZip({{"small.txt", "fits"}, {"big/AKTAR", std::string(100000, 'x')}}));
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{16 * 1024, 16 * 1024};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ZipResult r = extractAll((dir.path / "a.zip").string(), (dir.path / "out").string());
-        ::_exit(r.code != 0 ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failure must be reported";
+    EXPECT_TRUE(failureReportedOnFullDisk([&] {
+        return extractAll((dir.path / "a.zip").string(), (dir.path / "out").string()).code != 0;
+    })) << "the failure must be reported";
     EXPECT_TRUE(fs::is_empty(dir.path / "out"));
 }
