@@ -588,8 +588,11 @@ class SqliteTable final : public TableImpl {
                             sqlite3_column_bytes(s, i));
                 break;
             case ColKind::Text: {
-                const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
-                v.text.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(s, i)));
+                // Through the column's value: one statement look-up instead of two. The
+                // connection is used by one thread at a time (SQLITE_OPEN_NOMUTEX anyway).
+                sqlite3_value* cv = sqlite3_column_value(s, i);
+                const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(cv));
+                v.text.assign(p ? p : "", static_cast<std::size_t>(sqlite3_value_bytes(cv)));
                 break;
             }
             case ColKind::Real: v.real = sqlite3_column_double(s, i); break;
