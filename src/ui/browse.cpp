@@ -66,6 +66,9 @@ BrowsePanel::BrowsePanel(std::shared_ptr<BrowseSource> source, QStringList order
     buttons_->addStretch(1);
     lay->addLayout(buttons_);
 
+    // A failed page read happens inside the view's scrolling: report it once the view is done.
+    connect(model_.get(), &BrowseModel::readFailed, this, &BrowsePanel::reportReadError,
+            Qt::QueuedConnection);
     connect(tabs_, &QTabBar::currentChanged, this, [this](int i) { setOrder(i); });
     connect(locator_, &QLineEdit::textEdited, this, &BrowsePanel::locate);
     connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, this, &BrowsePanel::topReached);

@@ -55,6 +55,7 @@ void BrowseModel::fetchMore(const QModelIndex& parent) {
     if (!more) {
         lastError_ = more.error();
         atEnd_ = true; // stop asking; the window reports the error once
+        emit readFailed();
         return;
     }
     auto& got = more.value();

@@ -81,6 +81,10 @@ class BrowseModel : public QAbstractTableModel {
     // The last read failure, for the window to report (message 1).
     const std::optional<core::Error>& lastError() const { return lastError_; }
 
+  signals:
+    // A page read as the view scrolled failed (lastError() says how); fetching stops there.
+    void readFailed();
+
   private:
     core::Status restartWith(core::Result<std::vector<BrowseRow>> rows, bool fromStart);
 

@@ -86,6 +86,30 @@ hk::app::RightsService rightsFor(std::optional<hk::app::RightsRow> row) {
 
 } // namespace
 
+// A source whose file breaks after the first page.
+class BrokenSource : public hk::ui::BrowseSource {
+  public:
+    std::vector<hk::ui::BrowseColumnInfo> columns() const override { return {{"Kod", 10, false}}; }
+    hk::core::Result<std::vector<hk::ui::BrowseRow>> read(int, const hk::ui::BrowseRow* anchor,
+                                                          bool, std::size_t n) override {
+        if (anchor)
+            return hk::data::engineError(hk::data::ErrorCode::EngineError, "HsPlan",
+                                         "disk I/O error");
+        std::vector<hk::ui::BrowseRow> rows(n);
+        for (std::size_t i = 0; i < n; ++i)
+            rows[i].cells << QString::number(i);
+        return rows;
+    }
+    hk::core::Result<std::vector<hk::ui::BrowseRow>> locate(int, const std::string&,
+                                                            std::size_t) override {
+        return std::vector<hk::ui::BrowseRow>{};
+    }
+    hk::core::Result<std::vector<hk::ui::BrowseRow>> from(int, const hk::ui::BrowseRow&,
+                                                          std::size_t) override {
+        return std::vector<hk::ui::BrowseRow>{};
+    }
+};
+
 class BrowseTest : public QObject {
     Q_OBJECT
   private slots:
@@ -115,6 +139,21 @@ class BrowseTest : public QObject {
         QVERIFY(!p.model()->data(p.model()->index(0, 1), Qt::ForegroundRole).isValid());
         QCOMPARE(p.model()->data(p.model()->index(1, 1), Qt::ForegroundRole).value<QColor>(),
                  QColor(Qt::red));
+    }
+
+    void aReadFailureIsReportedOnceAndStopsTheFetching() {
+        FakeUi ui;
+        BrowsePanel p(std::make_shared<BrokenSource>(), {}, ui);
+        const int page = p.model()->rowCount();
+        QVERIFY(p.model()->canFetchMore({}));
+        p.model()->fetchMore({});
+        QVERIFY(!p.model()->canFetchMore({}));
+        QCOMPARE(p.model()->rowCount(), page); // what was read stays
+        QTRY_COMPARE(ui.messages.size(), std::size_t(1));
+        QCOMPARE(ui.messages[0].caption, std::string("Kayıt okuma sıra hatası"));
+        QVERIFY(ui.messages[0].text.find("disk I/O error") != std::string::npos);
+        QCoreApplication::processEvents();
+        QCOMPARE(ui.messages.size(), std::size_t(1)); // once
     }
 
     void locatorPositionsAsYouType() {
