@@ -58,6 +58,11 @@ void Extent::add(const output::Page& page) {
         chars = std::max(chars, static_cast<int>(QString::fromStdString(l.visibleText()).size()));
 }
 
+void Extent::add(const output::Document& doc) {
+    for (const auto& p : doc.pages)
+        add(p);
+}
+
 QFont fittedFont(const output::PageStyle& style, QPaintDevice* device, const QSizeF& area,
                  const Extent& extent) {
     QFont font = reportFont(style);
@@ -107,8 +112,7 @@ QImage renderPage(const output::Document& doc, int index, double dpi) {
     img.setDotsPerMeterY(dpm);
     img.fill(Qt::white);
     Extent extent;
-    for (const auto& p : doc.pages)
-        extent.add(p);
+    extent.add(doc);
     QPainter painter(&img);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QFont font = fittedFont(doc.style, &img, QSizeF(paint.size()), extent);

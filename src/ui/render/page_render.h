@@ -34,6 +34,7 @@ struct Extent {
     int lines = 0;
     int chars = 0;
     void add(const output::Page& page);
+    void add(const output::Document& doc);
 };
 
 // The report font for `device`, made smaller when `extent` does not fit into `area` (device

@@ -95,8 +95,7 @@ Status writePdf(const output::Document& doc, const std::string& path) {
     auto sink = PdfSink::open(path, doc.style, doc.title);
     if (!sink) return sink.error();
     Extent extent;
-    for (const auto& p : doc.pages)
-        extent.add(p);
+    extent.add(doc);
     (*sink)->setExtent(extent);
     for (const auto& p : doc.pages)
         if (auto st = (*sink)->page(p); !st) return st;
@@ -117,8 +116,7 @@ Status printDocument(const output::Document& doc, QPrinter& printer, int first, 
     if (!painter.begin(&printer))
         return Error::of(0, "Yazıcı açılamadı: " + printer.printerName().toStdString());
     Extent extent;
-    for (const auto& p : doc.pages)
-        extent.add(p);
+    extent.add(doc);
     const QRectF area = paintArea(printer.pageLayout(), printer.resolution());
     const QFont font = fittedFont(doc.style, &printer, area.size(), extent);
     for (int i = first; i <= last; ++i) {
