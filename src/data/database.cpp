@@ -46,9 +46,9 @@ core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
         // A larger page cache and memory-mapped reads: a chart with its monthly totals is a few
         // megabytes and posting touches it at random.
         // synchronous = NORMAL under WAL: a commit is not synced, the WAL is synced at each
-        // checkpoint. The database stays consistent after a crash of the program or of the
-        // system (every transaction is there whole or not at all); a power failure may only lose
-        // the last transactions committed before it. FULL would sync on every commit.
+        // checkpoint. A crash of the program loses nothing committed; after a system crash or a
+        // power failure the database is still consistent (every transaction whole or not at
+        // all), only the last commits may be missing. FULL would sync on every commit.
         for (const char* pragma : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = NORMAL", "PRAGMA cache_size = -65536",
                                    "PRAGMA mmap_size = 268435456", "PRAGMA temp_store = MEMORY"}) {
             if (auto st = conn->exec(pragma); !st) {
