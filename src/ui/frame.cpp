@@ -184,6 +184,10 @@ void MainFrame::runItem(const app::MenuEntry& e) {
 
 void MainFrame::choosePrinter() {
     QPrinter printer;
+    if (setup_.currentPrinter) {
+        const std::string current = setup_.currentPrinter();
+        if (!current.empty()) printer.setPrinterName(q(current));
+    }
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("Printer Seçimi"));
     if (dialog.exec() != QDialog::Accepted) return;

@@ -31,6 +31,8 @@ struct FrameSetup {
     const app::Catalogue* catalogue = nullptr;
     app::Ui* ui = nullptr;
     SettingsAccess settings;
+    // YaziciAdi: the printer the choice dialog starts on.
+    std::function<std::string()> currentPrinter;
     // Called with the chosen device when the user confirms the printer choice.
     std::function<void(const std::string&)> printerChosen;
 };

@@ -122,6 +122,7 @@ int run(QApplication& app, app::Ui& bootUi, const std::vector<std::string>& args
     setup.hiddenNumbers = app::attributeHiddenItems();
     setup.catalogue = &catalogue;
     setup.settings = settingsOf(session);
+    setup.currentPrinter = [&session] { return session.YaziciAdi(); };
     setup.printerChosen = [&session, &bootUi](const std::string& device) {
         if (auto st = session.setYaziciAdi(device); !st)
             bootUi.message(st.error().describe(), "Printer Seçimi", app::Icon::Warning, "&Tamam", 1);

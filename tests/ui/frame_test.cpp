@@ -6,6 +6,9 @@
 #include "ui/frame.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -185,6 +188,26 @@ class FrameTest : public QObject {
         settings.values[{"YilSonu", "Height"}] = "100";
         QPlainTextEdit probe;
         QVERIFY(!hk::ui::restoreWindowGeometry(&probe, settings.access(), "YilSonu"));
+    }
+
+    void printerChoiceIsTitledAndCancelWritesNothing() {
+        auto s = setup();
+        std::vector<std::string> chosen;
+        s.printerChosen = [&](const std::string& d) { chosen.push_back(d); };
+        s.currentPrinter = [] { return std::string("NPQ-Kasa"); };
+        MainFrame f(s);
+        f.show();
+        QString title;
+        QTimer::singleShot(200, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) {
+                    title = d->windowTitle();
+                    d->reject();
+                }
+        });
+        f.action(5128)->trigger();
+        QCOMPARE(title, QStringLiteral("Printer Seçimi"));
+        QVERIFY(chosen.empty());
     }
 
     void exitItemClosesTheFrame() {
