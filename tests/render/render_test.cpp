@@ -9,8 +9,10 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <regex>
+#include <sys/stat.h>
 
 using namespace hk;
 using namespace hk::ui::render;
@@ -221,6 +223,23 @@ TEST_F(RenderTest, EmptyReportAndBadPathsLeaveNoFile) {
         EXPECT_FALSE(st2) << bad;
     }
     EXPECT_TRUE(fs::is_empty(dir));
+}
+
+TEST_F(RenderTest, OnlyAnOrdinaryFileIsReplaced) {
+    const fs::path pipe = dir / "kanal.pdf";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const fs::path folder = dir / "klasor.pdf";
+    fs::create_directory(folder);
+    for (const fs::path& target : {pipe, folder})
+        EXPECT_FALSE(writePdf(threePages(), target.string())) << target;
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 2);
+
+    const fs::path old = dir / "eski.pdf";
+    std::ofstream(old) << "eski";
+    ASSERT_TRUE(writePdf(threePages(), old.string()));
+    EXPECT_EQ(pdfPages(old), 3);
 }
 
 TEST_F(RenderTest, AbandonedPdfLeavesNoFile) {

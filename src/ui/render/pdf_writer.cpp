@@ -27,11 +27,17 @@ QRectF paintArea(const QPageLayout& layout, int resolution) {
 } // namespace
 
 PdfSink::PdfSink(const std::string& path, const output::PageStyle& style)
-    : style_(style), file_(QString::fromStdString(path)) {}
+    : path_(path), style_(style) {}
 
 PdfSink::~PdfSink() {
-    // Without finish() the painter is closed and QSaveFile drops the temporary file.
+    // Without finish() the painter is closed and the temporary file goes with target_.
     if (painter_ && painter_->isActive()) painter_->end();
+}
+
+void PdfSink::drop() {
+    writer_.reset();
+    file_.close();
+    if (target_) target_->discard();
 }
 
 Result<std::unique_ptr<PdfSink>>
@@ -39,6 +45,10 @@ PdfSink::open(const std::string& path, const output::PageStyle& style, const std
     if (auto st = needGui(); !st) return st.error();
     if (path.empty()) return Error::of(0, "PDF dosya adı boş.");
     auto sink = std::make_unique<PdfSink>(path, style);
+    auto target = output::AtomicFile::create(path);
+    if (!target) return target.error();
+    sink->target_.emplace(std::move(*target));
+    sink->file_.setFileName(QString::fromStdString(sink->target_->temporary().string()));
     if (!sink->file_.open(QIODevice::WriteOnly))
         return Error::of(
             0, path + " dosyası oluşturulamadı: " + sink->file_.errorString().toStdString(), path);
@@ -53,9 +63,9 @@ PdfSink::open(const std::string& path, const output::PageStyle& style, const std
 
 Status PdfSink::fail(const QString& what) {
     if (painter_ && painter_->isActive()) painter_->end();
-    file_.cancelWriting();
-    return Error::of(0, (what + ": " + file_.errorString()).toStdString(),
-                     file_.fileName().toStdString());
+    const QString why = file_.errorString();
+    drop();
+    return Error::of(0, (what + ": " + why).toStdString(), path_);
 }
 
 Status PdfSink::page(const output::Page& page) {
@@ -78,16 +88,15 @@ Status PdfSink::finish() {
     // A PDF needs at least one page; an empty report is said so instead of producing a blank
     // sheet that looks like a result.
     if (pages_ == 0) {
-        file_.cancelWriting();
-        writer_.reset();
-        return Error::of(0, "Yazılacak sayfa yok; PDF oluşturulmadı.",
-                         file_.fileName().toStdString());
+        drop();
+        return Error::of(0, "Yazılacak sayfa yok; PDF oluşturulmadı.", path_);
     }
     if (!painter_->end()) return fail(QStringLiteral("PDF tamamlanamadı"));
     writer_.reset();
-    if (!file_.commit())
-        return Error::of(0, ("PDF kaydedilemedi: " + file_.errorString()).toStdString(),
-                         file_.fileName().toStdString());
+    if (!file_.flush()) return fail(QStringLiteral("PDF kaydedilemedi"));
+    file_.close();
+    if (auto st = target_->commit(); !st)
+        return Error::of(st.error().code, "PDF kaydedilemedi: " + st.error().text, path_);
     return {};
 }
 

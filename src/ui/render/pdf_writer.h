@@ -2,19 +2,22 @@
 // PDF files and system-printer output of report pages.
 //
 // Works headless: a QGuiApplication on the "offscreen" platform is enough, so the command-line
-// program writes PDFs on a server without a display. The PDF is written through QSaveFile: it
-// appears under its name only when complete.
+// program writes PDFs on a server without a display. The PDF is written through AtomicFile like
+// every other output file: it appears under its name only when complete, and only an ordinary
+// file is ever replaced.
 
 #include "core/result.h"
+#include "output/atomic_file.h"
 #include "output/page.h"
 #include "ui/render/page_render.h"
 
+#include <QFile>
 #include <QFont>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class QPrinter;
@@ -43,9 +46,12 @@ class PdfSink final : public output::PageSink {
 
   private:
     core::Status fail(const QString& what);
+    void drop();
 
+    std::string path_;
     output::PageStyle style_;
-    QSaveFile file_;
+    std::optional<output::AtomicFile> target_;
+    QFile file_; // the temporary file of target_; goes first, before target_ removes it
     std::unique_ptr<QPdfWriter> writer_;
     std::unique_ptr<QPainter> painter_;
     Extent extent_;
