@@ -1,5 +1,8 @@
 // The desktop start-up end to end: a fresh data folder, the login as HESAPKAR with an empty
 // password, the frame with the full menu; a data folder that cannot be opened; a wrong switch.
+#include "app/startup.h"
+#include "app/users.h"
+#include "data/dataset.h"
 #include "ui/frame.h"
 #include "ui/login.h"
 #include "ui/startup.h"
@@ -12,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -164,6 +168,60 @@ class StartupTest : public QObject {
         QFile kept(plainFile ? folder : folder + QStringLiteral("/Hesapkar.db"));
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), garbage);
+    }
+
+    void nonMasterUserGetsTheTrimmedMenu() {
+        const QString data = tmp.path() + QStringLiteral("/ali");
+        {
+            auto where = hk::data::Locations::resolve(data.toStdString(), tmp.path().toStdString());
+            auto ds = hk::data::DataSet::open(where);
+            QVERIFY(ds.ok());
+            QVERIFY(hk::app::start::ensureUserFile(ds->data()).ok());
+            auto f = hk::app::users::open(ds->data());
+            QVERIFY(f.ok());
+            hk::data::KLUsers ali;
+            ali.ID = "ALI";
+            ali.NAME = "Ali";
+            ali.MASTERUSER = 0;
+            QVERIFY(hk::app::users::addUser(*f, ali, "gizli").ok());
+            for (double no : {2000.0, 2100.0, 4910.0}) {
+                hk::data::KLDUsers r;
+                r.ID = "ALI";
+                r.MENUNO = no;
+                r.GOSTER = r.IZLE = r.YENIGIR = r.DEGISTIR = r.SIL = "E";
+                QVERIFY(f->userRights.add(r).ok());
+            }
+        }
+        QFile ini(tmp.path() + QStringLiteral("/Hesapkar.INI"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[User]\r\nName=ALI\r\n");
+        ini.close();
+
+        QStringList bar, reports;
+        int frameSeen = 0;
+        Driver d([&] {
+            if (auto* box = visibleTop<QMessageBox>()) {
+                box->buttons().first()->click();
+                return;
+            }
+            if (auto* login = visibleTop<hk::ui::LoginWindow>()) {
+                login->passwordField()->setText(QStringLiteral("GİZLİ"));
+                login->okButton()->click();
+                return;
+            }
+            if (auto* frame = visibleTop<hk::ui::MainFrame>()) {
+                if (frameSeen++) return;
+                for (QAction* a : frame->menuBar()->actions())
+                    if (a->isVisible()) bar << a->text();
+                for (QAction* a : frame->action(2000)->menu()->actions())
+                    if (a->isVisible() && !a->isSeparator()) reports << a->text();
+                frame->action(5130)->trigger();
+            }
+        });
+        const int rc = hk::ui::startDesktop(*qApp, {"Path=" + data.toStdString()}, HK_RESOURCE_DIR);
+        QCOMPARE(rc, 0);
+        QCOMPARE(bar, (QStringList{"&Raporlar", "&Yazıcı Ayarları", "&Pencere", "Çı&kış"}));
+        QCOMPARE(reports, (QStringList{"Özel Raporlar", "Kasa Raporu"}));
     }
 
     void unknownSwitchIsRefused() {
