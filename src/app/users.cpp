@@ -149,6 +149,21 @@ core::Status setPassword(KLUsers& u, const std::string& password) {
     return {};
 }
 
+// A rights row changes only in its five rights; its keys and the copied menu name stay as stored.
+template <typename Table, typename Row>
+core::Status changeRights(Table& table, const char* key, const Row& row) {
+    auto cur = table.get(key, row);
+    if (!cur) return cur.error();
+    Row u = cur.value();
+    u.GOSTER = row.GOSTER;
+    u.IZLE = row.IZLE;
+    u.YENIGIR = row.YENIGIR;
+    u.DEGISTIR = row.DEGISTIR;
+    u.SIL = row.SIL;
+    normaliseRights(u);
+    return table.put(u);
+}
+
 } // namespace
 
 core::Status checkNumber(double v, const std::string& field) {
@@ -346,16 +361,7 @@ core::Status addUserRight(SecurityFiles& f, KLDUsers row) {
 }
 
 core::Status changeUserRight(SecurityFiles& f, KLDUsers row) {
-    auto cur = f.userRights.get("Dusr:IdKey", row);
-    if (!cur) return cur.error();
-    KLDUsers u = cur.value();
-    u.GOSTER = row.GOSTER;
-    u.IZLE = row.IZLE;
-    u.YENIGIR = row.YENIGIR;
-    u.DEGISTIR = row.DEGISTIR;
-    u.SIL = row.SIL;
-    normaliseRights(u);
-    return f.userRights.put(u);
+    return changeRights(f.userRights, "Dusr:IdKey", row);
 }
 
 core::Status deleteUserRight(SecurityFiles& f, const std::string& id, double menuNo) {
@@ -484,16 +490,7 @@ core::Status addGroupRight(SecurityFiles& f, KLDGrups row) {
 }
 
 core::Status changeGroupRight(SecurityFiles& f, KLDGrups row) {
-    auto cur = f.groupRights.get("Dgrp:GrpKey", row);
-    if (!cur) return cur.error();
-    KLDGrups u = cur.value();
-    u.GOSTER = row.GOSTER;
-    u.IZLE = row.IZLE;
-    u.YENIGIR = row.YENIGIR;
-    u.DEGISTIR = row.DEGISTIR;
-    u.SIL = row.SIL;
-    normaliseRights(u);
-    return f.groupRights.put(u);
+    return changeRights(f.groupRights, "Dgrp:GrpKey", row);
 }
 
 core::Status deleteGroupRight(SecurityFiles& f, double grupNo, double menuNo) {

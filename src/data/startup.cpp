@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace hk::data::startup {
@@ -200,28 +201,33 @@ core::Result<int> buildFieldCatalogue(Database& db) {
     return rows;
 }
 
-core::Result<int> loadChartText(Database& db, const std::filesystem::path& file,
-                                std::vector<Notice>& notices) {
+namespace {
+
+// Reads a DOS-code-page text file line by line into one table in one transaction. parse turns a
+// converted line into a record, or nothing for a line that carries none (blank lines). A missing
+// or unreadable file is one notice (prefix + error text) and adds nothing; lines the table refuses
+// are skipped and reported together.
+template <typename Rec, typename Parse>
+core::Result<int> loadTextLines(Database& db, const std::filesystem::path& file,
+                                const std::string& missingPrefix, std::vector<Notice>& notices,
+                                Parse parse) {
     auto bytes = readAll(file);
     if (!bytes) {
-        notices.push_back({"HsPlan.Txt " + bytes.error().text, {}});
+        notices.push_back({missingPrefix + bytes.error().text, {}});
         return 0;
     }
     Transaction tx{db};
     if (!tx.started().ok()) return tx.started().error();
-    auto plan = openTable<HsPlan>(db);
-    if (!plan) return plan.error();
+    auto table = openTable<Rec>(db);
+    if (!table) return table.error();
     int added = 0;
     Skipped skipped;
     int lineNo = 0;
     for (const std::string& line : dosLines(*bytes)) {
         ++lineNo;
-        HsPlan h;
-        h.HESAPKODU = text::clip(text::sub(line, 1, 3));
-        if (text::trim(h.HESAPKODU).empty()) continue; // blank lines carry no account
-        h.NTLK = text::clip(text::sub(line, 5, 1));
-        h.HESAPAD1 = text::clip(text::sub(line, 7, 50));
-        if (auto st = plan->add(h); !st) {
+        std::optional<Rec> rec = parse(line);
+        if (!rec) continue;
+        if (auto st = table->add(*rec); !st) {
             skipped.note(std::to_string(lineNo) + ". satır", st.error());
             continue;
         }
@@ -232,35 +238,31 @@ core::Result<int> loadChartText(Database& db, const std::filesystem::path& file,
     return added;
 }
 
+} // namespace
+
+core::Result<int> loadChartText(Database& db, const std::filesystem::path& file,
+                                std::vector<Notice>& notices) {
+    return loadTextLines<HsPlan>(db, file, "HsPlan.Txt ", notices,
+                                 [](const std::string& line) -> std::optional<HsPlan> {
+                                     HsPlan h;
+                                     h.HESAPKODU = text::clip(text::sub(line, 1, 3));
+                                     if (text::trim(h.HESAPKODU).empty()) return std::nullopt;
+                                     h.NTLK = text::clip(text::sub(line, 5, 1));
+                                     h.HESAPAD1 = text::clip(text::sub(line, 7, 50));
+                                     return h;
+                                 });
+}
+
 core::Result<int> loadFrameText(Database& db, const std::filesystem::path& file,
                                 std::vector<Notice>& notices) {
-    auto bytes = readAll(file);
-    if (!bytes) {
-        notices.push_back({"CsPlan.Txt " + bytes.error().text, {}});
-        return 0;
-    }
-    Transaction tx{db};
-    if (!tx.started().ok()) return tx.started().error();
-    auto cs = openTable<CsPlan>(db);
-    if (!cs) return cs.error();
-    int added = 0;
-    Skipped skipped;
-    int lineNo = 0;
-    for (const std::string& line : dosLines(*bytes)) {
-        ++lineNo;
-        CsPlan c;
-        c.HESAPKODU = text::clip(text::sub(line, 1, 16));
-        if (text::trim(c.HESAPKODU).empty()) continue;
-        c.HESAPAD1 = text::clip(text::sub(line, 17, 50));
-        if (auto st = cs->add(c); !st) {
-            skipped.note(std::to_string(lineNo) + ". satır", st.error());
-            continue;
-        }
-        ++added;
-    }
-    if (auto st = tx.commit(); !st) return st.error();
-    skipped.report(file.filename().string(), notices);
-    return added;
+    return loadTextLines<CsPlan>(db, file, "CsPlan.Txt ", notices,
+                                 [](const std::string& line) -> std::optional<CsPlan> {
+                                     CsPlan c;
+                                     c.HESAPKODU = text::clip(text::sub(line, 1, 16));
+                                     if (text::trim(c.HESAPKODU).empty()) return std::nullopt;
+                                     c.HESAPAD1 = text::clip(text::sub(line, 17, 50));
+                                     return c;
+                                 });
 }
 
 core::Result<int> importPlan00(Database& db, const std::filesystem::path& file,

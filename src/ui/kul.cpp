@@ -86,6 +86,15 @@ void lookup(PictureEdit* field, QLineEdit* name, Find find, Pick pick, Number nu
     }
 }
 
+// The menu-number lookup of both rights forms: typed number -> its menu name, or the pick list.
+void lookupMenu(PictureEdit* field, QLineEdit* name, users::SecurityFiles& f,
+                const KulPickers& pickers, app::Ui& ui, bool forcePick) {
+    lookup<data::MenuList>(
+        field, name, [&f](double n) { return users::findMenu(f, n); }, pickers.menu,
+        [](const data::MenuList& m) { return m.MENUNO; },
+        [](const data::MenuList& m) { return m.MENUADI; }, ui, forcePick);
+}
+
 } // namespace
 
 // ---- KulFUser --------------------------------------------------------------------------------
@@ -147,21 +156,12 @@ KulFDUsers::KulFDUsers(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data
         if (menu_->isModified()) checkMenu();
         menu_->setModified(false);
     });
-    connect(lookup_, &QPushButton::clicked, this, [this] {
-        lookup<data::MenuList>(
-            menu_, menuName_, [this](double n) { return users::findMenu(f_, n); }, pickers_.menu,
-            [](const data::MenuList& m) { return m.MENUNO; },
-            [](const data::MenuList& m) { return m.MENUADI; }, this->ui(), true);
-    });
+    connect(lookup_, &QPushButton::clicked, this,
+            [this] { lookupMenu(menu_, menuName_, f_, pickers_, this->ui(), true); });
     open();
 }
 
-void KulFDUsers::checkMenu() {
-    lookup<data::MenuList>(
-        menu_, menuName_, [this](double n) { return users::findMenu(f_, n); }, pickers_.menu,
-        [](const data::MenuList& m) { return m.MENUNO; },
-        [](const data::MenuList& m) { return m.MENUADI; }, ui(), false);
-}
+void KulFDUsers::checkMenu() { lookupMenu(menu_, menuName_, f_, pickers_, ui(), false); }
 
 void KulFDUsers::load() {
     const bool insert = mode() == FormMode::Insert;
@@ -217,21 +217,12 @@ KulFDGrups::KulFDGrups(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data
         if (menu_->isModified()) checkMenu();
         menu_->setModified(false);
     });
-    connect(lookup_, &QPushButton::clicked, this, [this] {
-        lookup<data::MenuList>(
-            menu_, menuName_, [this](double n) { return users::findMenu(f_, n); }, pickers_.menu,
-            [](const data::MenuList& m) { return m.MENUNO; },
-            [](const data::MenuList& m) { return m.MENUADI; }, this->ui(), true);
-    });
+    connect(lookup_, &QPushButton::clicked, this,
+            [this] { lookupMenu(menu_, menuName_, f_, pickers_, this->ui(), true); });
     open();
 }
 
-void KulFDGrups::checkMenu() {
-    lookup<data::MenuList>(
-        menu_, menuName_, [this](double n) { return users::findMenu(f_, n); }, pickers_.menu,
-        [](const data::MenuList& m) { return m.MENUNO; },
-        [](const data::MenuList& m) { return m.MENUADI; }, ui(), false);
-}
+void KulFDGrups::checkMenu() { lookupMenu(menu_, menuName_, f_, pickers_, ui(), false); }
 
 void KulFDGrups::load() {
     const bool insert = mode() == FormMode::Insert;

@@ -90,9 +90,13 @@ TEST_F(StartupData, EmptyFolderGetsEveryReferenceFile) {
             EXPECT_EQ(r.UZUNLUK, 8);
         }
         if (r.KOD == 3 && r.AD == "HSP:TLBORC[BK]") bkArray = true;
-        if (r.AD == "MFD:FISACK") EXPECT_EQ(r.UZUNLUK, 50);
+        if (r.AD == "MFD:FISACK") {
+            EXPECT_EQ(r.UZUNLUK, 50);
+        }
         // The first row in (kind, label) order.
-        if (r.KOD == 1 && r.AD == "HSP:ACALTBIRIMALACAK") EXPECT_EQ(r.NO, 1);
+        if (r.KOD == 1 && r.AD == "HSP:ACALTBIRIMALACAK") {
+            EXPECT_EQ(r.NO, 1);
+        }
     }
     EXPECT_TRUE(kasaArray);
     EXPECT_TRUE(bkArray);
@@ -150,9 +154,12 @@ TEST_F(StartupData, EmptyFolderGetsEveryReferenceFile) {
             EXPECT_EQ(m.MENUADI, "=Fiş İşlemleri" + std::string(36, '='));
             EXPECT_EQ(hk::core::text::length(m.MENUADI), 50u);
         }
-        if (m.MENUNO == 3010) EXPECT_EQ(m.MENUADI, "HEsap Planı 12 Aylık Mizan");
-        if (m.MENUNO == 110)
+        if (m.MENUNO == 3010) {
+            EXPECT_EQ(m.MENUADI, "HEsap Planı 12 Aylık Mizan");
+        }
+        if (m.MENUNO == 110) {
             EXPECT_EQ(m.MENUADI, "=Tanımlanabilir Tablo Bilanço Raporları" + std::string(11, '='));
+        }
     }
 }
 
