@@ -117,17 +117,8 @@ core::Result<int> BrowseModel::locate(const std::string& text) {
     }
     auto st = restartWith(source_->locate(order_, text, page_), false);
     if (!st) return st.error();
-    if (rows_.empty()) {
-        // Past the last key: show the end of the range, the nearest the locator can get.
-        if (auto s = restartWith(source_->read(order_, nullptr, false, page_), false); !s)
-            return s.error();
-        atEnd_ = true;
-        atStart_ = rows_.size() < page_;
-        return rows_.empty() ? -1 : static_cast<int>(rows_.size()) - 1;
-    }
-    auto earlier = fetchEarlier();
-    if (!earlier) return earlier.error();
-    return earlier.value();
+    // Past the last key: show the end of the range, the nearest the locator can get.
+    return settleAfterRestart();
 }
 
 core::Result<int> BrowseModel::refreshAt(const BrowseRow* row) {
@@ -138,8 +129,12 @@ core::Result<int> BrowseModel::refreshAt(const BrowseRow* row) {
     BrowseRow keep = *row; // the row lives in the deque about to be cleared
     auto st = restartWith(source_->from(order_, keep, page_), false);
     if (!st) return st.error();
+    // The row was the last one and is gone: show the end of the range.
+    return settleAfterRestart();
+}
+
+core::Result<int> BrowseModel::settleAfterRestart() {
     if (rows_.empty()) {
-        // The row was the last one and is gone: show the end of the range.
         if (auto s = restartWith(source_->read(order_, nullptr, false, page_), false); !s)
             return s.error();
         atEnd_ = true;

@@ -87,6 +87,10 @@ class BrowseModel : public QAbstractTableModel {
 
   private:
     core::Status restartWith(core::Result<std::vector<BrowseRow>> rows, bool fromStart);
+    // After a restart at a position: with no rows there, the end of the range is shown instead;
+    // otherwise rows before the position are fetched so it is not at the top edge. Returns the
+    // row to make current, -1 for an empty range.
+    core::Result<int> settleAfterRestart();
 
     std::shared_ptr<BrowseSource> source_;
     std::vector<BrowseColumnInfo> columns_;
