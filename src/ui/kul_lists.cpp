@@ -84,6 +84,23 @@ void closeOwnWindow(QWidget* w) {
     w->window()->close();
 }
 
+// The layout of both administration windows: the master list on top, its dependent lists in
+// tabs below, "Çıkış" at the bottom right. Returns the exit button.
+QPushButton* masterDetail(QWidget* w, const QString& title, QWidget* master,
+                          std::initializer_list<std::pair<QWidget*, QString>> details) {
+    auto* tabs = new QTabWidget(w);
+    for (const auto& [widget, caption] : details) tabs->addTab(widget, caption);
+    auto* split = new QSplitter(Qt::Vertical, w);
+    split->addWidget(titled(title, master, split));
+    split->addWidget(tabs);
+    auto* exit = new QPushButton(QStringLiteral("Çıkış"), w);
+    QObject::connect(exit, &QPushButton::clicked, w, [w] { closeOwnWindow(w); });
+    auto* lay = new QVBoxLayout(w);
+    lay->addWidget(split, 1);
+    lay->addWidget(exit, 0, Qt::AlignRight);
+    return exit;
+}
+
 } // namespace
 
 // ---- KulWindow -------------------------------------------------------------------------------
@@ -152,17 +169,9 @@ KulUserList::KulUserList(KulContext ctx, users::SecurityFiles files, QWidget* pa
     rights_->allowAll();
     groups_->allowAll();
 
-    auto* tabs = new QTabWidget(this);
-    tabs->addTab(rights_, QStringLiteral("Kullanıcıya Bağlı Menüler"));
-    tabs->addTab(groups_, QStringLiteral("Kullanıcıya Bağlı Gruplar"));
-    auto* split = new QSplitter(Qt::Vertical, this);
-    split->addWidget(titled(QStringLiteral("Kullanıcı Listesi"), users_, split));
-    split->addWidget(tabs);
-    exit_ = new QPushButton(QStringLiteral("Çıkış"), this);
-    connect(exit_, &QPushButton::clicked, this, [this] { closeOwnWindow(this); });
-    auto* lay = new QVBoxLayout(this);
-    lay->addWidget(split, 1);
-    lay->addWidget(exit_, 0, Qt::AlignRight);
+    exit_ = masterDetail(this, QStringLiteral("Kullanıcı Listesi"), users_,
+                         {{rights_, QStringLiteral("Kullanıcıya Bağlı Menüler")},
+                          {groups_, QStringLiteral("Kullanıcıya Bağlı Gruplar")}});
 
     users_->onSelect = [this](const BrowseRow*) { followUser(); };
     users_->onInsert = [this] {
@@ -287,17 +296,9 @@ KulGrupList::KulGrupList(KulContext ctx, users::SecurityFiles files, QWidget* pa
     members_->readOnly();
     members_->setLocatorVisible(false);
 
-    auto* tabs = new QTabWidget(this);
-    tabs->addTab(rights_, QStringLiteral("Gruba Bağlı Menüler"));
-    tabs->addTab(members_, QStringLiteral("Gruba Bağlı Kullanıcılar"));
-    auto* split = new QSplitter(Qt::Vertical, this);
-    split->addWidget(titled(QStringLiteral("Grup Tanımları"), groups_, split));
-    split->addWidget(tabs);
-    exit_ = new QPushButton(QStringLiteral("Çıkış"), this);
-    connect(exit_, &QPushButton::clicked, this, [this] { closeOwnWindow(this); });
-    auto* lay = new QVBoxLayout(this);
-    lay->addWidget(split, 1);
-    lay->addWidget(exit_, 0, Qt::AlignRight);
+    exit_ = masterDetail(this, QStringLiteral("Grup Tanımları"), groups_,
+                         {{rights_, QStringLiteral("Gruba Bağlı Menüler")},
+                          {members_, QStringLiteral("Gruba Bağlı Kullanıcılar")}});
 
     groups_->onSelect = [this](const BrowseRow*) { followGroup(); };
     groups_->onInsert = [this] {
