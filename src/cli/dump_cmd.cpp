@@ -1,11 +1,13 @@
 // hesapkar-cli dump DIR FILE: the records of one file, one per line, every field in declaration
 // order separated by " | " (array elements one by one), text without trailing blanks; in the
 // order of the file's first key, or in physical order for a file without keys. Records whose
-// optional first key is blank are not in that key and are not listed.
+// optional first key is blank are not in that key: they follow, in physical order, so every
+// record of the file is listed.
 #include "cli/commands.h"
 #include "cli/data_folder.h"
 #include "core/text.h"
 #include "data/errors.h"
+#include "data/keycodec.h"
 
 #include <cstdio>
 
@@ -17,35 +19,57 @@ const char* dumpUsage() {
 
 namespace {
 
+std::string recordLine(const data::FileDef& def, const data::Record& rec, core::Status& st) {
+    std::string line;
+    bool first = true;
+    for (std::uint32_t f = 0; f < def.fields.size(); ++f) {
+        const auto& fd = def.fields[f];
+        if (fd.type == data::FieldType::GROUP) continue;
+        for (std::uint32_t e = 1; e <= fd.count; ++e) {
+            auto v = rec.text(def.label(f), e);
+            if (!v) {
+                st = v.error();
+                return {};
+            }
+            if (!first) line += " | ";
+            line += core::text::clip(*v);
+            first = false;
+        }
+    }
+    return line;
+}
+
+// Prints the records of the current order; with onlyUnkeyed, only those outside the first key.
+int printRecords(data::Table& t, const data::FileDef& def, bool onlyUnkeyed) {
+    for (;;) {
+        if (auto r = t.next(); !r) {
+            if (data::is(r.error(), data::ErrorCode::NoRecord)) return 0;
+            return fail("dump", r.error().describe());
+        }
+        const data::Record& rec = t.buffer();
+        if (onlyUnkeyed && data::encodeKey(rec, def.keys[0])) continue;
+        core::Status st;
+        const std::string line = recordLine(def, rec, st);
+        if (!st) return fail("dump", st.error().describe());
+        std::printf("%s\n", line.c_str());
+    }
+}
+
 int dumpTable(data::Database& db, const std::string& name) {
     auto def = storedLayout(db, name);
     if (!def) return fail("dump", def.error().text);
-    auto t = db.table(name, **def, false);
+    const data::FileDef& d = **def;
+    auto t = db.table(name, d, false);
     if (!t) return fail("dump", t.error().describe());
-    core::Status st = (*def)->keys.empty() ? t->setPhysical() : t->set(std::uint32_t{0});
-    if (!st) return fail("dump", st.error().describe());
-    for (;;) {
-        if (auto r = t->next(); !r) {
-            if (data::is(r.error(), data::ErrorCode::NoRecord)) break;
-            return fail("dump", r.error().describe());
-        }
-        const data::Record& rec = t->buffer();
-        std::string line;
-        bool first = true;
-        for (std::uint32_t f = 0; f < (*def)->fields.size(); ++f) {
-            const auto& fd = (*def)->fields[f];
-            if (fd.type == data::FieldType::GROUP) continue;
-            for (std::uint32_t e = 1; e <= fd.count; ++e) {
-                auto v = rec.text((*def)->label(f), e);
-                if (!v) return fail("dump", v.error().describe());
-                if (!first) line += " | ";
-                line += core::text::clip(*v);
-                first = false;
-            }
-        }
-        std::printf("%s\n", line.c_str());
+    if (d.keys.empty()) {
+        if (auto st = t->setPhysical(); !st) return fail("dump", st.error().describe());
+        return printRecords(*t, d, false);
     }
-    return 0;
+    if (auto st = t->set(std::uint32_t{0}); !st) return fail("dump", st.error().describe());
+    if (int rc = printRecords(*t, d, false); rc != 0) return rc;
+    if (!d.keys[0].optional) return 0;
+    if (auto st = t->setPhysical(); !st) return fail("dump", st.error().describe());
+    return printRecords(*t, d, true);
 }
 
 } // namespace

@@ -243,6 +243,25 @@ void makeOldDataSet(const fs::path& folder, const std::string& version) {
 
 } // namespace
 
+TEST_F(CliDataFolder, DumpListsRecordsOutsideTheirBlankOptionalKey) {
+    ASSERT_EQ(cli({"init", dir()}).code, 0);
+    {
+        // A voucher kind without a code is not in Nitelik's optional key.
+        auto db = Database::open(fs::path(dir()) / "Hesapkar.db");
+        ASSERT_TRUE(db.ok());
+        auto t = db->table(fileDef(Layout::Nitelik));
+        ASSERT_TRUE(t.ok());
+        TypedTable<Nitelik> tn(std::move(*t));
+        Nitelik blank;
+        blank.ACK = "Kodsuz";
+        ASSERT_TRUE(tn.add(blank).ok());
+    }
+    auto dump = cli({"dump", dir(), "Nitelik"});
+    ASSERT_EQ(dump.code, 0) << dump.err;
+    EXPECT_EQ(dump.out, "ACF | Açılış Fişi\nIPT | İptal Fişi\nKPF | Kapanış Fişi\n"
+                        "N | Normal Fiş\nYAN | Yansıtma Fişi\n | Kodsuz\n");
+}
+
 TEST_F(CliDataFolder, OlderDataIsConvertedOnlyWithYes) {
     makeOldDataSet(root_ / "data", "301001");
     auto refused = cli({"init", dir()});
