@@ -1,21 +1,32 @@
 // hesapkar-cli: the engine without windows.
 #include "cli/commands.h"
+#include "cli/procedure_cmd.h"
+#include "procedures/all.h"
 
 #include <cstdio>
 #include <cstring>
 
 using namespace hk::cli;
 
-static void usage(FILE* out) {
+static void usage(FILE* out, const hk::app::ProcedureRegistry& registry) {
     std::fputs("usage: hesapkar-cli COMMAND [ARGS]\n\ncommands:\n", out);
     for (const auto& c : commands()) std::fprintf(out, "  %-8s %s\n", c.name, c.usage);
+    for (const auto& p : registry.all())
+        if (!p.command.empty())
+            std::fprintf(out, "  %s %s\n", commandName(p).c_str(), p.usage.c_str());
 }
 
 int main(int argc, char** argv) {
+    hk::app::ProcedureRegistry registry;
+    hk::procedures::registerAll(registry);
     if (argc < 2 || !std::strcmp(argv[1], "help") || !std::strcmp(argv[1], "--help")) {
-        usage(argc < 2 ? stderr : stdout);
+        usage(argc < 2 ? stderr : stdout, registry);
         return argc < 2 ? 2 : 0;
     }
+    const Args words(argv + 1, argv + argc);
+    std::size_t used = 0;
+    if (const auto* spec = registry.findCommand(words, used))
+        return runProcedure(*spec, Args(words.begin() + static_cast<std::ptrdiff_t>(used), words.end()));
     Args args(argv + 2, argv + argc);
     for (const auto& c : commands())
         if (!std::strcmp(c.name, argv[1])) return c.run(args);

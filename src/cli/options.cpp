@@ -30,7 +30,7 @@ int fail(const char* command, const std::string& text, int code) {
     return code;
 }
 
-core::Result<CommonOptions> parseCommonOptions(const Args& args) {
+core::Result<CommonOptions> parseCommonOptions(const Args& args, bool keepOthers) {
     CommonOptions o;
     bool passwordGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -72,6 +72,8 @@ core::Result<CommonOptions> parseCommonOptions(const Args& args) {
             if (!v) return v.error();
             o.password = *v;
             passwordGiven = true;
+        } else if (keepOthers) {
+            o.positional.push_back(a);
         } else {
             return core::Error::of(0, "tanınmayan seçenek \"" + a + "\"");
         }

@@ -30,7 +30,9 @@ struct CommonOptions {
     std::vector<std::string> positional;
 };
 
-core::Result<CommonOptions> parseCommonOptions(const Args& args);
+// Takes the shared options out of args. Any other "--flag" is refused, unless keepOthers: then
+// it stays among the positional words, in its place, for the command's own parser.
+core::Result<CommonOptions> parseCommonOptions(const Args& args, bool keepOthers = false);
 
 // The folder of the running executable (empty when it cannot be found).
 std::filesystem::path executableFolder();

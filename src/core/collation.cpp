@@ -30,9 +30,11 @@ struct Ranks {
         int next = 0;
         for (int b = 0; b < 256; ++b) {
             if (b == 'A') {
-                for (int lb : letterBytes) rank[static_cast<std::size_t>(lb)] = static_cast<unsigned char>(next++);
+                for (int lb : letterBytes)
+                    rank[static_cast<std::size_t>(lb)] = static_cast<unsigned char>(next++);
             }
-            if (!isLetter[static_cast<std::size_t>(b)]) rank[static_cast<std::size_t>(b)] = static_cast<unsigned char>(next++);
+            if (!isLetter[static_cast<std::size_t>(b)])
+                rank[static_cast<std::size_t>(b)] = static_cast<unsigned char>(next++);
         }
     }
 };
@@ -54,7 +56,8 @@ std::string sortKey(std::string_view s, bool caseInsensitive) {
         s = up;
     }
     std::size_t e = s.size();
-    while (e > 0 && s[e - 1] == ' ') --e;
+    while (e > 0 && s[e - 1] == ' ')
+        --e;
     s = s.substr(0, e);
     const auto& r = ranks();
     std::string key;

@@ -55,7 +55,9 @@ std::tm localNow(std::chrono::system_clock::time_point tp) {
 
 } // namespace
 
-bool isLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeapYear(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int daysInMonth(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -75,7 +77,8 @@ Date Date::fromDayNumber(std::int32_t n) {
     if (n <= 0) return {};
     if (n > kLastDayNumber) n = kLastDayNumber;
     const Civil c = civilFromDays(n + kEpoch);
-    return Date{static_cast<std::uint8_t>(c.d), static_cast<std::uint8_t>(c.m), static_cast<std::uint16_t>(c.y)};
+    return Date{static_cast<std::uint8_t>(c.d), static_cast<std::uint8_t>(c.m),
+                static_cast<std::uint16_t>(c.y)};
 }
 
 Date Date::make(int month, int day, int year) {
@@ -117,7 +120,8 @@ Date Date::fromBytes(const unsigned char in[4]) {
 Time Time::now() {
     const auto tp = std::chrono::system_clock::now();
     const std::tm tm = localNow(tp);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(tp.time_since_epoch()).count() % 1000;
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(tp.time_since_epoch()).count() % 1000;
     return Time{static_cast<std::uint8_t>(tm.tm_hour), static_cast<std::uint8_t>(tm.tm_min),
                 static_cast<std::uint8_t>(tm.tm_sec), static_cast<std::uint8_t>(ms / 10)};
 }
@@ -143,6 +147,8 @@ void Time::toBytes(unsigned char out[4]) const {
     out[3] = hundredth;
 }
 
-Time Time::fromBytes(const unsigned char in[4]) { return Time{in[0], in[1], in[2], in[3]}; }
+Time Time::fromBytes(const unsigned char in[4]) {
+    return Time{in[0], in[1], in[2], in[3]};
+}
 
 } // namespace hk::core

@@ -27,8 +27,9 @@ struct Date {
     friend bool operator==(const Date&, const Date&) = default;
     // Chronological order; an unset date sorts first.
     friend auto operator<=>(const Date& a, const Date& b) {
-        return a.year != b.year ? a.year <=> b.year
-               : a.month != b.month ? a.month <=> b.month : a.day <=> b.day;
+        return a.year != b.year     ? a.year <=> b.year
+               : a.month != b.month ? a.month <=> b.month
+                                    : a.day <=> b.day;
     }
 
     // Day number (0 for an unset date). Invalid day/month combinations are normalised the way

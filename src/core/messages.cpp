@@ -9,7 +9,8 @@ namespace {
 
 constexpr std::array<Entry, 41> kTable = {{
     {1, Severity::message, "Kayıt okuma sıra hatası",
-     "Hata: (%ErrorText) tesbit edildi %File dosyasındaki kayıtlara ulaşırken.  Bir önceki ekrana dönüyor."},
+     "Hata: (%ErrorText) tesbit edildi %File dosyasındaki kayıtlara ulaşırken.  Bir önceki ekrana "
+     "dönüyor."},
     {2, Severity::message, "Ulaşım engellendi",
      "%File dosyasına ulaşım engellendi.Dosya sadece okuma işlemi için açılmış."},
     {3, Severity::question, "Kayıt eklendi",
@@ -21,7 +22,9 @@ constexpr std::array<Entry, 41> kTable = {{
     {6, Severity::message, "Kayıt değiştirilemedi",
      "Bu kayıt başka bir kullanıcı tarafından açılmıştır."},
     {7, Severity::message, "Kayıt değiştirilemedi",
-     "Bu kayıt başka bir kullanıcı tarafından değiştirildi. Yapılan değişiklikler ekrana getirilecektır.Kendi değişikliklerinizi görmek istiyorsanız Ctrl+' tuşlarına aynı anda basınız."},
+     "Bu kayıt başka bir kullanıcı tarafından değiştirildi. Yapılan değişiklikler ekrana "
+     "getirilecektır.Kendi değişikliklerinizi görmek istiyorsanız Ctrl+' tuşlarına aynı anda "
+     "basınız."},
     {8, Severity::question, "Yaptığınız değişiklikler kaybolacak!",
      "Yaptığınız işlemleri iptal etmek istediğinizden eminmisiniz ?"},
     {9, Severity::question, "Silme onayı",
@@ -30,10 +33,10 @@ constexpr std::array<Entry, 41> kTable = {{
      "Hata: (%ErrorText) hatası oluştu %File dosyasını yaratırken."},
     {11, Severity::message, "Kayıt silinemiyor.",
      "(%ErrorText) hatası %File dosyasında kayıt silinirken oluştu."},
-    {12, Severity::message, "Hatalı işlem",
-     "Bu ekrandan kayıt silme işlemi yapamazsınız"},
+    {12, Severity::message, "Hatalı işlem", "Bu ekrandan kayıt silme işlemi yapamazsınız"},
     {13, Severity::message, "Çift kayıt yaratma hatası",
-     "Eklemek istediğiniz kayıt dosyada mevcut.%Message key sahası için aynı değerleri taşıyan ikinci bir kayıt ekleyemezsiniz."},
+     "Eklemek istediğiniz kayıt dosyada mevcut.%Message key sahası için aynı değerleri taşıyan "
+     "ikinci bir kayıt ekleyemezsiniz."},
     {14, Severity::message, "Saha değer hatası.",
      "%Field sahasına yapılan atama %Message dosyasında bulunamadı."},
     {15, Severity::message, "Değer hatası",
@@ -46,16 +49,12 @@ constexpr std::array<Entry, 41> kTable = {{
      "%Field sahasına yapmış olduğunuz giriş %Message den büyük olmalı."},
     {19, Severity::message, "Dosya yükleme hatası.",
      "%File dosyası yüklenemedi.  Hata: %ErrorText."},
-    {20, Severity::message, "Hatalı işlem",
-     "Bu ekrandan kayıt giriş işlemi yapamazsınız."},
+    {20, Severity::message, "Hatalı işlem", "Bu ekrandan kayıt giriş işlemi yapamazsınız."},
     {21, Severity::message, "Transaction cancelled",
      "Error: (%ErrorText) attempting to frame the transaction on %File."},
-    {22, Severity::message, "Kayıt yok",
-     "Seçmiş olduğunuz niteliklerde kayıt yok."},
-    {23, Severity::fatal, "Dosya ulaşım hatası",
-     "Dosya (%File) açılamadı.  Hata: %ErrorText."},
-    {24, Severity::message, "Tanımlanmamış Program.",
-     "Program %Message henüz tanımlanmamış."},
+    {22, Severity::message, "Kayıt yok", "Seçmiş olduğunuz niteliklerde kayıt yok."},
+    {23, Severity::fatal, "Dosya ulaşım hatası", "Dosya (%File) açılamadı.  Hata: %ErrorText."},
+    {24, Severity::message, "Tanımlanmamış Program.", "Program %Message henüz tanımlanmamış."},
     {25, Severity::message, "Kayıt değiştirilimedi.",
      "(%ErrorText) hatası %File dosyasında kayıt değiştirlirken oluştu."},
     {26, Severity::fatal, "Ulaşım sahası yeniden düzenlenemiyor",
@@ -65,31 +64,36 @@ constexpr std::array<Entry, 41> kTable = {{
     {28, Severity::message, "Kayıt okunamıyor",
      "Bu kayıt başka bir kullanıcı tarafından tutulmaktadır."},
     {29, Severity::message, "Record Limit Exceeded",
-     "Evaluation edition will not allow write-access to file %File. It will be opened for reading only."},
+     "Evaluation edition will not allow write-access to file %File. It will be opened for reading "
+     "only."},
     {30, Severity::message, "Dosya bağlantı hatası",
-     "Bu kayıt %File dosyası ile bağlantılıdır. Bağlantılı kayıtların silinmesi engellenmiştir. Bağlantılı kayıtlar olduğu sürece bu kaydı silemezsiniz."},
+     "Bu kayıt %File dosyası ile bağlantılıdır. Bağlantılı kayıtların silinmesi engellenmiştir. "
+     "Bağlantılı kayıtlar olduğu sürece bu kaydı silemezsiniz."},
     {31, Severity::message, "Dosya bağlantı hatası",
-     "Bu kayıt %File dosyası ile bağlantılıdır. Bağlantılı sahaların değiştirilmesi engellenmiştir.Saha değerleri orjinal değerlerine döndürülmektedir."},
+     "Bu kayıt %File dosyası ile bağlantılıdır. Bağlantılı sahaların değiştirilmesi "
+     "engellenmiştir.Saha değerleri orjinal değerlerine döndürülmektedir."},
     {32, Severity::question, "Otomatik Numara verme hatası",
-     "Otomatik numara verilirken bir hata oluştu.  Hata: %ErrorText. Tekrar denemek istermisiniz ?"},
+     "Otomatik numara verilirken bir hata oluştu.  Hata: %ErrorText. Tekrar denemek istermisiniz "
+     "?"},
     {33, Severity::question, "Kayıt silme hatası",
      "Kayıt silinmeye çalışılırken bir hata oluştu. Kaydı silmeyi tekrar denemek istermisiniz ?"},
     {34, Severity::question, "Kayıt değiştirme hatası",
-     "Kayıt değiştirilirken bir hata oluştu. Değişiklikleri yüklemeyi tekrar denemek istiyormusunuz ?"},
+     "Kayıt değiştirilirken bir hata oluştu. Değişiklikleri yüklemeyi tekrar denemek "
+     "istiyormusunuz ?"},
     {35, Severity::question, "Değiştirme onayı",
      "Yapmış olduğunuz değişiklikleri kaydetmek istiyormusunuz ?"},
     {36, Severity::question, "Dosya başlangıç hatası",
      "Dosya başlangıcına ulaşılamadı. Dosyanın sonundan tekrar başlamak istermisiniz ?"},
     {37, Severity::question, "Dosya sonu hatası",
      "Dosya sonuna ulaşılamadı.Dosyanın başından tekrar başlamak istermisiniz?"},
-    {38, Severity::message, "Hatalı işlem",
-     "Bu ekrandan kayıt değiştirme işlemi yapamazsınız."},
+    {38, Severity::message, "Hatalı işlem", "Bu ekrandan kayıt değiştirme işlemi yapamazsınız."},
     {39, Severity::programError, "Dosya kullanım hatası",
      "(%File) dosyasını kullanmak için önce açmalısınız."},
     {40, Severity::message, "View Open Error",
      "Error: (%ErrorText) attempting to open the current VIEW. Filter and Range Limits ignored."},
     {41, Severity::message, "Unsupported QBE Column",
-     "The saved QBE column, %Field is not supported. It will be dropped from the query."},}};
+     "The saved QBE column, %Field is not supported. It will be dropped from the query."},
+}};
 
 } // namespace
 
@@ -98,7 +102,8 @@ std::vector<std::string> standardButtonCaptions() {
     std::string_view all(kStandardButtonCaptions);
     for (std::size_t start = 0;;) {
         const std::size_t comma = all.find(',', start);
-        out.emplace_back(all.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        out.emplace_back(all.substr(start, comma == std::string_view::npos ? std::string_view::npos
+                                                                           : comma - start));
         if (comma == std::string_view::npos) break;
         start = comma + 1;
     }

@@ -17,17 +17,18 @@ struct Entry {
     int number;
     Severity severity;
     const char* title;
-    const char* text; // with the placeholders %File %ErrorText %ErrorCode %Field %Message %Procedure
+    const char*
+        text; // with the placeholders %File %ErrorText %ErrorCode %Field %Message %Procedure
 };
 
 // Values for the placeholders. An empty value replaces its placeholder with nothing.
 struct MessageArgs {
-    std::string file;       // %File
-    std::string errorText;  // %ErrorText
-    std::string errorCode;  // %ErrorCode
-    std::string field;      // %Field
-    std::string message;    // %Message
-    std::string procedure;  // %Procedure
+    std::string file;      // %File
+    std::string errorText; // %ErrorText
+    std::string errorCode; // %ErrorCode
+    std::string field;     // %Field
+    std::string message;   // %Message
+    std::string procedure; // %Procedure
 };
 
 struct Formatted {
@@ -45,7 +46,8 @@ inline constexpr const char* kFatalSuffix = "  Press OK to end this application"
 inline constexpr const char* kQuestionButtons = "&Evet|&Hayır";
 inline constexpr const char* kOkButton = "&Tamam";
 // The standard message-box captions in the order OK, Yes, No, Cancel, Retry, Ignore, Abort.
-inline constexpr const char* kStandardButtonCaptions = "&Tamam,&Evet,&Hayır,&Vazgeç,&Yeniden Dene,&Hatayı Geç,&İptal";
+inline constexpr const char* kStandardButtonCaptions =
+    "&Tamam,&Evet,&Hayır,&Vazgeç,&Yeniden Dene,&Hatayı Geç,&İptal";
 std::vector<std::string> standardButtonCaptions();
 
 // The table row of a message number; nullptr outside 1..41.

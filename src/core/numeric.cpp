@@ -28,7 +28,8 @@ Digits digitsOf(double v) {
         if (c != '.') out.d.push_back(c);
     }
     out.point = std::atoi(std::string(s.substr(e + 1)).c_str()) + 1;
-    while (out.d.size() > 1 && out.d.back() == '0') out.d.pop_back();
+    while (out.d.size() > 1 && out.d.back() == '0')
+        out.d.pop_back();
     if (out.d == "0") out.point = 1;
     return out;
 }
@@ -43,7 +44,8 @@ Digits roundDigits(Digits x, int places) {
     x.d.resize(static_cast<std::size_t>(keep));
     if (up) {
         int i = static_cast<int>(x.d.size()) - 1;
-        while (i >= 0 && x.d[static_cast<std::size_t>(i)] == '9') x.d[static_cast<std::size_t>(i--)] = '0';
+        while (i >= 0 && x.d[static_cast<std::size_t>(i)] == '9')
+            x.d[static_cast<std::size_t>(i--)] = '0';
         if (i < 0) {
             x.d.insert(x.d.begin(), '1');
             ++x.point;
@@ -51,7 +53,8 @@ Digits roundDigits(Digits x, int places) {
             ++x.d[static_cast<std::size_t>(i)];
         }
     }
-    while (!x.d.empty() && x.d.back() == '0') x.d.pop_back();
+    while (!x.d.empty() && x.d.back() == '0')
+        x.d.pop_back();
     if (x.d.empty()) return Digits{"0", 1};
     return x;
 }
@@ -65,11 +68,14 @@ double toDouble(const Digits& x, bool negative) {
 // Plain text of the digits with exactly `places` decimals (places >= 0).
 std::string plain(const Digits& x, int places) {
     std::string intPart, frac;
-    for (int i = 0; i < x.point; ++i) intPart.push_back(i < static_cast<int>(x.d.size()) ? x.d[static_cast<std::size_t>(i)] : '0');
+    for (int i = 0; i < x.point; ++i)
+        intPart.push_back(i < static_cast<int>(x.d.size()) ? x.d[static_cast<std::size_t>(i)]
+                                                           : '0');
     if (intPart.empty()) intPart = "0";
     for (int i = 0; i < places; ++i) {
         const int at = x.point + i;
-        frac.push_back(at >= 0 && at < static_cast<int>(x.d.size()) ? x.d[static_cast<std::size_t>(at)] : '0');
+        frac.push_back(
+            at >= 0 && at < static_cast<int>(x.d.size()) ? x.d[static_cast<std::size_t>(at)] : '0');
     }
     if (x.d == "0") intPart = "0";
     return places > 0 ? intPart + "." + frac : intPart;
@@ -77,7 +83,8 @@ std::string plain(const Digits& x, int places) {
 
 constexpr Decimal::Units pow10(int n) {
     Decimal::Units r = 1;
-    for (int i = 0; i < n; ++i) r *= 10;
+    for (int i = 0; i < n; ++i)
+        r *= 10;
     return r;
 }
 
@@ -98,7 +105,7 @@ double roundToStep(double value, double step) {
     if (!(step > 0) || !std::isfinite(value) || !std::isfinite(step)) return value;
     const Digits s = digitsOf(step);
     const int stepPlaces = static_cast<int>(s.d.size()) - s.point; // decimals of the step
-    if (s.d == "1") return round(value, stepPlaces);                // a power of ten
+    if (s.d == "1") return round(value, stepPlaces);               // a power of ten
     const double n = round(value / step, 0);
     return round(n * step, stepPlaces > 0 ? stepPlaces : 0);
 }
@@ -121,18 +128,24 @@ std::string shortest(double value) {
 
 Result<double> parse(std::string_view text) {
     std::size_t b = 0, e = text.size();
-    while (b < e && text[b] == ' ') ++b;
-    while (e > b && text[e - 1] == ' ') --e;
+    while (b < e && text[b] == ' ')
+        ++b;
+    while (e > b && text[e - 1] == ' ')
+        --e;
     const std::string_view t = text.substr(b, e - b);
     bool digit = false, ok = true;
     int points = 0;
     for (std::size_t i = 0; i < t.size(); ++i) {
         const char c = t[i];
-        if (c >= '0' && c <= '9') digit = true;
-        else if (c == '.') ++points;
-        else if (!(c == '-' && i == 0)) ok = false;
+        if (c >= '0' && c <= '9')
+            digit = true;
+        else if (c == '.')
+            ++points;
+        else if (!(c == '-' && i == 0))
+            ok = false;
     }
-    if (!ok || !digit || points > 1) return Error::of(0, "\"" + std::string(text) + "\" bir sayı değil.");
+    if (!ok || !digit || points > 1)
+        return Error::of(0, "\"" + std::string(text) + "\" bir sayı değil.");
     return std::strtod(std::string(t).c_str(), nullptr);
 }
 
@@ -160,7 +173,8 @@ Result<Decimal> Decimal::fromDouble(double value) {
 
 Result<Decimal> Decimal::parse(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
     bool neg = false;
     if (i < text.size() && text[i] == '-') neg = true, ++i;
     Units u = 0;
@@ -168,20 +182,32 @@ Result<Decimal> Decimal::parse(std::string_view text) {
     bool any = false;
     for (; i < text.size() && text[i] != ' '; ++i) {
         const char c = text[i];
-        if (c == '.' && decimals < 0) { decimals = 0; continue; }
-        if (c < '0' || c > '9' || decimals >= 2) return Error::of(0, "\"" + std::string(text) + "\" iki ondalıklı bir tutar değil.");
+        if (c == '.' && decimals < 0) {
+            decimals = 0;
+            continue;
+        }
+        if (c < '0' || c > '9' || decimals >= 2)
+            return Error::of(0, "\"" + std::string(text) + "\" iki ondalıklı bir tutar değil.");
         any = true;
-        if (decimals >= 0) ++decimals; else if (u != 0 || c != '0') ++intDigits;
+        if (decimals >= 0)
+            ++decimals;
+        else if (u != 0 || c != '0')
+            ++intDigits;
         if (intDigits > kDigits - 2) return overflow(std::string(text));
         u = u * 10 + (c - '0');
     }
-    while (i < text.size() && text[i] == ' ') ++i;
-    if (!any || i != text.size()) return Error::of(0, "\"" + std::string(text) + "\" iki ondalıklı bir tutar değil.");
-    for (int d = decimals < 0 ? 0 : decimals; d < 2; ++d) u *= 10;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    if (!any || i != text.size())
+        return Error::of(0, "\"" + std::string(text) + "\" iki ondalıklı bir tutar değil.");
+    for (int d = decimals < 0 ? 0 : decimals; d < 2; ++d)
+        u *= 10;
     return Decimal(neg ? -u : u);
 }
 
-double Decimal::toDouble() const { return std::strtod(toString().c_str(), nullptr); }
+double Decimal::toDouble() const {
+    return std::strtod(toString().c_str(), nullptr);
+}
 
 std::string Decimal::toString() const {
     Units a = units_ < 0 ? -units_ : units_;
@@ -190,23 +216,31 @@ std::string Decimal::toString() const {
         digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(a % 10)));
         a /= 10;
     } while (a != 0);
-    while (digits.size() < 3) digits.insert(digits.begin(), '0');
+    while (digits.size() < 3)
+        digits.insert(digits.begin(), '0');
     digits.insert(digits.end() - 2, '.');
     return units_ < 0 ? "-" + digits : digits;
 }
 
-Result<Decimal> Decimal::add(const Decimal& o) const { return fromUnits(units_ + o.units_); }
-Result<Decimal> Decimal::sub(const Decimal& o) const { return fromUnits(units_ - o.units_); }
+Result<Decimal> Decimal::add(const Decimal& o) const {
+    return fromUnits(units_ + o.units_);
+}
+Result<Decimal> Decimal::sub(const Decimal& o) const {
+    return fromUnits(units_ - o.units_);
+}
 
 Result<Decimal> Decimal::mul(std::int64_t factor) const {
     // |units| < 10^21 and |factor| < 2^63 < 10^19: the product fits in 128 bits before the check.
     const Units f = factor;
     const Units absU = units_ < 0 ? -units_ : units_;
     const Units absF = f < 0 ? -f : f;
-    if (absU != 0 && absF > (kLimit - 1) / absU) return overflow(toString() + " x " + std::to_string(factor));
+    if (absU != 0 && absF > (kLimit - 1) / absU)
+        return overflow(toString() + " x " + std::to_string(factor));
     return Decimal(units_ * f);
 }
 
-Decimal Decimal::negated() const { return Decimal(-units_); }
+Decimal Decimal::negated() const {
+    return Decimal(-units_);
+}
 
 } // namespace hk::core::numeric

@@ -58,8 +58,9 @@ class Decimal {
 
     friend bool operator==(const Decimal&, const Decimal&) = default;
     friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b) {
-        return a.units_ < b.units_ ? std::strong_ordering::less
-               : a.units_ > b.units_ ? std::strong_ordering::greater : std::strong_ordering::equal;
+        return a.units_ < b.units_   ? std::strong_ordering::less
+               : a.units_ > b.units_ ? std::strong_ordering::greater
+                                     : std::strong_ordering::equal;
     }
 
   private:

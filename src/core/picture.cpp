@@ -16,8 +16,12 @@ Error bad(std::string_view picture, const std::string& why) {
     return Error::of(0, "Geçersiz resim \"" + std::string(picture) + "\": " + why);
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
 
 // Reads a run of digits at s[i]; -1 when there is none.
 int readInt(std::string_view s, std::size_t& i) {
@@ -35,9 +39,17 @@ Result<Picture> parseNumber(std::string_view full, std::string_view r) {
     p.kind = Kind::number;
     std::size_t i = 0;
     bool explicitSign = false;
-    if (i < r.size() && (r[i] == '$' || r[i] == '~')) return bad(full, "para birimi işareti desteklenmiyor");
-    if (i < r.size() && r[i] == '-') { p.sign = Picture::Sign::leading; explicitSign = true; ++i; }
-    else if (i < r.size() && r[i] == '(') { p.sign = Picture::Sign::parentheses; explicitSign = true; ++i; }
+    if (i < r.size() && (r[i] == '$' || r[i] == '~'))
+        return bad(full, "para birimi işareti desteklenmiyor");
+    if (i < r.size() && r[i] == '-') {
+        p.sign = Picture::Sign::leading;
+        explicitSign = true;
+        ++i;
+    } else if (i < r.size() && r[i] == '(') {
+        p.sign = Picture::Sign::parentheses;
+        explicitSign = true;
+        ++i;
+    }
     bool hasFill = false;
     // '0' is a fill only when a width follows it ("n05"); "n0" alone is a width of 0.
     if (i + 1 < r.size() && (r[i] == '_' || r[i] == '*' || (r[i] == '0' && isDigit(r[i + 1])))) {
@@ -50,8 +62,8 @@ Result<Picture> parseNumber(std::string_view full, std::string_view r) {
     char grouping = hasFill ? 0 : ',';
     char mark = '.';
     auto isMark = [](char c) { return c == '.' || c == '`' || c == 'v' || c == 'V'; };
-    if (i + 2 < r.size() && (r[i] == '.' || r[i] == ',' || r[i] == '-' || r[i] == '_') && isMark(r[i + 1]) &&
-        isDigit(r[i + 2])) {
+    if (i + 2 < r.size() && (r[i] == '.' || r[i] == ',' || r[i] == '-' || r[i] == '_') &&
+        isMark(r[i + 1]) && isDigit(r[i + 2])) {
         grouping = r[i] == '_' ? ' ' : r[i];
         mark = r[i + 1];
         i += 2;
@@ -78,7 +90,10 @@ Result<Picture> parseNumber(std::string_view full, std::string_view r) {
         if (i >= r.size() || r[i] != ')') return bad(full, "kapanmayan parantez");
         ++i;
     }
-    if (i < r.size() && (r[i] == 'b' || r[i] == 'B')) { p.blankWhenZero = true; ++i; }
+    if (i < r.size() && (r[i] == 'b' || r[i] == 'B')) {
+        p.blankWhenZero = true;
+        ++i;
+    }
     if (i != r.size()) return bad(full, "tanınmayan \"" + std::string(r.substr(i)) + "\"");
     return p;
 }
@@ -90,13 +105,18 @@ Result<Picture> parseDateOrTime(std::string_view full, std::string_view r, Kind 
     Picture p;
     p.kind = kind;
     std::size_t i = 0;
-    if (i + 1 < r.size() && r[i] == '0' && isDigit(r[i + 1])) { p.zeroFilled = true; ++i; }
+    if (i + 1 < r.size() && r[i] == '0' && isDigit(r[i + 1])) {
+        p.zeroFilled = true;
+        ++i;
+    }
     p.style = readInt(r, i);
     if (kind == Kind::date) {
         // Styles 3, 4, 7 and 8 spell English month names; nothing here prints them.
-        const bool known = p.style == 18 || (p.style >= 1 && p.style < 18 && kDateWidth[p.style] != 0);
+        const bool known =
+            p.style == 18 || (p.style >= 1 && p.style < 18 && kDateWidth[p.style] != 0);
         if (!known) return bad(full, "bu tarih biçimi desteklenmiyor");
-        if (i < r.size() && (r[i] == '.' || r[i] == '/' || r[i] == '-' || r[i] == ',' || r[i] == '_')) {
+        if (i < r.size() &&
+            (r[i] == '.' || r[i] == '/' || r[i] == '-' || r[i] == ',' || r[i] == '_')) {
             p.separator = r[i] == '_' ? ' ' : r[i];
             ++i;
         }
@@ -105,7 +125,10 @@ Result<Picture> parseDateOrTime(std::string_view full, std::string_view r, Kind 
         if (p.style < 1 || p.style > 6) return bad(full, "bu saat biçimi desteklenmiyor");
         p.width = kTimeWidth[p.style];
     }
-    if (i < r.size() && (r[i] == 'b' || r[i] == 'B')) { p.blankWhenZero = true; ++i; }
+    if (i < r.size() && (r[i] == 'b' || r[i] == 'B')) {
+        p.blankWhenZero = true;
+        ++i;
+    }
     if (i != r.size()) return bad(full, "tanınmayan \"" + std::string(r.substr(i)) + "\"");
     return p;
 }
@@ -116,7 +139,10 @@ Result<Picture> parseText(std::string_view full, std::string_view r) {
     std::size_t i = 0;
     p.width = readInt(r, i);
     if (p.width < 1 || p.width > 65535) return bad(full, "metin genişliği eksik");
-    if (i < r.size() && (r[i] == 'b' || r[i] == 'B')) { p.blankWhenZero = true; ++i; }
+    if (i < r.size() && (r[i] == 'b' || r[i] == 'B')) {
+        p.blankWhenZero = true;
+        ++i;
+    }
     if (i != r.size()) return bad(full, "tanınmayan \"" + std::string(r.substr(i)) + "\"");
     return p;
 }
@@ -130,24 +156,31 @@ Result<Picture> parsePattern(std::string_view full, std::string_view r) {
         p.blankWhenZero = true;
         body.remove_suffix(1);
     }
-    if (body.empty() || (body.back() != 'p' && body.back() != 'P')) return bad(full, "desen \"P\" ile kapanmalı");
+    if (body.empty() || (body.back() != 'p' && body.back() != 'P'))
+        return bad(full, "desen \"P\" ile kapanmalı");
     body.remove_suffix(1);
     int places = 0;
-    for (char c : body) places += (c == '#' || c == '<');
+    for (char c : body)
+        places += (c == '#' || c == '<');
     if (places == 0) return bad(full, "desende rakam yeri (#) yok");
     p.pattern = std::string(body);
     p.width = static_cast<int>(text::length(body));
     return p;
 }
 
-std::string hashes(int width) { return std::string(static_cast<std::size_t>(width), '#'); }
-std::string blanks(int width) { return std::string(static_cast<std::size_t>(width), ' '); }
+std::string hashes(int width) {
+    return std::string(static_cast<std::size_t>(width), '#');
+}
+std::string blanks(int width) {
+    return std::string(static_cast<std::size_t>(width), ' ');
+}
 
 std::string formatNumber(double v, const Picture& p) {
     if (!std::isfinite(v)) return hashes(p.width);
     const std::string fixed = numeric::toFixed(std::fabs(v), p.decimals);
     bool zero = true;
-    for (char c : fixed) zero = zero && (c == '0' || c == '.');
+    for (char c : fixed)
+        zero = zero && (c == '0' || c == '.');
     if (zero && p.blankWhenZero) return blanks(p.width);
     const bool neg = v < 0 && !zero;
     const std::size_t dot = fixed.find('.');
@@ -169,9 +202,16 @@ std::string formatNumber(double v, const Picture& p) {
     }
     std::string lead, trail;
     switch (p.sign) {
-    case Picture::Sign::leading: lead = neg ? "-" : ""; break;
-    case Picture::Sign::parentheses: lead = neg ? "(" : ""; trail = neg ? ")" : " "; break;
-    case Picture::Sign::trailing: trail = neg ? "-" : " "; break;
+    case Picture::Sign::leading:
+        lead = neg ? "-" : "";
+        break;
+    case Picture::Sign::parentheses:
+        lead = neg ? "(" : "";
+        trail = neg ? ")" : " ";
+        break;
+    case Picture::Sign::trailing:
+        trail = neg ? "-" : " ";
+        break;
     }
     const std::size_t used = lead.size() + body.size() + trail.size();
     if (used > static_cast<std::size_t>(p.width)) return hashes(p.width);
@@ -179,39 +219,63 @@ std::string formatNumber(double v, const Picture& p) {
     return p.fill == ' ' ? fill + lead + body + trail : lead + fill + body + trail;
 }
 
-const std::array<const char*, 12> kMonthNames = {"Ocak", "Şubat", "Mart", "Nisan", "Mayıs", "Haziran",
-                                                "Temmuz", "Ağustos", "Eylül", "Ekim", "Kasım", "Aralık"};
-const std::array<const char*, 7> kDayNames = {"Pazar", "Pazartesi", "Salı", "Çarşamba", "Perşembe", "Cuma", "Cumartesi"};
+const std::array<const char*, 12> kMonthNames = {"Ocak",  "Şubat",   "Mart",   "Nisan",
+                                                 "Mayıs", "Haziran", "Temmuz", "Ağustos",
+                                                 "Eylül", "Ekim",    "Kasım",  "Aralık"};
+const std::array<const char*, 7> kDayNames = {"Pazar",    "Pazartesi", "Salı",     "Çarşamba",
+                                              "Perşembe", "Cuma",      "Cumartesi"};
 
-std::string two(int v) { return std::string{static_cast<char>('0' + v / 10 % 10), static_cast<char>('0' + v % 10)}; }
-std::string four(int v) { return two(v / 100) + two(v % 100); }
+std::string two(int v) {
+    return std::string{static_cast<char>('0' + v / 10 % 10), static_cast<char>('0' + v % 10)};
+}
+std::string four(int v) {
+    return two(v / 100) + two(v % 100);
+}
 // First element of a date or time: its leading zero becomes a blank unless zero-filled.
-std::string firstTwo(int v, bool zeroFilled) { return (!zeroFilled && v < 10) ? " " + std::string(1, static_cast<char>('0' + v)) : two(v); }
+std::string firstTwo(int v, bool zeroFilled) {
+    return (!zeroFilled && v < 10) ? " " + std::string(1, static_cast<char>('0' + v)) : two(v);
+}
 
 std::string formatDate(double v, const Picture& p) {
     const double n = std::floor(v);
     if (!std::isfinite(v) || n <= 0) return blanks(p.width);
-    const Date d = Date::fromDayNumber(n > kLastDayNumber ? kLastDayNumber : static_cast<std::int32_t>(n));
+    const Date d =
+        Date::fromDayNumber(n > kLastDayNumber ? kLastDayNumber : static_cast<std::int32_t>(n));
     const std::string s(1, p.separator);
     const bool z = p.zeroFilled;
     switch (p.style) {
-    case 1: return firstTwo(d.month, z) + s + two(d.day) + s + two(d.year % 100);
-    case 2: return firstTwo(d.month, z) + s + two(d.day) + s + four(d.year);
-    case 5: return firstTwo(d.day, z) + s + two(d.month) + s + two(d.year % 100);
-    case 6: return firstTwo(d.day, z) + s + two(d.month) + s + four(d.year);
-    case 9: return two(d.year % 100) + s + two(d.month) + s + two(d.day);
-    case 10: return four(d.year) + s + two(d.month) + s + two(d.day);
-    case 11: return two(d.year % 100) + two(d.month) + two(d.day);
-    case 12: return four(d.year) + two(d.month) + two(d.day);
-    case 13: return firstTwo(d.month, z) + s + two(d.year % 100);
-    case 14: return firstTwo(d.month, z) + s + four(d.year);
-    case 15: return two(d.year % 100) + s + two(d.month);
-    case 16: return four(d.year) + s + two(d.month);
-    case 17: return two(d.day) + "." + two(d.month) + "." + four(d.year);
+    case 1:
+        return firstTwo(d.month, z) + s + two(d.day) + s + two(d.year % 100);
+    case 2:
+        return firstTwo(d.month, z) + s + two(d.day) + s + four(d.year);
+    case 5:
+        return firstTwo(d.day, z) + s + two(d.month) + s + two(d.year % 100);
+    case 6:
+        return firstTwo(d.day, z) + s + two(d.month) + s + four(d.year);
+    case 9:
+        return two(d.year % 100) + s + two(d.month) + s + two(d.day);
+    case 10:
+        return four(d.year) + s + two(d.month) + s + two(d.day);
+    case 11:
+        return two(d.year % 100) + two(d.month) + two(d.day);
+    case 12:
+        return four(d.year) + two(d.month) + two(d.day);
+    case 13:
+        return firstTwo(d.month, z) + s + two(d.year % 100);
+    case 14:
+        return firstTwo(d.month, z) + s + four(d.year);
+    case 15:
+        return two(d.year % 100) + s + two(d.month);
+    case 16:
+        return four(d.year) + s + two(d.month);
+    case 17:
+        return two(d.day) + "." + two(d.month) + "." + four(d.year);
     case 18:
-        return std::to_string(d.day) + " " + kMonthNames[static_cast<std::size_t>(d.month - 1)] + " " +
-               std::to_string(d.year) + " " + kDayNames[static_cast<std::size_t>(d.weekday())];
-    default: return blanks(p.width);
+        return std::to_string(d.day) + " " + kMonthNames[static_cast<std::size_t>(d.month - 1)] +
+               " " + std::to_string(d.year) + " " +
+               kDayNames[static_cast<std::size_t>(d.weekday())];
+    default:
+        return blanks(p.width);
     }
 }
 
@@ -223,13 +287,20 @@ std::string formatTime(double v, const Picture& p) {
     if (h12 == 0) h12 = 12;
     const std::string xm = t.hour < 12 ? "AM" : "PM";
     switch (p.style) {
-    case 1: return firstTwo(t.hour, z) + ":" + two(t.minute);
-    case 2: return two(t.hour) + two(t.minute);
-    case 3: return firstTwo(h12, z) + ":" + two(t.minute) + xm;
-    case 4: return firstTwo(t.hour, z) + ":" + two(t.minute) + ":" + two(t.second);
-    case 5: return two(t.hour) + two(t.minute) + two(t.second);
-    case 6: return firstTwo(h12, z) + ":" + two(t.minute) + ":" + two(t.second) + xm;
-    default: return blanks(p.width);
+    case 1:
+        return firstTwo(t.hour, z) + ":" + two(t.minute);
+    case 2:
+        return two(t.hour) + two(t.minute);
+    case 3:
+        return firstTwo(h12, z) + ":" + two(t.minute) + xm;
+    case 4:
+        return firstTwo(t.hour, z) + ":" + two(t.minute) + ":" + two(t.second);
+    case 5:
+        return two(t.hour) + two(t.minute) + two(t.second);
+    case 6:
+        return firstTwo(h12, z) + ":" + two(t.minute) + ":" + two(t.second) + xm;
+    default:
+        return blanks(p.width);
     }
 }
 
@@ -241,9 +312,11 @@ std::string formatPattern(double v, const Picture& p) {
     const std::string digits = numeric::toFixed(r, 0);
     // Characters of the pattern, right to left.
     std::vector<std::string> chars;
-    for (std::size_t k = 1; k <= text::length(p.pattern); ++k) chars.push_back(text::sub(p.pattern, k, 1));
+    for (std::size_t k = 1; k <= text::length(p.pattern); ++k)
+        chars.push_back(text::sub(p.pattern, k, 1));
     std::size_t places = 0;
-    for (const auto& c : chars) places += (c == "#" || c == "<");
+    for (const auto& c : chars)
+        places += (c == "#" || c == "<");
     if (digits.size() > places && digits != "0") return hashes(p.width);
     std::string out;
     std::vector<std::string> rev;
@@ -258,17 +331,24 @@ std::string formatPattern(double v, const Picture& p) {
             rev.push_back(*it);
         }
     }
-    for (auto it = rev.rbegin(); it != rev.rend(); ++it) out += *it;
+    for (auto it = rev.rbegin(); it != rev.rend(); ++it)
+        out += *it;
     return out;
 }
 
 Result<std::string> formatValue(double v, const Picture& p) {
     switch (p.kind) {
-    case Kind::number: return formatNumber(v, p);
-    case Kind::date: return formatDate(v, p);
-    case Kind::time: return formatTime(v, p);
-    case Kind::pattern: return formatPattern(v, p);
-    case Kind::text: return text::pad(std::isfinite(v) ? numeric::shortest(v) : std::string(), static_cast<std::size_t>(p.width));
+    case Kind::number:
+        return formatNumber(v, p);
+    case Kind::date:
+        return formatDate(v, p);
+    case Kind::time:
+        return formatTime(v, p);
+    case Kind::pattern:
+        return formatPattern(v, p);
+    case Kind::text:
+        return text::pad(std::isfinite(v) ? numeric::shortest(v) : std::string(),
+                         static_cast<std::size_t>(p.width));
     }
     return std::string();
 }
@@ -283,11 +363,19 @@ Result<double> deformatNumberText(std::string_view text, const Picture& p) {
     std::string t = text::trim(text);
     if (t.empty()) return 0.0;
     bool neg = false;
-    if (t.front() == '(' && t.back() == ')') { neg = true; t = text::trim(t.substr(1, t.size() - 2)); }
-    else if (t.front() == '-') { neg = true; t = text::trim(t.substr(1)); }
-    else if (t.back() == '-') { neg = true; t = text::trim(t.substr(0, t.size() - 1)); }
+    if (t.front() == '(' && t.back() == ')') {
+        neg = true;
+        t = text::trim(t.substr(1, t.size() - 2));
+    } else if (t.front() == '-') {
+        neg = true;
+        t = text::trim(t.substr(1));
+    } else if (t.back() == '-') {
+        neg = true;
+        t = text::trim(t.substr(0, t.size() - 1));
+    }
     std::size_t b = 0;
-    while (b < t.size() && t[b] == '*') ++b;
+    while (b < t.size() && t[b] == '*')
+        ++b;
     t = t.substr(b);
     const char mark = p.decimalMark ? p.decimalMark : 0;
     const char grouping = p.grouping ? p.grouping : (mark == '.' ? ',' : 0);
@@ -306,12 +394,17 @@ Result<double> deformatNumberText(std::string_view text, const Picture& p) {
     std::string digits;
     std::vector<std::size_t> groups{0};
     for (char c : intPart) {
-        if (isDigit(c)) { digits.push_back(c); ++groups.back(); }
-        else if (grouping && c == grouping) groups.push_back(0);
-        else return notA(text, "bir sayı değil.");
+        if (isDigit(c)) {
+            digits.push_back(c);
+            ++groups.back();
+        } else if (grouping && c == grouping)
+            groups.push_back(0);
+        else
+            return notA(text, "bir sayı değil.");
     }
     if (groups.size() > 1) {
-        if (groups.front() < 1 || groups.front() > 3) return notA(text, "bir sayı değil: basamak grupları hatalı.");
+        if (groups.front() < 1 || groups.front() > 3)
+            return notA(text, "bir sayı değil: basamak grupları hatalı.");
         for (std::size_t k = 1; k < groups.size(); ++k) {
             if (groups[k] != 3) return notA(text, "bir sayı değil: basamak grupları hatalı.");
         }
@@ -333,8 +426,12 @@ std::vector<std::string> splitDigits(std::string_view t) {
     std::vector<std::string> parts;
     std::string cur;
     for (char c : t) {
-        if (isDigit(c)) cur.push_back(c);
-        else if (!cur.empty()) { parts.push_back(cur); cur.clear(); }
+        if (isDigit(c))
+            cur.push_back(c);
+        else if (!cur.empty()) {
+            parts.push_back(cur);
+            cur.clear();
+        }
     }
     if (!cur.empty()) parts.push_back(cur);
     return parts;
@@ -362,29 +459,58 @@ Result<Date> deformatDateText(std::string_view text, const Picture& p) {
         y = yearOf(parts[1]);
     } else if (p.style == 11 || p.style == 12) {
         const std::size_t yl = p.style == 11 ? 2 : 4;
-        if (t.size() != yl + 4 || splitDigits(t).size() != 1) return notA(text, "geçerli bir tarih değil.");
+        if (t.size() != yl + 4 || splitDigits(t).size() != 1)
+            return notA(text, "geçerli bir tarih değil.");
         y = yearOf(t.substr(0, yl));
         m = std::atoi(t.substr(yl, 2).c_str());
         d = std::atoi(t.substr(yl + 2, 2).c_str());
     } else {
         for (char c : t) {
-            if (!isDigit(c) && c != '.' && c != '/' && c != '-' && c != ',' && c != ' ') return notA(text, "geçerli bir tarih değil.");
+            if (!isDigit(c) && c != '.' && c != '/' && c != '-' && c != ',' && c != ' ')
+                return notA(text, "geçerli bir tarih değil.");
         }
         const auto parts = splitDigits(t);
         const bool withDay = p.style <= 12 || p.style == 17;
         if (parts.size() != (withDay ? 3u : 2u)) return notA(text, "geçerli bir tarih değil.");
         auto num = [&](std::size_t k) { return std::atoi(parts[k].c_str()); };
         switch (p.style) {
-        case 1: case 2: m = num(0); d = num(1); y = yearOf(parts[2]); break;
-        case 5: case 6: case 17: d = num(0); m = num(1); y = yearOf(parts[2]); break;
-        case 9: case 10: y = yearOf(parts[0]); m = num(1); d = num(2); break;
-        case 13: case 14: m = num(0); y = yearOf(parts[1]); break;
-        case 15: case 16: y = yearOf(parts[0]); m = num(1); break;
-        default: return notA(text, "geçerli bir tarih değil.");
+        case 1:
+        case 2:
+            m = num(0);
+            d = num(1);
+            y = yearOf(parts[2]);
+            break;
+        case 5:
+        case 6:
+        case 17:
+            d = num(0);
+            m = num(1);
+            y = yearOf(parts[2]);
+            break;
+        case 9:
+        case 10:
+            y = yearOf(parts[0]);
+            m = num(1);
+            d = num(2);
+            break;
+        case 13:
+        case 14:
+            m = num(0);
+            y = yearOf(parts[1]);
+            break;
+        case 15:
+        case 16:
+            y = yearOf(parts[0]);
+            m = num(1);
+            break;
+        default:
+            return notA(text, "geçerli bir tarih değil.");
         }
     }
-    if (d < 1 || d > 31 || m < 1 || m > 12 || y < 1 || y > 9999) return notA(text, "geçerli bir tarih değil.");
-    const Date out{static_cast<std::uint8_t>(d), static_cast<std::uint8_t>(m), static_cast<std::uint16_t>(y)};
+    if (d < 1 || d > 31 || m < 1 || m > 12 || y < 1 || y > 9999)
+        return notA(text, "geçerli bir tarih değil.");
+    const Date out{static_cast<std::uint8_t>(d), static_cast<std::uint8_t>(m),
+                   static_cast<std::uint16_t>(y)};
     if (!out.isValid()) return notA(text, "geçerli bir tarih değil.");
     return out;
 }
@@ -398,13 +524,16 @@ Result<double> deformatTimeText(std::string_view text, const Picture& p) {
         t = text::trim(t.substr(0, t.size() - 2));
     }
     for (char c : t) {
-        if (!isDigit(c) && c != ':' && c != '.' && c != ' ') return notA(text, "geçerli bir saat değil.");
+        if (!isDigit(c) && c != ':' && c != '.' && c != ' ')
+            return notA(text, "geçerli bir saat değil.");
     }
     auto parts = splitDigits(t);
-    if (parts.size() == 1 && (p.style == 2 || p.style == 5) && (parts[0].size() == 4 || parts[0].size() == 6)) {
+    if (parts.size() == 1 && (p.style == 2 || p.style == 5) &&
+        (parts[0].size() == 4 || parts[0].size() == 6)) {
         const std::string s = parts[0];
         parts.clear();
-        for (std::size_t k = 0; k < s.size(); k += 2) parts.push_back(s.substr(k, 2));
+        for (std::size_t k = 0; k < s.size(); k += 2)
+            parts.push_back(s.substr(k, 2));
     }
     if (parts.size() < 2 || parts.size() > 3) return notA(text, "geçerli bir saat değil.");
     int h = std::atoi(parts[0].c_str());
@@ -423,11 +552,14 @@ Result<double> deformatPatternText(std::string_view text, const Picture& p) {
     std::string digits;
     for (std::size_t k = 1; k <= text::length(t); ++k) {
         const std::string c = text::sub(t, k, 1);
-        if (c.size() == 1 && isDigit(c[0])) digits += c;
-        else if (c != " " && (c == "#" || c == "<" || text::find(c, p.pattern) == 0)) return notA(text, "desene uymuyor.");
+        if (c.size() == 1 && isDigit(c[0]))
+            digits += c;
+        else if (c != " " && (c == "#" || c == "<" || text::find(c, p.pattern) == 0))
+            return notA(text, "desene uymuyor.");
     }
     std::size_t places = 0;
-    for (char c : p.pattern) places += (c == '#' || c == '<');
+    for (char c : p.pattern)
+        places += (c == '#' || c == '<');
     if (digits.size() > places) return notA(text, "desene uymuyor: fazla rakam.");
     if (digits.empty()) return 0.0;
     return std::strtod(digits.c_str(), nullptr);
@@ -442,12 +574,18 @@ Result<Picture> parse(std::string_view picture) {
     const char k = lower(r.front());
     r.remove_prefix(1);
     switch (k) {
-    case 'n': return parseNumber(picture, r);
-    case 'd': return parseDateOrTime(picture, r, Kind::date);
-    case 't': return parseDateOrTime(picture, r, Kind::time);
-    case 's': return parseText(picture, r);
-    case 'p': return parsePattern(picture, r);
-    default: return bad(picture, "bilinmeyen resim türü");
+    case 'n':
+        return parseNumber(picture, r);
+    case 'd':
+        return parseDateOrTime(picture, r, Kind::date);
+    case 't':
+        return parseDateOrTime(picture, r, Kind::time);
+    case 's':
+        return parseText(picture, r);
+    case 'p':
+        return parsePattern(picture, r);
+    default:
+        return bad(picture, "bilinmeyen resim türü");
     }
 }
 
@@ -473,7 +611,9 @@ std::string format(double value, std::string_view picture) {
     return *formatValue(value, *p);
 }
 
-std::string format(const Date& date, std::string_view picture) { return format(static_cast<double>(date.dayNumber()), picture); }
+std::string format(const Date& date, std::string_view picture) {
+    return format(static_cast<double>(date.dayNumber()), picture);
+}
 
 std::string format(std::string_view textValue, std::string_view picture) {
     auto r = formatChecked(textValue, picture);
@@ -486,14 +626,17 @@ Result<double> deformatNumber(std::string_view textValue, std::string_view pictu
     auto p = parse(picture);
     if (!p) return p.error();
     switch (p->kind) {
-    case Kind::number: return deformatNumberText(textValue, *p);
+    case Kind::number:
+        return deformatNumberText(textValue, *p);
     case Kind::date: {
         auto d = deformatDateText(textValue, *p);
         if (!d) return d.error();
         return static_cast<double>(d->dayNumber());
     }
-    case Kind::time: return deformatTimeText(textValue, *p);
-    case Kind::pattern: return deformatPatternText(textValue, *p);
+    case Kind::time:
+        return deformatTimeText(textValue, *p);
+    case Kind::pattern:
+        return deformatPatternText(textValue, *p);
     case Kind::text: {
         Picture plain;
         plain.kind = Kind::number;

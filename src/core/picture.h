@@ -42,7 +42,7 @@ enum class Kind { number, date, time, text, pattern };
 
 struct Picture {
     Kind kind = Kind::text;
-    int width = 0;          // characters of the formatted text (0 for a text picture without width)
+    int width = 0; // characters of the formatted text (0 for a text picture without width)
     bool blankWhenZero = false;
     // numbers
     int decimals = 0;

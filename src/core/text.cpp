@@ -9,7 +9,8 @@ namespace hk::core::text {
 
 std::size_t length(std::string_view s) {
     std::size_t n = 0;
-    for (std::size_t i = 0; i < s.size(); i += utf8::decode(s, i).len) ++n;
+    for (std::size_t i = 0; i < s.size(); i += utf8::decode(s, i).len)
+        ++n;
     return n;
 }
 
@@ -25,17 +26,21 @@ std::string sub(std::string_view s, std::size_t start, std::size_t count) {
     return std::string(s.substr(b, e - b));
 }
 
-std::string left(std::string_view s, std::size_t n) { return std::string(s.substr(0, utf8::offsetOf(s, n))); }
+std::string left(std::string_view s, std::size_t n) {
+    return std::string(s.substr(0, utf8::offsetOf(s, n)));
+}
 
 std::string clip(std::string_view s) {
     std::size_t e = s.size();
-    while (e > 0 && s[e - 1] == ' ') --e;
+    while (e > 0 && s[e - 1] == ' ')
+        --e;
     return std::string(s.substr(0, e));
 }
 
 std::string trim(std::string_view s) {
     std::size_t b = 0;
-    while (b < s.size() && s[b] == ' ') ++b;
+    while (b < s.size() && s[b] == ' ')
+        ++b;
     return clip(s.substr(b));
 }
 
@@ -58,7 +63,8 @@ std::size_t find(std::string_view part, std::string_view s, std::size_t from) {
     if (part.empty()) return 0;
     if (from == 0) from = 1;
     std::size_t pos = from;
-    for (std::size_t i = utf8::offsetOf(s, from - 1); i < s.size(); i += utf8::decode(s, i).len, ++pos) {
+    for (std::size_t i = utf8::offsetOf(s, from - 1); i < s.size();
+         i += utf8::decode(s, i).len, ++pos) {
         if (s.substr(i, part.size()) == part) return pos;
     }
     return 0;
@@ -70,14 +76,22 @@ namespace {
 // handled first; the other letters of cp1254 (Latin-1 accents, Š Œ Ÿ) follow their usual pairs.
 char32_t upperChar(char32_t c) {
     switch (c) {
-    case U'i': return U'İ';
-    case U'ı': return U'I';
-    case U'ğ': return U'Ğ';
-    case U'ş': return U'Ş';
-    case U'š': return U'Š';
-    case U'œ': return U'Œ';
-    case U'ÿ': return U'Ÿ';
-    default: break;
+    case U'i':
+        return U'İ';
+    case U'ı':
+        return U'I';
+    case U'ğ':
+        return U'Ğ';
+    case U'ş':
+        return U'Ş';
+    case U'š':
+        return U'Š';
+    case U'œ':
+        return U'Œ';
+    case U'ÿ':
+        return U'Ÿ';
+    default:
+        break;
     }
     if (c >= U'a' && c <= U'z') return c - 0x20;
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;
@@ -86,14 +100,22 @@ char32_t upperChar(char32_t c) {
 
 char32_t lowerChar(char32_t c) {
     switch (c) {
-    case U'I': return U'ı';
-    case U'İ': return U'i';
-    case U'Ğ': return U'ğ';
-    case U'Ş': return U'ş';
-    case U'Š': return U'š';
-    case U'Œ': return U'œ';
-    case U'Ÿ': return U'ÿ';
-    default: break;
+    case U'I':
+        return U'ı';
+    case U'İ':
+        return U'i';
+    case U'Ğ':
+        return U'ğ';
+    case U'Ş':
+        return U'ş';
+    case U'Š':
+        return U'š';
+    case U'Œ':
+        return U'œ';
+    case U'Ÿ':
+        return U'ÿ';
+    default:
+        break;
     }
     if (c >= U'A' && c <= U'Z') return c + 0x20;
     if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
@@ -105,8 +127,10 @@ template <typename F> std::string mapChars(std::string_view s, F f) {
     out.reserve(s.size() + 4);
     for (std::size_t i = 0; i < s.size();) {
         const auto st = utf8::decode(s, i);
-        if (st.cp == utf8::kInvalid) out.push_back(s[i]); // malformed bytes pass unchanged
-        else utf8::append(out, f(st.cp));
+        if (st.cp == utf8::kInvalid)
+            out.push_back(s[i]); // malformed bytes pass unchanged
+        else
+            utf8::append(out, f(st.cp));
         i += st.len;
     }
     return out;
@@ -118,7 +142,8 @@ std::string codePointName(char32_t c) {
     return buf;
 }
 
-Result<std::string> encode(std::string_view utf8Text, int (*toByte)(char32_t), const char* pageName) {
+Result<std::string> encode(std::string_view utf8Text, int (*toByte)(char32_t),
+                           const char* pageName) {
     std::string out;
     out.reserve(utf8Text.size());
     std::size_t pos = 1;
@@ -130,9 +155,11 @@ Result<std::string> encode(std::string_view utf8Text, int (*toByte)(char32_t), c
         }
         const int b = toByte(st.cp);
         if (b < 0) {
-            return Error::of(0, std::string("Metin ") + pageName + " kod sayfasında olmayan bir karakter içeriyor: \"" +
-                                    std::string(utf8Text.substr(i, st.len)) + "\" (" + codePointName(st.cp) +
-                                    ", " + std::to_string(pos) + ". karakter).");
+            return Error::of(0, std::string("Metin ") + pageName +
+                                    " kod sayfasında olmayan bir karakter içeriyor: \"" +
+                                    std::string(utf8Text.substr(i, st.len)) + "\" (" +
+                                    codePointName(st.cp) + ", " + std::to_string(pos) +
+                                    ". karakter).");
         }
         out.push_back(static_cast<char>(b));
         i += st.len;
@@ -143,14 +170,19 @@ Result<std::string> encode(std::string_view utf8Text, int (*toByte)(char32_t), c
 std::string decode(std::string_view bytes, char32_t (*fromByte)(unsigned char)) {
     std::string out;
     out.reserve(bytes.size() * 2);
-    for (char c : bytes) utf8::append(out, fromByte(static_cast<unsigned char>(c)));
+    for (char c : bytes)
+        utf8::append(out, fromByte(static_cast<unsigned char>(c)));
     return out;
 }
 
 } // namespace
 
-std::string upperTr(std::string_view s) { return mapChars(s, upperChar); }
-std::string lowerTr(std::string_view s) { return mapChars(s, lowerChar); }
+std::string upperTr(std::string_view s) {
+    return mapChars(s, upperChar);
+}
+std::string lowerTr(std::string_view s) {
+    return mapChars(s, lowerChar);
+}
 
 bool isValidUtf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
@@ -170,10 +202,18 @@ bool isCp1254(std::string_view s) {
     return true;
 }
 
-Result<std::string> toCp1254(std::string_view s) { return encode(s, codepages::toCp1254Byte, "Windows Türkçe (1254)"); }
-std::string fromCp1254(std::string_view bytes) { return decode(bytes, codepages::fromCp1254Byte); }
-Result<std::string> toCp857(std::string_view s) { return encode(s, codepages::toCp857Byte, "DOS Türkçe (857)"); }
-std::string fromCp857(std::string_view bytes) { return decode(bytes, codepages::fromCp857Byte); }
+Result<std::string> toCp1254(std::string_view s) {
+    return encode(s, codepages::toCp1254Byte, "Windows Türkçe (1254)");
+}
+std::string fromCp1254(std::string_view bytes) {
+    return decode(bytes, codepages::fromCp1254Byte);
+}
+Result<std::string> toCp857(std::string_view s) {
+    return encode(s, codepages::toCp857Byte, "DOS Türkçe (857)");
+}
+std::string fromCp857(std::string_view bytes) {
+    return decode(bytes, codepages::fromCp857Byte);
+}
 
 std::string toCp857Lossy(std::string_view s) {
     std::string out;

@@ -8,10 +8,20 @@ Step decode(std::string_view s, std::size_t i) {
     std::size_t need = 0;
     char32_t cp = 0;
     char32_t min = 0;
-    if ((b0 & 0xE0) == 0xC0) { need = 1; cp = b0 & 0x1F; min = 0x80; }
-    else if ((b0 & 0xF0) == 0xE0) { need = 2; cp = b0 & 0x0F; min = 0x800; }
-    else if ((b0 & 0xF8) == 0xF0) { need = 3; cp = b0 & 0x07; min = 0x10000; }
-    else return {kInvalid, 1};
+    if ((b0 & 0xE0) == 0xC0) {
+        need = 1;
+        cp = b0 & 0x1F;
+        min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        need = 2;
+        cp = b0 & 0x0F;
+        min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        need = 3;
+        cp = b0 & 0x07;
+        min = 0x10000;
+    } else
+        return {kInvalid, 1};
     if (i + need >= s.size()) return {kInvalid, 1};
     for (std::size_t k = 1; k <= need; ++k) {
         const auto b = static_cast<unsigned char>(s[i + k]);

@@ -10,8 +10,8 @@ namespace hk::core::utf8 {
 inline constexpr char32_t kInvalid = 0xFFFFFFFF;
 
 struct Step {
-    char32_t cp;      // kInvalid for a malformed sequence
-    std::size_t len;  // bytes consumed (1 for a malformed byte, so scanning always advances)
+    char32_t cp;     // kInvalid for a malformed sequence
+    std::size_t len; // bytes consumed (1 for a malformed byte, so scanning always advances)
 };
 
 // Decodes the character starting at s[i] (i < s.size()). Overlong forms, surrogates and values

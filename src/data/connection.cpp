@@ -5,15 +5,16 @@
 namespace hk::data {
 
 Connection::~Connection() {
-    for (auto& [sql, s] : stmts_) sqlite3_finalize(s);
+    for (auto& [sql, s] : stmts_)
+        sqlite3_finalize(s);
     sqlite3_close(db_);
 }
 
 core::Result<sqlite3_stmt*> Connection::prepare(const std::string& sql) {
     if (auto it = stmts_.find(sql); it != stmts_.end()) return it->second;
     sqlite3_stmt* s = nullptr;
-    const int rc = sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &s,
-                                      nullptr);
+    const int rc = sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
+                                      SQLITE_PREPARE_PERSISTENT, &s, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(s);
         return error(rc, path_.string());
@@ -37,23 +38,35 @@ core::Status Connection::exec(const std::string& sql) {
 core::Error Connection::error(int rc, const std::string& file, int message) {
     const int primary = rc & 0xFF;
     std::string detail = sqlite3_errstr(rc);
-    if (const char* m = sqlite3_errmsg(db_); m && detail != m) detail += " (" + std::string(m) + ")";
+    if (const char* m = sqlite3_errmsg(db_); m && detail != m)
+        detail += " (" + std::string(m) + ")";
     ErrorCode code = ErrorCode::EngineError;
     if (rc == SQLITE_CORRUPT_INDEX) return engineError(ErrorCode::BadKey, file, detail, 27);
     switch (primary) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: code = ErrorCode::FileLocked; break;
+    case SQLITE_LOCKED:
+        code = ErrorCode::FileLocked;
+        break;
     case SQLITE_NOTADB:
-    case SQLITE_CORRUPT: code = ErrorCode::NotADatabase; break;
+    case SQLITE_CORRUPT:
+        code = ErrorCode::NotADatabase;
+        break;
     case SQLITE_READONLY:
-    case SQLITE_PERM: code = ErrorCode::AccessDenied; break;
-    case SQLITE_CONSTRAINT: code = ErrorCode::DuplicateKey; break;
-    default: break;
+    case SQLITE_PERM:
+        code = ErrorCode::AccessDenied;
+        break;
+    case SQLITE_CONSTRAINT:
+        code = ErrorCode::DuplicateKey;
+        break;
+    default:
+        break;
     }
     return engineError(code, file, detail, message);
 }
 
-std::int64_t Connection::changes() const { return sqlite3_total_changes64(db_) + generation_; }
+std::int64_t Connection::changes() const {
+    return sqlite3_total_changes64(db_) + generation_;
+}
 
 StmtUse::~StmtUse() {
     sqlite3_reset(s_);

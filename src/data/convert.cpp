@@ -15,10 +15,10 @@ namespace {
 struct StepDef {
     const char* from;
     const char* to;
-    const char* file;  // empty: no file changes
+    const char* file; // empty: no file changes
     Layout oldLayout;
     Layout newLayout;
-    bool voucherFile;  // keys built after a bulk copy; Yasal takes its first record only
+    bool voucherFile; // keys built after a bulk copy; Yasal takes its first record only
 };
 
 const StepDef kSteps[] = {

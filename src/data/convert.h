@@ -42,21 +42,20 @@ inline constexpr const char* kFailedText = "Convert Yapılamadı Çalışan Olab
 inline constexpr const char* kQuestionTitle = "Uyarı Ekranı";
 inline constexpr const char* kQuestionButtons = "&Convert Yap|Convert İ&ptal";
 inline constexpr int kQuestionDefault = 2;
-inline constexpr const char* kQuestionText =
-    "Hesapkar Datası Convert Edilecektir.\n"
-    "Bilgilerin Yedeklerini MUTLAKA ALINIZ.!\n"
-    "Bilgi Kaybından KOVAN Bilgisayar Sorumlu Tutulamaz.?";
+inline constexpr const char* kQuestionText = "Hesapkar Datası Convert Edilecektir.\n"
+                                             "Bilgilerin Yedeklerini MUTLAKA ALINIZ.!\n"
+                                             "Bilgi Kaybından KOVAN Bilgisayar Sorumlu Tutulamaz.?";
 
 enum class State {
-    New,      // no Version record: start-up preparation stamps it
-    Current,  // equal to the program version
-    Older,    // to be converted (the question comes first)
-    Newer,    // written by a newer program: refused
+    New,     // no Version record: start-up preparation stamps it
+    Current, // equal to the program version
+    Older,   // to be converted (the question comes first)
+    Newer,   // written by a newer program: refused
 };
 
 struct VersionCheck {
     State state = State::New;
-    std::string dataVersion;  // trailing blanks cut; empty for New
+    std::string dataVersion; // trailing blanks cut; empty for New
 };
 
 // Reads the Version record (creating nothing: a data set without a Version table is New).
@@ -69,8 +68,8 @@ enum class StepOutcome { Done, UnknownVersion, Failed };
 
 struct ConversionResult {
     StepOutcome outcome = StepOutcome::Done;
-    std::string version;  // the data version reached
-    core::Error error;    // why a step failed (Failed only)
+    std::string version; // the data version reached
+    core::Error error;   // why a step failed (Failed only)
 };
 
 // Runs the steps until the data version equals the program version. Stops at an unknown version

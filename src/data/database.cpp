@@ -16,7 +16,9 @@ Database::Database(Database&&) noexcept = default;
 Database& Database::operator=(Database&&) noexcept = default;
 Database::~Database() = default;
 
-const fs::path& Database::path() const { return conn_->path(); }
+const fs::path& Database::path() const {
+    return conn_->path();
+}
 
 core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
     const std::string name = file.string();
@@ -24,11 +26,13 @@ core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
     const bool exists = fs::exists(file, ec);
     if (exists && !fs::is_regular_file(file, ec))
         return engineError(ErrorCode::NotADatabase, name, "bir dosya değil", 23);
-    if (!exists && (!o.create || o.readOnly)) return engineError(ErrorCode::FileNotFound, name, {}, 23);
+    if (!exists && (!o.create || o.readOnly))
+        return engineError(ErrorCode::FileNotFound, name, {}, 23);
 
     sqlite3* raw = nullptr;
     int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
-    flags |= o.readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | (o.create ? SQLITE_OPEN_CREATE : 0));
+    flags |= o.readOnly ? SQLITE_OPEN_READONLY
+                        : (SQLITE_OPEN_READWRITE | (o.create ? SQLITE_OPEN_CREATE : 0));
     const int rc = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
     // The connection owns the handle from here on, even when opening failed.
     auto conn = std::make_shared<Connection>(raw, file);
@@ -47,15 +51,17 @@ core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
         // megabytes and posting touches it at random.
         // synchronous = FULL under WAL: every commit is synced, so a voucher the user saw saved
         // survives a power failure too. Bulk work runs in one transaction and pays one sync.
-        for (const char* pragma : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL", "PRAGMA cache_size = -65536",
-                                   "PRAGMA mmap_size = 268435456", "PRAGMA temp_store = MEMORY"}) {
+        for (const char* pragma : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL",
+                                   "PRAGMA cache_size = -65536", "PRAGMA mmap_size = 268435456",
+                                   "PRAGMA temp_store = MEMORY"}) {
             if (auto st = conn->exec(pragma); !st) {
                 auto e = st.error();
                 e.message = exists ? 23 : 10;
                 return e;
             }
         }
-        if (auto st = conn->exec("CREATE TABLE IF NOT EXISTS hk_layout (name TEXT PRIMARY KEY, layout TEXT NOT NULL, "
+        if (auto st = conn->exec("CREATE TABLE IF NOT EXISTS hk_layout (name TEXT PRIMARY KEY, "
+                                 "layout TEXT NOT NULL, "
                                  "signature TEXT NOT NULL)");
             !st) {
             auto e = st.error();
@@ -66,7 +72,9 @@ core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
     return Database(std::move(conn));
 }
 
-core::Result<Table> Database::table(const FileDef& layout, bool create) { return table(layout.file, layout, create); }
+core::Result<Table> Database::table(const FileDef& layout, bool create) {
+    return table(layout.file, layout, create);
+}
 
 core::Result<Table> Database::table(std::string_view name, const FileDef& layout, bool create) {
     auto t = openSqliteTable(conn_, name, layout, create, true);
@@ -74,7 +82,9 @@ core::Result<Table> Database::table(std::string_view name, const FileDef& layout
     return Table(std::move(*t));
 }
 
-core::Result<bool> Database::exists(std::string_view name) { return tableExists(*conn_, name); }
+core::Result<bool> Database::exists(std::string_view name) {
+    return tableExists(*conn_, name);
+}
 
 core::Result<std::string> Database::layoutOf(std::string_view name) {
     auto s = storedLayout(*conn_, name);
@@ -102,7 +112,8 @@ core::Status Database::drop(std::string_view name) {
     {
         StmtUse use(*s);
         sqlite3_bind_text(*s, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
-        if (const int rc = sqlite3_step(*s); rc != SQLITE_DONE) return conn_->error(rc, std::string(name));
+        if (const int rc = sqlite3_step(*s); rc != SQLITE_DONE)
+            return conn_->error(rc, std::string(name));
     }
     return tx.commit();
 }
@@ -126,15 +137,19 @@ core::Status Database::rename(std::string_view from, std::string_view to) {
     // Index names carry the table name; they are dropped and made again under the new name.
     std::vector<std::string> indexes;
     {
-        auto s = conn_->prepare("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = ?1 AND sql IS NOT NULL");
+        auto s = conn_->prepare("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name "
+                                "= ?1 AND sql IS NOT NULL");
         if (!s) return s.error();
         StmtUse use(*s);
         sqlite3_bind_text(*s, 1, from.data(), static_cast<int>(from.size()), SQLITE_STATIC);
-        while (sqlite3_step(*s) == SQLITE_ROW) indexes.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(*s, 0)));
+        while (sqlite3_step(*s) == SQLITE_ROW)
+            indexes.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(*s, 0)));
     }
     for (const auto& ix : indexes)
         if (auto st = conn_->exec("DROP INDEX " + quoteIdent(ix)); !st) return st;
-    if (auto st = conn_->exec("ALTER TABLE " + quoteIdent(from) + " RENAME TO " + quoteIdent(to)); !st) return st;
+    if (auto st = conn_->exec("ALTER TABLE " + quoteIdent(from) + " RENAME TO " + quoteIdent(to));
+        !st)
+        return st;
     if (def)
         if (auto st = createIndexes(*conn_, to, *def); !st) return st;
     auto s = conn_->prepare("UPDATE hk_layout SET name = ?2 WHERE name = ?1");
@@ -143,25 +158,29 @@ core::Status Database::rename(std::string_view from, std::string_view to) {
         StmtUse use(*s);
         sqlite3_bind_text(*s, 1, from.data(), static_cast<int>(from.size()), SQLITE_STATIC);
         sqlite3_bind_text(*s, 2, to.data(), static_cast<int>(to.size()), SQLITE_STATIC);
-        if (const int rc = sqlite3_step(*s); rc != SQLITE_DONE) return conn_->error(rc, std::string(from));
+        if (const int rc = sqlite3_step(*s); rc != SQLITE_DONE)
+            return conn_->error(rc, std::string(from));
     }
     return tx.commit();
 }
 
 std::vector<std::string> Database::tables() {
     std::vector<std::string> out;
-    auto s = conn_->prepare("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> 'hk_layout' ORDER BY name");
+    auto s = conn_->prepare("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> "
+                            "'hk_layout' ORDER BY name");
     if (!s) return out;
     StmtUse use(*s);
-    while (sqlite3_step(*s) == SQLITE_ROW) out.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(*s, 0)));
+    while (sqlite3_step(*s) == SQLITE_ROW)
+        out.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(*s, 0)));
     return out;
 }
 
 core::Status Database::backupTo(const fs::path& file) {
     sqlite3* dest = nullptr;
     const std::string name = file.string();
-    int rc = sqlite3_open_v2(name.c_str(), &dest, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    Connection destConn(dest, file);  // closes it in every case
+    int rc =
+        sqlite3_open_v2(name.c_str(), &dest, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    Connection destConn(dest, file); // closes it in every case
     if (rc != SQLITE_OK) return destConn.error(rc, name);
     sqlite3_backup* b = sqlite3_backup_init(dest, "main", conn_->db(), "main");
     if (!b) return destConn.error(sqlite3_errcode(dest), name);
@@ -210,7 +229,7 @@ core::Result<std::vector<Database::Problem>> Database::check() {
         auto ce = tableExists(*conn_, cd.file);
         if (!pe || !ce || !*ce) continue;
         auto child = openSqliteTable(conn_, cd.file, cd, false, false);
-        if (!child) continue;  // a layout problem is reported above
+        if (!child) continue; // a layout problem is reported above
         std::unique_ptr<TableImpl> parent;
         if (*pe) {
             auto p = openSqliteTable(conn_, pd.file, pd, false, false);
@@ -242,10 +261,13 @@ core::Result<std::vector<Database::Problem>> Database::check() {
                 }
                 found = parent->get(*pkey).ok();
             }
-            if (!found) problems.emplace_back(cd.file, "üst kaydı (" + pd.file + ") olmayan kayıt: " + link);
+            if (!found)
+                problems.emplace_back(cd.file,
+                                      "üst kaydı (" + pd.file + ") olmayan kayıt: " + link);
         }
     }
-    for (auto& [t, text] : problems) out.push_back({t, text});
+    for (auto& [t, text] : problems)
+        out.push_back({t, text});
     return out;
 }
 
@@ -266,11 +288,14 @@ Transaction::Transaction(Database& db) : conn_(db.conn_) {
     open_ = started_.ok();
 }
 
-Transaction::~Transaction() { rollback(); }
+Transaction::~Transaction() {
+    rollback();
+}
 
 core::Status Transaction::commit() {
     if (!started_) return started_;
-    if (!open_) return engineError(ErrorCode::NoRecord, conn_->path().string(), "işlem zaten kapandı", 21);
+    if (!open_)
+        return engineError(ErrorCode::NoRecord, conn_->path().string(), "işlem zaten kapandı", 21);
     auto st = conn_->exec(savepoint_.empty() ? "COMMIT" : "RELEASE hk_tx");
     if (!st) {
         rollback();

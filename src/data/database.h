@@ -20,11 +20,11 @@
 
 namespace hk::data {
 
-class Connection;  // engine.h
+class Connection; // engine.h
 
 struct OpenOptions {
-    bool create = true;     // create the database file when it is missing
-    bool readOnly = false;  // open for reading only
+    bool create = true;    // create the database file when it is missing
+    bool readOnly = false; // open for reading only
     int busyTimeoutMs = 5000;
 };
 
@@ -52,8 +52,8 @@ class Database {
     core::Result<std::string> layoutOf(std::string_view name);
     // Creates an empty table under `layout`; fails when one of that name exists.
     core::Status create(std::string_view name, const FileDef& layout);
-    core::Status drop(std::string_view name);    // nothing to do when missing
-    core::Status rename(std::string_view from, std::string_view to);  // fails when `to` exists
+    core::Status drop(std::string_view name);                        // nothing to do when missing
+    core::Status rename(std::string_view from, std::string_view to); // fails when `to` exists
     std::vector<std::string> tables();
 
     // Copy of the whole database into `file` (SQLite backup; safe on a live database).
@@ -97,7 +97,7 @@ class Transaction {
   private:
     std::shared_ptr<Connection> conn_;
     core::Status started_;
-    std::string savepoint_;  // empty for the outermost transaction
+    std::string savepoint_; // empty for the outermost transaction
     bool open_ = false;
 };
 

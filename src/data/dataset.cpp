@@ -20,8 +20,8 @@ std::string lowerAscii(std::string_view s) {
 }
 
 bool isSecurityFile(std::string_view file) {
-    static constexpr std::string_view men[] = {"klusers", "klgrups", "klgusers", "kldgrups", "kldusers", "menulist",
-                                               "belgetip"};
+    static constexpr std::string_view men[] = {"klusers",  "klgrups",  "klgusers", "kldgrups",
+                                               "kldusers", "menulist", "belgetip"};
     const std::string f = lowerAscii(file);
     for (auto m : men)
         if (f == m) return true;
@@ -62,7 +62,8 @@ Store Locations::storeOf(std::string_view file) const {
 }
 
 fs::path Locations::databaseOf(Store s) const {
-    return s == Store::Program ? program_ / std::string(kProgramDatabase) : data_ / std::string(kDataDatabase);
+    return s == Store::Program ? program_ / std::string(kProgramDatabase)
+                               : data_ / std::string(kDataDatabase);
 }
 
 fs::path Locations::fileName(std::string_view file) const {
@@ -94,18 +95,21 @@ std::uint32_t Locations::randomWorkNumber(Layout l, std::mt19937& rng) {
 
 core::Status checkLocalFolder(const fs::path& folder) {
     struct statfs s {};
-    if (::statfs(folder.c_str(), &s) != 0) return {};  // a missing folder is reported by whoever creates it
+    if (::statfs(folder.c_str(), &s) != 0)
+        return {}; // a missing folder is reported by whoever creates it
     constexpr unsigned long kNfs = 0x6969, kSmb = 0x517B, kCifs = 0xFF534D42, kSmb2 = 0xFE534D42;
     const auto t = static_cast<unsigned long>(static_cast<unsigned int>(s.f_type));
     if (t == kNfs || t == kSmb || t == kCifs || t == kSmb2)
         return engineError(ErrorCode::AccessDenied, folder.string(),
-                           "Veri klasörü bir ağ sürücüsünde; bu klasöre yazılamaz. Verileri yerel bir diske taşıyınız.",
+                           "Veri klasörü bir ağ sürücüsünde; bu klasöre yazılamaz. Verileri yerel "
+                           "bir diske taşıyınız.",
                            23);
     return {};
 }
 
 DataSet::DataSet(Locations w, std::unique_ptr<Database> d, std::unique_ptr<Database> p)
-    : where_(std::move(w)), data_(std::move(d)), program_(std::move(p)), rng_(std::random_device{}()) {}
+    : where_(std::move(w)), data_(std::move(d)), program_(std::move(p)),
+      rng_(std::random_device{}()) {}
 
 core::Result<DataSet> DataSet::open(const Locations& where, Access a) {
     const bool ro = a == Access::ReadOnly;

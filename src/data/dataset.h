@@ -87,7 +87,7 @@ class DataSet {
     DataSet(Locations w, std::unique_ptr<Database> d, std::unique_ptr<Database> p);
     Locations where_;
     std::unique_ptr<Database> data_;
-    std::unique_ptr<Database> program_;  // null when the currency files live with the data
+    std::unique_ptr<Database> program_; // null when the currency files live with the data
     std::mt19937 rng_;
 };
 

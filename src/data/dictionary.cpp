@@ -9,22 +9,34 @@ namespace hk::data {
 
 std::string_view typeName(FieldType t) {
     switch (t) {
-    case FieldType::BYTE: return "BYTE";
-    case FieldType::SHORT: return "SHORT";
-    case FieldType::LONG: return "LONG";
-    case FieldType::REAL: return "REAL";
-    case FieldType::DATE: return "DATE";
-    case FieldType::TIME: return "TIME";
-    case FieldType::STRING: return "STRING";
-    case FieldType::CSTRING: return "CSTRING";
-    case FieldType::GROUP: return "GROUP";
+    case FieldType::BYTE:
+        return "BYTE";
+    case FieldType::SHORT:
+        return "SHORT";
+    case FieldType::LONG:
+        return "LONG";
+    case FieldType::REAL:
+        return "REAL";
+    case FieldType::DATE:
+        return "DATE";
+    case FieldType::TIME:
+        return "TIME";
+    case FieldType::STRING:
+        return "STRING";
+    case FieldType::CSTRING:
+        return "CSTRING";
+    case FieldType::GROUP:
+        return "GROUP";
     }
     return "?";
 }
 
-bool isText(FieldType t) { return t == FieldType::STRING || t == FieldType::CSTRING; }
+bool isText(FieldType t) {
+    return t == FieldType::STRING || t == FieldType::CSTRING;
+}
 bool isNumber(FieldType t) {
-    return t == FieldType::BYTE || t == FieldType::SHORT || t == FieldType::LONG || t == FieldType::REAL;
+    return t == FieldType::BYTE || t == FieldType::SHORT || t == FieldType::LONG ||
+           t == FieldType::REAL;
 }
 
 namespace {
@@ -66,7 +78,8 @@ FileDef build(Layout l, const char* layoutName, const char* file, const char* pr
         FieldDef f{r.name, r.type, offset, r.size, r.count, r.groupCount, slot};
         if (r.type == FieldType::GROUP) {
             std::uint32_t sz = 0;
-            for (std::size_t k = 1; k <= r.groupCount; ++k) sz += raw[i + k].size * raw[i + k].count;
+            for (std::size_t k = 1; k <= r.groupCount; ++k)
+                sz += raw[i + k].size * raw[i + k].count;
             f.size = sz;
             f.count = 1;
         } else {
@@ -95,9 +108,9 @@ std::vector<FileDef> buildAll() {
 #define HK_RAW_F(NAME, TYPE, SIZE, COUNT) RawField{#NAME, FieldType::TYPE, SIZE, COUNT, 0},
 #define HK_RAW_G(NAME, N) RawField{#NAME, FieldType::GROUP, 0, 1, N},
 #define HK_RAW_K(NAME, PARTS, P, U, C, O) RawKey{NAME, PARTS, P, U, C, O},
-#define HK_BUILD(L, FIELDS, KEYS, FILE, PREFIX)                                              \
-    all.push_back(build(Layout::L, #L, FILE, PREFIX,                                         \
-                        std::vector<RawField>{HK_FIELDS_##FIELDS(HK_RAW_F, HK_RAW_G)},       \
+#define HK_BUILD(L, FIELDS, KEYS, FILE, PREFIX)                                                    \
+    all.push_back(build(Layout::L, #L, FILE, PREFIX,                                               \
+                        std::vector<RawField>{HK_FIELDS_##FIELDS(HK_RAW_F, HK_RAW_G)},             \
                         std::vector<RawKey>{HK_KEYS_##KEYS(HK_RAW_K)}));
     HK_LAYOUTS(HK_BUILD)
 #undef HK_BUILD
@@ -148,7 +161,9 @@ std::optional<std::uint32_t> FileDef::primaryKey() const {
     return std::nullopt;
 }
 
-std::string FileDef::label(std::uint32_t f) const { return prefix + ":" + fields[f].name; }
+std::string FileDef::label(std::uint32_t f) const {
+    return prefix + ":" + fields[f].name;
+}
 
 std::string FileDef::signature() const {
     std::string s;
@@ -162,7 +177,8 @@ std::string FileDef::signature() const {
     s += '|';
     for (const KeyDef& k : keys) {
         s += k.name + ' ';
-        for (const KeyPart& p : k.parts) s += (p.descending ? "-" : "") + fields[p.field].name + ',';
+        for (const KeyPart& p : k.parts)
+            s += (p.descending ? "-" : "") + fields[p.field].name + ',';
         s += k.primary ? 'P' : '-';
         s += k.unique ? 'U' : '-';
         s += k.caseInsensitive ? 'C' : '-';
@@ -185,9 +201,13 @@ bool FileDef::sameFields(const FileDef& o) const {
     return true;
 }
 
-const FileDef& fileDef(Layout l) { return tables()[static_cast<std::size_t>(l)]; }
+const FileDef& fileDef(Layout l) {
+    return tables()[static_cast<std::size_t>(l)];
+}
 
-std::span<const FileDef> allLayouts() { return tables(); }
+std::span<const FileDef> allLayouts() {
+    return tables();
+}
 
 const FileDef* currentLayout(std::string_view file) {
     const std::string want = upperAscii(file);
@@ -202,20 +222,54 @@ const FileDef* currentLayout(std::string_view file) {
 
 std::span<const RelationDef> relations() {
     static const std::vector<RelationDef> all = {
-        {Layout::FisBas, Layout::FisDet, "MFD:KeyFisDet", {{"KEYSTR", "KEYSTR"}}, OnChange::Cascade,
+        {Layout::FisBas,
+         Layout::FisDet,
+         "MFD:KeyFisDet",
+         {{"KEYSTR", "KEYSTR"}},
+         OnChange::Cascade,
          OnDelete::Refuse},
-        {Layout::Doviz, Layout::DDoviz, "DDO:KyDoviz", {{"DOVIZKODU", "DOVIZKODU"}}, OnChange::Cascade,
+        {Layout::Doviz,
+         Layout::DDoviz,
+         "DDO:KyDoviz",
+         {{"DOVIZKODU", "DOVIZKODU"}},
+         OnChange::Cascade,
          OnDelete::Refuse},
-        {Layout::Rapor, Layout::DRapor, "DRP:RapNoKey", {{"RAPKOD", "RAPKOD"}, {"RAPNO", "RAPNO"}},
-         OnChange::Cascade, OnDelete::Cascade},
-        {Layout::ORapor, Layout::DORapor, "DOR:RapNoKey", {{"RAPKOD", "RAPKOD"}, {"RAPNO", "RAPNO"}},
-         OnChange::Cascade, OnDelete::Cascade},
-        // The statement number is a SHORT in the header and its text form in the lines.
-        {Layout::Tablo, Layout::DTablo, "BDRP:RapNoKey", {{"RAPNO", "RAPNO"}}, OnChange::Cascade,
+        {Layout::Rapor,
+         Layout::DRapor,
+         "DRP:RapNoKey",
+         {{"RAPKOD", "RAPKOD"}, {"RAPNO", "RAPNO"}},
+         OnChange::Cascade,
          OnDelete::Cascade},
-        {Layout::KLUsers, Layout::KLGUsers, "Gusr:IdKey", {{"ID", "ID"}}, OnChange::None, OnDelete::None},
-        {Layout::KLUsers, Layout::KLDUsers, "Dusr:IdKey", {{"ID", "ID"}}, OnChange::None, OnDelete::None},
-        {Layout::KLGrups, Layout::KLDGrups, "Dgrp:GrpKey", {{"GRUPNO", "GRUPNO"}}, OnChange::None,
+        {Layout::ORapor,
+         Layout::DORapor,
+         "DOR:RapNoKey",
+         {{"RAPKOD", "RAPKOD"}, {"RAPNO", "RAPNO"}},
+         OnChange::Cascade,
+         OnDelete::Cascade},
+        // The statement number is a SHORT in the header and its text form in the lines.
+        {Layout::Tablo,
+         Layout::DTablo,
+         "BDRP:RapNoKey",
+         {{"RAPNO", "RAPNO"}},
+         OnChange::Cascade,
+         OnDelete::Cascade},
+        {Layout::KLUsers,
+         Layout::KLGUsers,
+         "Gusr:IdKey",
+         {{"ID", "ID"}},
+         OnChange::None,
+         OnDelete::None},
+        {Layout::KLUsers,
+         Layout::KLDUsers,
+         "Dusr:IdKey",
+         {{"ID", "ID"}},
+         OnChange::None,
+         OnDelete::None},
+        {Layout::KLGrups,
+         Layout::KLDGrups,
+         "Dgrp:GrpKey",
+         {{"GRUPNO", "GRUPNO"}},
+         OnChange::None,
          OnDelete::None},
     };
     return all;

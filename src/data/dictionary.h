@@ -19,8 +19,8 @@ enum class FieldType : std::uint8_t { BYTE, SHORT, LONG, REAL, DATE, TIME, STRIN
 
 // "BYTE", "SHORT", ... "STRING", "CSTRING", "GROUP".
 std::string_view typeName(FieldType t);
-bool isText(FieldType t);    // STRING or CSTRING
-bool isNumber(FieldType t);  // BYTE, SHORT, LONG, REAL
+bool isText(FieldType t);   // STRING or CSTRING
+bool isNumber(FieldType t); // BYTE, SHORT, LONG, REAL
 
 // Every layout, in the order of HK_LAYOUTS. The old layouts used by version conversion are
 // FisDetA (133 bytes), FisDetB (248 bytes), FisBasOld (53 bytes) and YasalOld (2919 bytes).
@@ -31,35 +31,35 @@ enum class Layout : std::uint8_t {
 };
 
 struct FieldDef {
-    std::string name;          // without prefix: "HESAPKODU"
+    std::string name; // without prefix: "HESAPKODU"
     FieldType type;
-    std::uint32_t offset;      // in the binary record image
-    std::uint32_t size;        // bytes of one element (n of STRING(n)); a group: all its fields
-    std::uint32_t count;       // array length, 1 = not an array
-    std::uint32_t groupCount;  // GROUP only: the number of fields that follow inside it
-    std::uint32_t slot;        // index of the first value in a Record (groups: none, = next field's)
+    std::uint32_t offset;     // in the binary record image
+    std::uint32_t size;       // bytes of one element (n of STRING(n)); a group: all its fields
+    std::uint32_t count;      // array length, 1 = not an array
+    std::uint32_t groupCount; // GROUP only: the number of fields that follow inside it
+    std::uint32_t slot;       // index of the first value in a Record (groups: none, = next field's)
     std::uint32_t totalSize() const { return size * count; }
     bool isArray() const { return count > 1; }
 };
 
 struct KeyPart {
-    std::uint32_t field;  // index into FileDef::fields
+    std::uint32_t field; // index into FileDef::fields
     bool descending;
 };
 
 struct KeyDef {
-    std::string name;  // "HSP:KeyHesap"
+    std::string name; // "HSP:KeyHesap"
     std::vector<KeyPart> parts;
     bool primary, unique, caseInsensitive, optional;
 };
 
 struct FileDef {
     Layout layout;
-    std::string layoutName;  // "FisDet", "FisDetA", ...
-    std::string file;        // logical file name: "FisDet", "XHs", "Hk", ...
-    std::string prefix;      // "MFD"
+    std::string layoutName; // "FisDet", "FisDetA", ...
+    std::string file;       // logical file name: "FisDet", "XHs", "Hk", ...
+    std::string prefix;     // "MFD"
     std::uint32_t recordLength;
-    std::uint32_t slotCount;  // values in a Record: one per array element, none for groups
+    std::uint32_t slotCount; // values in a Record: one per array element, none for groups
     std::vector<FieldDef> fields;
     std::vector<KeyDef> keys;
 
@@ -93,7 +93,7 @@ enum class OnDelete : std::uint8_t { Refuse, Cascade, None };
 struct RelationDef {
     Layout parent;
     Layout child;
-    std::string childKey;  // key of the child used to find the children
+    std::string childKey; // key of the child used to find the children
     // Linking fields, parent field name = child field name, in the order of the child key.
     std::vector<std::pair<std::string, std::string>> links;
     OnChange onChange;
@@ -105,8 +105,8 @@ std::span<const RelationDef> relations();
 // One row of the field catalogue: the label with prefix, the type name and the size in bytes
 // (of one element for arrays), in declaration order; groups are left out.
 struct CatalogueField {
-    std::string label;  // "HSP:HESAPKODU"
-    std::string type;   // "STRING", "REAL", ...
+    std::string label; // "HSP:HESAPKODU"
+    std::string type;  // "STRING", "REAL", ...
     std::uint32_t size;
     bool isArray;
 };

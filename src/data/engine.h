@@ -30,12 +30,13 @@ struct Position {
     std::string kv;
     std::int64_t rowid = kBeforeAll;
     bool atEnd = false;
-    std::int64_t current = 0;  // rowid of the current record, 0 = none
+    std::int64_t current = 0; // rowid of the current record, 0 = none
 };
 
 class TableImpl {
   public:
-    TableImpl(const FileDef& def, std::string name) : def_(&def), name_(std::move(name)), buffer_(def) {}
+    TableImpl(const FileDef& def, std::string name)
+        : def_(&def), name_(std::move(name)), buffer_(def) {}
     virtual ~TableImpl() = default;
 
     const FileDef& def() const { return *def_; }
@@ -118,14 +119,14 @@ class StmtUse {
 std::string quoteIdent(std::string_view name);
 // Column names of a layout in table order (fields, then keys) and their SQL types.
 struct ColumnSet {
-    std::vector<std::string> names;   // data columns
+    std::vector<std::string> names; // data columns
     std::vector<std::string> types;
-    std::vector<std::string> keyNames;  // one per key
+    std::vector<std::string> keyNames; // one per key
 };
 ColumnSet columnsOf(const FileDef& d);
 
-std::unique_ptr<TableImpl> makeSqliteTable(std::shared_ptr<Connection> c, const FileDef& d, std::string table,
-                                           bool applyRelations);
+std::unique_ptr<TableImpl> makeSqliteTable(std::shared_ptr<Connection> c, const FileDef& d,
+                                           std::string table, bool applyRelations);
 std::unique_ptr<TableImpl> makeMemoryTable(const FileDef& d, std::string name);
 
 } // namespace hk::data

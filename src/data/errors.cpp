@@ -4,19 +4,32 @@ namespace hk::data {
 
 std::string_view codeText(ErrorCode c) {
     switch (c) {
-    case ErrorCode::FileNotFound: return "File Not Found";
-    case ErrorCode::AccessDenied: return "Access Denied";
-    case ErrorCode::FileLocked: return "File Is Locked";
-    case ErrorCode::NoRecord: return "Record Not Available";
-    case ErrorCode::NotFound: return "Record Not Found";
-    case ErrorCode::NotOpen: return "File Not Open";
-    case ErrorCode::DuplicateKey: return "Creates Duplicate Key";
-    case ErrorCode::BadKey: return "Invalid Key File";
-    case ErrorCode::LayoutMismatch: return "Invalid Record Declaration";
-    case ErrorCode::RelatedRecords: return "Related Records Exist";
-    case ErrorCode::BadValue: return "Invalid Field Value";
-    case ErrorCode::NotADatabase: return "Not A Data File";
-    case ErrorCode::EngineError: return "File System Error";
+    case ErrorCode::FileNotFound:
+        return "File Not Found";
+    case ErrorCode::AccessDenied:
+        return "Access Denied";
+    case ErrorCode::FileLocked:
+        return "File Is Locked";
+    case ErrorCode::NoRecord:
+        return "Record Not Available";
+    case ErrorCode::NotFound:
+        return "Record Not Found";
+    case ErrorCode::NotOpen:
+        return "File Not Open";
+    case ErrorCode::DuplicateKey:
+        return "Creates Duplicate Key";
+    case ErrorCode::BadKey:
+        return "Invalid Key File";
+    case ErrorCode::LayoutMismatch:
+        return "Invalid Record Declaration";
+    case ErrorCode::RelatedRecords:
+        return "Related Records Exist";
+    case ErrorCode::BadValue:
+        return "Invalid Field Value";
+    case ErrorCode::NotADatabase:
+        return "Not A Data File";
+    case ErrorCode::EngineError:
+        return "File System Error";
     }
     return "Error";
 }

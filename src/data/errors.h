@@ -14,26 +14,28 @@
 namespace hk::data {
 
 enum class ErrorCode : int {
-    FileNotFound = 2,       // table or database missing and not to be created
-    AccessDenied = 5,       // read-only database, network share refused for writing
-    FileLocked = 32,        // another process holds the database (busy after busy_timeout)
-    NoRecord = 33,          // next/previous ran past the end, or no current record
-    NotFound = 35,          // get by key found nothing
-    NotOpen = 37,           // table object not opened
-    DuplicateKey = 40,      // a unique key would be duplicated
-    BadKey = 46,            // a key column does not match its record: rebuild the keys
-    LayoutMismatch = 47,    // table written under another layout than the one asked for
-    RelatedRecords = 48,    // delete refused while child records exist
-    BadValue = 75,          // text outside cp1254, too wide, a number out of range
-    NotADatabase = 91,      // the file exists but is not a database (or is damaged)
-    EngineError = 90,       // any other SQLite failure; text is SQLite's
+    FileNotFound = 2,    // table or database missing and not to be created
+    AccessDenied = 5,    // read-only database, network share refused for writing
+    FileLocked = 32,     // another process holds the database (busy after busy_timeout)
+    NoRecord = 33,       // next/previous ran past the end, or no current record
+    NotFound = 35,       // get by key found nothing
+    NotOpen = 37,        // table object not opened
+    DuplicateKey = 40,   // a unique key would be duplicated
+    BadKey = 46,         // a key column does not match its record: rebuild the keys
+    LayoutMismatch = 47, // table written under another layout than the one asked for
+    RelatedRecords = 48, // delete refused while child records exist
+    BadValue = 75,       // text outside cp1254, too wide, a number out of range
+    NotADatabase = 91,   // the file exists but is not a database (or is damaged)
+    EngineError = 90,    // any other SQLite failure; text is SQLite's
 };
 
 std::string_view codeText(ErrorCode c);
 
 core::Error engineError(ErrorCode c, std::string file, std::string detail = {}, int message = 0);
 
-inline bool is(const core::Error& e, ErrorCode c) { return e.code == static_cast<int>(c); }
+inline bool is(const core::Error& e, ErrorCode c) {
+    return e.code == static_cast<int>(c);
+}
 template <typename T> bool is(const core::Result<T>& r, ErrorCode c) {
     return !r.ok() && is(r.error(), c);
 }

@@ -31,14 +31,15 @@ struct AsciiRanks {
 };
 
 const AsciiRanks& asciiRanks() {
-    static const AsciiRanks r;  // immutable once built
+    static const AsciiRanks r; // immutable once built
     return r;
 }
 
 // Appends the escaped sort key of a plain-ASCII text; false (nothing appended) otherwise.
 bool putAsciiText(std::string& out, std::string_view text, bool nocase) {
     std::size_t e = text.size();
-    while (e > 0 && text[e - 1] == ' ') --e;
+    while (e > 0 && text[e - 1] == ' ')
+        --e;
     const auto& table = nocase ? asciiRanks().nocase : asciiRanks().exact;
     for (std::size_t i = 0; i < e; ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -68,23 +69,30 @@ void putText(std::string& out, const std::string& text, bool nocase) {
 }
 
 void putBigEndian(std::string& out, std::uint64_t v, int bytes) {
-    for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    for (int i = bytes - 1; i >= 0; --i)
+        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
 void putComponent(std::string& out, const Record& r, const FieldDef& f, bool nocase) {
     const Value& v = r.slot(f.slot);
     switch (f.type) {
     case FieldType::STRING:
-    case FieldType::CSTRING: putText(out, v.text, nocase); break;
-    case FieldType::BYTE: out.push_back(static_cast<char>(static_cast<std::uint8_t>(v.integer))); break;
+    case FieldType::CSTRING:
+        putText(out, v.text, nocase);
+        break;
+    case FieldType::BYTE:
+        out.push_back(static_cast<char>(static_cast<std::uint8_t>(v.integer)));
+        break;
     case FieldType::SHORT:
-        putBigEndian(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(v.integer)) ^ 0x8000u, 2);
+        putBigEndian(out,
+                     static_cast<std::uint16_t>(static_cast<std::int16_t>(v.integer)) ^ 0x8000u, 2);
         break;
     case FieldType::LONG:
-        putBigEndian(out, static_cast<std::uint32_t>(static_cast<std::int32_t>(v.integer)) ^ 0x80000000u, 4);
+        putBigEndian(
+            out, static_cast<std::uint32_t>(static_cast<std::int32_t>(v.integer)) ^ 0x80000000u, 4);
         break;
     case FieldType::REAL: {
-        double d = v.real == 0 ? 0.0 : v.real;  // -0 and +0 are one value
+        double d = v.real == 0 ? 0.0 : v.real; // -0 and +0 are one value
         std::uint64_t bits = 0;
         std::memcpy(&bits, &d, 8);
         bits = (bits & 0x8000000000000000ull) ? ~bits : bits ^ 0x8000000000000000ull;
@@ -106,7 +114,8 @@ void putComponent(std::string& out, const Record& r, const FieldDef& f, bool noc
         out.push_back(static_cast<char>(t.hundredth));
         break;
     }
-    case FieldType::GROUP: break;
+    case FieldType::GROUP:
+        break;
     }
 }
 
@@ -115,9 +124,12 @@ bool isBlank(const Record& r, const FieldDef& f) {
     switch (f.type) {
     case FieldType::STRING:
         return v.text.find_first_not_of(' ') == std::string::npos;
-    case FieldType::CSTRING: return v.text.empty();
-    case FieldType::REAL: return v.real == 0;
-    default: return v.integer == 0;
+    case FieldType::CSTRING:
+        return v.text.empty();
+    case FieldType::REAL:
+        return v.real == 0;
+    default:
+        return v.integer == 0;
     }
 }
 
@@ -128,8 +140,10 @@ std::string encodeKeyAlways(const Record& r, const KeyDef& key) {
 }
 
 std::string prefixEnd(std::string prefix) {
-    while (!prefix.empty() && static_cast<unsigned char>(prefix.back()) == 0xFF) prefix.pop_back();
-    if (!prefix.empty()) prefix.back() = static_cast<char>(static_cast<unsigned char>(prefix.back()) + 1);
+    while (!prefix.empty() && static_cast<unsigned char>(prefix.back()) == 0xFF)
+        prefix.pop_back();
+    if (!prefix.empty())
+        prefix.back() = static_cast<char>(static_cast<unsigned char>(prefix.back()) + 1);
     return prefix;
 }
 
@@ -142,7 +156,8 @@ std::string encodeKeyPrefix(const Record& r, const KeyDef& key, std::size_t part
         const std::size_t start = out.size();
         putComponent(out, r, d.fields[p.field], key.caseInsensitive);
         if (p.descending)
-            for (std::size_t j = start; j < out.size(); ++j) out[j] = static_cast<char>(~out[j]);
+            for (std::size_t j = start; j < out.size(); ++j)
+                out[j] = static_cast<char>(~out[j]);
     }
     return out;
 }

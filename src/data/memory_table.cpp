@@ -15,7 +15,8 @@ using Entry = std::pair<std::string, std::int64_t>;
 
 class MemoryTable final : public TableImpl {
   public:
-    MemoryTable(const FileDef& d, std::string name) : TableImpl(d, std::move(name)), keys_(d.keys.size()) {}
+    MemoryTable(const FileDef& d, std::string name)
+        : TableImpl(d, std::move(name)), keys_(d.keys.size()) {}
 
     core::Status get(std::uint32_t key) override {
         const std::string kv = encodeKeyAlways(buffer_, def_->keys[key]);
@@ -89,7 +90,8 @@ class MemoryTable final : public TableImpl {
 
     core::Status empty() override {
         rows_.clear();
-        for (auto& k : keys_) k.clear();
+        for (auto& k : keys_)
+            k.clear();
         pos_.current = 0;
         return {};
     }
@@ -98,12 +100,14 @@ class MemoryTable final : public TableImpl {
     std::vector<std::optional<std::string>> keyValues(const Record& r) const {
         std::vector<std::optional<std::string>> out;
         out.reserve(def_->keys.size());
-        for (const KeyDef& k : def_->keys) out.push_back(encodeKey(r, k));
+        for (const KeyDef& k : def_->keys)
+            out.push_back(encodeKey(r, k));
         return out;
     }
 
     bool exists(std::size_t k, const std::string& kv, std::int64_t except) const {
-        for (auto it = keys_[k].lower_bound({kv, kBeforeAll}); it != keys_[k].end() && it->first == kv; ++it)
+        for (auto it = keys_[k].lower_bound({kv, kBeforeAll});
+             it != keys_[k].end() && it->first == kv; ++it)
             if (it->second != except) return true;
         return false;
     }

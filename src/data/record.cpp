@@ -25,9 +25,10 @@ bool acceptedAsIs(const FieldDef& fd, std::string_view s, bool clipped) {
     std::size_t width = fd.type == FieldType::CSTRING ? fd.size - 1 : fd.size;
     std::size_t e = s.size();
     if (fd.type == FieldType::STRING)
-        while (e > 0 && s[e - 1] == ' ') --e;
+        while (e > 0 && s[e - 1] == ' ')
+            --e;
     if (clipped && e != s.size()) return false;
-    if (s.size() - e > 0) width += s.size() - e;  // the blanks counted below but clipped
+    if (s.size() - e > 0) width += s.size() - e; // the blanks counted below but clipped
     std::size_t n = 0;
     for (std::size_t i = 0; i < s.size(); ++n) {
         const auto c = static_cast<unsigned char>(s[i]);
@@ -45,7 +46,9 @@ bool acceptedAsIs(const FieldDef& fd, std::string_view s, bool clipped) {
 
 } // namespace
 
-std::int64_t packDate(core::Date d) { return d.year * 10000LL + d.month * 100LL + d.day; }
+std::int64_t packDate(core::Date d) {
+    return d.year * 10000LL + d.month * 100LL + d.day;
+}
 core::Date unpackDate(std::int64_t v) {
     if (v <= 0) return {};
     core::Date d;
@@ -87,7 +90,8 @@ std::string two(int v) {
 std::string formatDate(core::Date d) {
     if (!d.isSet()) return {};
     std::string y = std::to_string(d.year);
-    while (y.size() < 4) y = "0" + y;
+    while (y.size() < 4)
+        y = "0" + y;
     return two(d.day) + "." + two(d.month) + "." + y;
 }
 
@@ -114,7 +118,8 @@ std::optional<core::Date> parseDate(std::string_view s) {
         !parseInt(std::string_view(t).substr(p2 + 1), y))
         return std::nullopt;
     if (d < 1 || d > 31 || m < 1 || m > 12 || y < 1 || y > 9999) return std::nullopt;
-    core::Date r{static_cast<std::uint8_t>(d), static_cast<std::uint8_t>(m), static_cast<std::uint16_t>(y)};
+    core::Date r{static_cast<std::uint8_t>(d), static_cast<std::uint8_t>(m),
+                 static_cast<std::uint16_t>(y)};
     if (!r.isValid()) return std::nullopt;
     return r;
 }
@@ -127,7 +132,8 @@ std::optional<core::Time> parseTime(std::string_view s) {
     int n = 0;
     while (n < 4) {
         const std::size_t e = t.find_first_of(":.", start);
-        const std::string_view piece = std::string_view(t).substr(start, e == std::string::npos ? std::string::npos : e - start);
+        const std::string_view piece = std::string_view(t).substr(
+            start, e == std::string::npos ? std::string::npos : e - start);
         if (!parseInt(piece, parts[n])) return std::nullopt;
         ++n;
         if (e == std::string::npos) break;
@@ -149,10 +155,20 @@ core::Status setNumberSlot(const FileDef& d, std::uint32_t f, Value& v, double x
     }
     double lo = 0, hi = 0;
     switch (fd.type) {
-    case FieldType::BYTE: lo = 0; hi = 255; break;
-    case FieldType::SHORT: lo = -32768; hi = 32767; break;
-    case FieldType::LONG: lo = -2147483648.0; hi = 2147483647.0; break;
-    default: return badValue(d, f, "sayı alanı değil");
+    case FieldType::BYTE:
+        lo = 0;
+        hi = 255;
+        break;
+    case FieldType::SHORT:
+        lo = -32768;
+        hi = 32767;
+        break;
+    case FieldType::LONG:
+        lo = -2147483648.0;
+        hi = 2147483647.0;
+        break;
+    default:
+        return badValue(d, f, "sayı alanı değil");
     }
     if (x != std::floor(x)) return badValue(d, f, "tam sayı olmalı");
     if (x < lo || x > hi) return badValue(d, f, "değer alanın sınırları dışında");
@@ -164,7 +180,8 @@ template <typename T> void putLE(char* p, T v) {
     static_assert(std::is_integral_v<T>);
     using U = std::make_unsigned_t<T>;
     U u = static_cast<U>(v);
-    for (std::size_t i = 0; i < sizeof(T); ++i) p[i] = static_cast<char>((u >> (8 * i)) & 0xFF);
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        p[i] = static_cast<char>((u >> (8 * i)) & 0xFF);
 }
 template <typename T> T getLE(const char* p) {
     using U = std::make_unsigned_t<T>;
@@ -193,7 +210,8 @@ std::uint32_t Record::slotOf(std::uint32_t field, std::uint32_t element) const {
 std::uint32_t Record::fieldOfSlot(std::uint32_t slot) const {
     const auto& fs = def_->fields;
     for (std::uint32_t i = 0; i < fs.size(); ++i)
-        if (fs[i].type != FieldType::GROUP && slot >= fs[i].slot && slot < fs[i].slot + fs[i].count) return i;
+        if (fs[i].type != FieldType::GROUP && slot >= fs[i].slot && slot < fs[i].slot + fs[i].count)
+            return i;
     return 0;
 }
 
@@ -215,11 +233,16 @@ core::Result<std::string> Record::text(std::string_view field, std::uint32_t ele
     const Value& v = values_[*s];
     switch (def_->fields[fieldOfSlot(*s)].type) {
     case FieldType::STRING:
-    case FieldType::CSTRING: return v.text;
-    case FieldType::REAL: return formatReal(v.real);
-    case FieldType::DATE: return formatDate(unpackDate(v.integer));
-    case FieldType::TIME: return formatTime(unpackTime(v.integer));
-    default: return std::to_string(v.integer);
+    case FieldType::CSTRING:
+        return v.text;
+    case FieldType::REAL:
+        return formatReal(v.real);
+    case FieldType::DATE:
+        return formatDate(unpackDate(v.integer));
+    case FieldType::TIME:
+        return formatTime(unpackTime(v.integer));
+    default:
+        return std::to_string(v.integer);
     }
 }
 
@@ -228,7 +251,8 @@ core::Result<double> Record::number(std::string_view field, std::uint32_t elemen
     if (!s) return s.error();
     const Value& v = values_[*s];
     switch (def_->fields[fieldOfSlot(*s)].type) {
-    case FieldType::REAL: return v.real;
+    case FieldType::REAL:
+        return v.real;
     case FieldType::STRING:
     case FieldType::CSTRING: {
         const std::string t = text::trim(v.text);
@@ -236,12 +260,16 @@ core::Result<double> Record::number(std::string_view field, std::uint32_t elemen
         double x = 0;
         auto r = std::from_chars(t.data(), t.data() + t.size(), x);
         if (r.ec != std::errc{} || r.ptr != t.data() + t.size())
-            return engineError(ErrorCode::BadValue, def_->file, std::string(field) + ": sayı değil");
+            return engineError(ErrorCode::BadValue, def_->file,
+                               std::string(field) + ": sayı değil");
         return x;
     }
-    case FieldType::DATE: return static_cast<double>(unpackDate(v.integer).dayNumber());
-    case FieldType::TIME: return static_cast<double>(unpackTime(v.integer).clockValue());
-    default: return static_cast<double>(v.integer);
+    case FieldType::DATE:
+        return static_cast<double>(unpackDate(v.integer).dayNumber());
+    case FieldType::TIME:
+        return static_cast<double>(unpackTime(v.integer).clockValue());
+    default:
+        return static_cast<double>(v.integer);
     }
 }
 
@@ -252,10 +280,13 @@ core::Result<core::Date> Record::date(std::string_view field, std::uint32_t elem
     if (t == FieldType::DATE) return unpackDate(values_[*s].integer);
     if (isText(t)) {
         auto d = parseDate(values_[*s].text);
-        if (!d) return engineError(ErrorCode::BadValue, def_->file, std::string(field) + ": tarih değil");
+        if (!d)
+            return engineError(ErrorCode::BadValue, def_->file,
+                               std::string(field) + ": tarih değil");
         return *d;
     }
-    if (isNumber(t)) return core::Date::fromDayNumber(static_cast<std::int32_t>(*number(field, element)));
+    if (isNumber(t))
+        return core::Date::fromDayNumber(static_cast<std::int32_t>(*number(field, element)));
     return engineError(ErrorCode::BadValue, def_->file, std::string(field) + ": tarih değil");
 }
 
@@ -266,33 +297,37 @@ core::Result<core::Time> Record::time(std::string_view field, std::uint32_t elem
     if (t == FieldType::TIME) return unpackTime(values_[*s].integer);
     if (isText(t)) {
         auto d = parseTime(values_[*s].text);
-        if (!d) return engineError(ErrorCode::BadValue, def_->file, std::string(field) + ": saat değil");
+        if (!d)
+            return engineError(ErrorCode::BadValue, def_->file,
+                               std::string(field) + ": saat değil");
         return *d;
     }
     return engineError(ErrorCode::BadValue, def_->file, std::string(field) + ": saat değil");
 }
 
-core::Result<std::string> Record::checkText(const FileDef& d, std::uint32_t f, std::string_view utf8, bool cut) {
+core::Result<std::string> Record::checkText(const FileDef& d, std::uint32_t f,
+                                            std::string_view utf8, bool cut) {
     const FieldDef& fd = d.fields[f];
     if (!text::isValidUtf8(utf8)) return badValue(d, f, "geçersiz UTF-8 metin");
     if (!text::isCp1254(utf8)) {
         auto e = text::toCp1254(utf8);
-        return badValue(d, f, e ? std::string("Windows Türkçe (1254) dışı karakter") : e.error().text);
+        return badValue(d, f,
+                        e ? std::string("Windows Türkçe (1254) dışı karakter") : e.error().text);
     }
     std::string s = fd.type == FieldType::STRING ? text::clip(utf8) : std::string(utf8);
     const std::size_t width = fd.type == FieldType::CSTRING ? fd.size - 1 : fd.size;
     if (fd.type == FieldType::CSTRING && s.find('\0') != std::string::npos)
         return badValue(d, f, "metinde sıfır karakteri");
     if (text::length(s) > width) {
-        if (!cut)
-            return badValue(d, f, "metin " + std::to_string(width) + " karakterden uzun");
+        if (!cut) return badValue(d, f, "metin " + std::to_string(width) + " karakterden uzun");
         s = text::left(s, width);
         if (fd.type == FieldType::STRING) s = text::clip(s);
     }
     return s;
 }
 
-core::Status Record::setText(std::string_view field, std::string_view value, std::uint32_t element, bool cut) {
+core::Status Record::setText(std::string_view field, std::string_view value, std::uint32_t element,
+                             bool cut) {
     auto s = slotFor(field, element);
     if (!s) return s.error();
     const std::uint32_t f = fieldOfSlot(*s);
@@ -307,7 +342,8 @@ core::Status Record::setText(std::string_view field, std::string_view value, std
     }
     case FieldType::DATE: {
         auto d = parseDate(value);
-        if (!d) return badValue(*def_, f, "tarih gg.aa.yyyy biçiminde olmalı: " + std::string(value));
+        if (!d)
+            return badValue(*def_, f, "tarih gg.aa.yyyy biçiminde olmalı: " + std::string(value));
         v.integer = packDate(*d);
         return {};
     }
@@ -346,7 +382,8 @@ core::Status Record::setNumber(std::string_view field, double value, std::uint32
         return {};
     }
     if (t == FieldType::TIME) {
-        values_[*s].integer = packTime(core::Time::fromClockValue(static_cast<std::int32_t>(value)));
+        values_[*s].integer =
+            packTime(core::Time::fromClockValue(static_cast<std::int32_t>(value)));
         return {};
     }
     return setNumberSlot(*def_, f, values_[*s], value);
@@ -433,17 +470,27 @@ core::Result<std::string> Record::toImage() const {
             const Value& v = values_[fd.slot + e];
             char* p = img.data() + fd.offset + e * fd.size;
             switch (fd.type) {
-            case FieldType::BYTE: p[0] = static_cast<char>(static_cast<std::uint8_t>(v.integer)); break;
-            case FieldType::SHORT: putLE<std::int16_t>(p, static_cast<std::int16_t>(v.integer)); break;
-            case FieldType::LONG: putLE<std::int32_t>(p, static_cast<std::int32_t>(v.integer)); break;
+            case FieldType::BYTE:
+                p[0] = static_cast<char>(static_cast<std::uint8_t>(v.integer));
+                break;
+            case FieldType::SHORT:
+                putLE<std::int16_t>(p, static_cast<std::int16_t>(v.integer));
+                break;
+            case FieldType::LONG:
+                putLE<std::int32_t>(p, static_cast<std::int32_t>(v.integer));
+                break;
             case FieldType::REAL: {
                 std::uint64_t bits = 0;
                 std::memcpy(&bits, &v.real, 8);
                 putLE<std::uint64_t>(p, bits);
                 break;
             }
-            case FieldType::DATE: unpackDate(v.integer).toBytes(reinterpret_cast<unsigned char*>(p)); break;
-            case FieldType::TIME: unpackTime(v.integer).toBytes(reinterpret_cast<unsigned char*>(p)); break;
+            case FieldType::DATE:
+                unpackDate(v.integer).toBytes(reinterpret_cast<unsigned char*>(p));
+                break;
+            case FieldType::TIME:
+                unpackTime(v.integer).toBytes(reinterpret_cast<unsigned char*>(p));
+                break;
             case FieldType::STRING:
             case FieldType::CSTRING: {
                 auto checked = checkText(*def_, f, v.text);
@@ -454,11 +501,12 @@ core::Result<std::string> Record::toImage() const {
                     std::memset(p, ' ', fd.size);
                     std::memcpy(p, bytes->data(), bytes->size());
                 } else {
-                    std::memcpy(p, bytes->data(), bytes->size());  // the rest stays zero
+                    std::memcpy(p, bytes->data(), bytes->size()); // the rest stays zero
                 }
                 break;
             }
-            case FieldType::GROUP: break;
+            case FieldType::GROUP:
+                break;
             }
         }
     }
@@ -477,23 +525,32 @@ core::Result<Record> Record::fromImage(const FileDef& def, std::string_view img)
             Value& v = r.values_[fd.slot + e];
             const char* p = img.data() + fd.offset + e * fd.size;
             switch (fd.type) {
-            case FieldType::BYTE: v.integer = static_cast<unsigned char>(p[0]); break;
-            case FieldType::SHORT: v.integer = getLE<std::int16_t>(p); break;
-            case FieldType::LONG: v.integer = getLE<std::int32_t>(p); break;
+            case FieldType::BYTE:
+                v.integer = static_cast<unsigned char>(p[0]);
+                break;
+            case FieldType::SHORT:
+                v.integer = getLE<std::int16_t>(p);
+                break;
+            case FieldType::LONG:
+                v.integer = getLE<std::int32_t>(p);
+                break;
             case FieldType::REAL: {
                 const std::uint64_t bits = getLE<std::uint64_t>(p);
                 std::memcpy(&v.real, &bits, 8);
                 break;
             }
             case FieldType::DATE:
-                v.integer = packDate(core::Date::fromBytes(reinterpret_cast<const unsigned char*>(p)));
+                v.integer =
+                    packDate(core::Date::fromBytes(reinterpret_cast<const unsigned char*>(p)));
                 break;
             case FieldType::TIME:
-                v.integer = packTime(core::Time::fromBytes(reinterpret_cast<const unsigned char*>(p)));
+                v.integer =
+                    packTime(core::Time::fromBytes(reinterpret_cast<const unsigned char*>(p)));
                 break;
             case FieldType::STRING: {
                 std::size_t n = fd.size;
-                while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\0')) --n;
+                while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\0'))
+                    --n;
                 v.text = text::fromCp1254(std::string_view(p, n));
                 break;
             }
@@ -502,7 +559,8 @@ core::Result<Record> Record::fromImage(const FileDef& def, std::string_view img)
                 v.text = text::fromCp1254(std::string_view(p, n));
                 break;
             }
-            case FieldType::GROUP: break;
+            case FieldType::GROUP:
+                break;
             }
         }
     }

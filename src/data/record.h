@@ -20,9 +20,9 @@
 namespace hk::data {
 
 struct Value {
-    std::int64_t integer = 0;  // BYTE, SHORT, LONG; DATE and TIME packed (see record.cpp)
-    double real = 0;           // REAL
-    std::string text;          // STRING, CSTRING (UTF-8, trailing blanks removed for STRING)
+    std::int64_t integer = 0; // BYTE, SHORT, LONG; DATE and TIME packed (see record.cpp)
+    double real = 0;          // REAL
+    std::string text;         // STRING, CSTRING (UTF-8, trailing blanks removed for STRING)
     friend bool operator==(const Value&, const Value&) = default;
 };
 
@@ -60,7 +60,8 @@ class Record {
     core::Result<std::string> textAt(std::uint32_t field, std::uint32_t element = 1) const;
     core::Result<double> numberAt(std::uint32_t field, std::uint32_t element = 1) const;
     core::Result<core::Date> dateAt(std::uint32_t field, std::uint32_t element = 1) const;
-    core::Status setTextAt(std::uint32_t field, std::string_view value, std::uint32_t element = 1, bool cut = false);
+    core::Status setTextAt(std::uint32_t field, std::string_view value, std::uint32_t element = 1,
+                           bool cut = false);
     core::Status setNumberAt(std::uint32_t field, double value, std::uint32_t element = 1);
     core::Status setDateAt(std::uint32_t field, core::Date value, std::uint32_t element = 1);
 

@@ -50,23 +50,27 @@ template <typename T, std::size_t N> const T& element(const std::array<T, N>& a,
     return a[static_cast<std::size_t>(i - 1)];
 }
 // Element of fiscal month m (1..12) of a monthly array.
-template <typename T> T& month(std::array<T, 12>& a, int m) { return element(a, m); }
-template <typename T> const T& month(const std::array<T, 12>& a, int m) { return element(a, m); }
+template <typename T> T& month(std::array<T, 12>& a, int m) {
+    return element(a, m);
+}
+template <typename T> const T& month(const std::array<T, 12>& a, int m) {
+    return element(a, m);
+}
 
 #define HK_REC_MEMBER(NAME, TYPE, SIZE, COUNT) detail::MemberOf<FieldType::TYPE, COUNT> NAME{};
 #define HK_REC_VISIT(NAME, TYPE, SIZE, COUNT) v(NAME);
 #define HK_REC_NOGROUP(NAME, N)
-#define HK_REC_STRUCT(L, FIELDS, KEYS, FILE, PREFIX)                                        \
-    struct L {                                                                              \
-        static constexpr Layout kLayout = Layout::L;                                        \
-        HK_FIELDS_##FIELDS(HK_REC_MEMBER, HK_REC_NOGROUP)                                   \
-        template <typename V> void visit(V&& v) {                                           \
-            HK_FIELDS_##FIELDS(HK_REC_VISIT, HK_REC_NOGROUP)                                \
-        }                                                                                   \
-        template <typename V> void visit(V&& v) const {                                     \
-            HK_FIELDS_##FIELDS(HK_REC_VISIT, HK_REC_NOGROUP)                                \
-        }                                                                                   \
-        friend bool operator==(const L&, const L&) = default;                               \
+#define HK_REC_STRUCT(L, FIELDS, KEYS, FILE, PREFIX)                                               \
+    struct L {                                                                                     \
+        static constexpr Layout kLayout = Layout::L;                                               \
+        HK_FIELDS_##FIELDS(HK_REC_MEMBER, HK_REC_NOGROUP) template <typename V>                    \
+        void visit(V&& v) {                                                                        \
+            HK_FIELDS_##FIELDS(HK_REC_VISIT, HK_REC_NOGROUP)                                       \
+        }                                                                                          \
+        template <typename V> void visit(V&& v) const {                                            \
+            HK_FIELDS_##FIELDS(HK_REC_VISIT, HK_REC_NOGROUP)                                       \
+        }                                                                                          \
+        friend bool operator==(const L&, const L&) = default;                                      \
     };
 HK_LAYOUTS(HK_REC_STRUCT)
 #undef HK_REC_STRUCT
@@ -75,19 +79,34 @@ HK_LAYOUTS(HK_REC_STRUCT)
 #undef HK_REC_NOGROUP
 
 template <typename T>
-concept RecordStruct = requires { T::kLayout; };
+concept RecordStruct = requires {
+    T::kLayout;
+};
 
 namespace detail {
 // Member <-> slot conversions; the text one checks cp1254 and width (record.cpp).
 core::Status putText(const FileDef& d, std::uint32_t field, Value& slot, const std::string& s);
-inline void putValue(Value& slot, std::uint8_t x) { slot.integer = x; }
-inline void putValue(Value& slot, std::int16_t x) { slot.integer = x; }
-inline void putValue(Value& slot, std::int32_t x) { slot.integer = x; }
-inline void putValue(Value& slot, double x) { slot.real = x; }
-inline void putValue(Value& slot, core::Date x) { slot.integer = packDate(x); }
-inline void putValue(Value& slot, core::Time x) { slot.integer = packTime(x); }
+inline void putValue(Value& slot, std::uint8_t x) {
+    slot.integer = x;
+}
+inline void putValue(Value& slot, std::int16_t x) {
+    slot.integer = x;
+}
+inline void putValue(Value& slot, std::int32_t x) {
+    slot.integer = x;
+}
+inline void putValue(Value& slot, double x) {
+    slot.real = x;
+}
+inline void putValue(Value& slot, core::Date x) {
+    slot.integer = packDate(x);
+}
+inline void putValue(Value& slot, core::Time x) {
+    slot.integer = packTime(x);
+}
 // False (and the error in `st`) when a text is refused.
-template <typename M> bool put(const FileDef& d, std::uint32_t f, Value& slot, const M& m, core::Status& st) {
+template <typename M>
+bool put(const FileDef& d, std::uint32_t f, Value& slot, const M& m, core::Status& st) {
     if constexpr (std::is_same_v<M, std::string>) {
         auto r = putText(d, f, slot, m);
         if (!r) {
@@ -100,13 +119,27 @@ template <typename M> bool put(const FileDef& d, std::uint32_t f, Value& slot, c
     return true;
 }
 
-inline void take(const Value& s, std::string& x) { x = s.text; }
-inline void take(const Value& s, std::uint8_t& x) { x = static_cast<std::uint8_t>(s.integer); }
-inline void take(const Value& s, std::int16_t& x) { x = static_cast<std::int16_t>(s.integer); }
-inline void take(const Value& s, std::int32_t& x) { x = static_cast<std::int32_t>(s.integer); }
-inline void take(const Value& s, double& x) { x = s.real; }
-inline void take(const Value& s, core::Date& x) { x = unpackDate(s.integer); }
-inline void take(const Value& s, core::Time& x) { x = unpackTime(s.integer); }
+inline void take(const Value& s, std::string& x) {
+    x = s.text;
+}
+inline void take(const Value& s, std::uint8_t& x) {
+    x = static_cast<std::uint8_t>(s.integer);
+}
+inline void take(const Value& s, std::int16_t& x) {
+    x = static_cast<std::int16_t>(s.integer);
+}
+inline void take(const Value& s, std::int32_t& x) {
+    x = static_cast<std::int32_t>(s.integer);
+}
+inline void take(const Value& s, double& x) {
+    x = s.real;
+}
+inline void take(const Value& s, core::Date& x) {
+    x = unpackDate(s.integer);
+}
+inline void take(const Value& s, core::Time& x) {
+    x = unpackTime(s.integer);
+}
 
 template <typename M> struct IsArray : std::false_type {};
 template <typename E, std::size_t N> struct IsArray<std::array<E, N>> : std::true_type {};
@@ -116,9 +149,11 @@ class FieldWalker {
   public:
     explicit FieldWalker(const FileDef& d) : d_(d) {}
     std::uint32_t next() {
-        while (d_.fields[i_].type == FieldType::GROUP) ++i_;
+        while (d_.fields[i_].type == FieldType::GROUP)
+            ++i_;
         return i_++;
     }
+
   private:
     const FileDef& d_;
     std::uint32_t i_ = 0;

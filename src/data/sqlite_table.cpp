@@ -7,9 +7,9 @@
 // drop what they fetched as soon as this connection writes anything, so a read never returns a
 // record as it was before a write made through any table of the same database.
 
+#include "data/sqlite_table.h"
 #include "data/engine.h"
 #include "data/keycodec.h"
-#include "data/sqlite_table.h"
 
 #include <sqlite3.h>
 
@@ -30,7 +30,7 @@ struct ColMap {
     std::uint32_t field;
     std::uint32_t slot;
     FieldType type;
-    std::uint32_t packed;  // > 0: a BLOB of this many little-endian elements
+    std::uint32_t packed; // > 0: a BLOB of this many little-endian elements
     std::uint32_t elemSize;
     ColKind kind;
 };
@@ -41,11 +41,12 @@ std::vector<ColMap> columnMap(const FileDef& d) {
         const FieldDef& f = d.fields[i];
         if (f.type == FieldType::GROUP) continue;
         const ColKind kind = f.count > 12                ? ColKind::Packed
-                             : isText(f.type)             ? ColKind::Text
+                             : isText(f.type)            ? ColKind::Text
                              : f.type == FieldType::REAL ? ColKind::Real
                                                          : ColKind::Integer;
         if (f.count <= 12) {
-            for (std::uint32_t e = 0; e < f.count; ++e) m.push_back({i, f.slot + e, f.type, 0, f.size, kind});
+            for (std::uint32_t e = 0; e < f.count; ++e)
+                m.push_back({i, f.slot + e, f.type, 0, f.size, kind});
         } else {
             m.push_back({i, f.slot, f.type, f.count, f.size, kind});
         }
@@ -64,7 +65,8 @@ std::string packArray(const Record& r, const ColMap& c) {
         else
             bits = static_cast<std::uint64_t>(v.integer);
         for (std::uint32_t k = 0; k < c.elemSize; ++k)
-            b[static_cast<std::size_t>(e) * c.elemSize + k] = static_cast<char>((bits >> (8 * k)) & 0xFF);
+            b[static_cast<std::size_t>(e) * c.elemSize + k] =
+                static_cast<char>((bits >> (8 * k)) & 0xFF);
     }
     return b;
 }
@@ -75,14 +77,16 @@ void unpackArray(Record& r, const ColMap& c, const unsigned char* p, int n) {
         std::uint64_t bits = 0;
         const std::size_t at = static_cast<std::size_t>(e) * c.elemSize;
         if (at + c.elemSize <= static_cast<std::size_t>(n))
-            for (std::uint32_t k = 0; k < c.elemSize; ++k) bits |= static_cast<std::uint64_t>(p[at + k]) << (8 * k);
+            for (std::uint32_t k = 0; k < c.elemSize; ++k)
+                bits |= static_cast<std::uint64_t>(p[at + k]) << (8 * k);
         if (c.type == FieldType::REAL) {
             std::memcpy(&v.real, &bits, 8);
         } else {
             // sign-extend from the element size
             const int shift = 64 - 8 * static_cast<int>(c.elemSize);
-            v.integer = c.type == FieldType::BYTE ? static_cast<std::int64_t>(bits)
-                                                  : static_cast<std::int64_t>(bits << shift) >> shift;
+            v.integer = c.type == FieldType::BYTE
+                            ? static_cast<std::int64_t>(bits)
+                            : static_cast<std::int64_t>(bits << shift) >> shift;
         }
     }
 }
@@ -108,12 +112,15 @@ class SqliteTable final : public TableImpl {
           cols_(columnsOf(d)), map_(columnMap(d)) {
         const std::string qt = quoteIdent(table_);
         std::string list;
-        for (const auto& n : cols_.names) list += (list.empty() ? "" : ", ") + quoteIdent(n);
+        for (const auto& n : cols_.names)
+            list += (list.empty() ? "" : ", ") + quoteIdent(n);
         dataCols_ = list;
         std::string all = list, params;
-        for (const auto& k : cols_.keyNames) all += ", " + quoteIdent(k);
+        for (const auto& k : cols_.keyNames)
+            all += ", " + quoteIdent(k);
         const std::size_t n = cols_.names.size() + cols_.keyNames.size();
-        for (std::size_t i = 1; i <= n; ++i) params += (i > 1 ? ", ?" : "?") + std::to_string(i);
+        for (std::size_t i = 1; i <= n; ++i)
+            params += (i > 1 ? ", ?" : "?") + std::to_string(i);
         sqlInsert_ = "INSERT INTO " + qt + " (" + all + ") VALUES (" + params + ")";
         std::string sets;
         std::size_t i = 1;
@@ -133,35 +140,46 @@ class SqliteTable final : public TableImpl {
                 dataSets += (j > 1 ? ", " : "") + quoteIdent(c) + " = ?" + std::to_string(j);
                 ++j;
             }
-            sqlUpdateData_ = "UPDATE " + qt + " SET " + dataSets + " WHERE rowid = ?" + std::to_string(j);
-            for (const auto& k : cols_.keyNames) keyList += (keyList.empty() ? "" : ", ") + quoteIdent(k);
-            sqlKeysByRowid_ = "SELECT " + (keyList.empty() ? std::string("1") : keyList) + " FROM " + qt + " WHERE rowid = ?1";
+            sqlUpdateData_ =
+                "UPDATE " + qt + " SET " + dataSets + " WHERE rowid = ?" + std::to_string(j);
+            for (const auto& k : cols_.keyNames)
+                keyList += (keyList.empty() ? "" : ", ") + quoteIdent(k);
+            sqlKeysByRowid_ = "SELECT " + (keyList.empty() ? std::string("1") : keyList) +
+                              " FROM " + qt + " WHERE rowid = ?1";
         }
         sqlAppend_ = "INSERT INTO " + qt + " (" + list + ") VALUES (";
-        for (std::size_t j = 1; j <= cols_.names.size(); ++j) sqlAppend_ += (j > 1 ? ", ?" : "?") + std::to_string(j);
+        for (std::size_t j = 1; j <= cols_.names.size(); ++j)
+            sqlAppend_ += (j > 1 ? ", ?" : "?") + std::to_string(j);
         sqlAppend_ += ")";
         sqlDelete_ = "DELETE FROM " + qt + " WHERE rowid = ?1";
         sqlByRowid_ = "SELECT rowid, NULL, " + list + " FROM " + qt + " WHERE rowid = ?1";
         sqlCount_ = "SELECT count(*) FROM " + qt;
         sqlEmpty_ = "DELETE FROM " + qt;
-        sqlPhysNext_ = "SELECT rowid, NULL, " + list + " FROM " + qt + " WHERE rowid > ?2 ORDER BY rowid LIMIT ?3";
-        sqlPhysPrev_ = "SELECT rowid, NULL, " + list + " FROM " + qt + " WHERE rowid < ?2 ORDER BY rowid DESC LIMIT ?3";
-        sqlPhysLast_ = "SELECT rowid, NULL, " + list + " FROM " + qt + " ORDER BY rowid DESC LIMIT ?3";
+        sqlPhysNext_ = "SELECT rowid, NULL, " + list + " FROM " + qt +
+                       " WHERE rowid > ?2 ORDER BY rowid LIMIT ?3";
+        sqlPhysPrev_ = "SELECT rowid, NULL, " + list + " FROM " + qt +
+                       " WHERE rowid < ?2 ORDER BY rowid DESC LIMIT ?3";
+        sqlPhysLast_ =
+            "SELECT rowid, NULL, " + list + " FROM " + qt + " ORDER BY rowid DESC LIMIT ?3";
         for (const auto& k : cols_.keyNames) {
             const std::string qk = quoteIdent(k);
             const std::string sel = "SELECT rowid, " + qk + ", " + list + " FROM " + qt;
             // The key value is known already: the column is not fetched (a BLOB costs a copy).
-            sqlGet_.push_back("SELECT rowid, NULL, " + list + " FROM " + qt + " WHERE " + qk + " = ?1 ORDER BY " + qk +
-                              ", rowid LIMIT 1");
-            sqlNext_.push_back(sel + " WHERE " + qk + " >= ?1 AND (" + qk + " > ?1 OR rowid > ?2) ORDER BY " + qk +
-                               ", rowid LIMIT ?3");
-            sqlPrev_.push_back(sel + " WHERE " + qk + " <= ?1 AND (" + qk + " < ?1 OR rowid < ?2) ORDER BY " + qk +
+            sqlGet_.push_back("SELECT rowid, NULL, " + list + " FROM " + qt + " WHERE " + qk +
+                              " = ?1 ORDER BY " + qk + ", rowid LIMIT 1");
+            sqlNext_.push_back(sel + " WHERE " + qk + " >= ?1 AND (" + qk +
+                               " > ?1 OR rowid > ?2) ORDER BY " + qk + ", rowid LIMIT ?3");
+            sqlPrev_.push_back(sel + " WHERE " + qk + " <= ?1 AND (" + qk +
+                               " < ?1 OR rowid < ?2) ORDER BY " + qk +
                                " DESC, rowid DESC LIMIT ?3");
-            sqlLast_.push_back(sel + " WHERE " + qk + " IS NOT NULL ORDER BY " + qk + " DESC, rowid DESC LIMIT ?3");
-            sqlExists_.push_back("SELECT rowid FROM " + qt + " WHERE " + qk + " = ?1 AND rowid <> ?2 LIMIT 1");
-            sqlRange_.push_back("SELECT rowid FROM " + qt + " WHERE " + qk + " >= ?1 AND " + qk + " < ?2 ORDER BY " +
-                                qk + ", rowid");
-            sqlFrom_.push_back("SELECT rowid FROM " + qt + " WHERE " + qk + " >= ?1 ORDER BY " + qk + ", rowid");
+            sqlLast_.push_back(sel + " WHERE " + qk + " IS NOT NULL ORDER BY " + qk +
+                               " DESC, rowid DESC LIMIT ?3");
+            sqlExists_.push_back("SELECT rowid FROM " + qt + " WHERE " + qk +
+                                 " = ?1 AND rowid <> ?2 LIMIT 1");
+            sqlRange_.push_back("SELECT rowid FROM " + qt + " WHERE " + qk + " >= ?1 AND " + qk +
+                                " < ?2 ORDER BY " + qk + ", rowid");
+            sqlFrom_.push_back("SELECT rowid FROM " + qt + " WHERE " + qk + " >= ?1 ORDER BY " +
+                               qk + ", rowid");
         }
     }
 
@@ -287,8 +305,10 @@ class SqliteTable final : public TableImpl {
             for (const Row& r : rows) {
                 StmtUse use(*u);
                 std::vector<std::optional<std::string>> kvs;
-                for (const KeyDef& k : def_->keys) kvs.push_back(encodeKey(r.rec, k));
-                for (std::size_t k = 0; k < kvs.size(); ++k) bindKey(*u, static_cast<int>(k + 1), kvs[k]);
+                for (const KeyDef& k : def_->keys)
+                    kvs.push_back(encodeKey(r.rec, k));
+                for (std::size_t k = 0; k < kvs.size(); ++k)
+                    bindKey(*u, static_cast<int>(k + 1), kvs[k]);
                 sqlite3_bind_int64(*u, static_cast<int>(kvs.size() + 1), r.rowid);
                 const int rc = sqlite3_step(*u);
                 if (rc != SQLITE_DONE) return writeError(rc, r.rowid, 26, &r.rec);
@@ -313,16 +333,19 @@ class SqliteTable final : public TableImpl {
     }
 
     // Rowids of the records whose key `key` starts with `prefix`.
-    core::Result<std::vector<std::int64_t>> rowsWithPrefix(std::uint32_t key, const std::string& prefix) {
+    core::Result<std::vector<std::int64_t>> rowsWithPrefix(std::uint32_t key,
+                                                           const std::string& prefix) {
         const std::string end = prefixEnd(prefix);
         auto s = prep(end.empty() ? sqlFrom_[key] : sqlRange_[key]);
         if (!s) return s.error();
         StmtUse use(*s);
         sqlite3_bind_blob(*s, 1, prefix.data(), static_cast<int>(prefix.size()), SQLITE_STATIC);
-        if (!end.empty()) sqlite3_bind_blob(*s, 2, end.data(), static_cast<int>(end.size()), SQLITE_STATIC);
+        if (!end.empty())
+            sqlite3_bind_blob(*s, 2, end.data(), static_cast<int>(end.size()), SQLITE_STATIC);
         std::vector<std::int64_t> out;
         int rc;
-        while ((rc = sqlite3_step(*s)) == SQLITE_ROW) out.push_back(sqlite3_column_int64(*s, 0));
+        while ((rc = sqlite3_step(*s)) == SQLITE_ROW)
+            out.push_back(sqlite3_column_int64(*s, 0));
         if (rc != SQLITE_DONE) return c_->error(rc, name_);
         return out;
     }
@@ -375,7 +398,8 @@ class SqliteTable final : public TableImpl {
             if (!ids) return ids.error();
             if (ids->empty()) continue;
             if (rel->onDelete == OnDelete::Refuse)
-                return engineError(ErrorCode::RelatedRecords, ct.name(), std::to_string(ids->size()) + " kayıt", 30);
+                return engineError(ErrorCode::RelatedRecords, ct.name(),
+                                   std::to_string(ids->size()) + " kayıt", 30);
             for (std::int64_t id : *ids)
                 if (auto st = ct.eraseRow(id); !st) return st;
         }
@@ -393,11 +417,13 @@ class SqliteTable final : public TableImpl {
             for (const KeyDef& k : def_->keys)
                 for (const KeyPart& p : k.parts) {
                     const std::uint32_t sl = def_->fields[p.field].slot;
-                    if (std::find(keySlots_.begin(), keySlots_.end(), sl) == keySlots_.end()) keySlots_.push_back(sl);
+                    if (std::find(keySlots_.begin(), keySlots_.end(), sl) == keySlots_.end())
+                        keySlots_.push_back(sl);
                 }
             remembered_.resize(keySlots_.size());
         }
-        for (std::size_t i = 0; i < keySlots_.size(); ++i) remembered_[i] = buffer_.slot(keySlots_[i]);
+        for (std::size_t i = 0; i < keySlots_.size(); ++i)
+            remembered_[i] = buffer_.slot(keySlots_[i]);
         rememberedRow_ = pos_.current;
         rememberedChanges_ = c_->changes();
     }
@@ -461,17 +487,20 @@ class SqliteTable final : public TableImpl {
             return t.error();
         }
         auto* raw = static_cast<SqliteTable*>(t->get());
-        children_.emplace(rel.child, std::unique_ptr<SqliteTable>(static_cast<SqliteTable*>(t->release())));
+        children_.emplace(rel.child,
+                          std::unique_ptr<SqliteTable>(static_cast<SqliteTable*>(t->release())));
         return raw;
     }
 
-    core::Result<std::vector<std::int64_t>> childRows(const RelationDef& rel, SqliteTable& ct, const Record& parent) {
+    core::Result<std::vector<std::int64_t>> childRows(const RelationDef& rel, SqliteTable& ct,
+                                                      const Record& parent) {
         const auto key = ct.def().key(rel.childKey);
         if (!key) return error(ErrorCode::BadKey, rel.childKey);
         Record probe(ct.def());
         for (const auto& [pf, cf] : rel.links)
             if (auto st = probe.setText(cf, *parent.text(pf), 1, true); !st) return st.error();
-        return ct.rowsWithPrefix(*key, encodeKeyPrefix(probe, ct.def().keys[*key], rel.links.size()));
+        return ct.rowsWithPrefix(*key,
+                                 encodeKeyPrefix(probe, ct.def().keys[*key], rel.links.size()));
     }
 
     core::Status plainUpdate(std::int64_t rowid, const Record& rec) {
@@ -502,7 +531,9 @@ class SqliteTable final : public TableImpl {
                     continue;
                 }
                 const auto* p = static_cast<const char*>(sqlite3_column_blob(*k, col));
-                keysChanged = std::string_view(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(*k, col))) != *now;
+                keysChanged = std::string_view(
+                                  p ? p : "",
+                                  static_cast<std::size_t>(sqlite3_column_bytes(*k, col))) != *now;
             }
         }
         auto s = prep(keysChanged ? sqlUpdate_ : sqlUpdateData_);
@@ -540,20 +571,28 @@ class SqliteTable final : public TableImpl {
             switch (c.kind) {
             case ColKind::Packed:
                 packed_.push_back(packArray(rec, c));
-                sqlite3_bind_blob(s, i, packed_.back().data(), static_cast<int>(packed_.back().size()), SQLITE_STATIC);
+                sqlite3_bind_blob(s, i, packed_.back().data(),
+                                  static_cast<int>(packed_.back().size()), SQLITE_STATIC);
                 break;
             case ColKind::Text:
-                sqlite3_bind_text(s, i, v.text.data(), static_cast<int>(v.text.size()), SQLITE_STATIC);
+                sqlite3_bind_text(s, i, v.text.data(), static_cast<int>(v.text.size()),
+                                  SQLITE_STATIC);
                 break;
-            case ColKind::Real: sqlite3_bind_double(s, i, v.real); break;
-            case ColKind::Integer: sqlite3_bind_int64(s, i, v.integer); break;
+            case ColKind::Real:
+                sqlite3_bind_double(s, i, v.real);
+                break;
+            case ColKind::Integer:
+                sqlite3_bind_int64(s, i, v.integer);
+                break;
             }
             ++i;
         }
         if (withKeys) {
             keys_.clear();
-            for (const KeyDef& k : def_->keys) keys_.push_back(encodeKey(rec, k));
-            for (const auto& kv : keys_) bindKey(s, i++, kv);
+            for (const KeyDef& k : def_->keys)
+                keys_.push_back(encodeKey(rec, k));
+            for (const auto& kv : keys_)
+                bindKey(s, i++, kv);
         }
         if (rowid > 0) sqlite3_bind_int64(s, i, rowid);
         return sqlite3_step(s);
@@ -572,7 +611,8 @@ class SqliteTable final : public TableImpl {
                 StmtUse use(*s);
                 sqlite3_bind_blob(*s, 1, kv->data(), static_cast<int>(kv->size()), SQLITE_STATIC);
                 sqlite3_bind_int64(*s, 2, rowid);
-                if (sqlite3_step(*s) == SQLITE_ROW) return error(ErrorCode::DuplicateKey, def_->keys[k].name, 13);
+                if (sqlite3_step(*s) == SQLITE_ROW)
+                    return error(ErrorCode::DuplicateKey, def_->keys[k].name, 13);
             }
         }
         return c_->error(rc, name_, message);
@@ -595,8 +635,12 @@ class SqliteTable final : public TableImpl {
                 v.text.assign(p ? p : "", static_cast<std::size_t>(sqlite3_value_bytes(cv)));
                 break;
             }
-            case ColKind::Real: v.real = sqlite3_column_double(s, i); break;
-            case ColKind::Integer: v.integer = sqlite3_column_int64(s, i); break;
+            case ColKind::Real:
+                v.real = sqlite3_column_double(s, i);
+                break;
+            case ColKind::Integer:
+                v.integer = sqlite3_column_int64(s, i);
+                break;
             }
             ++i;
         }
@@ -611,7 +655,8 @@ class SqliteTable final : public TableImpl {
     core::Status step(bool forward) {
         if (pos_.key == -2) return error(ErrorCode::NoRecord, "sıra belirlenmedi", 1);
         if (forward && pos_.atEnd) return error(ErrorCode::NoRecord);
-        const bool usable = batchAt_ < batchSize_ && batchForward_ == forward && batchChanges_ == c_->changes();
+        const bool usable =
+            batchAt_ < batchSize_ && batchForward_ == forward && batchChanges_ == c_->changes();
         if (!usable) {
             if (auto st = fetch(forward); !st) return st;
             if (batchSize_ == 0) return error(ErrorCode::NoRecord);
@@ -674,7 +719,8 @@ class SqliteTable final : public TableImpl {
     ColumnSet cols_;
     std::vector<ColMap> map_;
     std::string dataCols_;
-    std::string sqlInsert_, sqlUpdate_, sqlUpdateData_, sqlKeysByRowid_, sqlAppend_, sqlDelete_, sqlByRowid_, sqlCount_, sqlEmpty_;
+    std::string sqlInsert_, sqlUpdate_, sqlUpdateData_, sqlKeysByRowid_, sqlAppend_, sqlDelete_,
+        sqlByRowid_, sqlCount_, sqlEmpty_;
     std::string sqlPhysNext_, sqlPhysPrev_, sqlPhysLast_;
     std::vector<std::string> sqlGet_, sqlNext_, sqlPrev_, sqlLast_, sqlExists_, sqlRange_, sqlFrom_;
 
@@ -701,8 +747,9 @@ class SqliteTable final : public TableImpl {
 namespace {
 
 core::Status ensureMeta(Connection& c) {
-    return c.exec("CREATE TABLE IF NOT EXISTS hk_layout (name TEXT PRIMARY KEY, layout TEXT NOT NULL, "
-                  "signature TEXT NOT NULL)");
+    return c.exec(
+        "CREATE TABLE IF NOT EXISTS hk_layout (name TEXT PRIMARY KEY, layout TEXT NOT NULL, "
+        "signature TEXT NOT NULL)");
 }
 
 } // namespace
@@ -718,7 +765,8 @@ core::Result<bool> tableExists(Connection& c, std::string_view name) {
     return c.error(rc, c.path().string());
 }
 
-core::Result<std::optional<std::pair<std::string, std::string>>> storedLayout(Connection& c, std::string_view name) {
+core::Result<std::optional<std::pair<std::string, std::string>>>
+storedLayout(Connection& c, std::string_view name) {
     auto meta = tableExists(c, "hk_layout");
     if (!meta) return meta.error();
     if (!*meta) return std::optional<std::pair<std::string, std::string>>{};
@@ -737,9 +785,10 @@ core::Result<std::optional<std::pair<std::string, std::string>>> storedLayout(Co
 core::Status createIndexes(Connection& c, std::string_view table, const FileDef& d) {
     const ColumnSet cs = columnsOf(d);
     for (std::size_t k = 0; k < d.keys.size(); ++k) {
-        const std::string sql = std::string("CREATE ") + (d.keys[k].unique ? "UNIQUE " : "") + "INDEX " +
-                                quoteIdent(std::string(table) + "/" + cs.keyNames[k]) + " ON " + quoteIdent(table) +
-                                " (" + quoteIdent(cs.keyNames[k]) + ")";
+        const std::string sql = std::string("CREATE ") + (d.keys[k].unique ? "UNIQUE " : "") +
+                                "INDEX " + quoteIdent(std::string(table) + "/" + cs.keyNames[k]) +
+                                " ON " + quoteIdent(table) + " (" + quoteIdent(cs.keyNames[k]) +
+                                ")";
         if (auto st = c.exec(sql); !st) return st;
     }
     return {};
@@ -751,18 +800,21 @@ core::Status createTable(Connection& c, std::string_view table, const FileDef& d
     std::string sql = "CREATE TABLE " + quoteIdent(table) + " (";
     for (std::size_t i = 0; i < cs.names.size(); ++i)
         sql += (i ? ", " : "") + quoteIdent(cs.names[i]) + " " + cs.types[i];
-    for (const auto& k : cs.keyNames) sql += ", " + quoteIdent(k) + " BLOB";
+    for (const auto& k : cs.keyNames)
+        sql += ", " + quoteIdent(k) + " BLOB";
     sql += ")";
     if (auto st = c.exec("SAVEPOINT hk_ddl"); !st) return st;
     auto run = [&]() -> core::Status {
         if (auto st = c.exec(sql); !st) return st;
         if (auto st = createIndexes(c, table, d); !st) return st;
-        auto s = c.prepare("INSERT OR REPLACE INTO hk_layout (name, layout, signature) VALUES (?1, ?2, ?3)");
+        auto s = c.prepare(
+            "INSERT OR REPLACE INTO hk_layout (name, layout, signature) VALUES (?1, ?2, ?3)");
         if (!s) return s.error();
         StmtUse use(*s);
         const std::string sig = d.signature();
         sqlite3_bind_text(*s, 1, table.data(), static_cast<int>(table.size()), SQLITE_STATIC);
-        sqlite3_bind_text(*s, 2, d.layoutName.data(), static_cast<int>(d.layoutName.size()), SQLITE_STATIC);
+        sqlite3_bind_text(*s, 2, d.layoutName.data(), static_cast<int>(d.layoutName.size()),
+                          SQLITE_STATIC);
         sqlite3_bind_text(*s, 3, sig.data(), static_cast<int>(sig.size()), SQLITE_STATIC);
         const int rc = sqlite3_step(*s);
         if (rc != SQLITE_DONE) return c.error(rc, std::string(table));
@@ -780,8 +832,9 @@ core::Status createTable(Connection& c, std::string_view table, const FileDef& d
     return c.exec("RELEASE hk_ddl");
 }
 
-core::Result<std::unique_ptr<TableImpl>> openSqliteTable(std::shared_ptr<Connection> c, std::string_view table,
-                                                         const FileDef& d, bool create, bool relations) {
+core::Result<std::unique_ptr<TableImpl>> openSqliteTable(std::shared_ptr<Connection> c,
+                                                         std::string_view table, const FileDef& d,
+                                                         bool create, bool relations) {
     auto stored = storedLayout(*c, table);
     if (!stored) {
         auto e = stored.error();
@@ -791,17 +844,20 @@ core::Result<std::unique_ptr<TableImpl>> openSqliteTable(std::shared_ptr<Connect
     if (*stored) {
         if ((*stored)->second != d.signature())
             return engineError(ErrorCode::LayoutMismatch, std::string(table),
-                               "tablo " + (*stored)->first + " düzeninde, istenen " + d.layoutName, 23);
+                               "tablo " + (*stored)->first + " düzeninde, istenen " + d.layoutName,
+                               23);
     } else {
         auto ex = tableExists(*c, table);
         if (!ex) return withMessage23(ex.error());
         if (*ex)
-            return engineError(ErrorCode::LayoutMismatch, std::string(table), "tablonun düzeni bilinmiyor", 23);
+            return engineError(ErrorCode::LayoutMismatch, std::string(table),
+                               "tablonun düzeni bilinmiyor", 23);
         if (!create) return engineError(ErrorCode::FileNotFound, std::string(table), {}, 23);
         if (auto st = createTable(*c, table, d); !st) return st.error();
     }
     const bool rel = relations && table == d.file && currentLayout(d.file) == &d;
-    return std::unique_ptr<TableImpl>(std::make_unique<SqliteTable>(std::move(c), d, std::string(table), rel));
+    return std::unique_ptr<TableImpl>(
+        std::make_unique<SqliteTable>(std::move(c), d, std::string(table), rel));
 }
 
 core::Error withMessage23(core::Error e) {
@@ -809,8 +865,8 @@ core::Error withMessage23(core::Error e) {
     return e;
 }
 
-std::unique_ptr<TableImpl> makeSqliteTable(std::shared_ptr<Connection> c, const FileDef& d, std::string table,
-                                           bool applyRelations) {
+std::unique_ptr<TableImpl> makeSqliteTable(std::shared_ptr<Connection> c, const FileDef& d,
+                                           std::string table, bool applyRelations) {
     return std::make_unique<SqliteTable>(std::move(c), d, std::move(table), applyRelations);
 }
 
@@ -823,8 +879,10 @@ core::Status checkKeyColumns(Connection& c, std::string_view table, const FileDe
     const ColumnSet cs = columnsOf(d);
     if (cs.keyNames.empty()) return {};
     std::string sel = "SELECT rowid";
-    for (const auto& k : cs.keyNames) sel += ", " + quoteIdent(k);
-    for (const auto& n : cs.names) sel += ", " + quoteIdent(n);
+    for (const auto& k : cs.keyNames)
+        sel += ", " + quoteIdent(k);
+    for (const auto& n : cs.names)
+        sel += ", " + quoteIdent(n);
     sel += " FROM " + quoteIdent(table) + " ORDER BY rowid";
     auto s = c.prepare(sel);
     if (!s) return s.error();
@@ -858,13 +916,15 @@ core::Status checkKeyColumns(Connection& c, std::string_view table, const FileDe
                 ok = isNull;
             else {
                 const auto* p = static_cast<const char*>(sqlite3_column_blob(*s, col));
-                ok = !isNull && std::string_view(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(*s, col))) ==
-                                    *want;
+                ok = !isNull &&
+                     std::string_view(p ? p : "", static_cast<std::size_t>(
+                                                      sqlite3_column_bytes(*s, col))) == *want;
             }
             if (!ok)
-                problems.emplace_back(std::string(table), d.keys[k].name + " anahtarı kayıt " +
-                                                              std::to_string(sqlite3_column_int64(*s, 0)) +
-                                                              " ile uyuşmuyor");
+                problems.emplace_back(std::string(table),
+                                      d.keys[k].name + " anahtarı kayıt " +
+                                          std::to_string(sqlite3_column_int64(*s, 0)) +
+                                          " ile uyuşmuyor");
         }
     }
     if (rc != SQLITE_DONE) return c.error(rc, std::string(table));

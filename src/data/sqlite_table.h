@@ -10,13 +10,15 @@ namespace hk::data {
 
 core::Result<bool> tableExists(Connection& c, std::string_view name);
 // (layout name, signature) recorded for a table, if any.
-core::Result<std::optional<std::pair<std::string, std::string>>> storedLayout(Connection& c, std::string_view name);
+core::Result<std::optional<std::pair<std::string, std::string>>>
+storedLayout(Connection& c, std::string_view name);
 core::Status createTable(Connection& c, std::string_view table, const FileDef& d);
 core::Status createIndexes(Connection& c, std::string_view table, const FileDef& d);
 // Opens `table` under layout d (meta check, creation when allowed). Relations apply when the
 // table is the file's own table under its current layout and `relations` is set.
-core::Result<std::unique_ptr<TableImpl>> openSqliteTable(std::shared_ptr<Connection> c, std::string_view table,
-                                                         const FileDef& d, bool create, bool relations);
+core::Result<std::unique_ptr<TableImpl>> openSqliteTable(std::shared_ptr<Connection> c,
+                                                         std::string_view table, const FileDef& d,
+                                                         bool create, bool relations);
 core::Error withMessage23(core::Error e);
 
 } // namespace hk::data

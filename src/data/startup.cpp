@@ -66,8 +66,8 @@ struct Skipped {
     }
     void report(const std::string& file, std::vector<Notice>& notices) const {
         if (count == 0) return;
-        notices.push_back({file + ": " + std::to_string(count) + " satır alınamadı (ilk: " + first + ")",
-                           file});
+        notices.push_back(
+            {file + ": " + std::to_string(count) + " satır alınamadı (ilk: " + first + ")", file});
     }
 };
 
@@ -136,8 +136,10 @@ const std::vector<MenuRow>& defaultMenuCatalogue() {
 }
 
 const std::vector<Nitelik>& defaultVoucherKinds() {
-    static const std::vector<Nitelik> kinds = {
-        {"ACF", "Açılış Fişi"}, {"KPF", "Kapanış Fişi"}, {"N", "Normal Fiş"}, {"YAN", "Yansıtma Fişi"}};
+    static const std::vector<Nitelik> kinds = {{"ACF", "Açılış Fişi"},
+                                               {"KPF", "Kapanış Fişi"},
+                                               {"N", "Normal Fiş"},
+                                               {"YAN", "Yansıtma Fişi"}};
     return kinds;
 }
 
@@ -147,10 +149,14 @@ const Nitelik& cancelledVoucherKind() {
 }
 
 const std::vector<BelgeTip>& defaultDocumentTypes() {
-    static const std::vector<BelgeTip> types = {
-        {"Çek", "check"},          {"Fatura", "invoice"}, {"Müşteri siparişi", "order-customer"},
-        {"Satıcı siparişi", "order-vendor"}, {"Senet", "voucher"}, {"Navlun", "shipment"},
-        {"Makbuz", "receipt"},     {"Diğer", "other"}};
+    static const std::vector<BelgeTip> types = {{"Çek", "check"},
+                                                {"Fatura", "invoice"},
+                                                {"Müşteri siparişi", "order-customer"},
+                                                {"Satıcı siparişi", "order-vendor"},
+                                                {"Senet", "voucher"},
+                                                {"Navlun", "shipment"},
+                                                {"Makbuz", "receipt"},
+                                                {"Diğer", "other"}};
     return types;
 }
 
@@ -282,7 +288,8 @@ core::Result<int> importPlan00(Database& db, const std::filesystem::path& file,
     const std::string& b = *bytes;
     const std::size_t records = b.size() / kImportRecordLength;
     for (std::size_t i = 0; i < records; ++i) {
-        const std::string rec = text::fromCp857(b.substr(i * kImportRecordLength, kImportRecordLength));
+        const std::string rec =
+            text::fromCp857(b.substr(i * kImportRecordLength, kImportRecordLength));
         const std::string kind = text::sub(rec, 27, 1);
         if (kind != "K" && kind != "G" && kind != "M") continue;
         HsPlan h;
@@ -301,9 +308,8 @@ core::Result<int> importPlan00(Database& db, const std::filesystem::path& file,
     }
     if (auto st = tx.commit(); !st) return st.error();
     if (const std::size_t tail = b.size() % kImportRecordLength; tail != 0)
-        notices.push_back({"Plan00.txt: son kayıt eksik (" + std::to_string(tail) +
-                               " bayt), alınmadı.",
-                           {}});
+        notices.push_back(
+            {"Plan00.txt: son kayıt eksik (" + std::to_string(tail) + " bayt), alınmadı.", {}});
     skipped.report("Plan00.txt", notices);
     return added;
 }
@@ -416,8 +422,9 @@ core::Result<Report> prepare(DataSet& ds, const Options& o) {
         if (*e) {
             auto n = importPlan00(db, o.textFolder / kImportText, rep.notices);
             if (!n) return n.error();
-            if (*n) rep.created.push_back("HsPlan: " + std::to_string(*n) + " hesap " + kImportText +
-                                          " dosyasından");
+            if (*n)
+                rep.created.push_back("HsPlan: " + std::to_string(*n) + " hesap " + kImportText +
+                                      " dosyasından");
         }
     }
 
@@ -443,8 +450,9 @@ core::Result<Report> prepare(DataSet& ds, const Options& o) {
         if (*e) {
             auto n = loadChartText(db, o.textFolder / kChartText, rep.notices);
             if (!n) return n.error();
-            if (*n) rep.created.push_back("HsPlan: " + std::to_string(*n) + " hesap " + kChartText +
-                                          " dosyasından");
+            if (*n)
+                rep.created.push_back("HsPlan: " + std::to_string(*n) + " hesap " + kChartText +
+                                      " dosyasından");
         }
     }
 
@@ -457,8 +465,9 @@ core::Result<Report> prepare(DataSet& ds, const Options& o) {
         if (*e) {
             auto n = loadFrameText(db, o.textFolder / kFrameText, rep.notices);
             if (!n) return n.error();
-            if (*n) rep.created.push_back("CsPlan: " + std::to_string(*n) + " sınıf ve grup " +
-                                          kFrameText + " dosyasından");
+            if (*n)
+                rep.created.push_back("CsPlan: " + std::to_string(*n) + " sınıf ve grup " +
+                                      kFrameText + " dosyasından");
         }
     }
 

@@ -26,14 +26,14 @@ inline constexpr const char* kImportText = "Plan00.txt";
 inline constexpr std::size_t kImportRecordLength = 1649;
 
 struct Notice {
-    std::string text;     // lines separated by "\n"
-    std::string caption;  // empty: the program's default caption
+    std::string text;    // lines separated by "\n"
+    std::string caption; // empty: the program's default caption
 };
 
 struct Options {
-    std::filesystem::path textFolder;  // where Hsplan.txt, CsPlan.txt and Plan00.txt are read
-    bool aktar = false;                // "/AKTAR" on the command line
-    core::Date today;                  // the default company record is for today's year
+    std::filesystem::path textFolder; // where Hsplan.txt, CsPlan.txt and Plan00.txt are read
+    bool aktar = false;               // "/AKTAR" on the command line
+    core::Date today;                 // the default company record is for today's year
 };
 
 struct Report {
@@ -41,16 +41,16 @@ struct Report {
     // One line per thing created or repaired ("HsPlan: 282 hesap Hsplan.txt dosyasından"), for
     // the command-line program.
     std::vector<std::string> created;
-    Yasal company;                // the company record in use (the first in physical order)
-    bool companyCreated = false;  // the default record was added: the working month becomes 1
+    Yasal company;               // the company record in use (the first in physical order)
+    bool companyCreated = false; // the default record was added: the working month becomes 1
 };
 
 core::Result<Report> prepare(DataSet& ds, const Options& o);
 
 // The single steps, for tests and for callers that need one of them.
-core::Result<int> buildFieldCatalogue(Database& db);           // rows written, 0 when present
+core::Result<int> buildFieldCatalogue(Database& db); // rows written, 0 when present
 core::Result<int> loadChartText(Database& db, const std::filesystem::path& file,
-                                std::vector<Notice>& notices);  // accounts added
+                                std::vector<Notice>& notices); // accounts added
 core::Result<int> loadFrameText(Database& db, const std::filesystem::path& file,
                                 std::vector<Notice>& notices);
 core::Result<int> importPlan00(Database& db, const std::filesystem::path& file,
@@ -63,8 +63,8 @@ struct MenuRow {
     std::string name;
 };
 const std::vector<MenuRow>& defaultMenuCatalogue();
-const std::vector<Nitelik>& defaultVoucherKinds();  // without "IPT", which is added separately
-const Nitelik& cancelledVoucherKind();              // "IPT" "İptal Fişi"
+const std::vector<Nitelik>& defaultVoucherKinds(); // without "IPT", which is added separately
+const Nitelik& cancelledVoucherKind();             // "IPT" "İptal Fişi"
 const std::vector<BelgeTip>& defaultDocumentTypes();
 
 } // namespace hk::data::startup

@@ -15,7 +15,9 @@ core::Status TableImpl::set(std::uint32_t key, Seek s) {
         pos_.kv.clear();
         pos_.rowid = kBeforeAll;
         break;
-    case Seek::Last: pos_.atEnd = true; break;
+    case Seek::Last:
+        pos_.atEnd = true;
+        break;
     case Seek::AtOrAfter:
         pos_.kv = encodeKeyAlways(buffer_, def_->keys[key]);
         pos_.rowid = kBeforeAll;
@@ -64,16 +66,24 @@ Table Table::memory(const FileDef& layout, std::string name) {
 }
 
 namespace {
-const FileDef& closedDef() { return fileDef(Layout::Version); }
+const FileDef& closedDef() {
+    return fileDef(Layout::Version);
+}
 const std::string& closedName() {
     static const std::string n;
     return n;
 }
-core::Error notOpen() { return engineError(ErrorCode::NotOpen, {}, {}, 39); }
+core::Error notOpen() {
+    return engineError(ErrorCode::NotOpen, {}, {}, 39);
+}
 } // namespace
 
-const FileDef& Table::def() const { return impl_ ? impl_->def() : closedDef(); }
-const std::string& Table::name() const { return impl_ ? impl_->name() : closedName(); }
+const FileDef& Table::def() const {
+    return impl_ ? impl_->def() : closedDef();
+}
+const std::string& Table::name() const {
+    return impl_ ? impl_->name() : closedName();
+}
 
 Record& Table::buffer() {
     assert(impl_);
@@ -90,43 +100,68 @@ void Table::clear() {
 core::Status Table::get(std::string_view key) {
     if (!impl_) return notOpen();
     auto k = impl_->def().key(key);
-    if (!k) return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
+    if (!k)
+        return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
     return impl_->get(*k);
 }
 core::Status Table::get(std::uint32_t key) {
     if (!impl_) return notOpen();
-    if (key >= impl_->def().keys.size()) return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok");
+    if (key >= impl_->def().keys.size())
+        return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok");
     return impl_->get(key);
 }
 core::Status Table::set(std::string_view key, Seek from) {
     if (!impl_) return notOpen();
     auto k = impl_->def().key(key);
-    if (!k) return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
+    if (!k)
+        return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
     return impl_->set(*k, from);
 }
 core::Status Table::set(std::uint32_t key, Seek from) {
     if (!impl_) return notOpen();
     return impl_->set(key, from);
 }
-core::Status Table::setPhysical() { return impl_ ? impl_->setPhysical() : notOpen(); }
-Bookmark Table::bookmark() const { return impl_ ? impl_->bookmark() : Bookmark{}; }
-core::Status Table::restore(const Bookmark& b) { return impl_ ? impl_->restore(b) : notOpen(); }
+core::Status Table::setPhysical() {
+    return impl_ ? impl_->setPhysical() : notOpen();
+}
+Bookmark Table::bookmark() const {
+    return impl_ ? impl_->bookmark() : Bookmark{};
+}
+core::Status Table::restore(const Bookmark& b) {
+    return impl_ ? impl_->restore(b) : notOpen();
+}
 core::Status Table::reget(const Bookmark& b) {
     if (!impl_) return notOpen();
     if (auto st = impl_->restore(b); !st) return st;
     return impl_->readRow(b.row);
 }
-core::Status Table::next() { return impl_ ? impl_->next() : notOpen(); }
-core::Status Table::previous() { return impl_ ? impl_->previous() : notOpen(); }
-core::Status Table::add() { return impl_ ? impl_->add() : notOpen(); }
-core::Status Table::put() { return impl_ ? impl_->put() : notOpen(); }
-core::Status Table::erase() { return impl_ ? impl_->erase() : notOpen(); }
+core::Status Table::next() {
+    return impl_ ? impl_->next() : notOpen();
+}
+core::Status Table::previous() {
+    return impl_ ? impl_->previous() : notOpen();
+}
+core::Status Table::add() {
+    return impl_ ? impl_->add() : notOpen();
+}
+core::Status Table::put() {
+    return impl_ ? impl_->put() : notOpen();
+}
+core::Status Table::erase() {
+    return impl_ ? impl_->erase() : notOpen();
+}
 core::Result<std::int64_t> Table::count() {
     if (!impl_) return notOpen();
     return impl_->count();
 }
-core::Status Table::empty() { return impl_ ? impl_->empty() : notOpen(); }
-core::Status Table::append() { return impl_ ? impl_->append() : notOpen(); }
-core::Status Table::rebuildKeys() { return impl_ ? impl_->rebuildKeys() : notOpen(); }
+core::Status Table::empty() {
+    return impl_ ? impl_->empty() : notOpen();
+}
+core::Status Table::append() {
+    return impl_ ? impl_->append() : notOpen();
+}
+core::Status Table::rebuildKeys() {
+    return impl_ ? impl_->rebuildKeys() : notOpen();
+}
 
 } // namespace hk::data

@@ -35,17 +35,17 @@ enum class Seek : std::uint8_t { First, Last, AtOrAfter, AtOrBefore };
 // Where a read left off: the current record in the current order. A list keeps one per row it
 // shows and resumes from it exactly, even among records with equal key values.
 struct Bookmark {
-    int key = -2;  // key index, -1 physical order, -2 none
+    int key = -2; // key index, -1 physical order, -2 none
     std::string keyValue;
     std::int64_t row = 0;
     bool valid() const { return key != -2 && row != 0; }
 };
 
-class TableImpl;  // the engine side; see engine.h
+class TableImpl; // the engine side; see engine.h
 
 class Table {
   public:
-    Table();  // a closed table: every operation fails with ErrorCode::NotOpen
+    Table(); // a closed table: every operation fails with ErrorCode::NotOpen
     explicit Table(std::unique_ptr<TableImpl> impl);
     ~Table();
     Table(Table&&) noexcept;

@@ -8,6 +8,7 @@
 #include "core/date.h"
 #include "core/text.h"
 #include "data/convert.h"
+#include "procedures/all.h"
 #include "ui/frame.h"
 #include "ui/geometry.h"
 #include "ui/kul.h"
@@ -130,7 +131,9 @@ int run(QApplication& app, app::Ui& bootUi, const std::vector<std::string>& args
     MainFrame frame(setup);
     QtUi ui(&frame);
     frame.setUi(&ui);
-    Shell shell{session, ds, frame, ui, rights};
+    app::ProcedureRegistry procedures;
+    procedures::registerAll(procedures);
+    Shell shell{session, ds, frame, ui, rights, procedures};
     registerWindows(catalogue, shell);
     frame.show();
 
@@ -156,6 +159,18 @@ void registerWindows(app::Catalogue& catalogue, Shell& shell) {
     registerYasal(catalogue, shell.data, shell.session, shell.ui, &shell.frame);
     registerKulWindows(catalogue, shell.frame, KulContext{&shell.data.data(), &shell.data, &shell.ui},
                        shell.session);
+    // Domain procedures without a window run on the GUI thread for now; their failure is shown
+    // as the data-operation message the error names (message 1 when it names none).
+    for (const app::ProcedureSpec& spec : shell.procedures.all()) {
+        if (spec.name.empty() || catalogue.has(spec.name) || !spec.run) continue;
+        catalogue.add(spec.name, [&shell, &spec](const std::string& argument) {
+            app::Options o;
+            o.argument = argument;
+            app::ProcedureContext ctx{shell.session, shell.ui, shell.rights, shell.data};
+            if (auto st = spec.run(ctx, o); !st && !st.error().shown)
+                app::raiseError(shell.ui, st.error(), 1);
+        });
+    }
 }
 
 int startDesktop(QApplication& app, const std::vector<std::string>& args,

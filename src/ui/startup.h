@@ -4,6 +4,7 @@
 // application layer's (app/startup.h); this file strings them together with the windows.
 
 #include "app/catalogue.h"
+#include "app/procedure.h"
 #include "app/rights.h"
 #include "app/session.h"
 #include "app/ui.h"
@@ -28,10 +29,12 @@ struct Shell {
     MainFrame& frame;
     app::Ui& ui;
     const app::RightsService& rights;
+    const app::ProcedureRegistry& procedures;
 };
 
 // Registers the window procedures this program has into the catalogue. Every module's windows
-// add one line here as they arrive.
+// add one line here as they arrive; a registered domain procedure without a window of its own is
+// run from its menu item through the procedure contract.
 void registerWindows(app::Catalogue& catalogue, Shell& shell);
 
 // Runs the program: start-up, login, frame, event loop. Returns the process exit code.
