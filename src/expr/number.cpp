@@ -25,29 +25,32 @@ Units divRound(Units n, Units d) {
 }
 
 Units pow10(int n) {
-    Units p = 1;
-    for (int i = 0; i < n; ++i) p *= 10;
+    static constexpr std::int64_t small[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
+                                             100000000, 1000000000};
+    if (n <= 9) return small[n];
+    Units p = small[9];
+    for (int i = 9; i < n; ++i) p *= 10;
     return p;
 }
 
 } // namespace
 
 bool Number::fromDouble(double v, Number& out) {
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
+                                        1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19,
+                                        1e20, 1e21, 1e22, 1e23, 1e24, 1e25, 1e26, 1e27, 1e28};
     if (!std::isfinite(v)) return false;
-    if (v == 0) {
-        out = Number();
-        return true;
-    }
-    const long double a = std::fabs(static_cast<long double>(v));
-    if (a >= 1e28L) return false;
-    // Keep 15 significant digits: a double holds no more, and the digits beyond them are the
-    // binary noise that would otherwise show as 1234.5600000001.
-    int intDigits = a < 1 ? 0 : static_cast<int>(std::floor(std::log10(a))) + 1;
+    const double a = std::fabs(v);
+    if (a >= 1e28) return false;
+    // Keep 15 significant digits (at most 9 decimals): a double holds no more, and the digits
+    // beyond them are the binary noise that would otherwise show as 1234.5600000001. The scaled
+    // value stays below 10^15, where a double still holds every whole number exactly.
+    int intDigits = 0;
+    while (intDigits < 28 && a >= kPow10[intDigits]) ++intDigits;
     int places = 15 - intDigits;
     if (places > kDecimals) places = kDecimals;
-    if (places < 0) places = 0;
-    const long double scaled = std::round(a * static_cast<long double>(pow10(places)));
-    Units u = static_cast<Units>(scaled) * pow10(kDecimals - places);
+    const double scaled = places >= 0 ? std::round(a * kPow10[places]) : std::round(a / kPow10[-places]);
+    const Units u = static_cast<Units>(static_cast<std::int64_t>(scaled)) * pow10(kDecimals - places);
     if (!inRange(u)) return false;
     out = Number(v < 0 ? -u : u);
     return true;
