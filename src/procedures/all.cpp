@@ -1,10 +1,12 @@
 #include "procedures/all.h"
 
+#include "statements/procedures.h"
+
 namespace hk::procedures {
 
 void registerAll(app::ProcedureRegistry& registry) {
     // One line per domain module, lowest first: accounts::registerProcedures(registry); ...
-    (void)registry;
+    statements::registerProcedures(registry);
 }
 
 } // namespace hk::procedures
