@@ -1,12 +1,14 @@
 #include "procedures/all.h"
 
 #include "accounts/procedures.h"
+#include "statements/procedures.h"
 
 namespace hk::procedures {
 
 void registerAll(app::ProcedureRegistry& registry) {
     // One line per domain module, lowest first: accounts::registerProcedures(registry); ...
     accounts::registerProcedures(registry);
+    statements::registerProcedures(registry);
 }
 
 } // namespace hk::procedures
