@@ -2,6 +2,7 @@
 
 #include "accounts/procedures.h"
 #include "statements/procedures.h"
+#include "journal/procedures.h"
 
 namespace hk::procedures {
 
@@ -9,6 +10,7 @@ void registerAll(app::ProcedureRegistry& registry) {
     // One line per domain module, lowest first: accounts::registerProcedures(registry); ...
     accounts::registerProcedures(registry);
     statements::registerProcedures(registry);
+    journal::registerProcedures(registry);
 }
 
 } // namespace hk::procedures

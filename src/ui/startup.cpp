@@ -15,6 +15,7 @@
 #include "ui/kul.h"
 #include "ui/login.h"
 #include "ui/qtui.h"
+#include "ui/journal_window.h"
 #include "ui/yasal.h"
 
 #include <QApplication>
@@ -158,6 +159,7 @@ void registerWindows(app::Catalogue& catalogue, Shell& shell) {
     // Window procedures arrive module by module; until one is registered here its menu item
     // raises message 24.
     registerYasal(catalogue, shell.data, shell.session, shell.ui, &shell.frame);
+    registerJournalWindow(catalogue, shell.data, shell.session, shell.ui, shell.frame);
     registerKulWindows(catalogue, shell.frame, KulContext{&shell.data.data(), &shell.data, &shell.ui},
                        shell.session);
     registerAccountWindows(catalogue, shell);
