@@ -233,8 +233,6 @@ core::Result<std::string> save(Env& env, Draft& d, const AskCash& askCash) {
             out.FISNO = h.FISNO;
             out.FISTUR = h.FISTUR;
             out.FISNTLK = h.FISNTLK;
-            out.TLBORC = core::numeric::round(out.TLBORC, 2);
-            out.TLALACAK = core::numeric::round(out.TLALACAK, 2);
             out.BELGETIPI = d.document.type;
             out.BELGENO = d.document.number;
             out.BELGETARIHI = d.document.date;
