@@ -1,10 +1,12 @@
 #include "procedures/all.h"
 
+#include "vouchers/procedures.h"
+
 namespace hk::procedures {
 
 void registerAll(app::ProcedureRegistry& registry) {
     // One line per domain module, lowest first: accounts::registerProcedures(registry); ...
-    (void)registry;
+    vouchers::registerProcedures(registry);
 }
 
 } // namespace hk::procedures
