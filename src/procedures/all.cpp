@@ -3,6 +3,7 @@
 #include "accounts/procedures.h"
 #include "statements/procedures.h"
 #include "journal/procedures.h"
+#include "vouchers/procedures.h"
 
 namespace hk::procedures {
 
@@ -11,6 +12,7 @@ void registerAll(app::ProcedureRegistry& registry) {
     accounts::registerProcedures(registry);
     statements::registerProcedures(registry);
     journal::registerProcedures(registry);
+    vouchers::registerProcedures(registry);
 }
 
 } // namespace hk::procedures
