@@ -24,10 +24,16 @@ const fs::path& Database::path() const {
 
 namespace {
 
+// Immutable reading skips the write-ahead log, so it is used only when there is none to skip:
+// a copy taken with committed pages still in its log is opened the ordinary way (and any
+// failure named) rather than shown without them.
 bool onReadOnlyMedia(const fs::path& file) {
     struct statvfs vfs {};
-    if (::statvfs(file.c_str(), &vfs) == 0 && (vfs.f_flag & ST_RDONLY)) return true;
-    return false;
+    if (::statvfs(file.c_str(), &vfs) != 0 || !(vfs.f_flag & ST_RDONLY)) return false;
+    std::error_code ec;
+    fs::path wal = file;
+    wal += "-wal";
+    return !fs::exists(wal, ec) || fs::file_size(wal, ec) == 0;
 }
 
 // "file:" URI of a path with "immutable=1"; the characters a URI gives a meaning are escaped.
