@@ -19,6 +19,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <charconv>
+
 namespace hk::ui {
 
 namespace st = statements;
@@ -71,6 +73,13 @@ QPushButton* button(const QString& caption, QBoxLayout* into, QWidget* parent) {
     b->setAutoDefault(false);
     into->addWidget(b);
     return b;
+}
+
+int wholeNumber(const std::string& text) {
+    int v = 0;
+    const std::string t = core::text::trim(text);
+    std::from_chars(t.data(), t.data() + t.size(), v);
+    return v;
 }
 
 int number(const PictureEdit* e) {
@@ -239,7 +248,7 @@ core::Status ColumnForm::save() {
         column_ = st::newColumn([&] {
             data::Rapor r;
             r.RAPKOD = c.RAPKOD;
-            r.RAPNO = static_cast<std::int16_t>(std::stoi(core::text::trim(c.RAPNO)));
+            r.RAPNO = static_cast<std::int16_t>(wholeNumber(c.RAPNO));
             return r;
         }());
         column_.SIRANO = static_cast<std::int16_t>(c.SIRANO + 1);
@@ -547,7 +556,7 @@ core::Status LineForm::save() {
     const data::DTablo l = collect();
     if (auto s = st::saveLine(ds_, l, old_); !s) return s;
     if (mode() == FormMode::Insert) {
-        line_ = st::newLine(std::stoi(core::text::trim(l.RAPNO)), core::text::trim(l.AKTIFPASIF));
+        line_ = st::newLine(wholeNumber(l.RAPNO), core::text::trim(l.AKTIFPASIF));
         line_.SIRANO = static_cast<std::int16_t>(l.SIRANO + 1);
     } else {
         line_ = l;
