@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     const long m = n / 20;
     const double once = perSecond(m, [&](long i) {
         a = 1000.0 + static_cast<double>(i % 1000) * 0.01;
-        sink = sink + static_cast<long>(expr::ifadeHesapla("Round(A*B/100,0.01)+C", binds).size());
+        sink = sink + static_cast<long>(expr::IfadeHesapla("Round(A*B/100,0.01)+C", binds).size());
     });
     std::printf("column Round(A*B/100,0.01)+C, number result : %12.0f per second\n", col);
     std::printf("column Round(A*B/100,0.01)+C, text result   : %12.0f per second\n", colText);

@@ -71,6 +71,12 @@ class Bindings {
     std::vector<Entry> entries_;
 };
 
+// DegiskenBagla: binds `name` to a variable of the caller in `table`. False for a name the
+// expressions could not write.
+inline bool DegiskenBagla(Bindings& table, std::string_view name, Variable var) {
+    return table.bind(name, var);
+}
+
 // Saves the table on construction and restores it on destruction.
 class BindingScope {
   public:

@@ -596,7 +596,7 @@ Truth Expression::evaluateTruth() const {
     return v.text == "0" ? Truth::False : Truth::True;
 }
 
-std::string ifadeHesapla(std::string_view text, const Bindings& bindings) {
+std::string IfadeHesapla(std::string_view text, const Bindings& bindings) {
     auto e = Expression::compile(text, bindings);
     if (!e) return {};
     return e->evaluate();

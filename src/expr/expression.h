@@ -98,6 +98,6 @@ class Expression {
 };
 
 // IfadeHesapla: compile and evaluate once. Empty on any failure.
-std::string ifadeHesapla(std::string_view text, const Bindings& bindings);
+std::string IfadeHesapla(std::string_view text, const Bindings& bindings);
 
 } // namespace hk::expr

@@ -10,6 +10,7 @@
 #include "data/convert.h"
 #include "procedures/all.h"
 #include "ui/accounts_windows.h"
+#include "ui/definitions.h"
 #include "ui/frame.h"
 #include "ui/geometry.h"
 #include "ui/kul.h"
@@ -163,6 +164,7 @@ void registerWindows(app::Catalogue& catalogue, Shell& shell) {
     registerKulWindows(catalogue, shell.frame, KulContext{&shell.data.data(), &shell.data, &shell.ui},
                        shell.session);
     registerAccountWindows(catalogue, shell);
+    registerDefinitionWindows(catalogue, shell.data, shell.ui, &shell.frame);
     // Domain procedures without a window run on the GUI thread for now; their failure is shown
     // as the data-operation message the error names (message 1 when it names none).
     for (const app::ProcedureSpec& spec : shell.procedures.all()) {

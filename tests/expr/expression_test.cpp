@@ -11,7 +11,7 @@
 using hk::expr::Bindings;
 using hk::expr::BindingScope;
 using hk::expr::Expression;
-using hk::expr::ifadeHesapla;
+using hk::expr::IfadeHesapla;
 using hk::expr::Number;
 using hk::expr::Truth;
 
@@ -40,7 +40,7 @@ struct Fixture {
         b.bind("BOS", &blank);
         b.bind("KELIME", &word);
     }
-    std::string eval(const std::string& text) const { return ifadeHesapla(text, b); }
+    std::string eval(const std::string& text) const { return IfadeHesapla(text, b); }
 };
 
 struct Case {
@@ -249,8 +249,8 @@ TEST(Expression, CompiledOnceSeesTheVariablesChangePerRecord) {
     double a = 0;
     std::string kind;
     Bindings b;
-    b.bind("A", &a);
-    b.bind("HSP:NTLK", &kind);
+    ASSERT_TRUE(hk::expr::DegiskenBagla(b, "A", &a));
+    ASSERT_TRUE(hk::expr::DegiskenBagla(b, "HSP:NTLK", &kind));
     auto filter = Expression::compile("HSP:Ntlk='M' AND A>0", b);
     ASSERT_TRUE(filter);
     kind = "M";
@@ -291,11 +291,11 @@ TEST(Bindings, NamesAreCaseInsensitiveAndRebindingReplaces) {
     ASSERT_TRUE(b.bind("Hsp:Ay", &x));
     ASSERT_TRUE(b.bind("HSP:AY", &y));
     EXPECT_EQ(b.size(), 1u);
-    EXPECT_EQ(ifadeHesapla("hsp:ay", b), "2");
+    EXPECT_EQ(IfadeHesapla("hsp:ay", b), "2");
     EXPECT_FALSE(b.bind("1abc", &x));
     EXPECT_FALSE(b.bind("a b", &x));
     EXPECT_TRUE(b.bind("HSP:TLBORC[3]", &x));
-    EXPECT_EQ(ifadeHesapla("hsp:tlborc[3] + 1", b), "2");
+    EXPECT_EQ(IfadeHesapla("hsp:tlborc[3] + 1", b), "2");
 }
 
 TEST(Bindings, AScopeRestoresTheTableOfTheWindowBefore) {
@@ -306,38 +306,38 @@ TEST(Bindings, AScopeRestoresTheTableOfTheWindowBefore) {
         BindingScope scope(b);
         b.bind("X", &inner);
         b.bind("Y", &inner);
-        EXPECT_EQ(ifadeHesapla("X + Y", b), "4");
+        EXPECT_EQ(IfadeHesapla("X + Y", b), "4");
     }
-    EXPECT_EQ(ifadeHesapla("X", b), "1");
-    EXPECT_EQ(ifadeHesapla("Y", b), "");
+    EXPECT_EQ(IfadeHesapla("X", b), "1");
+    EXPECT_EQ(IfadeHesapla("Y", b), "");
 }
 
 TEST(Bounds, HostileDefinitionsAreRefusedNotCrashed) {
     Bindings b;
     // Nesting beyond the cap: parentheses, prefix operators and calls.
     const std::string parens = std::string(200, '(') + "1" + std::string(200, ')');
-    EXPECT_EQ(ifadeHesapla(parens, b), "");
-    EXPECT_EQ(ifadeHesapla(std::string(200, '-') + "1", b), "");
+    EXPECT_EQ(IfadeHesapla(parens, b), "");
+    EXPECT_EQ(IfadeHesapla(std::string(200, '-') + "1", b), "");
     std::string calls;
     for (int i = 0; i < 200; ++i) calls += "ABS(";
     calls += "1" + std::string(200, ')');
-    EXPECT_EQ(ifadeHesapla(calls, b), "");
+    EXPECT_EQ(IfadeHesapla(calls, b), "");
     auto deep = Expression::compile(parens, b);
     ASSERT_FALSE(deep);
     EXPECT_NE(deep.error().text.find("nested too deeply"), std::string::npos);
     // Within the cap it still works.
-    EXPECT_EQ(ifadeHesapla(std::string(60, '(') + "1" + std::string(60, ')'), b), "1");
+    EXPECT_EQ(IfadeHesapla(std::string(60, '(') + "1" + std::string(60, ')'), b), "1");
     // Length.
     std::string chain = "1";
     while (chain.size() + 2 <= hk::expr::kMaxLength) chain += "+1";
-    EXPECT_EQ(ifadeHesapla(chain, b), std::to_string((chain.size() + 1) / 2));
-    EXPECT_EQ(ifadeHesapla(chain + "+1", b), "");
+    EXPECT_EQ(IfadeHesapla(chain, b), std::to_string((chain.size() + 1) / 2));
+    EXPECT_EQ(IfadeHesapla(chain + "+1", b), "");
     // Argument count.
     std::string list = "INLIST(1";
     for (int i = 0; i < 25; ++i) list += ",1";
-    EXPECT_EQ(ifadeHesapla(list + ")", b), "");
+    EXPECT_EQ(IfadeHesapla(list + ")", b), "");
     // Text growth.
-    EXPECT_EQ(ifadeHesapla("ALL('ab', 65535) & 'x'", b), "");
+    EXPECT_EQ(IfadeHesapla("ALL('ab', 65535) & 'x'", b), "");
 }
 
 TEST(GetIni, ReadsOnlySettingsFilesAndFallsBackToTheDefault) {
@@ -347,11 +347,11 @@ TEST(GetIni, ReadsOnlySettingsFilesAndFallsBackToTheDefault) {
         out << "[Fis]\nOtomatikNo = E\n[Ozel]\nKey=Değer\n";
     }
     Bindings b;
-    EXPECT_EQ(ifadeHesapla("GETINI('fis', 'otomatikno', 'H', '" + path + "')", b), "E");
-    EXPECT_EQ(ifadeHesapla("GETINI('Ozel', 'Key', '', '" + path + "')", b), "Değer");
-    EXPECT_EQ(ifadeHesapla("GETINI('Fis', 'Yok', 'H', '" + path + "')", b), "H");
-    EXPECT_EQ(ifadeHesapla("GETINI('Fis', 'OtomatikNo', 'H', '/nonexistent/x.ini')", b), "H");
-    EXPECT_EQ(ifadeHesapla("GETINI('Fis', 'OtomatikNo', 'H', '" + path + ".txt')", b), "");
+    EXPECT_EQ(IfadeHesapla("GETINI('fis', 'otomatikno', 'H', '" + path + "')", b), "E");
+    EXPECT_EQ(IfadeHesapla("GETINI('Ozel', 'Key', '', '" + path + "')", b), "Değer");
+    EXPECT_EQ(IfadeHesapla("GETINI('Fis', 'Yok', 'H', '" + path + "')", b), "H");
+    EXPECT_EQ(IfadeHesapla("GETINI('Fis', 'OtomatikNo', 'H', '/nonexistent/x.ini')", b), "H");
+    EXPECT_EQ(IfadeHesapla("GETINI('Fis', 'OtomatikNo', 'H', '" + path + ".txt')", b), "");
     std::remove(path.c_str());
 }
 

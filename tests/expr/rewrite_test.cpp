@@ -52,9 +52,9 @@ TEST(StatementTokens, RewrittenBalanceLineEvaluatesAndRepeatedTokenFails) {
     Bindings b;
     b.bind("BKTL", &bktl);
     b.bind("KMTLBORC", &km);
-    EXPECT_EQ(ifadeHesapla(rewriteStatementTokens("HSP:TLBorc[Bk]-HSP:TLAlacak[Bk]", StatementField::Saha), b), "0");
-    EXPECT_EQ(ifadeHesapla(rewriteStatementTokens("HSP:TLBorc[Km]*2", StatementField::Saha), b), "80");
-    EXPECT_EQ(ifadeHesapla(rewriteStatementTokens("HSP:TLBorc[Km]+HSP:TLBorc[Km]", StatementField::Saha), b), "");
+    EXPECT_EQ(IfadeHesapla(rewriteStatementTokens("HSP:TLBorc[Bk]-HSP:TLAlacak[Bk]", StatementField::Saha), b), "0");
+    EXPECT_EQ(IfadeHesapla(rewriteStatementTokens("HSP:TLBorc[Km]*2", StatementField::Saha), b), "80");
+    EXPECT_EQ(IfadeHesapla(rewriteStatementTokens("HSP:TLBorc[Km]+HSP:TLBorc[Km]", StatementField::Saha), b), "");
 }
 
 TEST(LineReferences, DollarAndThreeDigitsNameALineOfTheSameSide) {
@@ -80,7 +80,7 @@ TEST(LineReferences, DollarAndThreeDigitsNameALineOfTheSameSide) {
     for (const Row& r : rows) {
         const std::string s = rewriteLineReferences(r.in, lookup);
         EXPECT_EQ(s, r.rewritten) << r.in;
-        EXPECT_EQ(ifadeHesapla(s, none), r.value) << r.in;
+        EXPECT_EQ(IfadeHesapla(s, none), r.value) << r.in;
     }
 }
 
