@@ -1,33 +1,11 @@
 #include "app/catalogue.h"
 
+#include "app/message.h"
 #include "core/messages.h"
 
 #include <algorithm>
 
 namespace hk::app {
-
-void Catalogue::add(const std::string& name, Procedure procedure) {
-    procedures_[name] = std::move(procedure);
-}
-
-bool Catalogue::has(const std::string& name) const { return procedures_.count(name) != 0; }
-
-bool Catalogue::run(const std::string& name, const std::string& argument, Ui& ui) const {
-    auto it = procedures_.find(name);
-    if (it == procedures_.end() || !it->second) {
-        raiseNotBuilt(ui, name);
-        return false;
-    }
-    it->second(argument);
-    return true;
-}
-
-std::vector<std::string> Catalogue::names() const {
-    std::vector<std::string> out;
-    out.reserve(procedures_.size());
-    for (const auto& [name, p] : procedures_) out.push_back(name);
-    return out;
-}
 
 void raiseNotBuilt(Ui& ui, const std::string& procedure) {
     core::messages::MessageArgs args;
@@ -146,12 +124,32 @@ bool menuEntryShown(const MenuEntry& entry, const std::set<int>& hidden) {
     return entry.parent == 0 || hidden.count(entry.parent) == 0;
 }
 
-bool runMenuEntry(const MenuEntry& entry, const Catalogue& catalogue, Ui& ui) {
-    if (entry.kind != MenuKind::Item || entry.procedure.empty()) return false;
-    if (!entry.question.empty() &&
-        ui.message(entry.question, entry.question, Icon::Warning, "&Evet|&Hayır", 2) != 1)
+bool runRegistered(const ProcedureRegistry& registry, const std::string& name,
+                   const std::string& argument, ProcedureContext& ctx) {
+    const ProcedureSpec* spec = registry.find(name);
+    if (!spec || !spec->run) {
+        raiseNotBuilt(ctx.ui, name);
         return false;
-    return catalogue.run(entry.procedure, entry.argument, ui);
+    }
+    Options o;
+    o.argument = argument;
+    if (auto st = spec->run(ctx, o); !st) {
+        reportFailure(ctx.ui, st.error());
+        return false;
+    }
+    return true;
+}
+
+bool confirmMenuEntry(const MenuEntry& entry, Ui& ui) {
+    return entry.question.empty() ||
+           ui.message(entry.question, entry.question, Icon::Warning, "&Evet|&Hayır", 2) == 1;
+}
+
+bool runMenuEntry(const MenuEntry& entry, const ProcedureRegistry& registry,
+                  ProcedureContext& ctx) {
+    if (entry.kind != MenuKind::Item || entry.procedure.empty()) return false;
+    if (!confirmMenuEntry(entry, ctx.ui)) return false;
+    return runRegistered(registry, entry.procedure, entry.argument, ctx);
 }
 
 const std::set<std::string>& knownProcedures() {

@@ -1,14 +1,14 @@
 #pragma once
-// The procedure catalogue and the main menu as data.
+// The main menu as data, and running its items through the procedure registry (procedure.h).
 //
-// Every user function is reached through one table from procedure name to implementation. The
-// desktop program registers its window-opening functions here, the command-line program its
-// headless runners; a name nobody has registered yet raises the data-operation message 24
+// Every user function is reached through the one registry of procedures; a menu item names its
+// procedure, and a name nobody has registered yet raises the data-operation message 24
 // ("Program <name> henüz tanımlanmamış.") instead of pretending to work.
 //
 // The main menu is declared once (mainMenu()) so the frame builds its widgets from it and the
 // rights trimming can be checked without a window.
 
+#include "app/procedure.h"
 #include "app/ui.h"
 
 #include <cstddef>
@@ -20,25 +20,15 @@
 
 namespace hk::app {
 
-// A procedure receives the argument its caller gives ("1" for the trial-balance reports, "0" for
-// the full balance rebuild, "" for most).
-using Procedure = std::function<void(const std::string& argument)>;
-
-class Catalogue {
-  public:
-    // Registers (or replaces) the implementation of a procedure.
-    void add(const std::string& name, Procedure procedure);
-    bool has(const std::string& name) const;
-    // Runs the procedure; an unregistered name raises message 24 through ui and returns false.
-    bool run(const std::string& name, const std::string& argument, Ui& ui) const;
-    std::vector<std::string> names() const;
-
-  private:
-    std::map<std::string, Procedure> procedures_;
-};
-
 // Message 24 for a procedure that does not exist yet.
 void raiseNotBuilt(Ui& ui, const std::string& procedure);
+
+// Runs the registered procedure `name` on ctx, here and now, with `argument` (what a menu entry
+// gives: "1" for the trial-balance reports, "0" for the full balance rebuild, "" for most). A
+// name nobody registered raises message 24; a failure the procedure did not show itself is shown
+// once (reportFailure). Returns false when nothing ran or the procedure failed.
+bool runRegistered(const ProcedureRegistry& registry, const std::string& name,
+                   const std::string& argument, ProcedureContext& ctx);
 
 // Every procedure the main menu and the command-line switches name.
 const std::set<std::string>& knownProcedures();
@@ -82,8 +72,13 @@ const MenuEntry* findMenuEntry(int number);
 // hidden menu, means not shown.
 bool menuEntryShown(const MenuEntry& entry, const std::set<int>& hidden);
 
-// Runs the procedure of a Start or Call item: asks its question first when it has one.
-// Returns false when nothing ran (answered "&Hayır" or not built).
-bool runMenuEntry(const MenuEntry& entry, const Catalogue& catalogue, Ui& ui);
+// Asks the entry's question when it has one; true when its procedure may run ("&Evet", or no
+// question).
+bool confirmMenuEntry(const MenuEntry& entry, Ui& ui);
+
+// Runs the procedure of a Start or Call item on the calling thread: asks its question first when
+// it has one. Returns false when nothing ran (answered "&Hayır" or not built) or it failed.
+bool runMenuEntry(const MenuEntry& entry, const ProcedureRegistry& registry,
+                  ProcedureContext& ctx);
 
 } // namespace hk::app

@@ -1,12 +1,13 @@
 #include "app/company.h"
 
+#include "data/database.h"
 #include "data/errors.h"
 
 namespace hk::app::company {
 namespace {
 
 core::Error refused(const std::string& text) {
-    return core::Error::of(0, text);
+    return core::Error::refused(text);
 }
 
 template <std::size_t N> bool anyAboveZero(const std::array<std::int16_t, N>& a) {
@@ -79,6 +80,20 @@ core::Date proposeEndDate(core::Date start) {
 }
 
 core::Status validate(const data::Yasal& y) {
+    if (auto st = validatePeriod(y); !st) return st;
+    return validateOthers(y);
+}
+
+core::Status validate(const data::Yasal& edited, const data::Yasal& stored) {
+    // Converted data may hold a period the checks would refuse today; while its dates stay as
+    // they are (they cannot even be edited once voucher numbers were given) the rest of the
+    // record must still be savable.
+    if (edited.MALIDONEMBAS != stored.MALIDONEMBAS || edited.MALIDONEMSON != stored.MALIDONEMSON)
+        if (auto st = validatePeriod(edited); !st) return st;
+    return validateOthers(edited);
+}
+
+core::Status validatePeriod(const data::Yasal& y) {
     if (!y.MALIDONEMBAS.isSet() || !y.MALIDONEMBAS.isValid())
         return refused("Mali Dönem Başlangıç Tarihi geçerli bir tarih olmalıdır.");
     if (!y.MALIDONEMSON.isSet() || !y.MALIDONEMSON.isValid())
@@ -87,6 +102,10 @@ core::Status validate(const data::Yasal& y) {
         return refused("Mali Dönem Bitiş Tarihi, Başlangıç Tarihinden önce olamaz.");
     if (proposeEndDate(y.MALIDONEMBAS) < y.MALIDONEMSON)
         return refused("Mali Dönem on iki aydan uzun olamaz.");
+    return {};
+}
+
+core::Status validateOthers(const data::Yasal& y) {
     if (y.FISNUMARALAMADUZENI != "B" && y.FISNUMARALAMADUZENI != "A")
         return refused("Fiş Numaralama Düzeni \"B\" veya \"A\" olmalıdır.");
     if (y.FISNOSIRASI != "A" && y.FISNOSIRASI != "G")
@@ -116,9 +135,15 @@ core::Result<data::Yasal> loadOrCreate(data::TypedTable<data::Yasal>& file) {
 }
 
 core::Result<data::Yasal> save(data::TypedTable<data::Yasal>& file, const data::Yasal& edited) {
-    if (auto st = validate(edited); !st) return st.error();
+    // Read and written in one unit of work that holds the write lock from the start: voucher
+    // entry in another process advances the numerators of this same record, and a read outside
+    // it would write their older values back.
+    auto tx = file.begin();
+    if (!tx) return tx.error();
     auto stored = readFirst(file);
     if (!stored && !data::isMissing(stored.error())) return stored.error();
+    if (auto st = stored ? validate(edited, stored.value()) : validate(edited); !st)
+        return st.error();
     data::Yasal out = stored ? stored.value() : data::Yasal{};
     if (stored && numberingLocked(out)) {
         if (edited.MALIDONEMBAS != out.MALIDONEMBAS || edited.MALIDONEMSON != out.MALIDONEMSON ||
@@ -133,6 +158,7 @@ core::Result<data::Yasal> save(data::TypedTable<data::Yasal>& file, const data::
     } else {
         if (auto st = file.add(out); !st) return st.error();
     }
+    if (auto st = tx->commit(); !st) return st.error();
     return out;
 }
 

@@ -29,11 +29,18 @@ core::Date proposeEndDate(core::Date start);
 // start and at most twelve months after it (the month calendar has twelve months), the
 // numbering letters, the closed month 0..12 and the VAT rates 0..100.
 core::Status validate(const data::Yasal& y);
+// The same for a record about to be written over `stored`: the period is checked only when one
+// of its dates changed.
+core::Status validate(const data::Yasal& edited, const data::Yasal& stored);
+// The two halves: the period dates, and everything else.
+core::Status validatePeriod(const data::Yasal& y);
+core::Status validateOthers(const data::Yasal& y);
 
 // The company record: the first record of the file; an empty one is added when there is none.
 core::Result<data::Yasal> loadOrCreate(data::TypedTable<data::Yasal>& file);
 
-// Writes the window's values over the stored first record and returns the record as written.
+// Writes the window's values over the stored first record and returns the record as written,
+// reading and writing in one unit of work begun with BEGIN IMMEDIATE (a second process waits).
 // While the stored record is locked (numberingLocked) a changed period date or numbering option
 // is refused and nothing is written.
 core::Result<data::Yasal> save(data::TypedTable<data::Yasal>& file, const data::Yasal& edited);

@@ -10,9 +10,11 @@ namespace hk::app::login {
 namespace text = core::text;
 
 bool passwordMatches(const data::KLUsers& user, const std::string& typed) {
-    const std::string upper = text::upperTr(typed);
+    // Compared as the fixed-width field compares and as the user form stores it: upper-cased,
+    // without trailing blanks.
+    const std::string upper = text::clip(text::upperTr(typed));
     const std::string hash = text::clip(user.PASSWORDHASH);
-    if (hash.empty()) return text::upperTr(text::clip(user.PASSWORD)) == text::clip(upper);
+    if (hash.empty()) return text::upperTr(text::clip(user.PASSWORD)) == upper;
     if (sodium_init() < 0) return false;
     return crypto_pwhash_str_verify(hash.c_str(), upper.data(), upper.size()) == 0;
 }

@@ -1,5 +1,7 @@
 #include "app/message.h"
 
+#include "data/errors.h"
+
 namespace hk::app {
 
 using core::messages::Severity;
@@ -35,6 +37,37 @@ Answer raiseError(Ui& ui, const core::Error& error, int fallback, MessageArgs ar
     if (args.errorText.empty()) args.errorText = error.text;
     if (args.errorCode.empty()) args.errorCode = std::to_string(error.code);
     return raise(ui, error.message != 0 ? error.message : fallback, args);
+}
+
+std::optional<FailureMessage> failureMessage(const core::Error& e, int fallback) {
+    if (e.kind == core::ErrorKind::Refused || e.kind == core::ErrorKind::BadInput) return {};
+    // Without a storage code or a message number there is nothing to fill a data message with:
+    // the text is all there is to show.
+    if (e.code == 0 && e.message == 0) return {};
+    FailureMessage m;
+    m.number = e.message != 0 ? e.message : fallback;
+    switch (m.number) {
+    case 13: m.args.message = data::errorDetail(e); break; // the key name
+    case 14:
+        m.args.field = e.text; // the field in the text, the file looked in as the file
+        m.args.message = e.file;
+        break;
+    default: break;
+    }
+    if (m.args.file.empty()) m.args.file = e.file;
+    if (m.args.errorText.empty()) m.args.errorText = e.text;
+    if (m.args.errorCode.empty()) m.args.errorCode = std::to_string(e.code);
+    return m;
+}
+
+void reportFailure(Ui& ui, const core::Error& e, int fallback) {
+    if (e.shown) return;
+    auto m = failureMessage(e, fallback);
+    if (!m) {
+        ui.message(e.text, "Hatalı işlem", Icon::Warning, core::messages::kOkButton, 1);
+        return;
+    }
+    raise(ui, m->number, m->args);
 }
 
 void showStorageError(Ui& ui, const core::Error& error, const std::string& operation) {

@@ -10,6 +10,7 @@
 #include "core/messages.h"
 #include "core/result.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -44,6 +45,27 @@ Answer raise(Ui& ui, int number, const MessageArgs& args = {});
 // An engine error as its message: the number the engine chose (Error::message) or `fallback`,
 // with %File, %ErrorText and %ErrorCode taken from the error unless set in `args`.
 Answer raiseError(Ui& ui, const core::Error& error, int fallback, MessageArgs args = {});
+
+// The error with `number` as the data-operation message to raise for it, unless it names one
+// already (a file that cannot be opened: 23; a record that cannot be read: 1).
+inline core::Error withMessage(core::Error e, int number) {
+    if (e.message == 0) e.message = number;
+    return e;
+}
+
+// The one way a failure reaches the user, for the desktop program and the command line alike:
+// nothing when it was shown already; a rule's refusal or bad input as its own text (caption
+// "Hatalı işlem"); a storage failure as the data-operation message it names, else `fallback`,
+// with the duplicated key's name for message 13 and the field and the file looked in for 14.
+void reportFailure(Ui& ui, const core::Error& error, int fallback = 1);
+
+// The data-operation message a failure is shown as and its filled placeholders; nullopt when it
+// is shown as its own text (a refusal, bad input, or an error that names no storage failure).
+struct FailureMessage {
+    int number = 0;
+    MessageArgs args;
+};
+std::optional<FailureMessage> failureMessage(const core::Error& error, int fallback = 1);
 
 // A storage error met by the program's own code: "<code> <text>" with the failed operation as
 // the caption, for example "Set(HPlan)".

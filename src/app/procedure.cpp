@@ -25,7 +25,7 @@ core::Result<std::optional<long long>> Options::integer(const std::string& name)
     if (i == v.size() || v.size() > 18 ||
         !std::all_of(v.begin() + static_cast<std::ptrdiff_t>(i), v.end(),
                      [](char c) { return c >= '0' && c <= '9'; }))
-        return core::Error::of(0, "--" + name + " bir tam sayı olmalı: \"" + v + "\"");
+        return core::Error::badInput("--" + name + " bir tam sayı olmalı: \"" + v + "\"");
     return std::optional<long long>{std::stoll(v)};
 }
 
@@ -73,7 +73,7 @@ core::Result<Options> parseCommandLine(const std::vector<std::string>& words,
             continue;
         }
         if (w.rfind("--", 0) != 0)
-            return core::Error::of(0, "bilinmeyen seçenek: " + w);
+            return core::Error::badInput("bilinmeyen seçenek: " + w);
         std::string name = w.substr(2);
         std::optional<std::string> value;
         if (auto eq = name.find('='); eq != std::string::npos) {
@@ -81,17 +81,17 @@ core::Result<Options> parseCommandLine(const std::vector<std::string>& words,
             name.resize(eq);
         }
         if (name == "yes" || listed(spec.switches, name)) {
-            if (value) return core::Error::of(0, "--" + name + " değer almaz");
+            if (value) return core::Error::badInput("--" + name + " değer almaz");
             o.set(name, "1");
         } else if (listed(spec.flags, name)) {
             if (!value) {
                 if (i + 1 >= words.size())
-                    return core::Error::of(0, "--" + name + " için değer eksik");
+                    return core::Error::badInput("--" + name + " için değer eksik");
                 value = words[++i];
             }
             o.set(name, *value);
         } else {
-            return core::Error::of(0, "bilinmeyen seçenek: --" + name);
+            return core::Error::badInput("bilinmeyen seçenek: --" + name);
         }
     }
     return o;

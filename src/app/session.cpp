@@ -51,7 +51,7 @@ void Session::loadCalisilanAy(core::Date today) {
 
 core::Status Session::setSeciliAy(int fiscalMonth) {
     if (fiscalMonth < 1 || fiscalMonth > 12)
-        return core::Error::of(0, "Ay 1 ile 12 arasında olmalıdır: " + std::to_string(fiscalMonth));
+        return core::Error::badInput("Ay 1 ile 12 arasında olmalıdır: " + std::to_string(fiscalMonth));
     int m;
     {
         std::lock_guard lock(mutex_);
@@ -63,7 +63,7 @@ core::Status Session::setSeciliAy(int fiscalMonth) {
 
 core::Status Session::setCalisilanAy(int calendarMonth) {
     if (calendarMonth < 1 || calendarMonth > 12)
-        return core::Error::of(0, "Ay 1 ile 12 arasında olmalıdır: " + std::to_string(calendarMonth));
+        return core::Error::badInput("Ay 1 ile 12 arasında olmalıdır: " + std::to_string(calendarMonth));
     {
         std::lock_guard lock(mutex_);
         calisilanAy_ = calendarMonth;

@@ -32,7 +32,7 @@ core::Result<CommandLine> parseCommandLine(const std::vector<std::string>& args)
         } else if (equalNoCase(a, "/AKTAR")) {
             c.aktar = true;
         } else {
-            return core::Error::of(0, "Tanınmayan komut satırı değeri: \"" + a +
+            return core::Error::badInput("Tanınmayan komut satırı değeri: \"" + a +
                                           "\" (Path=KLASÖR, /KAPAT, /DUZENLE, /AKTAR)");
         }
     }

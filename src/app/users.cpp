@@ -1,6 +1,7 @@
 #include "app/users.h"
 
 #include "core/text.h"
+#include "data/database.h"
 #include "data/errors.h"
 
 #include <sodium.h>
@@ -17,30 +18,10 @@ using data::KLGrups;
 using data::KLGUsers;
 using data::KLUsers;
 using data::MenuList;
-using data::Seek;
-
-constexpr double kLowest = -std::numeric_limits<double>::max();
-
-bool sameId(const std::string& a, const std::string& b) {
-    return core::text::compare(a, b, true) == 0;
-}
 
 std::string yesNo(const std::string& right) {
     return core::text::clip(right) == "E" ? "E" : "H";
 }
-
-// A unit of work when the files live in a database; memory tables have none.
-class Unit {
-  public:
-    explicit Unit(data::Database* db) {
-        if (db) tx_.emplace(*db);
-    }
-    core::Status started() const { return tx_ ? tx_->started() : core::Status{}; }
-    core::Status commit() { return tx_ ? tx_->commit() : core::Status{}; }
-
-  private:
-    std::optional<data::Transaction> tx_;
-};
 
 core::Error notInCatalogue(const std::string& field, const std::string& file) {
     // message 14: "%Field sahasına yapılan atama %Message dosyasında bulunamadı."
@@ -48,40 +29,12 @@ core::Error notInCatalogue(const std::string& field, const std::string& file) {
 }
 
 core::Error refused(const std::string& text) {
-    return core::Error::of(0, text);
-}
-
-// Reads every record of a key range: from `from` (AtOrAfter) while inRange holds.
-template <typename T, typename Pred>
-core::Result<std::vector<T>> scan(data::TypedTable<T>& t, std::string_view key, const T& from,
-                                  Pred inRange) {
-    std::vector<T> out;
-    if (auto st = t.set(key, Seek::AtOrAfter, from); !st) return st.error();
-    for (;;) {
-        auto r = t.next();
-        if (!r) {
-            if (data::isMissing(r.error())) break;
-            return r.error();
-        }
-        if (!inRange(r.value())) break;
-        out.push_back(std::move(r.value()));
-    }
-    return out;
+    return core::Error::refused(text);
 }
 
 template <typename T>
 core::Result<std::vector<T>> scanAll(data::TypedTable<T>& t, std::string_view key) {
-    std::vector<T> out;
-    if (auto st = t.set(key, Seek::First); !st) return st.error();
-    for (;;) {
-        auto r = t.next();
-        if (!r) {
-            if (data::isMissing(r.error())) break;
-            return r.error();
-        }
-        out.push_back(std::move(r.value()));
-    }
-    return out;
+    return t.collect(key, T{}, 0);
 }
 
 // Adds a row; a duplicate is not an error for the bulk operations. Returns whether it was added.
@@ -125,12 +78,12 @@ core::Status checkId(const std::string& id) {
     return {};
 }
 
-// Argon2id of the password as the login compares it (upper-cased with the Turkish pairs). A blank
-// password stays blank: the default master user starts that way.
+// Argon2id of the password as the login compares it (upper-cased with the Turkish pairs, without
+// trailing blanks). A blank password stays blank: the default master user starts that way.
 core::Result<std::string> hashOf(const std::string& password) {
-    if (password.empty()) return std::string();
+    const std::string upper = core::text::clip(core::text::upperTr(password));
+    if (upper.empty()) return std::string();
     if (sodium_init() < 0) return core::Error::of(0, "Şifre kütüphanesi başlatılamadı.");
-    const std::string upper = core::text::upperTr(password);
     char out[crypto_pwhash_STRBYTES];
     if (crypto_pwhash_str(out, upper.data(), upper.size(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
                           crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0)
@@ -149,12 +102,25 @@ core::Status setPassword(KLUsers& u, const std::string& password) {
     return {};
 }
 
-// A rights row changes only in its five rights; its keys and the copied menu name stay as stored.
-template <typename Table, typename Row>
-core::Status changeRights(Table& table, const char* key, const Row& row) {
-    auto cur = table.get(key, row);
+// A rights row changes in its menu number and its five rights; user and group stay as stored. A
+// new menu number must be in the catalogue (message 14) and takes its name from there; one the
+// user or group has a row for already is refused by the unique key (message 13).
+template <typename Row>
+core::Status changeRights(SecurityFiles& f, data::TypedTable<Row>& table, const char* key,
+                          const char* field, double menuNoBefore, const Row& row) {
+    if (auto st = checkNumber(row.MENUNO, "Menü No"); !st) return st;
+    Row probe = row;
+    probe.MENUNO = menuNoBefore;
+    auto cur = table.get(key, probe);
     if (!cur) return cur.error();
     Row u = cur.value();
+    if (row.MENUNO != menuNoBefore) {
+        auto m = findMenu(f, row.MENUNO);
+        if (!m) return m.error();
+        if (!m.value()) return notInCatalogue(field, "MenuList");
+        u.MENUNO = row.MENUNO;
+        u.MENUADI = m.value()->MENUADI;
+    }
     u.GOSTER = row.GOSTER;
     u.IZLE = row.IZLE;
     u.YENIGIR = row.YENIGIR;
@@ -162,6 +128,53 @@ core::Status changeRights(Table& table, const char* key, const Row& row) {
     u.SIL = row.SIL;
     normaliseRights(u);
     return table.put(u);
+}
+
+// Copies every group-rights row of the group to the user's rights; rows the user has already
+// stay. Returns the number copied.
+core::Result<int> copyGroupRights(SecurityFiles& f, const std::string& id, double grupNo) {
+    int copied = 0;
+    KLDGrups of;
+    of.GRUPNO = grupNo;
+    auto st = f.groupRights.scanPrefix("Dgrp:GrpKey", of, 1, [&](const KLDGrups& gr) -> core::Status {
+        KLDUsers r;
+        r.ID = id;
+        r.GRUPNO = grupNo;
+        r.MENUNO = gr.MENUNO;
+        r.MENUADI = gr.MENUADI;
+        r.GOSTER = gr.GOSTER;
+        r.IZLE = gr.IZLE;
+        r.YENIGIR = gr.YENIGIR;
+        r.DEGISTIR = gr.DEGISTIR;
+        r.SIL = gr.SIL;
+        auto a = addUnlessPresent(f.userRights, r);
+        if (!a) return a.error();
+        copied += a.value();
+        return {};
+    });
+    if (!st) return st.error();
+    return copied;
+}
+
+// "Otomatik Ekle": `row` (the user or group filled in) with every right, once per menu-catalogue
+// number in number order; rows already there stay as they are.
+template <typename Row>
+core::Result<int> grantAll(SecurityFiles& f, data::TypedTable<Row>& rights, Row row) {
+    auto tx = rights.begin();
+    if (!tx) return tx.error();
+    int added = 0;
+    auto st = f.menus.scanPrefix("Men:KyMenu", MenuList{}, 0, [&](const MenuList& m) -> core::Status {
+        row.MENUNO = m.MENUNO;
+        row.MENUADI = m.MENUADI;
+        row.GOSTER = row.IZLE = row.YENIGIR = row.DEGISTIR = row.SIL = "E";
+        auto a = addUnlessPresent(rights, row);
+        if (!a) return a.error();
+        added += a.value();
+        return {};
+    });
+    if (!st) return st.error();
+    if (auto c = tx->commit(); !c) return c.error();
+    return added;
 }
 
 } // namespace
@@ -234,34 +247,27 @@ core::Result<std::optional<MenuList>> findMenu(SecurityFiles& f, double menuNo) 
 }
 
 core::Result<std::vector<KLDUsers>> userRights(SecurityFiles& f, const std::string& id) {
-    KLDUsers from;
-    from.ID = id;
-    from.MENUNO = kLowest;
-    return scan(f.userRights, "Dusr:IdKey", from,
-                [&](const KLDUsers& r) { return sameId(r.ID, id); });
+    KLDUsers of;
+    of.ID = id;
+    return f.userRights.collect("Dusr:IdKey", of, 1);
 }
 
 core::Result<std::vector<KLGUsers>> userGroups(SecurityFiles& f, const std::string& id) {
-    KLGUsers from;
-    from.ID = id;
-    from.GRUPNO = kLowest;
-    return scan(f.memberships, "Gusr:IdKey", from,
-                [&](const KLGUsers& r) { return sameId(r.ID, id); });
+    KLGUsers of;
+    of.ID = id;
+    return f.memberships.collect("Gusr:IdKey", of, 1);
 }
 
 core::Result<std::vector<KLDGrups>> groupRights(SecurityFiles& f, double grupNo) {
-    KLDGrups from;
-    from.GRUPNO = grupNo;
-    from.MENUNO = kLowest;
-    return scan(f.groupRights, "Dgrp:GrpKey", from,
-                [&](const KLDGrups& r) { return r.GRUPNO == grupNo; });
+    KLDGrups of;
+    of.GRUPNO = grupNo;
+    return f.groupRights.collect("Dgrp:GrpKey", of, 1);
 }
 
 core::Result<std::vector<KLGUsers>> groupMembers(SecurityFiles& f, double grupNo) {
-    KLGUsers from;
-    from.GRUPNO = grupNo;
-    return scan(f.memberships, "Gusr:GrupKey", from,
-                [&](const KLGUsers& r) { return r.GRUPNO == grupNo; });
+    KLGUsers of;
+    of.GRUPNO = grupNo;
+    return f.memberships.collect("Gusr:GrupKey", of, 1);
 }
 
 // ---- users ---------------------------------------------------------------------------------
@@ -276,8 +282,8 @@ core::Status addUser(SecurityFiles& f, const KLUsers& user, const std::string& p
 
 core::Status changeUser(SecurityFiles& f, const KLUsers& user,
                         const std::optional<std::string>& newPassword) {
-    Unit unit(f.db);
-    if (auto st = unit.started(); !st) return st;
+    auto unit = f.users.begin();
+    if (!unit) return unit.error();
     auto cur = f.users.get("USR:IdKey", user);
     if (!cur) return cur.error();
     KLUsers u = cur.value();
@@ -294,12 +300,12 @@ core::Status changeUser(SecurityFiles& f, const KLUsers& user,
     if (newPassword)
         if (auto st = setPassword(u, *newPassword); !st) return st;
     if (auto st = f.users.put(u); !st) return st;
-    return unit.commit();
+    return unit->commit();
 }
 
 core::Status deleteUser(SecurityFiles& f, const std::string& id) {
-    Unit unit(f.db);
-    if (auto st = unit.started(); !st) return st;
+    auto unit = f.users.begin();
+    if (!unit) return unit.error();
     auto cur = findUser(f, id);
     if (!cur) return cur.error();
     if (!cur.value())
@@ -324,29 +330,15 @@ core::Status deleteUser(SecurityFiles& f, const std::string& id) {
     }
     if (auto g = f.users.get("USR:IdKey", *cur.value()); !g) return g.error();
     if (auto st = f.users.erase(); !st) return st;
-    return unit.commit();
+    return unit->commit();
 }
 
 core::Result<int> grantAllToUser(SecurityFiles& f, const std::string& id) {
     if (auto st = checkId(id); !st) return st.error();
-    auto menus = scanAll(f.menus, "Men:KyMenu");
-    if (!menus) return menus.error();
-    Unit unit(f.db);
-    if (auto st = unit.started(); !st) return st.error();
-    int added = 0;
-    for (const auto& m : menus.value()) {
-        KLDUsers r;
-        r.ID = id;
-        r.GRUPNO = 0;
-        r.MENUNO = m.MENUNO;
-        r.MENUADI = m.MENUADI;
-        r.GOSTER = r.IZLE = r.YENIGIR = r.DEGISTIR = r.SIL = "E";
-        auto a = addUnlessPresent(f.userRights, r);
-        if (!a) return a.error();
-        added += a.value();
-    }
-    if (auto st = unit.commit(); !st) return st.error();
-    return added;
+    KLDUsers row;
+    row.ID = id;
+    row.GRUPNO = 0;
+    return grantAll(f, f.userRights, row);
 }
 
 core::Status addUserRight(SecurityFiles& f, KLDUsers row) {
@@ -361,7 +353,10 @@ core::Status addUserRight(SecurityFiles& f, KLDUsers row) {
 }
 
 core::Status changeUserRight(SecurityFiles& f, KLDUsers row) {
-    return changeRights(f.userRights, "Dusr:IdKey", row);
+    return changeUserRight(f, row.MENUNO, row);
+}
+core::Status changeUserRight(SecurityFiles& f, double menuNoBefore, const KLDUsers& row) {
+    return changeRights(f, f.userRights, "Dusr:IdKey", "DUSR:MENUNO", menuNoBefore, row);
 }
 
 core::Status deleteUserRight(SecurityFiles& f, const std::string& id, double menuNo) {
@@ -380,58 +375,63 @@ core::Result<int> addMembership(SecurityFiles& f, const std::string& id, double 
     auto g = findGroup(f, grupNo);
     if (!g) return g.error();
     if (!g.value()) return notInCatalogue("GUSR:GRUPNO", "KLGrups");
-    auto rows = groupRights(f, grupNo);
-    if (!rows) return rows.error();
 
-    Unit unit(f.db);
-    if (auto st = unit.started(); !st) return st.error();
+    auto unit = f.users.begin();
+    if (!unit) return unit.error();
     KLGUsers m;
     m.ID = id;
     m.GRUPNO = grupNo;
     m.GRUPADI = g.value()->GRUPADI;
     if (auto st = f.memberships.add(m); !st) return st.error();
-    int copied = 0;
-    for (const auto& gr : rows.value()) {
-        KLDUsers r;
-        r.ID = id;
-        r.GRUPNO = grupNo;
-        r.MENUNO = gr.MENUNO;
-        r.MENUADI = gr.MENUADI;
-        r.GOSTER = gr.GOSTER;
-        r.IZLE = gr.IZLE;
-        r.YENIGIR = gr.YENIGIR;
-        r.DEGISTIR = gr.DEGISTIR;
-        r.SIL = gr.SIL;
-        auto a = addUnlessPresent(f.userRights, r);
-        if (!a) return a.error();
-        copied += a.value();
-    }
-    if (auto st = unit.commit(); !st) return st.error();
-    return copied;
+    auto copied = copyGroupRights(f, id, grupNo);
+    if (!copied) return copied.error();
+    if (auto st = unit->commit(); !st) return st.error();
+    return copied.value();
+}
+
+core::Result<int> changeMembership(SecurityFiles& f, const std::string& id, double grupNoBefore,
+                                   double grupNo) {
+    if (auto st = checkNumber(grupNo, "Grup No"); !st) return st.error();
+    auto g = findGroup(f, grupNo);
+    if (!g) return g.error();
+    if (!g.value()) return notInCatalogue("GUSR:GRUPNO", "KLGrups");
+
+    auto unit = f.users.begin();
+    if (!unit) return unit.error();
+    KLGUsers probe;
+    probe.ID = id;
+    probe.GRUPNO = grupNoBefore;
+    auto cur = f.memberships.get("Gusr:IdKey", probe);
+    if (!cur) return cur.error();
+    KLGUsers m = cur.value();
+    m.GRUPNO = grupNo; // a membership of that group already is refused by the unique key (13)
+    m.GRUPADI = g.value()->GRUPADI;
+    if (auto st = f.memberships.put(m); !st) return st.error();
+    auto copied = copyGroupRights(f, id, grupNo);
+    if (!copied) return copied.error();
+    if (auto st = unit->commit(); !st) return st.error();
+    return copied.value();
 }
 
 core::Result<int> removeMembership(SecurityFiles& f, const std::string& id, double grupNo) {
-    Unit unit(f.db);
-    if (auto st = unit.started(); !st) return st.error();
+    auto unit = f.users.begin();
+    if (!unit) return unit.error();
     KLGUsers m;
     m.ID = id;
     m.GRUPNO = grupNo;
     if (auto g = f.memberships.get("Gusr:IdKey", m); !g) return g.error();
     if (auto st = f.memberships.erase(); !st) return st.error();
 
-    KLDUsers from;
-    from.ID = id;
-    from.GRUPNO = grupNo;
-    auto rows = scan(f.userRights, "Dusr:IdGrpKey", from,
-                     [&](const KLDUsers& r) { return sameId(r.ID, id) && r.GRUPNO == grupNo; });
-    if (!rows) return rows.error();
+    KLDUsers of;
+    of.ID = id;
+    of.GRUPNO = grupNo;
     int removed = 0;
-    for (const auto& r : rows.value()) {
-        if (auto g = f.userRights.get("Dusr:IdKey", r); !g) return g.error();
-        if (auto st = f.userRights.erase(); !st) return st.error();
+    auto erased = f.userRights.scanPrefix("Dusr:IdGrpKey", of, 2, [&](const KLDUsers&) {
         ++removed;
-    }
-    if (auto st = unit.commit(); !st) return st.error();
+        return f.userRights.erase();
+    });
+    if (!erased) return erased.error();
+    if (auto st = unit->commit(); !st) return st.error();
     return removed;
 }
 
@@ -459,23 +459,9 @@ core::Status deleteGroup(SecurityFiles& f, double grupNo) {
 
 core::Result<int> grantAllToGroup(SecurityFiles& f, double grupNo) {
     if (auto st = checkNumber(grupNo, "Grup No"); !st) return st.error();
-    auto menus = scanAll(f.menus, "Men:KyMenu");
-    if (!menus) return menus.error();
-    Unit unit(f.db);
-    if (auto st = unit.started(); !st) return st.error();
-    int added = 0;
-    for (const auto& m : menus.value()) {
-        KLDGrups r;
-        r.GRUPNO = grupNo;
-        r.MENUNO = m.MENUNO;
-        r.MENUADI = m.MENUADI;
-        r.GOSTER = r.IZLE = r.YENIGIR = r.DEGISTIR = r.SIL = "E";
-        auto a = addUnlessPresent(f.groupRights, r);
-        if (!a) return a.error();
-        added += a.value();
-    }
-    if (auto st = unit.commit(); !st) return st.error();
-    return added;
+    KLDGrups row;
+    row.GRUPNO = grupNo;
+    return grantAll(f, f.groupRights, row);
 }
 
 core::Status addGroupRight(SecurityFiles& f, KLDGrups row) {
@@ -490,7 +476,10 @@ core::Status addGroupRight(SecurityFiles& f, KLDGrups row) {
 }
 
 core::Status changeGroupRight(SecurityFiles& f, KLDGrups row) {
-    return changeRights(f.groupRights, "Dgrp:GrpKey", row);
+    return changeGroupRight(f, row.MENUNO, row);
+}
+core::Status changeGroupRight(SecurityFiles& f, double menuNoBefore, const KLDGrups& row) {
+    return changeRights(f, f.groupRights, "Dgrp:GrpKey", "DGRP:MENUNO", menuNoBefore, row);
 }
 
 core::Status deleteGroupRight(SecurityFiles& f, double grupNo, double menuNo) {
@@ -509,9 +498,16 @@ core::Status addMenu(SecurityFiles& f, const MenuList& m) {
 }
 
 core::Status changeMenu(SecurityFiles& f, const MenuList& m) {
-    auto cur = f.menus.get("Men:KyMenu", m);
+    return changeMenu(f, m.MENUNO, m);
+}
+core::Status changeMenu(SecurityFiles& f, double menuNoBefore, const MenuList& m) {
+    if (auto st = checkNumber(m.MENUNO, "Menü No"); !st) return st;
+    MenuList probe;
+    probe.MENUNO = menuNoBefore;
+    auto cur = f.menus.get("Men:KyMenu", probe);
     if (!cur) return cur.error();
     MenuList u = cur.value();
+    u.MENUNO = m.MENUNO; // a number taken already is refused by the unique key (message 13)
     u.MENUADI = m.MENUADI;
     return f.menus.put(u);
 }

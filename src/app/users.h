@@ -75,6 +75,9 @@ core::Result<int> grantAllToUser(SecurityFiles& f, const std::string& id);
 core::Status addUserRight(SecurityFiles& f, data::KLDUsers row);
 // Writes over the row of (ID, MENUNO); user and group are not changed by the form.
 core::Status changeUserRight(SecurityFiles& f, data::KLDUsers row);
+// The same over the row of (ID, menuNoBefore): the form may change the menu number (it must be in
+// the catalogue, message 14; the user may not have a row for it yet, message 13).
+core::Status changeUserRight(SecurityFiles& f, double menuNoBefore, const data::KLDUsers& row);
 core::Status deleteUserRight(SecurityFiles& f, const std::string& id, double menuNo);
 
 // ---- memberships ---------------------------------------------------------------------------
@@ -84,6 +87,11 @@ core::Result<int> addMembership(SecurityFiles& f, const std::string& id, double 
 // Deletes the membership and every user-rights row of that user that came from that group.
 // Returns the number of rights rows deleted.
 core::Result<int> removeMembership(SecurityFiles& f, const std::string& id, double grupNo);
+// "Değiştir" on a membership: moves it to grupNo (which must exist, message 14) and copies that
+// group's rights rows as saving a new membership does. Rows copied from the group before stay
+// (only removing a membership deletes them). Returns the number of rows copied.
+core::Result<int> changeMembership(SecurityFiles& f, const std::string& id, double grupNoBefore,
+                                   double grupNo);
 
 // ---- groups --------------------------------------------------------------------------------
 core::Status addGroup(SecurityFiles& f, const data::KLGrups& g);
@@ -94,11 +102,15 @@ core::Status deleteGroup(SecurityFiles& f, double grupNo);
 core::Result<int> grantAllToGroup(SecurityFiles& f, double grupNo);
 core::Status addGroupRight(SecurityFiles& f, data::KLDGrups row);
 core::Status changeGroupRight(SecurityFiles& f, data::KLDGrups row);
+core::Status changeGroupRight(SecurityFiles& f, double menuNoBefore, const data::KLDGrups& row);
 core::Status deleteGroupRight(SecurityFiles& f, double grupNo, double menuNo);
 
 // ---- menu catalogue ------------------------------------------------------------------------
 core::Status addMenu(SecurityFiles& f, const data::MenuList& m);
 core::Status changeMenu(SecurityFiles& f, const data::MenuList& m);
+// The form edits number and name: the row of menuNoBefore gets both (a number taken already is
+// refused with message 13).
+core::Status changeMenu(SecurityFiles& f, double menuNoBefore, const data::MenuList& m);
 
 // Whole numbers held in REAL fields: group and menu numbers must be whole and positive.
 core::Status checkNumber(double v, const std::string& field);

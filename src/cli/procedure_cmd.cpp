@@ -4,6 +4,7 @@
 // by --yes or refused.
 #include "cli/procedure_cmd.h"
 
+#include "app/message.h"
 #include "app/rights_data.h"
 #include "app/users.h"
 #include "cli/data_folder.h"
@@ -42,12 +43,16 @@ int runProcedure(const app::ProcedureSpec& spec, const Args& args) {
     app::RightsService rights(s.AktifKullanici, s.AnaKullanici == 1,
                               app::userRightsLookup(security->userRights));
     app::ProcedureContext ctx{s, ui, rights, started->data};
-    core::Status st = spec.run(ctx, *opts);
-    if (!st) {
-        // A refusal the procedure already showed as a message box is not printed twice.
-        const std::string text = errorText(st.error());
-        if (!st.error().shown && text != ui.lastText()) fail(name.c_str(), text);
-        return 1;
+    try {
+        core::Status st = spec.run(ctx, *opts);
+        if (!st) {
+            // The same message the desktop program shows, through the terminal; nothing when the
+            // procedure showed it already.
+            app::reportFailure(ui, st.error());
+            return 1;
+        }
+    } catch (const app::ProgramEnd& end) {
+        return end.exitCode() == 0 ? 1 : end.exitCode();
     }
     return 0;
 }

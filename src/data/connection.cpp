@@ -108,4 +108,26 @@ ColumnSet columnsOf(const FileDef& d) {
     return cs;
 }
 
+Savepoint::Savepoint(Connection& c, std::string name) : c_(c), name_(std::move(name)) {
+    st_ = c_.exec("SAVEPOINT " + name_);
+    open_ = st_.ok();
+}
+
+Savepoint::~Savepoint() {
+    rollback();
+}
+
+core::Status Savepoint::release() {
+    if (!open_) return st_;
+    open_ = false;
+    return c_.exec("RELEASE " + name_);
+}
+
+void Savepoint::rollback() {
+    if (!open_) return;
+    open_ = false;
+    (void)c_.exec("ROLLBACK TO " + name_);
+    (void)c_.exec("RELEASE " + name_);
+}
+
 } // namespace hk::data

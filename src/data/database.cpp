@@ -354,12 +354,15 @@ core::Result<std::vector<Database::Problem>> Database::check() {
 
 // ---------------------------------------------------------------------------------------------
 
-Transaction::Transaction(Database& db) : conn_(db.conn_) {
+Transaction::Transaction(Database& db) : Transaction(db.conn_) {}
+
+Transaction::Transaction(std::shared_ptr<Connection> c) : conn_(std::move(c)) {
+    if (!conn_) return; // a memory work file: nothing to begin
     if (sqlite3_get_autocommit(conn_->db())) {
         started_ = conn_->exec("BEGIN IMMEDIATE");
     } else {
-        savepoint_ = "hk_tx";
-        started_ = conn_->exec("SAVEPOINT hk_tx");
+        nested_ = std::make_unique<Savepoint>(*conn_, "hk_tx");
+        started_ = nested_->status();
     }
     if (!started_) {
         auto e = started_.error();
@@ -369,15 +372,40 @@ Transaction::Transaction(Database& db) : conn_(db.conn_) {
     open_ = started_.ok();
 }
 
+core::Result<Transaction> Transaction::begin(Database& db) {
+    Transaction tx(db);
+    if (!tx.started()) return tx.started().error();
+    return core::Result<Transaction>(std::move(tx));
+}
+
+Transaction::Transaction(Transaction&& o) noexcept
+    : conn_(std::move(o.conn_)), started_(std::move(o.started_)), nested_(std::move(o.nested_)),
+      open_(o.open_) {
+    o.open_ = false;
+}
+
+Transaction& Transaction::operator=(Transaction&& o) noexcept {
+    if (this != &o) {
+        rollback();
+        conn_ = std::move(o.conn_);
+        started_ = std::move(o.started_);
+        nested_ = std::move(o.nested_);
+        open_ = o.open_;
+        o.open_ = false;
+    }
+    return *this;
+}
+
 Transaction::~Transaction() {
     rollback();
 }
 
 core::Status Transaction::commit() {
     if (!started_) return started_;
+    if (!conn_) return {};
     if (!open_)
         return engineError(ErrorCode::NoRecord, conn_->path().string(), "işlem zaten kapandı", 21);
-    auto st = conn_->exec(savepoint_.empty() ? "COMMIT" : "RELEASE hk_tx");
+    auto st = nested_ ? nested_->release() : conn_->exec("COMMIT");
     if (!st) {
         rollback();
         return st;
@@ -389,12 +417,10 @@ core::Status Transaction::commit() {
 void Transaction::rollback() {
     if (!open_) return;
     open_ = false;
-    if (savepoint_.empty()) {
+    if (nested_)
+        nested_->rollback();
+    else
         (void)conn_->exec("ROLLBACK");
-    } else {
-        (void)conn_->exec("ROLLBACK TO hk_tx");
-        (void)conn_->exec("RELEASE hk_tx");
-    }
 }
 
 } // namespace hk::data

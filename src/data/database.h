@@ -21,6 +21,7 @@
 namespace hk::data {
 
 class Connection; // engine.h
+class Savepoint;  // engine.h
 
 struct OpenOptions {
     bool create = true;    // create the database file when it is missing
@@ -82,12 +83,25 @@ class Database {
 //     Transaction tx{db};
 //     ... writes ...
 //     if (auto st = tx.commit(); !st) return st;
+//
+// Rule code that holds a table or a data set rather than a database begins one from it:
+//
+//     auto tx = file.begin();              // or dataSet.begin("FisBas")
+//     if (!tx) return tx.error();          // message 21
+//     ... writes ...
+//     return tx->commit();
+//
+// Begun from a memory work file it is a unit of nothing (no effect on begin, commit or rollback).
 class Transaction {
   public:
     explicit Transaction(Database& db);
+    // Begins a unit of work; the error (message 21) when it cannot start.
+    static core::Result<Transaction> begin(Database& db);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
+    Transaction(Transaction&& o) noexcept;
+    Transaction& operator=(Transaction&& o) noexcept;
 
     // Whether the transaction could be started (message 21 when not).
     const core::Status& started() const { return started_; }
@@ -95,10 +109,17 @@ class Transaction {
     void rollback();
 
   private:
+    friend class Table;
+    // On a connection; a null one makes the unit of nothing of a memory table.
+    explicit Transaction(std::shared_ptr<Connection> c);
     std::shared_ptr<Connection> conn_;
     core::Status started_;
-    std::string savepoint_; // empty for the outermost transaction
+    std::unique_ptr<Savepoint> nested_; // inside another transaction; null for the outermost
     bool open_ = false;
 };
+
+template <RecordStruct T> core::Result<Transaction> TypedTable<T>::begin() {
+    return t_.begin();
+}
 
 } // namespace hk::data

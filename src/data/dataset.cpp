@@ -159,4 +159,8 @@ Table DataSet::workFile(Layout l) {
     return Table::memory(fileDef(l), where_.workFileName(l, n).filename().string());
 }
 
+core::Result<Transaction> DataSet::begin(std::string_view file) {
+    return Transaction::begin(file.empty() ? data() : databaseOf(file));
+}
+
 } // namespace hk::data

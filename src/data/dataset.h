@@ -80,6 +80,11 @@ class DataSet {
         if (!t) return t.error();
         return TypedTable<T>(std::move(*t));
     }
+    // A unit of work on the database holding `file` ("Doviz" lives in the program's database when
+    // a data folder was given); without a file, on the data folder's database. Message 21 when
+    // it cannot start.
+    core::Result<Transaction> begin(std::string_view file = {});
+
     // A fresh memory work file of the layout, named like its file on disk ("Hk123.Tmp").
     Table workFile(Layout l);
 

@@ -33,6 +33,8 @@ struct Position {
     std::int64_t current = 0; // rowid of the current record, 0 = none
 };
 
+class Connection;
+
 class TableImpl {
   public:
     TableImpl(const FileDef& def, std::string name)
@@ -49,6 +51,18 @@ class TableImpl {
     core::Status restore(const Bookmark& b);
     // Reads the record of `row` into the buffer; NotFound when there is none.
     virtual core::Status readRow(std::int64_t row) = 0;
+    // Positions in the order of `key` at the encoded key value `kv` and `rowid` (kBeforeAll /
+    // kAfterAll for either side of every record with that value); atEnd = after every record.
+    void seek(std::uint32_t key, std::string kv, std::int64_t rowid, bool atEnd = false) {
+        pos_ = Position{};
+        pos_.key = static_cast<int>(key);
+        pos_.kv = std::move(kv);
+        pos_.rowid = rowid;
+        pos_.atEnd = atEnd;
+        positionChanged();
+    }
+    // The connection the table's database is open on; null for a memory table.
+    virtual std::shared_ptr<Connection> connection() { return nullptr; }
 
     virtual core::Status get(std::uint32_t key) = 0;
     virtual core::Status next() = 0;
@@ -98,6 +112,30 @@ class Connection {
     std::filesystem::path path_;
     std::unordered_map<std::string, sqlite3_stmt*> stmts_;
     std::int64_t generation_ = 0;
+};
+
+// A savepoint on a connection: what cannot be done whole is undone whole. The one helper for
+// every nested unit (a table write with its relation steps, a table's schema, a Transaction begun
+// inside another); the destructor rolls back unless release() was called. Savepoints of one name
+// nest: each ROLLBACK TO / RELEASE reaches the innermost.
+class Savepoint {
+  public:
+    Savepoint(Connection& c, std::string name);
+    ~Savepoint();
+    Savepoint(const Savepoint&) = delete;
+    Savepoint& operator=(const Savepoint&) = delete;
+    // Whether it could be set (the engine's error otherwise).
+    const core::Status& status() const { return st_; }
+    bool ok() const { return st_.ok(); }
+    // Keeps what was done since it was set; true once released or rolled back.
+    core::Status release();
+    void rollback();
+
+  private:
+    Connection& c_;
+    std::string name_;
+    core::Status st_;
+    bool open_ = false;
 };
 
 // Resets a cached statement when the scope ends, so it never holds a read snapshot. The bindings

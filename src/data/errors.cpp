@@ -37,7 +37,9 @@ std::string_view codeText(ErrorCode c) {
 core::Error engineError(ErrorCode c, std::string file, std::string detail, int message) {
     std::string text(codeText(c));
     if (!detail.empty()) text += ": " + detail;
-    return core::Error::of(static_cast<int>(c), std::move(text), std::move(file), message);
+    core::Error e = core::Error::of(static_cast<int>(c), std::move(text), std::move(file), message);
+    e.kind = core::ErrorKind::Storage;
+    return e;
 }
 
 std::string errorDetail(const core::Error& e) {

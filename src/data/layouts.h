@@ -8,7 +8,7 @@
 //                               STRING(n)/CSTRING(n)), COUNT the array length (1 = no array)
 //   G(NAME, N)                  a named group over the next N fields; it takes no space itself
 // Offsets are not written down: they follow from the sizes, and the tests compare the resulting
-// record lengths and offsets with the documented ones.
+// record lengths and offsets with the program's own record layouts.
 // HK_KEYS_<Layout>(K) lists the keys: K(NAME, COMPONENTS, PRIMARY, UNIQUE, NOCASE, OPTIONAL),
 // COMPONENTS being field names separated by commas, a leading '-' marking a descending one.
 
@@ -633,7 +633,7 @@
 
 #define HK_KEYS_KDipNot(K) \
 
-// Users. PASSWORDHASH (added after the 61 bytes of the documented record, whose fields keep their
+// Users. PASSWORDHASH (added after the 61 bytes of the program's own record, whose fields keep their
 // offsets) holds the Argon2id hash of the upper-cased password (app/users.h); PASSWORD stays
 // blank, the plain password never reaches the disk.
 #define HK_FIELDS_KLUsers(F, G) \

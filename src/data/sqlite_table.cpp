@@ -107,6 +107,7 @@ namespace {
 
 class SqliteTable final : public TableImpl {
   public:
+    std::shared_ptr<Connection> connection() override { return c_; }
     SqliteTable(std::shared_ptr<Connection> c, const FileDef& d, std::string table, bool relations)
         : TableImpl(d, table), c_(std::move(c)), table_(std::move(table)), relations_(relations),
           cols_(columnsOf(d)), map_(columnMap(d)) {
@@ -276,7 +277,7 @@ class SqliteTable final : public TableImpl {
     core::Status rebuildKeys() override {
         dropBatch();
         if (cols_.keyNames.empty()) return {};
-        Savepoint sp(*c_);
+        Savepoint sp(*c_, "hk_op");
         if (!sp.ok()) return sp.status();
         std::string upd = "UPDATE " + quoteIdent(table_) + " SET ";
         for (std::size_t k = 0; k < cols_.keyNames.size(); ++k)
@@ -353,7 +354,7 @@ class SqliteTable final : public TableImpl {
     core::Status updateRow(std::int64_t rowid, const Record& rec) {
         const auto rels = parentRelations();
         if (rels.empty()) return plainUpdate(rowid, rec);
-        Savepoint sp(*c_);
+        Savepoint sp(*c_, "hk_op");
         if (!sp.ok()) return sp.status();
         Record old(*def_);
         if (auto st = readByRowid(rowid, old); !st) return st;
@@ -384,7 +385,7 @@ class SqliteTable final : public TableImpl {
     core::Status eraseRow(std::int64_t rowid) {
         const auto rels = parentRelations();
         if (rels.empty()) return plainDelete(rowid);
-        Savepoint sp(*c_);
+        Savepoint sp(*c_, "hk_op");
         if (!sp.ok()) return sp.status();
         Record old(*def_);
         if (auto st = readByRowid(rowid, old); !st) return st;
@@ -438,31 +439,6 @@ class SqliteTable final : public TableImpl {
     }
 
   private:
-    class Savepoint {
-      public:
-        explicit Savepoint(Connection& c) : c_(c) {
-            st_ = c_.exec("SAVEPOINT hk_op");
-            open_ = st_.ok();
-        }
-        ~Savepoint() {
-            if (open_) {
-                (void)c_.exec("ROLLBACK TO hk_op");
-                (void)c_.exec("RELEASE hk_op");
-            }
-        }
-        bool ok() const { return st_.ok(); }
-        const core::Status& status() const { return st_; }
-        core::Status release() {
-            open_ = false;
-            return c_.exec("RELEASE hk_op");
-        }
-
-      private:
-        Connection& c_;
-        core::Status st_;
-        bool open_ = false;
-    };
-
     static core::Error withMessage(core::Error e, int message) {
         e.message = message;
         return e;
@@ -743,94 +719,6 @@ class SqliteTable final : public TableImpl {
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
-
-namespace {
-
-core::Status ensureMeta(Connection& c) {
-    return c.exec(
-        "CREATE TABLE IF NOT EXISTS hk_layout (name TEXT PRIMARY KEY, layout TEXT NOT NULL, "
-        "signature TEXT NOT NULL)");
-}
-
-} // namespace
-
-core::Result<bool> tableExists(Connection& c, std::string_view name) {
-    auto s = c.prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
-    if (!s) return s.error();
-    StmtUse use(*s);
-    sqlite3_bind_text(*s, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
-    const int rc = sqlite3_step(*s);
-    if (rc == SQLITE_ROW) return true;
-    if (rc == SQLITE_DONE) return false;
-    return c.error(rc, c.path().string());
-}
-
-core::Result<std::optional<std::pair<std::string, std::string>>>
-storedLayout(Connection& c, std::string_view name) {
-    auto meta = tableExists(c, "hk_layout");
-    if (!meta) return meta.error();
-    if (!*meta) return std::optional<std::pair<std::string, std::string>>{};
-    auto s = c.prepare("SELECT layout, signature FROM hk_layout WHERE name = ?1");
-    if (!s) return s.error();
-    StmtUse use(*s);
-    sqlite3_bind_text(*s, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
-    const int rc = sqlite3_step(*s);
-    if (rc == SQLITE_DONE) return std::optional<std::pair<std::string, std::string>>{};
-    if (rc != SQLITE_ROW) return c.error(rc, c.path().string());
-    return std::optional<std::pair<std::string, std::string>>{
-        std::pair{std::string(reinterpret_cast<const char*>(sqlite3_column_text(*s, 0))),
-                  std::string(reinterpret_cast<const char*>(sqlite3_column_text(*s, 1)))}};
-}
-
-core::Status createIndexes(Connection& c, std::string_view table, const FileDef& d) {
-    const ColumnSet cs = columnsOf(d);
-    for (std::size_t k = 0; k < d.keys.size(); ++k) {
-        const std::string sql = std::string("CREATE ") + (d.keys[k].unique ? "UNIQUE " : "") +
-                                "INDEX " + quoteIdent(std::string(table) + "/" + cs.keyNames[k]) +
-                                " ON " + quoteIdent(table) + " (" + quoteIdent(cs.keyNames[k]) +
-                                ")";
-        if (auto st = c.exec(sql); !st) return st;
-    }
-    return {};
-}
-
-core::Status createTable(Connection& c, std::string_view table, const FileDef& d) {
-    if (auto st = ensureMeta(c); !st) return st;
-    const ColumnSet cs = columnsOf(d);
-    std::string sql = "CREATE TABLE " + quoteIdent(table) + " (";
-    for (std::size_t i = 0; i < cs.names.size(); ++i)
-        sql += (i ? ", " : "") + quoteIdent(cs.names[i]) + " " + cs.types[i];
-    for (const auto& k : cs.keyNames)
-        sql += ", " + quoteIdent(k) + " BLOB";
-    sql += ")";
-    if (auto st = c.exec("SAVEPOINT hk_ddl"); !st) return st;
-    auto run = [&]() -> core::Status {
-        if (auto st = c.exec(sql); !st) return st;
-        if (auto st = createIndexes(c, table, d); !st) return st;
-        auto s = c.prepare(
-            "INSERT OR REPLACE INTO hk_layout (name, layout, signature) VALUES (?1, ?2, ?3)");
-        if (!s) return s.error();
-        StmtUse use(*s);
-        const std::string sig = d.signature();
-        sqlite3_bind_text(*s, 1, table.data(), static_cast<int>(table.size()), SQLITE_STATIC);
-        sqlite3_bind_text(*s, 2, d.layoutName.data(), static_cast<int>(d.layoutName.size()),
-                          SQLITE_STATIC);
-        sqlite3_bind_text(*s, 3, sig.data(), static_cast<int>(sig.size()), SQLITE_STATIC);
-        const int rc = sqlite3_step(*s);
-        if (rc != SQLITE_DONE) return c.error(rc, std::string(table));
-        return {};
-    };
-    auto st = run();
-    if (!st) {
-        (void)c.exec("ROLLBACK TO hk_ddl");
-        (void)c.exec("RELEASE hk_ddl");
-        auto e = st.error();
-        e.message = 10;
-        if (e.file.empty() || e.file == c.path().string()) e.file = std::string(table);
-        return e;
-    }
-    return c.exec("RELEASE hk_ddl");
-}
 
 core::Result<std::unique_ptr<TableImpl>> openSqliteTable(std::shared_ptr<Connection> c,
                                                          std::string_view table, const FileDef& d,

@@ -8,6 +8,8 @@
 
 namespace hk::data {
 
+// schema.cpp: the meta table "hk_layout" (created when missing) and the DDL of a data file.
+core::Status ensureMeta(Connection& c);
 core::Result<bool> tableExists(Connection& c, std::string_view name);
 // (layout name, signature) recorded for a table, if any.
 core::Result<std::optional<std::pair<std::string, std::string>>>

@@ -1,5 +1,6 @@
 #include "data/table.h"
 
+#include "data/database.h"
 #include "data/engine.h"
 #include "data/keycodec.h"
 
@@ -162,6 +163,63 @@ core::Status Table::append() {
 }
 core::Status Table::rebuildKeys() {
     return impl_ ? impl_->rebuildKeys() : notOpen();
+}
+
+namespace {
+
+// Reads on from where `t` was positioned while `inRange` accepts the key value read; the last
+// record read stays the current one.
+core::Status scanFrom(Table& t, Direction d, const std::function<bool(const std::string&)>& inRange,
+                      const ScanVisitor& visit) {
+    for (;;) {
+        core::Status st = d == Direction::Forward ? t.next() : t.previous();
+        if (!st) return is(st.error(), ErrorCode::NoRecord) ? core::Status{} : st;
+        if (!inRange(t.bookmark().keyValue)) return {};
+        auto go = visit();
+        if (!go) return go.error();
+        if (!go.value()) return {};
+    }
+}
+
+} // namespace
+
+core::Status Table::scan(std::string_view key, const Record& from, const Record& to,
+                         const ScanVisitor& visit, Direction d) {
+    if (!impl_) return notOpen();
+    auto k = impl_->def().key(key);
+    if (!k) return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
+    const KeyDef& kd = impl_->def().keys[*k];
+    const std::string lo = encodeKeyAlways(from, kd), hi = encodeKeyAlways(to, kd);
+    if (d == Direction::Forward) {
+        impl_->seek(*k, lo, kBeforeAll);
+        return scanFrom(*this, d, [&hi](const std::string& kv) { return kv <= hi; }, visit);
+    }
+    impl_->seek(*k, hi, kAfterAll);
+    return scanFrom(*this, d, [&lo](const std::string& kv) { return kv >= lo; }, visit);
+}
+
+core::Status Table::scanPrefix(std::string_view key, const Record& prefix, std::size_t parts,
+                               const ScanVisitor& visit, Direction d) {
+    if (!impl_) return notOpen();
+    auto k = impl_->def().key(key);
+    if (!k) return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
+    const std::string lo = encodeKeyPrefix(prefix, impl_->def().keys[*k], parts);
+    const std::string end = prefixEnd(lo); // empty: no value above the prefix
+    auto inRange = [&](const std::string& kv) { return kv.compare(0, lo.size(), lo) == 0; };
+    if (d == Direction::Forward)
+        impl_->seek(*k, lo, kBeforeAll);
+    else if (end.empty())
+        impl_->seek(*k, {}, kAfterAll, true);
+    else
+        impl_->seek(*k, end, kBeforeAll);
+    return scanFrom(*this, d, inRange, visit);
+}
+
+core::Result<Transaction> Table::begin() {
+    if (!impl_) return notOpen();
+    Transaction tx(impl_->connection());
+    if (!tx.started()) return tx.started().error();
+    return core::Result<Transaction>(std::move(tx));
 }
 
 } // namespace hk::data

@@ -24,9 +24,12 @@
 #include "data/records.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <vector>
 
 namespace hk::data {
 
@@ -42,6 +45,14 @@ struct Bookmark {
 };
 
 class TableImpl; // the engine side; see engine.h
+class Transaction; // database.h
+
+// Which way a range scan reads: in key order, or from the high end down.
+enum class Direction : std::uint8_t { Forward, Backward };
+
+// Called for each record of a scan while the table's buffer holds it (so put() and erase() act on
+// it); returns false to stop the scan early, an Error to end it with that error.
+using ScanVisitor = std::function<core::Result<bool>()>;
 
 class Table {
   public:
@@ -103,6 +114,21 @@ class Table {
     core::Status append();
     core::Status rebuildKeys();
 
+    // Range scans over a key. scan visits every record whose key value lies between those of
+    // `from` and `to`, both included; scanPrefix every record whose first `parts` key components
+    // equal those of `prefix`. The end of the records ends a scan normally; a read error ends it
+    // with that error (never taken for the end). Records whose optional key is blank are not in
+    // that key and are not visited.
+    core::Status scan(std::string_view key, const Record& from, const Record& to,
+                      const ScanVisitor& visit, Direction d = Direction::Forward);
+    core::Status scanPrefix(std::string_view key, const Record& prefix, std::size_t parts,
+                            const ScanVisitor& visit, Direction d = Direction::Forward);
+
+    // A unit of work on the database this table lives in (BEGIN IMMEDIATE, or a savepoint inside
+    // one already open). For a memory work file it is a unit of nothing: it begins and commits
+    // without effect, so rule code is written the same for both.
+    core::Result<Transaction> begin();
+
     TableImpl* impl() { return impl_.get(); }
 
   private:
@@ -157,7 +183,56 @@ template <RecordStruct T> class TypedTable {
     core::Status empty() { return t_.empty(); }
     T current() const { return fromRecord<T>(t_.buffer()); }
 
+    // Range scans (see Table::scan). `visit` takes the record (const T&) and returns void, bool
+    // (false stops), core::Status or core::Result<bool>; put()/erase() inside it act on the
+    // record visited.
+    //
+    //     KLDUsers lo, hi; lo.ID = hi.ID = "ALI"; lo.MENUNO = 2000; hi.MENUNO = 2999;
+    //     auto st = rights.scan("IdKey", lo, hi, [&](const KLDUsers& r) { ... });
+    template <typename F>
+    core::Status scan(std::string_view key, const T& from, const T& to, F&& visit,
+                      Direction d = Direction::Forward) {
+        Record lo(t_.def()), hi(t_.def());
+        if (auto st = toRecord(from, lo); !st) return st;
+        if (auto st = toRecord(to, hi); !st) return st;
+        return t_.scan(key, lo, hi, adapt(visit), d);
+    }
+    template <typename F>
+    core::Status scanPrefix(std::string_view key, const T& prefix, std::size_t parts, F&& visit,
+                            Direction d = Direction::Forward) {
+        Record p(t_.def());
+        if (auto st = toRecord(prefix, p); !st) return st;
+        return t_.scanPrefix(key, p, parts, adapt(visit), d);
+    }
+    // Every record of a scan, in its order.
+    core::Result<std::vector<T>> collect(std::string_view key, const T& prefix, std::size_t parts,
+                                         Direction d = Direction::Forward) {
+        std::vector<T> out;
+        if (auto st = scanPrefix(key, prefix, parts, [&](const T& r) { out.push_back(r); }, d);
+            !st)
+            return st.error();
+        return out;
+    }
+    core::Result<Transaction> begin();
+
   private:
+    template <typename F> ScanVisitor adapt(F& visit) {
+        return [this, &visit]() -> core::Result<bool> {
+            const T r = current();
+            using R = std::invoke_result_t<F&, const T&>;
+            if constexpr (std::is_void_v<R>) {
+                visit(r);
+                return true;
+            } else if constexpr (std::is_same_v<R, bool>) {
+                return visit(r);
+            } else if constexpr (std::is_same_v<R, core::Status>) {
+                if (auto st = visit(r); !st) return st.error();
+                return true;
+            } else {
+                return visit(r);
+            }
+        };
+    }
     core::Status load(const T& r) { return toRecord(r, t_.buffer()); }
     Table t_;
 };

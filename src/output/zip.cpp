@@ -16,11 +16,16 @@ namespace hk::output {
 
 namespace {
 
-ZipResult fail(int code, std::string text) {
-    return ZipResult{code, std::move(text)};
+// What the archive holds is the input's fault; a file that cannot be read or written is the
+// storage's.
+core::Error fail(int code, std::string text) {
+    core::Error e = core::Error::of(code, std::move(text));
+    e.kind = code == kArchiveWriteFailed || code < kArchiveNotFound ? core::ErrorKind::Storage
+                                                                     : core::ErrorKind::BadInput;
+    return e;
 }
-ZipResult fail(const core::Error& e) {
-    return ZipResult{e.code == 0 ? kArchiveCorrupt : e.code, e.text};
+core::Error fail(const core::Error& e) {
+    return fail(e.code == 0 ? kArchiveCorrupt : e.code, e.text);
 }
 
 struct ZipDiscard {
@@ -74,7 +79,7 @@ ArchiveLimits extractionLimits() {
     return l;
 }
 
-ZipResult packFile(const std::string& file, const std::string& archive) {
+core::Status packFile(const std::string& file, const std::string& archive) {
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return fail(kArchiveNotFound, file + ": file not found");
@@ -86,7 +91,7 @@ ZipResult packFile(const std::string& file, const std::string& archive) {
     if (!z) {
         zip_error_t ze;
         zip_error_init_with_code(&ze, err);
-        ZipResult r = fail(err, archive + ": " + zip_error_strerror(&ze));
+        core::Error r = fail(err, archive + ": " + zip_error_strerror(&ze));
         zip_error_fini(&ze);
         return r;
     }
@@ -113,7 +118,7 @@ ZipResult packFile(const std::string& file, const std::string& archive) {
     return {};
 }
 
-ZipResult extractAll(const std::string& archive, const std::string& folder,
+core::Status extractAll(const std::string& archive, const std::string& folder,
                      const ArchiveLimits& limits) {
     if (!isRealDirectory(folder)) return fail(kArchiveWriteFailed, folder + ": folder not found");
     auto reader = ZipReader::openFile(archive, limits);

@@ -586,43 +586,56 @@ void Y_Mizan12Ay::showMeasure(accounts::Measure m) {
 
 // ---- registration -------------------------------------------------------------------------------
 
-void registerAccountWindows(app::Catalogue& catalogue, Shell& shell) {
-    // The copy buffer lives as long as the session's catalogue.
+void registerAccountWindows(app::ProcedureRegistry& registry, MainFrame& frame) {
+    // The account windows work on the frame's own (GUI-thread) context; the copy buffer lives as
+    // long as the registry.
     auto copy = std::make_shared<accounts::CopyBuffer>();
     auto ctx = std::make_shared<AccountsContext>();
-    ctx->data = &shell.data;
-    ctx->session = &shell.session;
-    ctx->ui = &shell.ui;
-    ctx->rights = &shell.rights;
-    ctx->copy = copy.get();
-    MainFrame* frame = &shell.frame;
-    app::Catalogue* cat = &catalogue;
-    ctx->start = [cat, &shell](const std::string& name, const std::string& arg) {
-        cat->run(name, arg, shell.ui);
+    MainFrame* f = &frame;
+    const app::ProcedureRegistry* procedures = &registry;
+    auto bind = [ctx, copy](app::ProcedureContext& c) {
+        ctx->data = &c.data;
+        ctx->session = &c.session;
+        ctx->ui = &c.ui;
+        ctx->rights = &c.rights;
+        ctx->copy = copy.get();
     };
-    ctx->openChild = [frame](const std::string& name, std::unique_ptr<QWidget> w) {
-        frame->openChild(name, std::move(w));
+    ctx->start = [procedures, f](const std::string& name, const std::string& arg) {
+        if (auto* c = f->context()) (void)app::runRegistered(*procedures, name, arg, *c);
     };
-    catalogue.add("HsPlan", [ctx, copy, frame](const std::string&) {
-        frame->openChild("HsPlan",
-                         std::make_unique<HsPlanList>(*ctx, ChartListKind::Chart, false));
+    ctx->openChild = [f](const std::string& name, std::unique_ptr<QWidget> w) {
+        f->openChild(name, std::move(w));
+    };
+    auto add = [&registry, bind](const char* name,
+                                 std::function<void(const std::string& argument)> open) {
+        app::ProcedureSpec spec;
+        spec.name = name;
+        spec.run = [bind, open](app::ProcedureContext& c, const app::Options& o) -> core::Status {
+            bind(c);
+            open(o.argument);
+            return {};
+        };
+        registry.add(std::move(spec));
+    };
+    add("HsPlan", [ctx, f](const std::string&) {
+        f->openChild("HsPlan", std::make_unique<HsPlanList>(*ctx, ChartListKind::Chart, false));
     });
-    catalogue.add("CsPlan", [ctx, frame](const std::string&) {
-        frame->openChild("CsPlan", std::make_unique<CsPlanList>(*ctx));
+    add("CsPlan", [ctx, f](const std::string&) {
+        f->openChild("CsPlan", std::make_unique<CsPlanList>(*ctx));
     });
-    catalogue.add("DovizListesi", [ctx, frame](const std::string&) {
-        frame->openChild("DovizListesi", std::make_unique<DovizListesi>(*ctx, false));
+    add("DovizListesi", [ctx, f](const std::string&) {
+        f->openChild("DovizListesi", std::make_unique<DovizListesi>(*ctx, false));
     });
-    catalogue.add("HesapPlaniFiltreEkrani", [ctx, frame](const std::string&) {
-        HesapPlaniFiltreEkrani w(*ctx, frame);
+    add("HesapPlaniFiltreEkrani", [ctx, f](const std::string&) {
+        HesapPlaniFiltreEkrani w(*ctx, f);
         w.exec();
     });
-    catalogue.add("ExcelHsPlanOku", [ctx, frame](const std::string&) {
-        ExcelHsPlanOku w(*ctx, frame);
+    add("ExcelHsPlanOku", [ctx, f](const std::string&) {
+        ExcelHsPlanOku w(*ctx, f);
         w.exec();
     });
-    catalogue.add("Y_Mizan12Ay", [ctx, frame](const std::string& code) {
-        if (auto w = Y_Mizan12Ay::open(*ctx, code, frame)) w->exec();
+    add("Y_Mizan12Ay", [ctx, f](const std::string& code) {
+        if (auto w = Y_Mizan12Ay::open(*ctx, code, f)) w->exec();
     });
 }
 

@@ -31,13 +31,13 @@ class QTabBar;
 class QTableWidget;
 
 namespace hk::app {
-class Catalogue;
+class ProcedureRegistry;
 }
 
 namespace hk::ui {
 
 class PictureEdit;
-struct Shell;
+class MainFrame;
 
 // What the account windows work with; everything outlives the windows.
 struct AccountsContext {
@@ -287,6 +287,6 @@ class Y_Mizan12Ay : public QDialog {
 // Registers HsPlan, CsPlan, DovizListesi, HesapPlaniFiltreEkrani, ExcelHsPlanOku; Y_Mizan12Ay
 // (argument: the account code), the selection lists and FisDovizDüzelt (message 24 until
 // voucher posting can serve it).
-void registerAccountWindows(app::Catalogue& catalogue, Shell& shell);
+void registerAccountWindows(app::ProcedureRegistry& registry, MainFrame& frame);
 
 } // namespace hk::ui

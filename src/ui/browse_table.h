@@ -114,9 +114,11 @@ template <data::RecordStruct T> class TableSource : public BrowseSource {
         return def.keys.at(*k);
     }
 
-    std::string keyValue(const T& r, const data::KeyDef& k, std::size_t parts = 0) {
+    // The key value of a record the list holds (the range's bounds, an anchor row); a record
+    // that does not fit its layout is an error, not an empty key.
+    core::Result<std::string> keyValue(const T& r, const data::KeyDef& k, std::size_t parts = 0) {
         data::Record rec(T::kLayout);
-        (void)data::toRecord(r, rec);
+        if (auto st = data::toRecord(r, rec); !st) return st.error();
         return parts ? data::encodeKeyPrefix(rec, k, parts) : data::encodeKeyAlways(rec, k);
     }
 
@@ -127,21 +129,32 @@ template <data::RecordStruct T> class TableSource : public BrowseSource {
                                                  std::size_t n) {
         const data::KeyDef& k = keyDef(order);
         std::optional<std::string> rangePrefix;
-        if (range_ && range_->fixedParts > 0)
-            rangePrefix = keyValue(range_->low, k, range_->fixedParts);
-        const std::string anchorKey = anchor ? keyValue(*anchor, k) : std::string();
+        if (range_ && range_->fixedParts > 0) {
+            auto p = keyValue(range_->low, k, range_->fixedParts);
+            if (!p) return p.error();
+            rangePrefix = std::move(p.value());
+        }
+        std::string anchorKey;
+        if (anchor) {
+            auto a = keyValue(*anchor, k);
+            if (!a) return a.error();
+            anchorKey = std::move(a.value());
+        }
         bool passedAnchor = anchor == nullptr;
         std::vector<BrowseRow> out;
         while (out.size() < n) {
             auto r = forward ? t_.next() : t_.previous();
             if (!r) {
-                if (data::isMissing(r.error())) break;
+                // only the end of the records ends the page; any other failure is reported
+                if (data::is(r.error(), data::ErrorCode::NoRecord)) break;
                 return r.error();
             }
             const T& rec = r.value();
-            if (rangePrefix && keyValue(rec, k, range_->fixedParts) != *rangePrefix) break;
+            // the key value as the engine holds it for the record just read
+            const std::string kv = t_.table().bookmark().keyValue;
+            if (rangePrefix && kv.compare(0, rangePrefix->size(), *rangePrefix) != 0) break;
             if (!passedAnchor) {
-                if (keyValue(rec, k) == anchorKey) {
+                if (kv == anchorKey) {
                     if (rec == *anchor) passedAnchor = true;
                     continue;
                 }

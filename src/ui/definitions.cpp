@@ -1,6 +1,7 @@
 #include "ui/definitions.h"
 
 #include "app/catalogue.h"
+#include "ui/frame.h"
 #include "app/sheet_export.h"
 #include "core/text.h"
 #include "data/errors.h"
@@ -775,9 +776,37 @@ void runList(app::Ui& ui, QWidget* frame, ListSpec spec) {
 
 } // namespace
 
-void registerDefinitionWindows(app::Catalogue& catalogue, data::DataSet& ds, app::Ui& ui, QWidget* frame) {
-    if (!catalogue.has("TnmRaporlar"))
-        catalogue.add("TnmRaporlar", [&catalogue, &ds, &ui, frame](const std::string& argument) {
+namespace {
+
+// Starts another registered procedure on the frame's own context (message 24 while it does not
+// exist yet).
+struct Starter {
+    const app::ProcedureRegistry* registry;
+    MainFrame* frame;
+    void run(const std::string& name, const std::string& argument) const {
+        if (auto* c = frame->context()) (void)app::runRegistered(*registry, name, argument, *c);
+    }
+};
+
+app::ProcedureSpec windowSpec(const char* name,
+                              std::function<void(data::DataSet&, app::Ui&, const std::string&)> open) {
+    app::ProcedureSpec spec;
+    spec.name = name;
+    spec.run = [open](app::ProcedureContext& c, const app::Options& o) -> core::Status {
+        open(c.data, c.ui, o.argument);
+        return {};
+    };
+    return spec;
+}
+
+} // namespace
+
+void registerDefinitionWindows(app::ProcedureRegistry& registry, MainFrame& mainFrame) {
+    const Starter catalogue{&registry, &mainFrame};
+    QWidget* frame = &mainFrame;
+    if (!registry.find("TnmRaporlar"))
+        registry.add(windowSpec("TnmRaporlar", [catalogue, frame](data::DataSet& ds, app::Ui& ui,
+                                                                   const std::string& argument) {
             const std::string kind = argument == "2" ? "2" : "1";
             auto reports = std::make_shared<std::vector<data::Rapor>>();
             ListSpec s;
@@ -807,19 +836,20 @@ void registerDefinitionWindows(app::Catalogue& catalogue, data::DataSet& ds, app
                 if (row < 0 || row >= static_cast<int>(reports->size())) return {};
                 return st::deleteReport(ds, (*reports)[static_cast<std::size_t>(row)]);
             };
-            s.extra.emplace_back(QStringLiteral("Std.Rapor"), [&catalogue, &ui, kind](int) {
-                catalogue.run(kind == "1" ? "StdMizanRapor" : "StdMuavinRapor", kind, ui);
+            s.extra.emplace_back(QStringLiteral("Std.Rapor"), [catalogue, kind](int) {
+                catalogue.run(kind == "1" ? "StdMizanRapor" : "StdMuavinRapor", kind);
             });
-            s.extra.emplace_back(QStringLiteral("&Yazdır"), [&catalogue, &ui, reports, kind](int row) {
+            s.extra.emplace_back(QStringLiteral("&Yazdır"), [catalogue, reports, kind](int row) {
                 const std::string no = row >= 0 && row < static_cast<int>(reports->size())
                                            ? std::to_string((*reports)[static_cast<std::size_t>(row)].RAPNO)
                                            : std::string();
-                catalogue.run(kind == "1" ? "TnmMizanFiltre" : "TnmMuavinFiltre", no, ui);
+                catalogue.run(kind == "1" ? "TnmMizanFiltre" : "TnmMuavinFiltre", no);
             });
             runList(ui, frame, std::move(s));
-        });
-    if (!catalogue.has("TabloRapor"))
-        catalogue.add("TabloRapor", [&catalogue, &ds, &ui, frame](const std::string&) {
+        }));
+    if (!registry.find("TabloRapor"))
+        registry.add(windowSpec("TabloRapor", [catalogue, frame](data::DataSet& ds, app::Ui& ui,
+                                                                 const std::string&) {
             auto tables = std::make_shared<std::vector<data::Tablo>>();
             ListSpec s;
             s.title = QStringLiteral("Tablo Bilanço Raporları");
@@ -845,16 +875,16 @@ void registerDefinitionWindows(app::Catalogue& catalogue, data::DataSet& ds, app
                 if (row < 0 || row >= static_cast<int>(tables->size())) return {};
                 return st::deleteStatement(ds, (*tables)[static_cast<std::size_t>(row)]);
             };
-            s.extra.emplace_back(QStringLiteral("Yazdır"), [&catalogue, &ui, tables](int row) {
+            s.extra.emplace_back(QStringLiteral("Yazdır"), [catalogue, tables](int row) {
                 const std::string no = row >= 0 && row < static_cast<int>(tables->size())
                                            ? std::to_string((*tables)[static_cast<std::size_t>(row)].RAPNO)
                                            : std::string();
-                catalogue.run("TabloBilancoFiltre", no, ui);
+                catalogue.run("TabloBilancoFiltre", no);
             });
             s.extra.emplace_back(QStringLiteral("Std.Tablo"),
-                                 [&catalogue, &ui](int) { catalogue.run("StdTabloRapor", "", ui); });
+                                 [catalogue](int) { catalogue.run("StdTabloRapor", ""); });
             runList(ui, frame, std::move(s));
-        });
+        }));
 }
 
 } // namespace hk::ui

@@ -26,11 +26,12 @@ class QPushButton;
 class QTableWidget;
 
 namespace hk::app {
-class Catalogue;
+class ProcedureRegistry;
 }
 
 namespace hk::ui {
 
+class MainFrame;
 class PictureEdit;
 
 // Chooses a name from the field list of a definition kind ("1", "2", "3", "9"); nullopt when
@@ -192,6 +193,6 @@ class StatementDefinitionWindow : public QDialog {
 // The lists that open the editors ("TnmRaporlar" with kind "1"/"2", "TabloRapor"), registered only
 // while no fuller list of the reports that use them is: they offer YeniGir / Değiştir / Sil, and
 // their other buttons start the procedures of those reports (message 24 until they exist).
-void registerDefinitionWindows(app::Catalogue& catalogue, data::DataSet& ds, app::Ui& ui, QWidget* frame);
+void registerDefinitionWindows(app::ProcedureRegistry& registry, MainFrame& frame);
 
 } // namespace hk::ui

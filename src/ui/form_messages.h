@@ -2,6 +2,7 @@
 // The data-operation messages as the list and form framework raises them: by number, with the
 // placeholders filled, through the Ui port (so tests assert them with the scripted fake).
 
+#include "app/message.h"
 #include "app/ui.h"
 #include "core/result.h"
 
@@ -9,16 +10,8 @@
 
 namespace hk::ui {
 
-struct MessageArgs {
-    std::string file;      // %File
-    std::string field;     // %Field
-    std::string message;   // %Message
-    std::string errorText; // %ErrorText
-    int errorCode = 0;     // %ErrorCode
-};
-
 // Shows message number n; returns the 1-based button chosen (for questions 1 = "&Evet").
-int raiseData(app::Ui& ui, int number, const MessageArgs& args = {});
+int raiseData(app::Ui& ui, int number, const app::MessageArgs& args = {});
 // The answer of a question message means "yes".
 inline bool askYes(int answer) {
     return answer == 1;

@@ -1,6 +1,11 @@
 #include "ui/frame.h"
 
 #include "ui/login.h"
+#include "ui/qtui.h"
+
+#include "app/rights_data.h"
+#include "app/users.h"
+#include "data/dataset.h"
 
 #include "app/message.h"
 
@@ -16,7 +21,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStatusBar>
+#include <QThread>
 #include <QTimer>
+
+#include <algorithm>
+#include <optional>
 
 namespace hk::ui {
 namespace {
@@ -28,6 +37,20 @@ const char* const kProcedureProperty = "hkProcedure";
 const char* const kFrameSection = "Main";
 
 } // namespace
+
+// One procedure running off the GUI thread, with everything it works on: its own connection to
+// the data folder, its own rights lookup on that connection, and its own Ui (progress window and
+// cancel). Owned by the frame until the thread has ended.
+struct MainFrame::WorkerRun {
+    std::string procedure;
+    std::unique_ptr<QtUi> ui;
+    std::optional<data::DataSet> data;
+    std::optional<app::users::SecurityFiles> security;
+    std::optional<app::RightsService> rights;
+    std::unique_ptr<QThread> thread;
+    core::Status result;
+    std::optional<int> programEnd; // exit code, when a fatal message ended the program
+};
 
 QString frameTitle(const std::string& dataFolder) {
     QString folder = q(dataFolder);
@@ -61,9 +84,34 @@ MainFrame::MainFrame(FrameSetup setup, QWidget* parent)
     buildStatusBar();
     resize(1024, 700);
     restoreWindowGeometry(this, setup_.settings, kFrameSection);
+    makeContext();
 }
 
-MainFrame::~MainFrame() = default;
+void MainFrame::makeContext() {
+    ctx_.reset();
+    if (setup_.session && setup_.rights && setup_.data && setup_.ui)
+        ctx_ = std::make_unique<app::ProcedureContext>(
+            app::ProcedureContext{*setup_.session, *setup_.ui, *setup_.rights, *setup_.data});
+}
+
+void MainFrame::setUi(app::Ui* ui) {
+    setup_.ui = ui;
+    makeContext();
+}
+
+MainFrame::~MainFrame() {
+    stopWorkers();
+}
+
+void MainFrame::stopWorkers() {
+    // Taken out first: their queued ends find nothing to collect any more.
+    std::vector<std::unique_ptr<WorkerRun>> running = std::move(workers_);
+    workers_.clear();
+    for (auto& w : running) w->ui->cancel();
+    // A worker may be waiting for an answer from this thread: keep serving it while waiting.
+    for (auto& w : running)
+        while (!w->thread->wait(10)) QCoreApplication::processEvents();
+}
 
 void MainFrame::buildMenu() {
     std::map<int, QMenu*> menus;
@@ -169,17 +217,85 @@ void MainFrame::runItem(const app::MenuEntry& e) {
         if (e.number == 5130) close();
         return;
     }
-    if (!setup_.catalogue || !setup_.ui) return;
-    // "Start" procedures open a non-modal child window through openChild() and return at once;
-    // "Call" procedures are modal and return when done. Long-running procedures are to move to
-    // a worker thread here (QtUi already carries their messages back to this thread).
+    if (!setup_.ui) return;
     try {
-        app::runMenuEntry(e, *setup_.catalogue, *setup_.ui);
+        if (!app::confirmMenuEntry(e, *setup_.ui)) return;
+        const app::ProcedureSpec* spec =
+            setup_.procedures ? setup_.procedures->find(e.procedure) : nullptr;
+        if (!spec || !spec->run || !ctx_) {
+            app::raiseNotBuilt(*setup_.ui, e.procedure);
+            return;
+        }
+        app::Options o;
+        o.argument = e.argument;
+        if (spec->runs == app::Runs::Worker) {
+            startWorker(*spec, std::move(o));
+            return;
+        }
+        if (auto st = spec->run(*ctx_, o); !st) app::reportFailure(*setup_.ui, st.error());
     } catch (const app::ProgramEnd& end) {
         // A fatal message was shown: the program ends here, through the event loop rather than
         // by letting the exception cross it.
         QCoreApplication::exit(end.exitCode());
     }
+}
+
+void MainFrame::startWorker(const app::ProcedureSpec& spec, app::Options options) {
+    auto run = std::make_unique<WorkerRun>();
+    run->procedure = spec.name;
+    // Opened here, so a folder that cannot be opened is reported before anything starts.
+    auto ds = data::DataSet::open(ctx_->data.locations());
+    if (!ds) {
+        app::reportFailure(*setup_.ui, ds.error(), 23);
+        return;
+    }
+    run->data.emplace(std::move(ds.value()));
+    auto security = app::users::open(run->data->data());
+    if (!security) {
+        app::reportFailure(*setup_.ui, security.error(), 23);
+        return;
+    }
+    run->security.emplace(std::move(security.value()));
+    run->rights.emplace(ctx_->rights.user(), ctx_->rights.master(),
+                        app::userRightsLookup(run->security->userRights));
+    run->ui = std::make_unique<QtUi>(this);
+    WorkerRun* r = run.get();
+    app::Session& session = ctx_->session;
+    r->thread.reset(QThread::create([r, &spec, &session, o = std::move(options)] {
+        app::ProcedureContext ctx{session, *r->ui, *r->rights, *r->data};
+        try {
+            r->result = spec.run(ctx, o);
+        } catch (const app::ProgramEnd& end) {
+            r->programEnd = end.exitCode();
+        }
+    }));
+    connect(r->thread.get(), &QThread::finished, this, [this, r] { finishWorker(r); },
+            Qt::QueuedConnection);
+    workers_.push_back(std::move(run));
+    r->thread->start();
+}
+
+void MainFrame::finishWorker(WorkerRun* r) {
+    auto it = std::find_if(workers_.begin(), workers_.end(),
+                           [r](const auto& w) { return w.get() == r; });
+    if (it == workers_.end()) return; // already collected by stopWorkers()
+    r->thread->wait();
+    std::unique_ptr<WorkerRun> done = std::move(*it);
+    workers_.erase(it);
+    done->ui->progressDone();
+    if (done->programEnd) {
+        QCoreApplication::exit(*done->programEnd);
+        return;
+    }
+    if (!done->result && setup_.ui) {
+        try {
+            app::reportFailure(*setup_.ui, done->result.error());
+        } catch (const app::ProgramEnd& end) {
+            QCoreApplication::exit(end.exitCode());
+            return;
+        }
+    }
+    if (closeWhenIdle_ && workers_.empty()) close();
 }
 
 void MainFrame::choosePrinter() {
@@ -222,6 +338,14 @@ QMdiSubWindow* MainFrame::openChild(const std::string& procedure, std::unique_pt
 }
 
 void MainFrame::closeEvent(QCloseEvent* e) {
+    if (!workers_.empty()) {
+        // Stopping is the procedures' own business (they stop at a consistent point); the frame
+        // closes when the last one has ended.
+        for (auto& w : workers_) w->ui->cancel();
+        closeWhenIdle_ = true;
+        e->ignore();
+        return;
+    }
     mdi_->closeAllSubWindows();
     if (!mdi_->subWindowList().isEmpty()) { // a child refused to close (unsaved work)
         e->ignore();

@@ -1,9 +1,18 @@
 #pragma once
 // The main frame: title, MDI area, status bar with the clock, and the main menu built from the
-// menu table (app/catalogue.h). Every item goes through the procedure catalogue; the frame itself
-// handles only the printer choice, the window list and the exit.
+// menu table (app/catalogue.h). Every item runs its procedure through the procedure registry
+// (app/procedure.h); the frame itself handles only the printer choice, the window list and the
+// exit.
+//
+// A procedure registered as Runs::Here runs on the GUI thread with the frame's data set (window
+// procedures open their window and return). A Runs::Worker procedure runs on a thread of its own,
+// on a data set of its own opened on the same folder (one connection per thread), with a Ui of
+// its own whose progress window carries the cancel button; the frame stays usable meanwhile and
+// shows the procedure's failure, if any, when it ends. The frame does not close under a running
+// procedure: closing asks every one to stop and closes when the last has ended.
 
 #include "app/catalogue.h"
+#include "app/procedure.h"
 #include "app/ui.h"
 #include "ui/geometry.h"
 
@@ -12,6 +21,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -22,13 +32,22 @@ class QMdiSubWindow;
 class QMenu;
 class QTimer;
 
+namespace hk::data {
+class DataSet;
+}
+
 namespace hk::ui {
 
 struct FrameSetup {
     std::string dataFolder;          // VeriYolu
     std::string user;                // AktifKullanici
     std::set<int> hiddenNumbers;     // from app::hiddenMenuNumbers
-    const app::Catalogue* catalogue = nullptr;
+    // What the items' procedures run with; an item whose procedure is not registered (or a frame
+    // without these) raises message 24.
+    const app::ProcedureRegistry* procedures = nullptr;
+    app::Session* session = nullptr;
+    const app::RightsService* rights = nullptr;
+    data::DataSet* data = nullptr;
     app::Ui* ui = nullptr;
     SettingsAccess settings;
     // YaziciAdi: the printer the choice dialog starts on.
@@ -49,13 +68,19 @@ class MainFrame : public QMainWindow {
     QLabel* statusField(int field) const; // 1..5
 
     // Where the menu items' messages go (the frame's own Ui, made once the frame exists).
-    void setUi(app::Ui* ui) { setup_.ui = ui; }
+    void setUi(app::Ui* ui);
 
     // Hides exactly these menu numbers (the rights trimming of the start-up); shows the rest.
     void setHiddenNumbers(const std::set<int>& hidden);
 
     // Runs the item of that number as if chosen from the menu.
     void trigger(int menuNumber);
+
+    // Procedures running on worker threads right now.
+    int runningProcedures() const { return static_cast<int>(workers_.size()); }
+    // The context the frame's own (GUI-thread) procedures run with; null when the frame was set
+    // up without one.
+    app::ProcedureContext* context() { return ctx_.get(); }
 
     // Puts a window into the MDI area as a non-modal child that remembers its geometry under
     // procedure. With singleInstance, an open window of the same procedure is brought to the
@@ -83,6 +108,11 @@ class MainFrame : public QMainWindow {
     void fillWindowMenu();
     void choosePrinter();
     void runItem(const app::MenuEntry& entry);
+    struct WorkerRun;
+    void startWorker(const app::ProcedureSpec& spec, app::Options options);
+    void finishWorker(WorkerRun* run);
+    void stopWorkers();
+    void makeContext();
 
     FrameSetup setup_;
     QMdiArea* mdi_ = nullptr;
@@ -91,6 +121,9 @@ class MainFrame : public QMainWindow {
     QLabel* fields_[5] = {};
     QTimer* clockTimer_ = nullptr;
     std::function<QDateTime()> clock_;
+    std::unique_ptr<app::ProcedureContext> ctx_;
+    std::vector<std::unique_ptr<WorkerRun>> workers_;
+    bool closeWhenIdle_ = false;
 };
 
 // "YTLHesapkar - " and the data folder without its trailing blanks.

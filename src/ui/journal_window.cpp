@@ -386,16 +386,20 @@ void JournalCheckWindow::copy() {
     QApplication::clipboard()->setText(list->toPlainText());
 }
 
-void registerJournalWindow(app::Catalogue& catalogue, data::DataSet& ds, app::Session& session,
-                           app::Ui& ui, MainFrame& frame) {
-    catalogue.add("YevmiyeRapFiltre", [&ds, &session, &ui, &frame](const std::string&) {
+void registerJournalWindow(app::ProcedureRegistry& registry, MainFrame& frame) {
+    app::ProcedureSpec spec;
+    spec.name = "YevmiyeRapFiltre";
+    spec.run = [&frame](app::ProcedureContext& c, const app::Options&) -> core::Status {
+        app::Ui& ui = c.ui;
         JournalRoutes routes;
         routes.preview = [&frame, &ui](output::Document doc) {
             frame.openChild("YevmiyeRaporu", std::make_unique<PreviewWindow>(std::move(doc), ui));
         };
         frame.openChild("YevmiyeRapFiltre",
-                        std::make_unique<JournalWindow>(ds, session, ui, std::move(routes)));
-    });
+                        std::make_unique<JournalWindow>(c.data, c.session, ui, std::move(routes)));
+        return {};
+    };
+    registry.add(std::move(spec));
 }
 
 } // namespace hk::ui

@@ -30,7 +30,7 @@ class QRadioButton;
 class QThread;
 
 namespace hk::app {
-class Catalogue;
+class ProcedureRegistry;
 class Session;
 } // namespace hk::app
 namespace hk::data {
@@ -118,8 +118,7 @@ class JournalCheckWindow : public QDialog {
     QThread* thread_ = nullptr;
 };
 
-// Registers YevmiyeRapFiltre (an MDI child of the frame) with the catalogue.
-void registerJournalWindow(app::Catalogue& catalogue, data::DataSet& ds, app::Session& session,
-                           app::Ui& ui, MainFrame& frame);
+// Registers YevmiyeRapFiltre (an MDI child of the frame) as a procedure.
+void registerJournalWindow(app::ProcedureRegistry& registry, MainFrame& frame);
 
 } // namespace hk::ui

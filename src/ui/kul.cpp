@@ -57,7 +57,7 @@ QLineEdit* readOnlyText(UpdateForm& f, const QString& label) {
 // A typed number: blank is 0; what is not a number is refused with its field name.
 core::Result<double> numberOf(const PictureEdit* e, const char* field) {
     auto v = e->number();
-    if (!v) return core::Error::of(0, std::string(field) + ": " + v.error().text);
+    if (!v) return core::Error::badInput(std::string(field) + ": " + v.error().text);
     return v.value();
 }
 
@@ -178,24 +178,23 @@ void KulFDUsers::load() {
         group_->setNumber(rec_.GRUPNO);
         showRights(rights_, rec_);
     }
-    menu_->setEnabled(insert);
-    lookup_->setEnabled(insert);
-    group_->setEnabled(insert); // user and group stay as they are when changing
+    // user and group stay as they are when changing; the menu number may change
+    group_->setEnabled(insert);
 }
 
 core::Status KulFDUsers::save() {
     data::KLDUsers row = rec_;
+    auto menu = numberOf(menu_, "Menü No");
+    if (!menu) return menu.error();
+    row.MENUNO = menu.value();
     if (mode() == FormMode::Insert) {
-        auto menu = numberOf(menu_, "Menü No");
-        if (!menu) return menu.error();
         auto group = numberOf(group_, "Grup No");
         if (!group) return group.error();
-        row.MENUNO = menu.value();
         row.GRUPNO = group.value();
     }
     takeRights(rights_, row);
     return mode() == FormMode::Insert ? users::addUserRight(f_, row)
-                                      : users::changeUserRight(f_, row);
+                                      : users::changeUserRight(f_, rec_.MENUNO, row);
 }
 
 // ---- KulFDGrups ------------------------------------------------------------------------------
@@ -237,27 +236,23 @@ void KulFDGrups::load() {
         menuName_->setText(QString::fromStdString(rec_.MENUADI));
         showRights(rights_, rec_);
     }
-    menu_->setEnabled(insert);
-    lookup_->setEnabled(insert);
 }
 
 core::Status KulFDGrups::save() {
     data::KLDGrups row = rec_;
-    if (mode() == FormMode::Insert) {
-        auto menu = numberOf(menu_, "Menü No");
-        if (!menu) return menu.error();
-        row.MENUNO = menu.value();
-    }
+    auto menu = numberOf(menu_, "Menü No");
+    if (!menu) return menu.error();
+    row.MENUNO = menu.value();
     takeRights(rights_, row);
     return mode() == FormMode::Insert ? users::addGroupRight(f_, row)
-                                      : users::changeGroupRight(f_, row);
+                                      : users::changeGroupRight(f_, rec_.MENUNO, row);
 }
 
 // ---- KulFGUsers ------------------------------------------------------------------------------
 
 KulFGUsers::KulFGUsers(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLGUsers rec,
                        KulPickers pickers, QWidget* parent)
-    : UpdateForm(ui, mode == FormMode::Change ? FormMode::View : mode, parent), f_(f),
+    : UpdateForm(ui, mode, parent), f_(f),
       rec_(std::move(rec)), pickers_(std::move(pickers)) {
     setWindowTitle(QStringLiteral("Kullanıcı Grup Detay Girişi"));
     user_ = addText(QStringLiteral("Kullanıcı Kod"), "s10");
@@ -294,79 +289,72 @@ void KulFGUsers::load() {
         group_->setNumber(rec_.GRUPNO);
         groupName_->setText(QString::fromStdString(rec_.GRUPADI));
     }
-    lookup_->setEnabled(mode() == FormMode::Insert);
 }
 
 core::Status KulFGUsers::save() {
     auto g = numberOf(group_, "Grup No");
     if (!g) return g.error();
-    auto copied = users::addMembership(f_, rec_.ID, g.value());
+    auto copied = mode() == FormMode::Insert
+                      ? users::addMembership(f_, rec_.ID, g.value())
+                      : users::changeMembership(f_, rec_.ID, rec_.GRUPNO, g.value());
     if (!copied) return copied.error();
     return {};
 }
 
-// ---- KulFGrups -------------------------------------------------------------------------------
+// ---- number and name forms -------------------------------------------------------------------
+
+NumberNameForm::NumberNameForm(app::Ui& ui, FormMode mode, NumberNameDeclaration d, QWidget* parent)
+    : UpdateForm(ui, mode, parent), d_(std::move(d)) {
+    setWindowTitle(d_.title);
+    no_ = addText(d_.numberCaption, d_.numberPicture);
+    name_ = addText(d_.nameCaption, d_.namePicture);
+    open();
+}
+
+void NumberNameForm::load() {
+    const bool insert = mode() == FormMode::Insert;
+    if (insert)
+        no_->clear();
+    else
+        no_->setNumber(d_.number);
+    no_->setEnabled(insert || !d_.numberFixedOnChange);
+    name_->setTextValue(insert ? std::string() : d_.name);
+}
+
+core::Status NumberNameForm::save() {
+    const std::string caption = d_.numberCaption.toStdString();
+    auto n = numberOf(no_, caption.c_str());
+    if (!n) return n.error();
+    return d_.save(mode(), d_.number, n.value(), name_->textValue());
+}
 
 KulFGrups::KulFGrups(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLGrups rec,
                      QWidget* parent)
-    : UpdateForm(ui, mode, parent), f_(f), rec_(std::move(rec)) {
-    setWindowTitle(title("Grup", mode));
-    no_ = addText(QStringLiteral("Grup No"), "n_5");
-    name_ = addText(QStringLiteral("Grup Adı"), "s30");
-    open();
-}
-
-void KulFGrups::load() {
-    const bool insert = mode() == FormMode::Insert;
-    if (insert)
-        no_->clear();
-    else
-        no_->setNumber(rec_.GRUPNO);
-    no_->setEnabled(insert);
-    name_->setTextValue(insert ? std::string() : rec_.GRUPADI);
-}
-
-core::Status KulFGrups::save() {
-    data::KLGrups g = rec_;
-    if (mode() == FormMode::Insert) {
-        auto n = numberOf(no_, "Grup No");
-        if (!n) return n.error();
-        g.GRUPNO = n.value();
-    }
-    g.GRUPADI = name_->textValue();
-    return mode() == FormMode::Insert ? users::addGroup(f_, g) : users::changeGroup(f_, g);
-}
-
-// ---- KulFMenuList ----------------------------------------------------------------------------
+    : NumberNameForm(ui, mode,
+                     {title("Grup", mode), QStringLiteral("Grup No"), "n_5",
+                      QStringLiteral("Grup Adı"), "s30", rec.GRUPNO, rec.GRUPADI, true,
+                      [&f, rec](FormMode m, double before, double no, const std::string& name) {
+                          data::KLGrups g = rec;
+                          g.GRUPNO = no;
+                          g.GRUPADI = name;
+                          (void)before; // fixed: the group is found by its own number
+                          return m == FormMode::Insert ? users::addGroup(f, g)
+                                                       : users::changeGroup(f, g);
+                      }},
+                     parent) {}
 
 KulFMenuList::KulFMenuList(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::MenuList rec,
                            QWidget* parent)
-    : UpdateForm(ui, mode, parent), f_(f), rec_(std::move(rec)) {
-    setWindowTitle(QStringLiteral("Menü Detay Girişi"));
-    no_ = addText(QStringLiteral("Menü No"), "n_6");
-    name_ = addText(QStringLiteral("Menü Adı"), "s50");
-    open();
-}
-
-void KulFMenuList::load() {
-    const bool insert = mode() == FormMode::Insert;
-    if (insert)
-        no_->clear();
-    else
-        no_->setNumber(rec_.MENUNO);
-    no_->setEnabled(insert);
-    name_->setTextValue(insert ? std::string() : rec_.MENUADI);
-}
-
-core::Status KulFMenuList::save() {
-    data::MenuList m = rec_;
-    if (mode() == FormMode::Insert) {
-        auto n = numberOf(no_, "Menü No");
-        if (!n) return n.error();
-        m.MENUNO = n.value();
-    }
-    m.MENUADI = name_->textValue();
-    return mode() == FormMode::Insert ? users::addMenu(f_, m) : users::changeMenu(f_, m);
-}
+    : NumberNameForm(ui, mode,
+                     {QStringLiteral("Menü Detay Girişi"), QStringLiteral("Menü No"), "n_6",
+                      QStringLiteral("Menü Adı"), "s50", rec.MENUNO, rec.MENUADI, false,
+                      [&f, rec](FormMode m, double before, double no, const std::string& name) {
+                          data::MenuList x = rec;
+                          x.MENUNO = no;
+                          x.MENUADI = name;
+                          return m == FormMode::Insert ? users::addMenu(f, x)
+                                                       : users::changeMenu(f, before, x);
+                      }},
+                     parent) {}
 
 } // namespace hk::ui

@@ -24,8 +24,8 @@ namespace hk::data {
 class DataSet;
 }
 namespace hk::app {
-class Catalogue;
-class Session;
+class ProcedureRegistry;
+struct ProcedureContext;
 } // namespace hk::app
 
 namespace hk::ui {
@@ -33,12 +33,14 @@ namespace hk::ui {
 class MainFrame;
 class PictureEdit;
 
-// What the windows work on. db holds the security files; dataSet (optional) serves the
-// spreadsheet export of the menu catalogue.
+// The part of a procedure's context (app::ProcedureContext) the windows work on, so that the
+// pick lists they open for each other need no session. db holds the security files; dataSet
+// (optional) serves the spreadsheet export of the menu catalogue.
 struct KulContext {
     data::Database* db = nullptr;
     data::DataSet* dataSet = nullptr;
     app::Ui* ui = nullptr;
+    static KulContext of(app::ProcedureContext& ctx);
 };
 
 // Lookups the forms open when a typed number is not in its file; replaceable in tests.
@@ -171,12 +173,28 @@ class KulFGUsers : public UpdateForm {
     QPushButton* lookup_ = nullptr;
 };
 
-// "Grup ...Yeni Giriş..." / "Grup ...Değişiklik...".
-class KulFGrups : public UpdateForm {
+// A form of a number and a name (groups, the menu catalogue), declared once: captions, pictures,
+// the record's values, whether the number stays fixed when changing, and how it is saved.
+struct NumberNameDeclaration {
+    QString title;
+    QString numberCaption;
+    std::string numberPicture;
+    QString nameCaption;
+    std::string namePicture;
+    double number = 0; // the record's values (ignored when inserting)
+    std::string name;
+    // A group keeps its number (its rights rows and memberships are filed under it); the menu
+    // catalogue form edits number and name.
+    bool numberFixedOnChange = false;
+    // Saves the typed values; `before` is the record's number (the key it is found by).
+    std::function<core::Status(FormMode mode, double before, double number, const std::string& name)>
+        save;
+};
+
+class NumberNameForm : public UpdateForm {
     Q_OBJECT
   public:
-    KulFGrups(app::users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLGrups rec,
-              QWidget* parent = nullptr);
+    NumberNameForm(app::Ui& ui, FormMode mode, NumberNameDeclaration d, QWidget* parent = nullptr);
     PictureEdit* numberField() const { return no_; }
     PictureEdit* nameField() const { return name_; }
 
@@ -185,30 +203,23 @@ class KulFGrups : public UpdateForm {
     core::Status save() override;
 
   private:
-    app::users::SecurityFiles& f_;
-    data::KLGrups rec_;
+    NumberNameDeclaration d_;
     PictureEdit* no_;
     PictureEdit* name_;
 };
 
+// "Grup ...Yeni Giriş..." / "Grup ...Değişiklik...".
+class KulFGrups : public NumberNameForm {
+  public:
+    KulFGrups(app::users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLGrups rec,
+              QWidget* parent = nullptr);
+};
+
 // "Menü Detay Girişi".
-class KulFMenuList : public UpdateForm {
-    Q_OBJECT
+class KulFMenuList : public NumberNameForm {
   public:
     KulFMenuList(app::users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::MenuList rec,
                  QWidget* parent = nullptr);
-    PictureEdit* numberField() const { return no_; }
-    PictureEdit* nameField() const { return name_; }
-
-  protected:
-    void load() override;
-    core::Status save() override;
-
-  private:
-    app::users::SecurityFiles& f_;
-    data::MenuList rec_;
-    PictureEdit* no_;
-    PictureEdit* name_;
 };
 
 // ---- lists ---------------------------------------------------------------------------------
@@ -335,9 +346,9 @@ class KulBGrupList : public QDialog {
 std::optional<data::MenuList> pickMenu(KulContext ctx, QWidget* parent);
 std::optional<data::KLGrups> pickGroup(KulContext ctx, QWidget* parent);
 
-// Registers KulUserList and KulGrupList in the procedure catalogue: each opens its window as a
-// child of the frame. Non-master users are refused even when something calls them directly.
-void registerKulWindows(app::Catalogue& catalogue, MainFrame& frame, KulContext ctx,
-                        const app::Session& session);
+// Registers KulUserList and KulGrupList as procedures: each opens its window as a child of the
+// frame on the run's data set. Non-master users are refused even when something calls them
+// directly.
+void registerKulWindows(app::ProcedureRegistry& registry, MainFrame& frame);
 
 } // namespace hk::ui

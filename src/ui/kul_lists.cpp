@@ -1,4 +1,5 @@
-#include "app/catalogue.h"
+#include "app/message.h"
+#include "app/procedure.h"
 #include "app/menu_export.h"
 #include "app/session.h"
 #include "ui/form_messages.h"
@@ -216,8 +217,9 @@ KulUserList::KulUserList(KulContext ctx, users::SecurityFiles files, QWidget* pa
     groups_->onChange = [this](const BrowseRow& row) {
         KulFGUsers f(files_, *ctx_.ui, FormMode::Change, TableSource<KLGUsers>::record(row),
                      pickers, this);
-        runForm(f);
-        return false;
+        const bool saved = runForm(f);
+        if (saved) rights_->reload(); // the new group's rights were copied
+        return saved;
     };
     groups_->onRemove = [this](const BrowseRow& row) -> core::Status {
         const KLGUsers& m = TableSource<KLGUsers>::record(row);
@@ -504,34 +506,39 @@ std::optional<KLGrups> pickGroup(KulContext ctx, QWidget* parent) {
     return dlg.value()->chosen();
 }
 
+namespace {
+template <typename W>
+core::Result<std::unique_ptr<QWidget>> widget(core::Result<std::unique_ptr<W>> w) {
+    if (!w) return w.error();
+    return std::unique_ptr<QWidget>(std::move(w.value()));
+}
+} // namespace
+
+KulContext KulContext::of(app::ProcedureContext& ctx) {
+    return KulContext{&ctx.data.data(), &ctx.data, &ctx.ui};
+}
+
 // ---- catalogue -------------------------------------------------------------------------------
 
-void registerKulWindows(app::Catalogue& catalogue, MainFrame& frame, KulContext ctx,
-                        const app::Session& session) {
-    auto masterOnly = [&session, ctx]() {
-        if (session.AnaKullanici == 1) return true;
-        ctx.ui->message("Kullanıcı ve grup tanımları yalnız ana kullanıcılar içindir.",
-                        "Hatalı işlem", app::Icon::Warning, "&Tamam", 1);
-        return false;
-    };
-    catalogue.add("KulUserList", [&frame, ctx, masterOnly](const std::string&) {
-        if (!masterOnly()) return;
-        auto w = KulUserList::open(ctx);
-        if (!w) {
-            reportError(*ctx.ui, w.error(), 23);
-            return;
-        }
-        frame.openChild("KulUserList", std::move(w.value()));
-    });
-    catalogue.add("KulGrupList", [&frame, ctx, masterOnly](const std::string&) {
-        if (!masterOnly()) return;
-        auto w = KulGrupList::open(ctx);
-        if (!w) {
-            reportError(*ctx.ui, w.error(), 23);
-            return;
-        }
-        frame.openChild("KulGrupList", std::move(w.value()));
-    });
+void registerKulWindows(app::ProcedureRegistry& registry, MainFrame& frame) {
+    for (const char* name : {"KulUserList", "KulGrupList"}) {
+        app::ProcedureSpec spec;
+        spec.name = name;
+        spec.run = [&frame, procedure = std::string(name)](app::ProcedureContext& ctx,
+                                                           const app::Options&) -> core::Status {
+            if (ctx.session.AnaKullanici != 1)
+                return core::Error::refused(
+                    "Kullanıcı ve grup tanımları yalnız ana kullanıcılar içindir.");
+            KulContext kc = KulContext::of(ctx);
+            core::Result<std::unique_ptr<QWidget>> w =
+                procedure == "KulUserList" ? widget(KulUserList::open(kc))
+                                           : widget(KulGrupList::open(kc));
+            if (!w) return app::withMessage(w.error(), 23);
+            frame.openChild(procedure, std::move(w.value()));
+            return {};
+        };
+        registry.add(std::move(spec));
+    }
 }
 
 } // namespace hk::ui

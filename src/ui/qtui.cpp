@@ -93,7 +93,6 @@ void QtUi::progress(const std::string& text, int percent) {
 
 void QtUi::progressOnGui(const QString& text, int percent) {
     if (!progress_) {
-        cancelled_ = false;
         progress_ = std::make_unique<ProgressWindow>(parent_.data());
         progress_->onCancel([this] { cancelled_ = true; });
         progress_->show();
@@ -109,6 +108,8 @@ void QtUi::progressDone() {
 
 void QtUi::progressDoneOnGui() {
     progress_.reset();
+    // The next procedure on this Ui starts without the last one's stop request.
+    cancelled_ = false;
 }
 
 bool QtUi::cancelled() {

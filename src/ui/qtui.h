@@ -37,6 +37,9 @@ class QtUi final : public app::Ui {
                            bool forSaving) override;
     int pick(const std::string& caption, const std::vector<std::string>& items) override;
 
+    // Asks the running procedure to stop, as the progress window's button does.
+    void cancel() { cancelled_ = true; }
+
     // The box being shown, for tests that answer it; null when none is open.
     QMessageBox* currentBox() const;
 

@@ -75,15 +75,17 @@ bool login(data::DataSet& ds, app::Session& session, app::Ui& ui) {
     return true; // the user file closes here, as the start-up wants it
 }
 
-// Step 17: renumber fiscal months 1..12 in date order, then rebuild every total.
-void renumberAndRebuild(const app::Catalogue& catalogue, app::Ui& ui) {
+// Step 17: renumber fiscal months 1..12 in date order, then rebuild every total. The start-up
+// waits for each step, so even a worker procedure runs here on the calling thread.
+void renumberAndRebuild(const app::ProcedureRegistry& registry, app::ProcedureContext& ctx) {
     // A procedure not built yet is reported once, not once per month.
-    if (!catalogue.has(app::kRenumberProcedure)) {
-        app::raiseNotBuilt(ui, app::kRenumberProcedure);
+    if (!registry.find(app::kRenumberProcedure)) {
+        app::raiseNotBuilt(ctx.ui, app::kRenumberProcedure);
     } else {
-        for (int m = 1; m <= 12; ++m) catalogue.run(app::kRenumberProcedure, std::to_string(m), ui);
+        for (int m = 1; m <= 12; ++m)
+            (void)app::runRegistered(registry, app::kRenumberProcedure, std::to_string(m), ctx);
     }
-    catalogue.run(app::kRebuildProcedure, "0", ui);
+    (void)app::runRegistered(registry, app::kRebuildProcedure, "0", ctx);
 }
 
 int run(QApplication& app, app::Ui& bootUi, const std::vector<std::string>& args,
@@ -119,12 +121,16 @@ int run(QApplication& app, app::Ui& bootUi, const std::vector<std::string>& args
                               app::userRightsLookup(security->userRights));
 
     // 9. The frame. The menu shows only the attribute-hidden trimming until step 18.
-    app::Catalogue catalogue;
+    app::ProcedureRegistry procedures;
+    procedures::registerAll(procedures);
     FrameSetup setup;
     setup.dataFolder = session.VeriYolu;
     setup.user = session.AktifKullanici;
     setup.hiddenNumbers = app::attributeHiddenItems();
-    setup.catalogue = &catalogue;
+    setup.procedures = &procedures;
+    setup.session = &session;
+    setup.rights = &rights;
+    setup.data = &ds;
     setup.settings = settingsOf(session);
     setup.currentPrinter = [&session] { return session.YaziciAdi(); };
     setup.printerChosen = [&session, &bootUi](const std::string& device) {
@@ -134,20 +140,18 @@ int run(QApplication& app, app::Ui& bootUi, const std::vector<std::string>& args
     MainFrame frame(setup);
     QtUi ui(&frame);
     frame.setUi(&ui);
-    app::ProcedureRegistry procedures;
-    procedures::registerAll(procedures);
-    Shell shell{session, ds, frame, ui, rights, procedures};
-    registerWindows(catalogue, shell);
+    registerWindows(procedures, frame);
     frame.show();
+    app::ProcedureContext& ctx = *frame.context();
 
     // 10. Year-end rollover on request.
-    if (cmd->kapat) catalogue.run(app::kYearEndProcedure, "", ui);
+    if (cmd->kapat) (void)app::runRegistered(procedures, app::kYearEndProcedure, "", ctx);
     // 11. Start-up data.
     const auto prepared = app::start::prepareData(ds, session, ui, *cmd, programFolder, today);
     // 12-16. Month names, calendar, working month, [Fis] and [Ozel] values.
     app::start::settleCalendar(session, prepared, today);
     // 17. Renumber and rebuild on request.
-    if (cmd->duzenle) renumberAndRebuild(catalogue, ui);
+    if (cmd->duzenle) renumberAndRebuild(procedures, ctx);
     // 18. Rights (and [Ozel] Kovan, step 16) trim the menu.
     frame.setHiddenNumbers(app::hiddenMenuNumbers(rights, session.OzelKovan != 0));
 
@@ -156,27 +160,14 @@ int run(QApplication& app, app::Ui& bootUi, const std::vector<std::string>& args
 
 } // namespace
 
-void registerWindows(app::Catalogue& catalogue, Shell& shell) {
-    // Window procedures arrive module by module; until one is registered here its menu item
-    // raises message 24.
-    registerYasal(catalogue, shell.data, shell.session, shell.ui, &shell.frame);
-    registerJournalWindow(catalogue, shell.data, shell.session, shell.ui, shell.frame);
-    registerKulWindows(catalogue, shell.frame, KulContext{&shell.data.data(), &shell.data, &shell.ui},
-                       shell.session);
-    registerAccountWindows(catalogue, shell);
-    registerDefinitionWindows(catalogue, shell.data, shell.ui, &shell.frame);
-    // Domain procedures without a window run on the GUI thread for now; their failure is shown
-    // as the data-operation message the error names (message 1 when it names none).
-    for (const app::ProcedureSpec& spec : shell.procedures.all()) {
-        if (spec.name.empty() || catalogue.has(spec.name) || !spec.run) continue;
-        catalogue.add(spec.name, [&shell, &spec](const std::string& argument) {
-            app::Options o;
-            o.argument = argument;
-            app::ProcedureContext ctx{shell.session, shell.ui, shell.rights, shell.data};
-            if (auto st = spec.run(ctx, o); !st && !st.error().shown)
-                app::raiseError(shell.ui, st.error(), 1);
-        });
-    }
+void registerWindows(app::ProcedureRegistry& registry, MainFrame& frame) {
+    // Window procedures arrive module by module; until one is registered its menu item raises
+    // message 24.
+    registerYasal(registry, &frame);
+    registerKulWindows(registry, frame);
+    registerJournalWindow(registry, frame);
+    registerAccountWindows(registry, frame);
+    registerDefinitionWindows(registry, frame);
 }
 
 int startDesktop(QApplication& app, const std::vector<std::string>& args,

@@ -3,7 +3,6 @@
 // window and the main frame between them, then the event loop. The headless steps are the
 // application layer's (app/startup.h); this file strings them together with the windows.
 
-#include "app/catalogue.h"
 #include "app/procedure.h"
 #include "app/rights.h"
 #include "app/session.h"
@@ -21,21 +20,10 @@ namespace hk::ui {
 
 class MainFrame;
 
-// What a window-opening procedure may use. Everything lives until the frame closes; all of it is
-// used on the GUI thread only.
-struct Shell {
-    app::Session& session;
-    data::DataSet& data;
-    MainFrame& frame;
-    app::Ui& ui;
-    const app::RightsService& rights;
-    const app::ProcedureRegistry& procedures;
-};
-
-// Registers the window procedures this program has into the catalogue. Every module's windows
-// add one line here as they arrive; a registered domain procedure without a window of its own is
-// run from its menu item through the procedure contract.
-void registerWindows(app::Catalogue& catalogue, Shell& shell);
+// Registers the window procedures of this program into the registry: each is a procedure whose
+// run opens its window in the frame. Every module's windows add one line here as they arrive; a
+// registered domain procedure without a window of its own is run from its menu item as it is.
+void registerWindows(app::ProcedureRegistry& registry, MainFrame& frame);
 
 // Runs the program: start-up, login, frame, event loop. Returns the process exit code.
 int runDesktop(int argc, char** argv);

@@ -1,6 +1,7 @@
 #include "ui/yasal.h"
 
-#include "app/catalogue.h"
+#include "app/message.h"
+#include "app/procedure.h"
 #include "app/company.h"
 #include "app/session.h"
 #include "data/dataset.h"
@@ -30,39 +31,6 @@ QComboBox* evetHayir(QWidget* parent) {
     return c;
 }
 
-// "E" is Evet; anything else shows Hayır.
-void setEvetHayir(QComboBox* c, const std::string& v) {
-    c->setCurrentIndex(v == "E" ? 0 : 1);
-}
-std::string evetHayirValue(const QComboBox* c) {
-    return c->currentIndex() == 0 ? "E" : "H";
-}
-
-core::Result<double> numberIn(const PictureEdit* e, const char* label) {
-    auto v = e->number();
-    if (!v) return core::Error::of(0, std::string(label) + ": " + v.error().text);
-    return v.value();
-}
-
-// A whole number for a SHORT or LONG field, within its range.
-core::Result<long long> wholeIn(const PictureEdit* e, const char* label, long long lo,
-                                long long hi) {
-    auto v = numberIn(e, label);
-    if (!v) return v.error();
-    const double d = v.value();
-    if (d != static_cast<double>(static_cast<long long>(d)) || d < static_cast<double>(lo) ||
-        d > static_cast<double>(hi))
-        return core::Error::of(0, std::string(label) + " " + std::to_string(lo) + " ile " +
-                                      std::to_string(hi) + " arasında bir tam sayı olmalıdır.");
-    return static_cast<long long>(d);
-}
-
-core::Result<core::Date> dateIn(const PictureEdit* e, const char* label) {
-    auto d = e->date();
-    if (!d) return core::Error::of(0, std::string(label) + ": " + d.error().text);
-    return d.value();
-}
-
 } // namespace
 
 YasalWindow::YasalWindow(data::TypedTable<data::Yasal> file, app::Ui& ui,
@@ -70,6 +38,7 @@ YasalWindow::YasalWindow(data::TypedTable<data::Yasal> file, app::Ui& ui,
     : QDialog(parent), file_(std::move(file)), ui_(ui), saved_(std::move(saved)) {
     setWindowTitle(QStringLiteral("Şirket Yasal Tanımları"));
     build();
+    declare();
     auto rec = app::company::loadOrCreate(file_);
     if (!rec) {
         reportError(ui_, rec.error(), 19);
@@ -246,51 +215,77 @@ void YasalWindow::build() {
     connect(exit_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void YasalWindow::display(const data::Yasal& y) {
-    unvan->setTextValue(y.SIRKETUNVANI1);
-    adres1->setTextValue(y.SIRKETADRESI1);
-    adres2->setTextValue(y.SIRKETADRESI2);
-    vdAdi->setTextValue(y.VERGIDAIRESIADI);
-    vdNo->setTextValue(y.VERGIDAIRESINO);
-    vdIl->setTextValue(y.VERGIDAIRESIIL);
-    telefon->setDigits(y.SIRKETTLF);
-    sicilNo->setTextValue(y.TICARETSICILNO);
-    mersisNo->setTextValue(y.MERSISNO);
-    web->setTextValue(y.WEB);
-    smmmAd->setTextValue(y.SMMMADISOYADI);
-    smmmVkn->setTextValue(y.SMMMVERGINO);
-    donemBas->setDate(y.MALIDONEMBAS);
-    donemSon->setDate(y.MALIDONEMSON);
-    birArada->setChecked(y.FISNUMARALAMADUZENI == "B");
-    ayriAyri->setChecked(y.FISNUMARALAMADUZENI == "A");
-    herAy->setChecked(y.FISNOSIRASI == "A");
-    herGun->setChecked(y.FISNOSIRASI == "G");
-    detaySirala->setChecked(y.FISDETAYSIRALA == 1);
-    otomatikKapa->setChecked(y.TAHSILTEDIYEOTOMATIKKAPA == 1);
-    kasaKodu->setTextValue(y.KASAHESAPKODU);
+// Every field the window edits, declared once: showing the record and reading it back follow
+// from this list. The allowed values are the company rules' (app::company::validate); the
+// widgets only read what they show.
+void YasalWindow::declare() {
+    using data::Yasal;
+    auto& b = bind_;
+    b.text(unvan, &Yasal::SIRKETUNVANI1);
+    b.text(adres1, &Yasal::SIRKETADRESI1);
+    b.text(adres2, &Yasal::SIRKETADRESI2);
+    b.text(vdAdi, &Yasal::VERGIDAIRESIADI);
+    b.text(vdNo, &Yasal::VERGIDAIRESINO);
+    b.text(vdIl, &Yasal::VERGIDAIRESIIL);
+    b.digits(telefon, &Yasal::SIRKETTLF);
+    b.text(sicilNo, &Yasal::TICARETSICILNO);
+    b.text(mersisNo, &Yasal::MERSISNO);
+    b.text(web, &Yasal::WEB);
+    b.text(smmmAd, &Yasal::SMMMADISOYADI);
+    b.text(smmmVkn, &Yasal::SMMMVERGINO);
+    b.date(donemBas, "Mali Dönem Başlangıç Tarihi", &Yasal::MALIDONEMBAS);
+    b.date(donemSon, "Mali Dönem Bitiş Tarihi", &Yasal::MALIDONEMSON);
+    // Two options each: one left unchosen keeps what the record held, which the rules then
+    // refuse if it is blank.
+    b.add(
+        [this](const Yasal& y) {
+            birArada->setChecked(y.FISNUMARALAMADUZENI == "B");
+            ayriAyri->setChecked(y.FISNUMARALAMADUZENI == "A");
+            herAy->setChecked(y.FISNOSIRASI == "A");
+            herGun->setChecked(y.FISNOSIRASI == "G");
+        },
+        [this](Yasal& y) -> core::Status {
+            if (birArada->isChecked()) y.FISNUMARALAMADUZENI = "B";
+            if (ayriAyri->isChecked()) y.FISNUMARALAMADUZENI = "A";
+            if (herAy->isChecked()) y.FISNOSIRASI = "A";
+            if (herGun->isChecked()) y.FISNOSIRASI = "G";
+            return {};
+        });
+    b.check(detaySirala, &Yasal::FISDETAYSIRALA);
+    b.check(otomatikKapa, &Yasal::TAHSILTEDIYEOTOMATIKKAPA);
+    b.text(kasaKodu, &Yasal::KASAHESAPKODU);
     for (int i = 1; i <= 5; ++i) {
         const auto k = static_cast<std::size_t>(i - 1);
-        odenecekKod[k]->setTextValue(data::element(y.ODENECEKKDVKODU, i));
-        odenecekOran[k]->setNumber(data::element(y.ODENECEKKDVORAN, i));
-        indirilecekKod[k]->setTextValue(data::element(y.INDIRILECEKKDVKODU, i));
-        indirilecekOran[k]->setNumber(data::element(y.INDIRILECEKKDVORAN, i));
+        b.text(odenecekKod[k], element(&Yasal::ODENECEKKDVKODU, i));
+        b.text(indirilecekKod[k], element(&Yasal::INDIRILECEKKDVKODU, i));
+        b.whole(odenecekOran[k], "KDV oranı", element(&Yasal::ODENECEKKDVORAN, i));
+        b.whole(indirilecekOran[k], "KDV oranı", element(&Yasal::INDIRILECEKKDVORAN, i));
     }
     for (int i = 1; i <= 3; ++i) {
-        imzaUnvan[static_cast<std::size_t>(i - 1)]->setTextValue(data::element(y.UNVAN, i));
-        imzaAd[static_cast<std::size_t>(i - 1)]->setTextValue(data::element(y.IMZAADSOYAD, i));
+        const auto k = static_cast<std::size_t>(i - 1);
+        b.text(imzaUnvan[k], element(&Yasal::UNVAN, i));
+        b.text(imzaAd[k], element(&Yasal::IMZAADSOYAD, i));
     }
-    setEvetHayir(grubYaz, y.FISGRUBYAZ);
-    kapananAy->setCurrentIndex(y.KAPANANAY <= 12 ? y.KAPANANAY : 0);
-    sonYevmiyeNo->setNumber(y.SONYEVMIYENO);
-    sonYevmiyeAy->setNumber(y.SONYEVMIYEAY);
-    sonYevmiyeTarih->setDate(y.SONYEVMIYETARIH);
-    sonYevmiyeBorc->setNumber(y.SONYEVMIYEBORC);
-    sonYevmiyeAlacak->setNumber(y.SONYEVMIYEALACAK);
-    yevmiyeMatbu->setChecked(y.YEVMIYEMATBU == 1);
-    setEvetHayir(edefter, y.EDEFTER);
-    sonKebirAy->setNumber(y.SONKEBIRAY);
-    kebirYevmiyeNo->setNumber(y.KEBIRYEVMIYENO);
-    kebirMatbu->setChecked(y.KEBIRMATBU == 1);
+    b.evetHayir(grubYaz, &Yasal::FISGRUBYAZ);
+    b.add([this](const Yasal& y) { kapananAy->setCurrentIndex(y.KAPANANAY <= 12 ? y.KAPANANAY : 0); },
+          [this](Yasal& y) -> core::Status {
+              y.KAPANANAY = static_cast<std::uint8_t>(kapananAy->currentIndex());
+              return {};
+          });
+    b.number(sonYevmiyeNo, "Son Yevmiye Numarası", &Yasal::SONYEVMIYENO);
+    b.whole(sonYevmiyeAy, "Son Yevmiye Ayı", &Yasal::SONYEVMIYEAY, 0, 12);
+    b.date(sonYevmiyeTarih, "Son Yevmiye Tarihi", &Yasal::SONYEVMIYETARIH);
+    b.number(sonYevmiyeBorc, "Son Yevmiye Borç Tutarı", &Yasal::SONYEVMIYEBORC);
+    b.number(sonYevmiyeAlacak, "Son Yevmiye Alacak Tutarı", &Yasal::SONYEVMIYEALACAK);
+    b.check(yevmiyeMatbu, &Yasal::YEVMIYEMATBU);
+    b.evetHayir(edefter, &Yasal::EDEFTER);
+    b.whole(sonKebirAy, "Son Kebir Ayı", &Yasal::SONKEBIRAY, 0, 12);
+    b.whole(kebirYevmiyeNo, "Kebir Yevmiye Numarası", &Yasal::KEBIRYEVMIYENO, 0);
+    b.check(kebirMatbu, &Yasal::KEBIRMATBU);
+}
+
+void YasalWindow::display(const data::Yasal& y) {
+    bind_.show(y);
 }
 
 void YasalWindow::startDateEntered() {
@@ -300,75 +295,7 @@ void YasalWindow::startDateEntered() {
 }
 
 core::Result<data::Yasal> YasalWindow::collect() const {
-    data::Yasal y = rec_;
-    y.SIRKETUNVANI1 = unvan->textValue();
-    y.SIRKETADRESI1 = adres1->textValue();
-    y.SIRKETADRESI2 = adres2->textValue();
-    y.VERGIDAIRESIADI = vdAdi->textValue();
-    y.VERGIDAIRESINO = vdNo->textValue();
-    y.VERGIDAIRESIIL = vdIl->textValue();
-    y.SIRKETTLF = telefon->digits();
-    y.TICARETSICILNO = sicilNo->textValue();
-    y.MERSISNO = mersisNo->textValue();
-    y.WEB = web->textValue();
-    y.SMMMADISOYADI = smmmAd->textValue();
-    y.SMMMVERGINO = smmmVkn->textValue();
-    auto bas = dateIn(donemBas, "Mali Dönem Başlangıç Tarihi");
-    if (!bas) return bas.error();
-    auto son = dateIn(donemSon, "Mali Dönem Bitiş Tarihi");
-    if (!son) return son.error();
-    y.MALIDONEMBAS = bas.value();
-    y.MALIDONEMSON = son.value();
-    // options left unchosen keep what the record held, which validation then refuses if blank
-    if (birArada->isChecked()) y.FISNUMARALAMADUZENI = "B";
-    if (ayriAyri->isChecked()) y.FISNUMARALAMADUZENI = "A";
-    if (herAy->isChecked()) y.FISNOSIRASI = "A";
-    if (herGun->isChecked()) y.FISNOSIRASI = "G";
-    y.FISDETAYSIRALA = detaySirala->isChecked() ? 1 : 0;
-    y.TAHSILTEDIYEOTOMATIKKAPA = otomatikKapa->isChecked() ? 1 : 0;
-    y.KASAHESAPKODU = kasaKodu->textValue();
-    for (int i = 1; i <= 5; ++i) {
-        const auto k = static_cast<std::size_t>(i - 1);
-        data::element(y.ODENECEKKDVKODU, i) = odenecekKod[k]->textValue();
-        data::element(y.INDIRILECEKKDVKODU, i) = indirilecekKod[k]->textValue();
-        auto o = wholeIn(odenecekOran[k], "KDV oranı", 0, 100);
-        if (!o) return o.error();
-        auto n = wholeIn(indirilecekOran[k], "KDV oranı", 0, 100);
-        if (!n) return n.error();
-        data::element(y.ODENECEKKDVORAN, i) = static_cast<std::int16_t>(o.value());
-        data::element(y.INDIRILECEKKDVORAN, i) = static_cast<std::int16_t>(n.value());
-    }
-    for (int i = 1; i <= 3; ++i) {
-        data::element(y.UNVAN, i) = imzaUnvan[static_cast<std::size_t>(i - 1)]->textValue();
-        data::element(y.IMZAADSOYAD, i) = imzaAd[static_cast<std::size_t>(i - 1)]->textValue();
-    }
-    y.FISGRUBYAZ = evetHayirValue(grubYaz);
-    y.KAPANANAY = static_cast<std::uint8_t>(kapananAy->currentIndex());
-    auto yevNo = numberIn(sonYevmiyeNo, "Son Yevmiye Numarası");
-    if (!yevNo) return yevNo.error();
-    y.SONYEVMIYENO = yevNo.value();
-    auto yevAy = wholeIn(sonYevmiyeAy, "Son Yevmiye Ayı", 0, 12);
-    if (!yevAy) return yevAy.error();
-    y.SONYEVMIYEAY = static_cast<std::int16_t>(yevAy.value());
-    auto yevTarih = dateIn(sonYevmiyeTarih, "Son Yevmiye Tarihi");
-    if (!yevTarih) return yevTarih.error();
-    y.SONYEVMIYETARIH = yevTarih.value();
-    auto borc = numberIn(sonYevmiyeBorc, "Son Yevmiye Borç Tutarı");
-    if (!borc) return borc.error();
-    y.SONYEVMIYEBORC = borc.value();
-    auto alacak = numberIn(sonYevmiyeAlacak, "Son Yevmiye Alacak Tutarı");
-    if (!alacak) return alacak.error();
-    y.SONYEVMIYEALACAK = alacak.value();
-    y.YEVMIYEMATBU = yevmiyeMatbu->isChecked() ? 1 : 0;
-    y.EDEFTER = evetHayirValue(edefter);
-    auto kebAy = wholeIn(sonKebirAy, "Son Kebir Ayı", 0, 12);
-    if (!kebAy) return kebAy.error();
-    y.SONKEBIRAY = static_cast<std::int16_t>(kebAy.value());
-    auto kebNo = wholeIn(kebirYevmiyeNo, "Kebir Yevmiye Numarası", 0, 2147483647LL);
-    if (!kebNo) return kebNo.error();
-    y.KEBIRYEVMIYENO = static_cast<std::int32_t>(kebNo.value());
-    y.KEBIRMATBU = kebirMatbu->isChecked() ? 1 : 0;
-    return y;
+    return bind_.take(rec_);
 }
 
 void YasalWindow::trySave() {
@@ -388,16 +315,15 @@ void YasalWindow::trySave() {
     accept();
 }
 
-void registerYasal(app::Catalogue& catalogue, data::DataSet& dataSet, app::Session& session,
-                   app::Ui& ui, QWidget* frame) {
-    catalogue.add("Yasal", [&dataSet, &session, &ui, frame](const std::string&) {
-        auto file = dataSet.open<data::Yasal>();
-        if (!file) {
-            reportError(ui, file.error(), 23);
-            return;
-        }
+void registerYasal(app::ProcedureRegistry& registry, QWidget* frame) {
+    app::ProcedureSpec spec;
+    spec.name = "Yasal";
+    spec.run = [frame](app::ProcedureContext& ctx, const app::Options&) -> core::Status {
+        auto file = ctx.data.open<data::Yasal>();
+        if (!file) return app::withMessage(file.error(), 23);
+        app::Session& session = ctx.session;
         YasalWindow w(
-            std::move(file.value()), ui,
+            std::move(file.value()), ctx.ui,
             [&session](const data::Yasal& y) { session.setCompany(y); }, frame);
         SettingsAccess settings{
             [&session](const std::string& section, const std::string& key) {
@@ -410,7 +336,9 @@ void registerYasal(app::Catalogue& catalogue, data::DataSet& dataSet, app::Sessi
         w.exec();
         // a dialog closed by its buttons is only hidden: store where it was here
         saveWindowGeometry(&w, settings, "Yasal");
-    });
+        return {};
+    };
+    registry.add(std::move(spec));
 }
 
 } // namespace hk::ui

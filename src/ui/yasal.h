@@ -8,6 +8,7 @@
 #include "app/ui.h"
 #include "data/records.h"
 #include "data/table.h"
+#include "ui/binding.h"
 
 #include <QDialog>
 #include <array>
@@ -21,8 +22,7 @@ class QRadioButton;
 class QTabWidget;
 
 namespace hk::app {
-class Catalogue;
-class Session;
+class ProcedureRegistry;
 } // namespace hk::app
 namespace hk::data {
 class DataSet;
@@ -74,12 +74,14 @@ class YasalWindow : public QDialog {
 
   private:
     void build();
+    void declare();
     void display(const data::Yasal& y);
 
     data::TypedTable<data::Yasal> file_;
     app::Ui& ui_;
     std::function<void(const data::Yasal&)> saved_;
     data::Yasal rec_;
+    FormBinding<data::Yasal> bind_;
     bool loaded_ = false;
     bool locked_ = false;
     QTabWidget* tabs_ = nullptr;
@@ -87,9 +89,8 @@ class YasalWindow : public QDialog {
     QPushButton* exit_ = nullptr;
 };
 
-// Registers the procedure Yasal: opens the company file of the data set and runs the window
-// modally; the session's company record follows a save.
-void registerYasal(app::Catalogue& catalogue, data::DataSet& dataSet, app::Session& session,
-                   app::Ui& ui, QWidget* frame);
+// Registers the procedure Yasal: opens the company file of the run's data set and runs the
+// window modally over `frame`; the session's company record follows a save.
+void registerYasal(app::ProcedureRegistry& registry, QWidget* frame);
 
 } // namespace hk::ui

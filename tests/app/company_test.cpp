@@ -1,9 +1,16 @@
 // Company settings: the proposed end date, the numbering lock, validation and saving without
 // losing numerators advanced meanwhile.
 #include "app/company.h"
+#include "data/database.h"
+#include "data/dataset.h"
 #include "data/errors.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace c = hk::app::company;
 using hk::core::Date;
@@ -149,6 +156,73 @@ TEST_F(CompanyFile, InvalidSettingsWriteNothing) {
     bad.MALIDONEMSON = d(1, 1, 2014);
     EXPECT_FALSE(c::save(file, bad));
     EXPECT_EQ(c::loadOrCreate(file).value(), valid());
+}
+
+// Converted data may hold a period longer than twelve months. Once numbers were given the dates
+// cannot be edited, and the rest of the record must still be savable; a date that changes is
+// checked as always.
+TEST_F(CompanyFile, AStoredLongPeriodIsCheckedOnlyWhenItsDatesChange) {
+    Yasal converted = valid();
+    converted.MALIDONEMSON = d(31, 12, 2016); // 24 months
+    hk::data::element(converted.MAHSUPNUMARATOR, 1) = 3;
+    ASSERT_TRUE(file.add(converted));
+    Yasal edited = converted;
+    edited.SIRKETUNVANI1 = "Devralınan A.Ş.";
+    auto saved = c::save(file, edited);
+    ASSERT_TRUE(saved) << saved.error().text;
+    EXPECT_EQ(c::loadOrCreate(file).value().SIRKETUNVANI1, "Devralınan A.Ş.");
+
+    // unlocked, the same long period is kept as it is, but a new long one is refused
+    Yasal unlocked = c::loadOrCreate(file).value();
+    hk::data::element(unlocked.MAHSUPNUMARATOR, 1) = 0;
+    ASSERT_TRUE(file.put(unlocked));
+    EXPECT_TRUE(c::save(file, unlocked));
+    Yasal longer = unlocked;
+    longer.MALIDONEMSON = d(31, 3, 2017);
+    auto refused = c::save(file, longer);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().kind, hk::core::ErrorKind::Refused);
+    EXPECT_EQ(c::loadOrCreate(file).value().MALIDONEMSON, d(31, 12, 2016));
+}
+
+// Two connections to one data folder, as two processes have: voucher entry advances a numerator
+// inside its unit of work while the settings are saved from the other connection. The save waits
+// for it and keeps the number; read outside a unit of work it would write the old one back.
+TEST(CompanyTwoConnections, SavingWaitsForAndKeepsANumeratorAdvancedMeanwhile) {
+    hk::test::TempDir dir("company");
+    const auto where = hk::data::Locations::resolve(dir.path.string(), dir.path);
+    auto entry = hk::data::DataSet::open(where);
+    auto settings = hk::data::DataSet::open(where);
+    ASSERT_TRUE(entry && settings);
+    auto entryFile = entry->open<Yasal>();
+    auto settingsFile = settings->open<Yasal>();
+    ASSERT_TRUE(entryFile && settingsFile);
+    ASSERT_TRUE(entryFile->add(valid()));
+    Yasal window = c::loadOrCreate(*settingsFile).value();
+    window.SIRKETUNVANI1 = "Pencereden";
+
+    auto tx = entry->begin();
+    ASSERT_TRUE(tx);
+    Yasal numbered = c::loadOrCreate(*entryFile).value();
+    hk::data::element(numbered.MAHSUPNUMARATOR, 5) = 12;
+    ASSERT_TRUE(entryFile->put(numbered));
+
+    std::atomic<bool> saving{false};
+    hk::core::Result<Yasal> saved = hk::core::Error::of(0, "not run");
+    std::thread other([&] {
+        saving = true;
+        saved = c::save(*settingsFile, window);
+    });
+    while (!saving) std::this_thread::yield();
+    // give the save time to reach its read; a save that read now would see the old numerator
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(tx->commit());
+    other.join();
+
+    ASSERT_TRUE(saved) << saved.error().describe();
+    const Yasal after = c::loadOrCreate(*entryFile).value();
+    EXPECT_EQ(hk::data::element(after.MAHSUPNUMARATOR, 5), 12);
+    EXPECT_EQ(after.SIRKETUNVANI1, "Pencereden");
 }
 
 } // namespace

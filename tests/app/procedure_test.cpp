@@ -69,10 +69,13 @@ TEST(ProcedureCommandLine, RefusesWhatTheProcedureDoesNotTake) {
         auto o = parseCommandLine(c.words, spec({"x"}));
         ASSERT_FALSE(o) << c.says;
         EXPECT_NE(o.error().text.find(c.says), std::string::npos) << o.error().text;
+        EXPECT_EQ(o.error().kind, core::ErrorKind::BadInput) << c.says;
     }
     Options bad;
     bad.set("month", "3a");
-    EXPECT_FALSE(bad.integer("month"));
+    auto n = bad.integer("month");
+    ASSERT_FALSE(n);
+    EXPECT_EQ(n.error().kind, core::ErrorKind::BadInput);
 }
 
 } // namespace

@@ -1,10 +1,11 @@
-// Procedure catalogue: registered procedures run with their argument, unbuilt ones raise
-// message 24, and menu items with a question run only on "&Evet".
+// Menu items through the procedure registry: registered procedures run with their argument,
+// unbuilt ones raise message 24, items with a question run only on "&Evet", and a failure is
+// shown once by its kind.
 #include "app/catalogue.h"
+#include "support/procedure_fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -12,71 +13,95 @@ using namespace hk::app;
 
 namespace {
 
-struct Shown {
-    std::string text, caption, buttons;
-    int defaultButton;
-};
-
-class RecordingUi : public Ui {
-  public:
-    std::vector<Shown> shown;
-    std::deque<int> answers;
-    int message(const std::string& text, const std::string& caption, Icon, const std::string& buttons,
-                int defaultButton) override {
-        shown.push_back({text, caption, buttons, defaultButton});
-        if (answers.empty()) return defaultButton;
-        int a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    void progress(const std::string&, int) override {}
-    void progressDone() override {}
-    bool cancelled() override { return false; }
-    std::string chooseFile(const std::string&, const std::string&, bool) override { return {}; }
-    int pick(const std::string&, const std::vector<std::string>&) override { return -1; }
-};
+// A registry with one procedure of that name recording what it ran with.
+ProcedureRegistry recording(const std::string& name, std::vector<std::string>& ran) {
+    ProcedureRegistry r;
+    ProcedureSpec spec;
+    spec.name = name;
+    spec.run = [&ran, name](ProcedureContext&, const Options& o) -> hk::core::Status {
+        ran.push_back(name + "(" + o.argument + ")");
+        return {};
+    };
+    r.add(std::move(spec));
+    return r;
+}
 
 } // namespace
 
 TEST(Catalogue, RegisteredProcedureRunsWithItsArgument) {
-    Catalogue c;
     std::vector<std::string> ran;
-    c.add("TnmRaporlar", [&](const std::string& a) { ran.push_back("TnmRaporlar(" + a + ")"); });
-    RecordingUi ui;
+    ProcedureRegistry r = recording("TnmRaporlar", ran);
+    hk::test::ProcedureFixture f;
     const MenuEntry* muavin = findMenuEntry(2030);
     ASSERT_NE(muavin, nullptr);
-    EXPECT_TRUE(runMenuEntry(*muavin, c, ui));
+    EXPECT_TRUE(runMenuEntry(*muavin, r, f.ctx));
     EXPECT_EQ(ran, std::vector<std::string>{"TnmRaporlar(2)"});
-    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_TRUE(f.ui.messages.empty());
 }
 
 TEST(Catalogue, UnbuiltProcedureRaisesMessage24WithItsName) {
-    Catalogue c;
-    RecordingUi ui;
-    EXPECT_FALSE(c.run("KebirRapFiltre", "", ui));
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text, "Program KebirRapFiltre henüz tanımlanmamış.");
-    EXPECT_EQ(ui.shown[0].caption, "Tanımlanmamış Program.");
-    EXPECT_EQ(ui.shown[0].buttons, "&Tamam");
+    ProcedureRegistry r;
+    hk::test::ProcedureFixture f;
+    EXPECT_FALSE(runRegistered(r, "KebirRapFiltre", "", f.ctx));
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_EQ(f.ui.messages[0].text, "Program KebirRapFiltre henüz tanımlanmamış.");
+    EXPECT_EQ(f.ui.messages[0].caption, "Tanımlanmamış Program.");
+    EXPECT_EQ(f.ui.messages[0].buttons, "&Tamam");
 }
 
 TEST(Catalogue, MizanSilAsksFirstAndRunsOnlyOnYes) {
-    Catalogue c;
-    int runs = 0;
-    c.add("MizanSifirla", [&](const std::string&) { ++runs; });
+    std::vector<std::string> ran;
+    ProcedureRegistry r = recording("MizanSifirla", ran);
     const MenuEntry* e = findMenuEntry(5010);
     ASSERT_NE(e, nullptr);
-    RecordingUi ui;
-    ui.answers = {2, 1};
-    EXPECT_FALSE(runMenuEntry(*e, c, ui)); // "&Hayır"
-    EXPECT_EQ(runs, 0);
-    EXPECT_TRUE(runMenuEntry(*e, c, ui)); // "&Evet"
-    EXPECT_EQ(runs, 1);
-    ASSERT_EQ(ui.shown.size(), 2u);
-    EXPECT_EQ(ui.shown[0].text, "12 Aylık Mizan SilinsinMi?");
-    EXPECT_EQ(ui.shown[0].caption, "12 Aylık Mizan SilinsinMi?");
-    EXPECT_EQ(ui.shown[0].buttons, "&Evet|&Hayır");
-    EXPECT_EQ(ui.shown[0].defaultButton, 2);
+    hk::test::ProcedureFixture f;
+    f.ui.answers = {2, 1};
+    EXPECT_FALSE(runMenuEntry(*e, r, f.ctx)); // "&Hayır"
+    EXPECT_TRUE(ran.empty());
+    EXPECT_TRUE(runMenuEntry(*e, r, f.ctx)); // "&Evet"
+    EXPECT_EQ(ran.size(), 1u);
+    ASSERT_EQ(f.ui.messages.size(), 2u);
+    EXPECT_EQ(f.ui.messages[0].text, "12 Aylık Mizan SilinsinMi?");
+    EXPECT_EQ(f.ui.messages[0].caption, "12 Aylık Mizan SilinsinMi?");
+    EXPECT_EQ(f.ui.messages[0].buttons, "&Evet|&Hayır");
+    EXPECT_EQ(f.ui.messages[0].defaultButton, 2);
+}
+
+// A failure reaches the user once, through one path: a storage error as the message it names
+// (with the file), a refusal as its own text, one already shown not again.
+TEST(Catalogue, AFailedProcedureIsShownOnceByItsKind) {
+    struct Case {
+        const char* what;
+        hk::core::Error error;
+        std::size_t shown;
+        const char* caption;
+        const char* text;
+    };
+    hk::core::Error storage = hk::core::Error::of(5, "disk I/O error", "FisDet", 25);
+    storage.kind = hk::core::ErrorKind::Storage;
+    const Case cases[] = {
+        {"storage", storage, 1, "Kayıt değiştirilimedi.",
+         "(disk I/O error) hatası FisDet dosyasında kayıt değiştirlirken oluştu."},
+        {"refused", hk::core::Error::refused("Bu ay kapalı."), 1, "Hatalı işlem", "Bu ay kapalı."},
+        {"bad input", hk::core::Error::badInput("--month 1..12 olmalı"), 1, "Hatalı işlem",
+         "--month 1..12 olmalı"},
+        {"already shown", hk::core::Error::refused("Hayır dendi.", true), 0, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProcedureRegistry r;
+        ProcedureSpec spec;
+        spec.name = "YMizanDuzelt";
+        spec.run = [&c](ProcedureContext&, const Options&) -> hk::core::Status { return c.error; };
+        r.add(std::move(spec));
+        hk::test::ProcedureFixture f;
+        EXPECT_FALSE(runRegistered(r, "YMizanDuzelt", "0", f.ctx));
+        ASSERT_EQ(f.ui.messages.size(), c.shown);
+        if (c.shown) {
+            EXPECT_EQ(f.ui.messages[0].caption, c.caption);
+            EXPECT_EQ(f.ui.messages[0].text, c.text);
+        }
+    }
 }
 
 TEST(Catalogue, EveryMenuItemNamesAKnownProcedureOrIsTheFramesOwn) {

@@ -205,6 +205,16 @@ TEST_F(StartupSequence, PasswordsCompareWithoutRegardToTurkishCase) {
     // "i" upper-cases to "İ", not to "I": a different password.
     EXPECT_EQ(*a.tryLogin(*f, "AYŞE", "isik"), login::Attempt::WrongPassword);
     EXPECT_EQ(a.user().ID, "AYŞE");
+    // Trailing blanks do not count, typed or stored (a fixed-width field holds none); leading
+    // ones do.
+    data::KLUsers b;
+    b.ID = "BORA";
+    ASSERT_TRUE(users::addUser(*f, b, "kapı  ").ok());
+    login::LoginAttempts blanks;
+    EXPECT_EQ(*blanks.tryLogin(*f, "AYŞE", "ışık  "), login::Attempt::Accepted);
+    EXPECT_EQ(*blanks.tryLogin(*f, "BORA", "KAPI"), login::Attempt::Accepted);
+    EXPECT_EQ(*blanks.tryLogin(*f, "BORA", "kapı "), login::Attempt::Accepted);
+    EXPECT_EQ(*blanks.tryLogin(*f, "AYŞE", " ışık"), login::Attempt::WrongPassword);
 
     // The hash is all that is stored.
     auto stored = login::lookupUser(*f, "AYŞE");

@@ -1,7 +1,10 @@
 // Users, groups and rights: "Otomatik Ekle", membership copying and removal, the first group
 // deciding, password hashing and the refusals of bad input.
 #include "app/users.h"
+#include "data/database.h"
+#include "data/engine.h"
 #include "data/errors.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 #include <sodium.h>
@@ -282,6 +285,50 @@ TEST_F(UsersTest, DeletingAGroupLeavesItsRowsAndMemberships) {
     EXPECT_EQ(u::groupRights(f, 2)->size(), 2u);
     EXPECT_EQ(u::groupMembers(f, 2)->size(), 1u);
     EXPECT_EQ(u::userRights(f, "ALI")->size(), 2u);
+}
+
+// A storage that fills up in the middle of a save (the database may not grow by a single page):
+// the membership and the rights rows it copies are refused whole, nothing of it stays, the files
+// pass their check, and once there is room the same save goes through.
+TEST(UsersOnAFullDisk, AMembershipThatCannotBeWrittenWholeIsNotWrittenAtAll) {
+    hk::test::TempDir dir("full");
+    auto db = hk::data::Database::open(dir.path / "Hesapkar.db");
+    ASSERT_TRUE(db);
+    auto opened = u::open(*db);
+    ASSERT_TRUE(opened);
+    u::SecurityFiles& f = *opened;
+    KLGrups g;
+    g.GRUPNO = 1;
+    g.GRUPADI = "Muhasebe";
+    ASSERT_TRUE(u::addGroup(f, g));
+    for (int no = 1; no <= 300; ++no) {
+        MenuList m;
+        m.MENUNO = no;
+        m.MENUADI = "Menü satırı numarası " + std::to_string(no) + " uzun bir adla";
+        ASSERT_TRUE(u::addMenu(f, m));
+    }
+    ASSERT_EQ(*u::grantAllToGroup(f, 1), 300);
+    KLUsers ali;
+    ali.ID = "ALİ";
+    ASSERT_TRUE(u::addUser(f, ali, ""));
+
+    // the limit cannot go below the current size: 1 pins the database at what it holds now
+    ASSERT_TRUE(db->connection().exec("PRAGMA max_page_count = 1"));
+    auto full = u::addMembership(f, "ALİ", 1);
+    ASSERT_FALSE(full);
+    EXPECT_EQ(full.error().kind, hk::core::ErrorKind::Storage);
+    EXPECT_NE(full.error().text.find("full"), std::string::npos) << full.error().text;
+    EXPECT_TRUE(u::userGroups(f, "ALİ")->empty());
+    EXPECT_TRUE(u::userRights(f, "ALİ")->empty());
+    auto problems = db->check();
+    ASSERT_TRUE(problems);
+    EXPECT_TRUE(problems->empty());
+
+    ASSERT_TRUE(db->connection().exec("PRAGMA max_page_count = 1073741823"));
+    auto room = u::addMembership(f, "ALİ", 1);
+    ASSERT_TRUE(room) << room.error().describe();
+    EXPECT_EQ(*room, 300);
+    EXPECT_EQ(u::userRights(f, "ALİ")->size(), 300u);
 }
 
 } // namespace

@@ -12,7 +12,7 @@ std::string upper(std::string s) {
     return s;
 }
 
-TEST(Dictionary, RecordLengthsAreTheDocumentedOnes) {
+TEST(Dictionary, RecordLengthsAreTheProgramsOwn) {
     const struct {
         Layout layout;
         std::uint32_t length;
@@ -27,14 +27,14 @@ TEST(Dictionary, RecordLengthsAreTheDocumentedOnes) {
         {Layout::KLGrups, 38},    {Layout::KLGUsers, 48},  {Layout::KLDGrups, 71},
         {Layout::KLDUsers, 81},   {Layout::MenuList, 58},   {Layout::FisDetA, 133},  {Layout::FisDetB, 248},
         {Layout::FisBasOld, 53},  {Layout::YasalOld, 2919},
-        {Layout::KLUsers, 61 + 128},  // the documented user record, then the password hash
+        {Layout::KLUsers, 61 + 128},  // the program's own user record, then the password hash
     };
     EXPECT_EQ(std::size(cases), allLayouts().size()) << "a layout without a length check";
     for (const auto& c : cases)
         EXPECT_EQ(fileDef(c.layout).recordLength, c.length) << fileDef(c.layout).layoutName;
 }
 
-TEST(Dictionary, OffsetsOfSampleFieldsAreTheDocumentedOnes) {
+TEST(Dictionary, OffsetsOfSampleFieldsAreTheProgramsOwn) {
     const struct {
         Layout layout;
         const char* field;

@@ -64,19 +64,25 @@ class EngineFixture : public ::testing::TestWithParam<Engine> {
     std::unique_ptr<Database> db_;
 };
 
-// Every value of `field` read in order of `key` (forwards from the start).
-inline std::vector<std::string> readAll(Table& t, std::string_view key, std::string_view field) {
+// Every value of `field` in the order of `key`; a read error fails the test.
+inline std::vector<std::string> readAll(Table& t, std::string_view key, std::string_view field,
+                                        Direction d = Direction::Forward) {
     std::vector<std::string> out;
-    EXPECT_TRUE(t.set(key, Seek::First).ok());
-    while (t.next().ok()) out.push_back(*t.buffer().text(field));
+    const Record whole(t.def()); // no parts: the whole key
+    auto st = t.scanPrefix(
+        key, whole, 0,
+        [&]() -> core::Result<bool> {
+            out.push_back(*t.buffer().text(field));
+            return true;
+        },
+        d);
+    EXPECT_TRUE(st.ok()) << (st.ok() ? "" : st.error().describe());
     return out;
 }
 
-inline std::vector<std::string> readAllBackwards(Table& t, std::string_view key, std::string_view field) {
-    std::vector<std::string> out;
-    EXPECT_TRUE(t.set(key, Seek::Last).ok());
-    while (t.previous().ok()) out.push_back(*t.buffer().text(field));
-    return out;
+inline std::vector<std::string> readAllBackwards(Table& t, std::string_view key,
+                                                 std::string_view field) {
+    return readAll(t, key, field, Direction::Backward);
 }
 
 } // namespace hk::data::test

@@ -109,6 +109,10 @@ TEST(RawQueue, UnknownPrinterIsRefused) {
 TEST(PrinterList, DefaultPrinterIsOneOfTheList) {
     const auto printers = installedPrinters();
     const std::string def = defaultPrinter();
+    if (printers.empty()) {
+        EXPECT_TRUE(def.empty()) << "a default printer among none: " << def;
+        GTEST_SKIP() << "no printer installed: there is no list to find the default in";
+    }
     if (def.empty()) {
         for (const auto& p : printers)
             EXPECT_FALSE(p.isDefault) << p.name;

@@ -68,8 +68,8 @@ TEST(ZipPack, RoundTripThroughUnzipAndExtract) {
     writeFile(dir.path / "AKTAR01", content);
     const std::string archive = (dir.path / "AKTAR01.Zip").string();
 
-    ZipResult r = packFile((dir.path / "AKTAR01").string(), archive);
-    ASSERT_EQ(r.code, 0) << r.text;
+    hk::core::Status r = packFile((dir.path / "AKTAR01").string(), archive);
+    ASSERT_TRUE(r.ok()) << r.error().text;
     EXPECT_TRUE(fs::exists(dir.path / "AKTAR01")) << "the packed file stays where it is";
     EXPECT_EQ(dir.list(), (std::vector<std::string>{"AKTAR01", "AKTAR01.Zip"}));
 
@@ -84,8 +84,8 @@ TEST(ZipPack, RoundTripThroughUnzipAndExtract) {
     }
 
     TempDir target("zip_target");
-    ZipResult x = extractAll(archive, target.path.string());
-    ASSERT_EQ(x.code, 0) << x.text;
+    hk::core::Status x = extractAll(archive, target.path.string());
+    ASSERT_TRUE(x.ok()) << x.error().text;
     EXPECT_EQ(target.list(), std::vector<std::string>{"AKTAR01"});
     EXPECT_EQ(readFile(target.path / "AKTAR01"), content);
 }
@@ -94,33 +94,34 @@ TEST(ZipPack, ReplacesAnOlderArchiveAndExtractionReplacesTheOldFile) {
     TempDir dir("zip_replace");
     writeFile(dir.path / "DOSYA", "new contents");
     writeFile(dir.path / "DOSYA.Zip", "an old archive that is not even a zip");
-    ZipResult r = packFile((dir.path / "DOSYA").string(), (dir.path / "DOSYA.Zip").string());
-    ASSERT_EQ(r.code, 0) << r.text;
+    hk::core::Status r = packFile((dir.path / "DOSYA").string(), (dir.path / "DOSYA.Zip").string());
+    ASSERT_TRUE(r.ok()) << r.error().text;
     // Extracting beside the original replaces it, as the merge after a split does.
     writeFile(dir.path / "DOSYA", "stale");
-    ZipResult x = extractAll((dir.path / "DOSYA.Zip").string(), dir.path.string());
-    ASSERT_EQ(x.code, 0) << x.text;
+    hk::core::Status x = extractAll((dir.path / "DOSYA.Zip").string(), dir.path.string());
+    ASSERT_TRUE(x.ok()) << x.error().text;
     EXPECT_EQ(readFile(dir.path / "DOSYA"), "new contents");
     EXPECT_EQ(dir.list(), (std::vector<std::string>{"DOSYA", "DOSYA.Zip"}));
 }
 
 TEST(ZipPack, FailuresGiveACodeAndLeaveNoArchive) {
     TempDir dir("zip_fail");
-    ZipResult missing = packFile((dir.path / "NONE").string(), (dir.path / "NONE.Zip").string());
-    EXPECT_NE(missing.code, 0);
-    EXPECT_NE(missing.text.find("not found"), std::string::npos) << missing.text;
+    hk::core::Status missing = packFile((dir.path / "NONE").string(), (dir.path / "NONE.Zip").string());
+    ASSERT_FALSE(missing.ok());
+    EXPECT_NE(missing.error().text.find("not found"), std::string::npos) << missing.error().text;
 
     writeFile(dir.path / "DATA", "x");
-    ZipResult noFolder =
+    hk::core::Status noFolder =
         packFile((dir.path / "DATA").string(), (dir.path / "no/such/DATA.Zip").string());
-    EXPECT_NE(noFolder.code, 0);
-    EXPECT_FALSE(noFolder.text.empty());
+    ASSERT_FALSE(noFolder.ok());
+    EXPECT_FALSE(noFolder.error().text.empty());
+    EXPECT_EQ(noFolder.error().kind, hk::core::ErrorKind::Storage); // the place written to
 
     if (::geteuid() != 0) { // root writes into read-only folders
         fs::create_directory(dir.path / "ro");
         fs::permissions(dir.path / "ro", fs::perms::owner_read | fs::perms::owner_exec);
-        ZipResult ro = packFile((dir.path / "DATA").string(), (dir.path / "ro/DATA.Zip").string());
-        EXPECT_NE(ro.code, 0);
+        hk::core::Status ro = packFile((dir.path / "DATA").string(), (dir.path / "ro/DATA.Zip").string());
+        ASSERT_FALSE(ro.ok());
         fs::permissions(dir.path / "ro", fs::perms::owner_all);
         EXPECT_TRUE(fs::is_empty(dir.path / "ro"));
     }
@@ -143,9 +144,10 @@ TEST_P(ZipHostile, RefusedAndNothingWritten) {
     fs::create_directory(dir.path / "out");
     writeFile(dir.path / "in/evil.zip", craftZip(c.entries));
 
-    ZipResult r = extractAll((dir.path / "in/evil.zip").string(), (dir.path / "out").string());
-    EXPECT_NE(r.code, 0) << c.label;
-    EXPECT_NE(r.text.find(c.expect), std::string::npos) << c.label << ": " << r.text;
+    hk::core::Status r = extractAll((dir.path / "in/evil.zip").string(), (dir.path / "out").string());
+    ASSERT_FALSE(r.ok()) << c.label;
+    EXPECT_NE(r.error().text.find(c.expect), std::string::npos) << c.label << ": " << r.error().text;
+    EXPECT_EQ(r.error().kind, hk::core::ErrorKind::BadInput) << c.label; // the archive's fault
     EXPECT_EQ(dir.list(), (std::vector<std::string>{"in", "in/evil.zip", "out"})) << c.label;
     EXPECT_FALSE(fs::exists("/tmp/hk_evil_abs")) << c.label;
 }
@@ -221,10 +223,11 @@ TEST(ZipReaderLimits, NotAnArchiveOrTruncated) {
         EXPECT_NE(r.error().text.find("x.zip"), std::string::npos);
     }
     TempDir dir("zip_none");
-    ZipResult missing = extractAll((dir.path / "none.zip").string(), dir.path.string());
-    EXPECT_EQ(missing.code, kArchiveNotFound);
-    ZipResult noFolder = extractAll((dir.path / "none.zip").string(), (dir.path / "nope").string());
-    EXPECT_NE(noFolder.code, 0);
+    hk::core::Status missing = extractAll((dir.path / "none.zip").string(), dir.path.string());
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().code, kArchiveNotFound);
+    hk::core::Status noFolder = extractAll((dir.path / "none.zip").string(), (dir.path / "nope").string());
+    ASSERT_FALSE(noFolder.ok());
 }
 
 TEST(ZipExtract, SubfoldersAreCreatedInsideTheTarget) {
@@ -232,8 +235,8 @@ TEST(ZipExtract, SubfoldersAreCreatedInsideTheTarget) {
     fs::create_directory(dir.path / "out");
     writeFile(dir.path / "a.zip",
               craftZip({{"docs/", ""}, {"docs/readme.txt", "hi"}, {"./top.txt", "t"}}));
-    ZipResult r = extractAll((dir.path / "a.zip").string(), (dir.path / "out").string());
-    ASSERT_EQ(r.code, 0) << r.text;
+    hk::core::Status r = extractAll((dir.path / "a.zip").string(), (dir.path / "out").string());
+    ASSERT_TRUE(r.ok()) << r.error().text;
     EXPECT_EQ(readFile(dir.path / "out/docs/readme.txt"), "hi");
     EXPECT_EQ(readFile(dir.path / "out/top.txt"), "t");
 }
@@ -246,9 +249,9 @@ TEST(ZipExtract, ADamagedEntryLeavesTheFolderAsItWas) {
     broken.badCrc = true;
     writeFile(dir.path / "a.zip",
               craftZip({{"sub/a.txt", "fine"}, {"keep.txt", "theirs"}, broken}));
-    ZipResult r = extractAll((dir.path / "a.zip").string(), (dir.path / "out").string());
-    EXPECT_NE(r.code, 0);
-    EXPECT_NE(r.text.find("b.txt"), std::string::npos) << r.text;
+    hk::core::Status r = extractAll((dir.path / "a.zip").string(), (dir.path / "out").string());
+    ASSERT_FALSE(r.ok());
+    EXPECT_NE(r.error().text.find("b.txt"), std::string::npos) << r.error().text;
     EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.zip", "out", "out/keep.txt"}));
     EXPECT_EQ(readFile(dir.path / "out/keep.txt"), "mine");
 }
@@ -261,8 +264,8 @@ TEST(ZipPack, AFullDiskGivesACodeAndNoArchive) {
         c = char((x = x * 1103515245u + 12345u) >> 24); // does not compress
     writeFile(dir.path / "AKTAR", noise);
     EXPECT_TRUE(failureReportedOnFullDisk([&] {
-        ZipResult r = packFile((dir.path / "AKTAR").string(), (dir.path / "AKTAR.Zip").string());
-        return r.code != 0 && !r.text.empty();
+        hk::core::Status r = packFile((dir.path / "AKTAR").string(), (dir.path / "AKTAR.Zip").string());
+        return !r.ok() && !r.error().text.empty();
     })) << "the failure must be reported";
     EXPECT_EQ(dir.list(), std::vector<std::string>{"AKTAR"});
 }
@@ -273,7 +276,7 @@ TEST(ZipExtract, AFullDiskLeavesTheFolderAsItWas) {
     writeFile(dir.path / "a.zip",
               craftZip({{"small.txt", "fits"}, {"big/AKTAR", std::string(100000, 'x')}}));
     EXPECT_TRUE(failureReportedOnFullDisk([&] {
-        return extractAll((dir.path / "a.zip").string(), (dir.path / "out").string()).code != 0;
+        return extractAll((dir.path / "a.zip").string(), (dir.path / "out").string()).ok() == false;
     })) << "the failure must be reported";
     EXPECT_TRUE(fs::is_empty(dir.path / "out"));
 }

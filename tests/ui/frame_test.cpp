@@ -3,6 +3,8 @@
 #include "app/catalogue.h"
 #include "app/rights.h"
 #include "app/testing/fake_ui.h"
+#include "support/procedure_fixture.h"
+#include "ui/progress.h"
 #include "ui/frame.h"
 
 #include <QAction>
@@ -15,9 +17,15 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QtTest>
 
+#include <QThread>
+
+#include <atomic>
+#include <chrono>
 #include <map>
+#include <thread>
 
 using hk::app::testing::FakeUi;
 using hk::ui::MainFrame;
@@ -44,29 +52,73 @@ QStringList visibleBarTexts(MainFrame& f) {
     return out;
 }
 
+// A worker procedure: records where it ran and on which data set, shows its progress line
+// until it is asked to stop (at most ten seconds, so a broken cancel fails the test rather
+// than hanging it).
+struct WorkerProbe {
+    std::atomic<QThread*> thread{nullptr};
+    std::atomic<hk::data::DataSet*> data{nullptr};
+    std::atomic<bool> stopped{false};
+    hk::app::ProcedureFn fn() {
+        return [this](hk::app::ProcedureContext& ctx, const hk::app::Options&) {
+            thread = QThread::currentThread();
+            data = &ctx.data;
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (std::chrono::steady_clock::now() < until) {
+                ctx.ui.progress("Mizan düzenleniyor", -1);
+                if (ctx.ui.cancelled()) {
+                    stopped = true;
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            return hk::core::Status{};
+        };
+    }
+};
+
+hk::ui::ProgressWindow* progressOf(MainFrame& f) {
+    const auto windows = f.findChildren<hk::ui::ProgressWindow*>();
+    return windows.isEmpty() ? nullptr : windows.front();
+}
+
 } // namespace
 
 class FrameTest : public QObject {
     Q_OBJECT
 
-    hk::app::Catalogue catalogue;
+    hk::app::ProcedureRegistry registry;
     FakeUi ui;
     MapSettings settings;
+    std::unique_ptr<hk::test::ProcedureFixture> run; // data set, session and rights of the frame
 
     hk::ui::FrameSetup setup(std::set<int> hidden = hk::app::attributeHiddenItems()) {
         hk::ui::FrameSetup s;
         s.dataFolder = "/veri/2026  ";
         s.user = "HESAPKAR";
         s.hiddenNumbers = std::move(hidden);
-        s.catalogue = &catalogue;
+        s.procedures = &registry;
+        s.session = &run->session;
+        s.rights = &run->rights;
+        s.data = &*run->data;
         s.ui = &ui;
         s.settings = settings.access();
         return s;
     }
 
+    void add(const std::string& name, hk::app::ProcedureFn fn,
+             hk::app::Runs runs = hk::app::Runs::Here) {
+        hk::app::ProcedureSpec spec;
+        spec.name = name;
+        spec.runs = runs;
+        spec.run = std::move(fn);
+        registry.add(std::move(spec));
+    }
+
   private slots:
     void init() {
-        catalogue = hk::app::Catalogue{};
+        registry = hk::app::ProcedureRegistry{};
+        run = std::make_unique<hk::test::ProcedureFixture>();
         ui = FakeUi{};
         settings = MapSettings{};
     }
@@ -147,11 +199,13 @@ class FrameTest : public QObject {
 
     void startItemsOpenChildrenAndSingleInstanceComesToFront() {
         MainFrame* frame = nullptr;
-        catalogue.add("DovizListesi", [&](const std::string&) {
+        add("DovizListesi", [&](hk::app::ProcedureContext&, const hk::app::Options&) {
             frame->openChild("DovizListesi", std::make_unique<QPlainTextEdit>());
+            return hk::core::Status{};
         });
-        catalogue.add("FisListesi", [&](const std::string&) {
+        add("FisListesi", [&](hk::app::ProcedureContext&, const hk::app::Options&) {
             frame->openChild("FisListesi", std::make_unique<QPlainTextEdit>(), true);
+            return hk::core::Status{};
         });
         MainFrame f(setup());
         frame = &f;
@@ -208,6 +262,57 @@ class FrameTest : public QObject {
         f.action(5128)->trigger();
         QCOMPARE(title, QStringLiteral("Printer Seçimi"));
         QVERIFY(chosen.empty());
+    }
+
+    void workerProcedureRunsOffTheGuiThreadShowsProgressAndStopsOnCancel() {
+        WorkerProbe probe;
+        add("YMizanDuzelt", probe.fn(), hk::app::Runs::Worker);
+        MainFrame f(setup());
+        f.show();
+        f.action(5020)->trigger();
+        QCOMPARE(f.runningProcedures(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(progressOf(f) != nullptr, 5000);
+        QCOMPARE(progressOf(f)->textLabel()->text(), QStringLiteral("Mizan düzenleniyor"));
+        // the frame stays usable meanwhile
+        f.action(2060)->trigger();
+        QCOMPARE(ui.messages.size(), std::size_t(1));
+        QTest::mouseClick(progressOf(f)->cancelButton(), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(f.runningProcedures(), 0, 5000);
+        QVERIFY(probe.stopped);
+        QVERIFY(probe.thread != nullptr && probe.thread != QThread::currentThread());
+        // its own connection: a data set of its own on the frame's folder
+        QVERIFY(probe.data != nullptr && probe.data != &*run->data);
+        QVERIFY(progressOf(f) == nullptr);
+        QCOMPARE(ui.messages.size(), std::size_t(1)); // a stop is no failure
+    }
+
+    void workerFailureIsShownOnceWhenItEnds() {
+        add(
+            "YMizanDuzelt",
+            [](hk::app::ProcedureContext&, const hk::app::Options&) -> hk::core::Status {
+                return hk::core::Error::refused("Mizan düzenlenemedi.");
+            },
+            hk::app::Runs::Worker);
+        MainFrame f(setup());
+        f.action(5020)->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(f.runningProcedures(), 0, 5000);
+        QCOMPARE(ui.messages.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(ui.messages[0].text), QStringLiteral("Mizan düzenlenemedi."));
+        QCOMPARE(QString::fromStdString(ui.messages[0].caption), QStringLiteral("Hatalı işlem"));
+    }
+
+    void closingStopsRunningProceduresFirst() {
+        WorkerProbe probe;
+        add("YMizanDuzelt", probe.fn(), hk::app::Runs::Worker);
+        MainFrame f(setup());
+        f.show();
+        f.action(5020)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(progressOf(f) != nullptr, 5000);
+        f.close();
+        QVERIFY(f.isVisible()); // not while the procedure runs
+        QTRY_VERIFY_WITH_TIMEOUT(!f.isVisible(), 5000);
+        QVERIFY(probe.stopped);
+        QCOMPARE(f.runningProcedures(), 0);
     }
 
     void exitItemClosesTheFrame() {

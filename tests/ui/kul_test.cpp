@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
 #include <sodium.h>
 
 using hk::app::testing::FakeUi;
@@ -275,6 +277,110 @@ class KulTest : public QObject {
         QCOMPARE(rows.size(), std::size_t(1));
         QCOMPARE(rows[0].GOSTER + rows[0].IZLE + rows[0].SIL, std::string("EHH"));
         QCOMPARE(rows[0].GRUPNO, 0.0);
+    }
+
+    // Changing a rights row: user and group stay fixed, the menu number may change (to one in the
+    // catalogue, taking its name) on both the user-right and the group-right form.
+    void rightFormsChangeTheMenuNumberButNotUserOrGroup() {
+        hk::data::KLDUsers r;
+        r.ID = "ALİ";
+        r.MENUNO = 1000;
+        r.GRUPNO = 0;
+        QVERIFY(users::addUserRight(*files, r).ok());
+        r.MENUADI = "=Fiş İşlemleri";
+        KulFDUsers f(*files, ui, FormMode::Change, r, {});
+        f.show();
+        QVERIFY(!f.userField()->isEnabled());
+        QVERIFY(!f.groupField()->isEnabled());
+        QVERIFY(f.menuField()->isEnabled());
+        QVERIFY(f.lookupButton()->isEnabled());
+        f.menuField()->setText("4242"); // not in the catalogue: message 14, nothing changes
+        ui.answer(1);                   // message 35: save the changes
+        f.trySave();
+        QCOMPARE(ui.messages.back().caption, std::string("Saha değer hatası."));
+        QCOMPARE(rightsOf("ALİ").count(1000), std::size_t(1));
+        f.menuField()->setText("3000");
+        ui.answer(1);
+        f.trySave();
+        QCOMPARE(f.result(), int(QDialog::Accepted));
+        const auto rows = users::userRights(*files, "ALİ").value();
+        QCOMPARE(rows.size(), std::size_t(1));
+        QCOMPARE(rows[0].MENUNO, 3000.0);
+        QCOMPARE(rows[0].MENUADI, std::string("=Hesap Planı Listesi"));
+
+        hk::data::KLDGrups g;
+        g.GRUPNO = 1;
+        g.MENUNO = 1000;
+        QVERIFY(users::addGroupRight(*files, g).ok());
+        KulFDGrups gf(*files, ui, FormMode::Change, users::groupRights(*files, 1).value().front(), {});
+        gf.show();
+        QVERIFY(!gf.groupField()->isEnabled());
+        QVERIFY(gf.menuField()->isEnabled());
+        gf.menuField()->setText("3000");
+        ui.answer(1);
+        gf.trySave();
+        QCOMPARE(gf.result(), int(QDialog::Accepted));
+        std::vector<double> menus;
+        const auto groupRows = users::groupRights(*files, 1);
+        for (const auto& x : groupRows.value()) menus.push_back(x.MENUNO);
+        QVERIFY(std::find(menus.begin(), menus.end(), 3000.0) != menus.end());
+        QVERIFY(std::find(menus.begin(), menus.end(), 1000.0) == menus.end());
+    }
+
+    // "Menü Detay Girişi" edits number and name; a number taken already is refused (message 13)
+    // and nothing changes. A group keeps its number.
+    void menuFormEditsNumberAndNameGroupFormKeepsItsNumber() {
+        hk::data::MenuList m;
+        m.MENUNO = 1000;
+        m.MENUADI = "=Fiş İşlemleri";
+        KulFMenuList f(*files, ui, FormMode::Change, m);
+        f.show();
+        QVERIFY(f.numberField()->isEnabled());
+        f.numberField()->setText("3000");
+        ui.answer(1);
+        f.trySave();
+        QCOMPARE(ui.messages.back().caption, std::string("Çift kayıt yaratma hatası"));
+        QVERIFY(users::findMenu(*files, 1000).value().has_value());
+        f.numberField()->setText("1001");
+        f.nameField()->setText(QStringLiteral("Fişler"));
+        ui.answer(1);
+        f.trySave();
+        QCOMPARE(f.result(), int(QDialog::Accepted));
+        QVERIFY(!users::findMenu(*files, 1000).value().has_value());
+        QCOMPARE(users::findMenu(*files, 1001).value()->MENUADI, std::string("Fişler"));
+
+        hk::data::KLGrups g;
+        g.GRUPNO = 1;
+        g.GRUPADI = "Muhasebe";
+        KulFGrups gf(*files, ui, FormMode::Change, g);
+        QVERIFY(!gf.numberField()->isEnabled());
+        QCOMPARE(gf.windowTitle(), QStringLiteral("Grup ...Değişiklik..."));
+    }
+
+    // "Değiştir" on a membership opens the membership form to change it, not a view.
+    void membershipChangeOpensTheFormAndMovesTheMembership() {
+        QVERIFY(users::addMembership(*files, "ALİ", 1).ok());
+        auto w = KulUserList::open(ctx());
+        QVERIFY(w.ok());
+        KulUserList& list = *w.value();
+        list.users()->selectRow(rowOf(list.users(), 0, "ALİ"));
+        bool changing = false;
+        list.runForm = [&](UpdateForm& form) {
+            auto& f = dynamic_cast<KulFGUsers&>(form);
+            changing = f.mode() == FormMode::Change && f.saveButton()->isVisibleTo(&f) &&
+                       f.groupField()->isEnabled();
+            f.groupField()->setText("2");
+            f.checkGroup();
+            ui.answer(1); // message 35
+            f.trySave();
+            return f.result() == QDialog::Accepted;
+        };
+        list.groups()->selectRow(0);
+        list.groups()->change();
+        QVERIFY(changing);
+        QCOMPARE(column(list.groups(), 0), QStringList({"2"}));
+        QCOMPARE(rightsOf("ALİ").at(2020).first, 1.0); // group 1's row stays; 2 adds none for 2020
+        QCOMPARE(rightsOf("ALİ").at(3000).first, 2.0); // the new group's rows are copied
     }
 
     void groupWindowGrantsAllAndListsItsMembers() {

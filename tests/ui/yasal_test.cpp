@@ -191,9 +191,11 @@ class YasalTest : public QObject {
         }
         hk::app::Session session((folder.path() + "/Hesapkar.INI").toStdString());
         session.setCompany(company());
-        hk::app::Catalogue catalogue;
-        hk::ui::registerYasal(catalogue, ds.value(), session, ui, nullptr);
-        QVERIFY(catalogue.has("Yasal"));
+        hk::app::ProcedureRegistry registry;
+        hk::ui::registerYasal(registry, nullptr);
+        QVERIFY(registry.find("Yasal"));
+        hk::app::RightsService master("HESAPKAR", true, {});
+        hk::app::ProcedureContext ctx{session, ui, master, ds.value()};
         // the window is modal: a timer fills it and presses "Tamam"
         QTimer::singleShot(0, [] {
             auto* w = qobject_cast<YasalWindow*>(QApplication::activeModalWidget());
@@ -203,7 +205,7 @@ class YasalTest : public QObject {
             w->startDateEntered();
             QTest::mouseClick(w->okButton(), Qt::LeftButton);
         });
-        QVERIFY(catalogue.run("Yasal", "", ui));
+        QVERIFY(hk::app::runRegistered(registry, "Yasal", "", ctx));
         QVERIFY(ui.messages.empty());
         const Yasal inMemory = session.company();
         QCOMPARE(inMemory.SIRKETUNVANI1, std::string("Kaydedilen Ünvan"));

@@ -1,0 +1,97 @@
+// The schema of a SQLite data file: the meta table recording each table's layout, and the DDL
+// of one data file's table (one column per field, one BLOB column per key) with its indexes. All
+// of it is built from the dictionary; no data ever enters these texts. A table is created whole
+// or not at all (one savepoint over the CREATE statements and its meta row).
+
+#include "data/sqlite_table.h"
+#include "data/engine.h"
+
+#include <sqlite3.h>
+
+namespace hk::data {
+
+core::Status ensureMeta(Connection& c) {
+    return c.exec(
+        "CREATE TABLE IF NOT EXISTS hk_layout (name TEXT PRIMARY KEY, layout TEXT NOT NULL, "
+        "signature TEXT NOT NULL)");
+}
+
+core::Result<bool> tableExists(Connection& c, std::string_view name) {
+    auto s = c.prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
+    if (!s) return s.error();
+    StmtUse use(*s);
+    sqlite3_bind_text(*s, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+    const int rc = sqlite3_step(*s);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    return c.error(rc, c.path().string());
+}
+
+core::Result<std::optional<std::pair<std::string, std::string>>>
+storedLayout(Connection& c, std::string_view name) {
+    auto meta = tableExists(c, "hk_layout");
+    if (!meta) return meta.error();
+    if (!*meta) return std::optional<std::pair<std::string, std::string>>{};
+    auto s = c.prepare("SELECT layout, signature FROM hk_layout WHERE name = ?1");
+    if (!s) return s.error();
+    StmtUse use(*s);
+    sqlite3_bind_text(*s, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+    const int rc = sqlite3_step(*s);
+    if (rc == SQLITE_DONE) return std::optional<std::pair<std::string, std::string>>{};
+    if (rc != SQLITE_ROW) return c.error(rc, c.path().string());
+    return std::optional<std::pair<std::string, std::string>>{
+        std::pair{std::string(reinterpret_cast<const char*>(sqlite3_column_text(*s, 0))),
+                  std::string(reinterpret_cast<const char*>(sqlite3_column_text(*s, 1)))}};
+}
+
+core::Status createIndexes(Connection& c, std::string_view table, const FileDef& d) {
+    const ColumnSet cs = columnsOf(d);
+    for (std::size_t k = 0; k < d.keys.size(); ++k) {
+        const std::string sql = std::string("CREATE ") + (d.keys[k].unique ? "UNIQUE " : "") +
+                                "INDEX " + quoteIdent(std::string(table) + "/" + cs.keyNames[k]) +
+                                " ON " + quoteIdent(table) + " (" + quoteIdent(cs.keyNames[k]) +
+                                ")";
+        if (auto st = c.exec(sql); !st) return st;
+    }
+    return {};
+}
+
+core::Status createTable(Connection& c, std::string_view table, const FileDef& d) {
+    if (auto st = ensureMeta(c); !st) return st;
+    const ColumnSet cs = columnsOf(d);
+    std::string sql = "CREATE TABLE " + quoteIdent(table) + " (";
+    for (std::size_t i = 0; i < cs.names.size(); ++i)
+        sql += (i ? ", " : "") + quoteIdent(cs.names[i]) + " " + cs.types[i];
+    for (const auto& k : cs.keyNames)
+        sql += ", " + quoteIdent(k) + " BLOB";
+    sql += ")";
+    Savepoint ddl(c, "hk_ddl");
+    if (!ddl.ok()) return ddl.status();
+    auto run = [&]() -> core::Status {
+        if (auto st = c.exec(sql); !st) return st;
+        if (auto st = createIndexes(c, table, d); !st) return st;
+        auto s = c.prepare(
+            "INSERT OR REPLACE INTO hk_layout (name, layout, signature) VALUES (?1, ?2, ?3)");
+        if (!s) return s.error();
+        StmtUse use(*s);
+        const std::string sig = d.signature();
+        sqlite3_bind_text(*s, 1, table.data(), static_cast<int>(table.size()), SQLITE_STATIC);
+        sqlite3_bind_text(*s, 2, d.layoutName.data(), static_cast<int>(d.layoutName.size()),
+                          SQLITE_STATIC);
+        sqlite3_bind_text(*s, 3, sig.data(), static_cast<int>(sig.size()), SQLITE_STATIC);
+        const int rc = sqlite3_step(*s);
+        if (rc != SQLITE_DONE) return c.error(rc, std::string(table));
+        return {};
+    };
+    auto st = run();
+    if (!st) {
+        ddl.rollback();
+        auto e = st.error();
+        e.message = 10;
+        if (e.file.empty() || e.file == c.path().string()) e.file = std::string(table);
+        return e;
+    }
+    return ddl.release();
+}
+
+} // namespace hk::data
