@@ -369,19 +369,29 @@ core::Status deleteUserRight(SecurityFiles& f, const std::string& id, double men
 
 // ---- memberships ---------------------------------------------------------------------------
 
-core::Result<int> addMembership(SecurityFiles& f, const std::string& id, double grupNo) {
-    if (auto st = checkId(id); !st) return st.error();
+namespace {
+
+// The group a membership is to name: a whole number of a group that exists (message 14 when not).
+core::Result<KLGrups> membershipGroup(SecurityFiles& f, double grupNo) {
     if (auto st = checkNumber(grupNo, "Grup No"); !st) return st.error();
     auto g = findGroup(f, grupNo);
     if (!g) return g.error();
     if (!g.value()) return notInCatalogue("GUSR:GRUPNO", "KLGrups");
+    return *g.value();
+}
 
+} // namespace
+
+core::Result<int> addMembership(SecurityFiles& f, const std::string& id, double grupNo) {
+    if (auto st = checkId(id); !st) return st.error();
+    auto g = membershipGroup(f, grupNo);
+    if (!g) return g.error();
     auto unit = f.users.begin();
     if (!unit) return unit.error();
     KLGUsers m;
     m.ID = id;
     m.GRUPNO = grupNo;
-    m.GRUPADI = g.value()->GRUPADI;
+    m.GRUPADI = g->GRUPADI;
     if (auto st = f.memberships.add(m); !st) return st.error();
     auto copied = copyGroupRights(f, id, grupNo);
     if (!copied) return copied.error();
@@ -391,11 +401,8 @@ core::Result<int> addMembership(SecurityFiles& f, const std::string& id, double 
 
 core::Result<int> changeMembership(SecurityFiles& f, const std::string& id, double grupNoBefore,
                                    double grupNo) {
-    if (auto st = checkNumber(grupNo, "Grup No"); !st) return st.error();
-    auto g = findGroup(f, grupNo);
+    auto g = membershipGroup(f, grupNo);
     if (!g) return g.error();
-    if (!g.value()) return notInCatalogue("GUSR:GRUPNO", "KLGrups");
-
     auto unit = f.users.begin();
     if (!unit) return unit.error();
     KLGUsers probe;
@@ -405,7 +412,7 @@ core::Result<int> changeMembership(SecurityFiles& f, const std::string& id, doub
     if (!cur) return cur.error();
     KLGUsers m = cur.value();
     m.GRUPNO = grupNo; // a membership of that group already is refused by the unique key (13)
-    m.GRUPADI = g.value()->GRUPADI;
+    m.GRUPADI = g->GRUPADI;
     if (auto st = f.memberships.put(m); !st) return st.error();
     auto copied = copyGroupRights(f, id, grupNo);
     if (!copied) return copied.error();

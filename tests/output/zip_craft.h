@@ -1,8 +1,10 @@
 #pragma once
 // Hand-made zip archives for the tests: libzip refuses to write most of the damage a hostile
 // archive carries, so these are assembled byte by byte (stored entries, or deflated data the
-// caller takes from a real archive). Also the small file, folder and process helpers the
-// spreadsheet and zip tests share.
+// caller takes from a real archive). Also the full-disk child the spreadsheet and zip tests
+// share; files, folders and shell commands come from tests/support.
+
+#include "support/files.h"
 
 #include <csignal>
 #include <cstdint>
@@ -116,14 +118,7 @@ inline std::string craftZip(const std::vector<CraftEntry>& entries) {
 
 // Output and exit status of a shell command (-1 when it did not end normally).
 inline std::pair<int, std::string> run(const std::string& cmd) {
-    std::string out;
-    FILE* p = ::popen((cmd + " 2>&1").c_str(), "r");
-    if (!p) return {-1, {}};
-    char buf[1024];
-    while (std::fgets(buf, sizeof buf, p))
-        out += buf;
-    int rc = ::pclose(p);
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
+    return sh(cmd);
 }
 
 // Runs `reportsFailure` in a child process whose files may not grow past 16 KiB, as on a full
@@ -141,42 +136,5 @@ template <typename F> bool failureReportedOnFullDisk(F&& reportsFailure) {
     if (::waitpid(pid, &status, 0) != pid) return false;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
-
-inline void writeFile(const std::filesystem::path& p, const std::string& bytes) {
-    std::ofstream(p, std::ios::binary) << bytes;
-}
-
-inline std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// A fresh empty folder under the build tree, removed at the end of the test.
-struct TempDir {
-    std::filesystem::path path;
-    explicit TempDir(const std::string& tag) {
-        path = std::filesystem::temp_directory_path() /
-               ("hk_" + tag + "_" + std::to_string(::getpid()) + "_" + std::to_string(counter()++));
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(path, ec);
-    }
-    static int& counter() {
-        static int n = 0;
-        return n;
-    }
-    std::vector<std::string> list() const {
-        std::vector<std::string> names;
-        for (const auto& e : std::filesystem::recursive_directory_iterator(path))
-            names.push_back(std::filesystem::relative(e.path(), path).string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-};
 
 } // namespace hk::test

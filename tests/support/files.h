@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -43,11 +44,12 @@ struct TempDir {
         return n;
     }
     std::filesystem::path operator/(const std::string& name) const { return path / name; }
-    // Every file below the folder, relative to it.
+    // Every file and folder below the folder, relative to it, in name order.
     std::vector<std::string> list() const {
         std::vector<std::string> names;
         for (const auto& e : std::filesystem::recursive_directory_iterator(path))
             names.push_back(std::filesystem::relative(e.path(), path).string());
+        std::sort(names.begin(), names.end());
         return names;
     }
 };
