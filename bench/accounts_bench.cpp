@@ -11,6 +11,7 @@
 #include <QApplication>
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -35,6 +36,9 @@ class QuietUi final : public hk::app::Ui {
 double since(std::chrono::steady_clock::time_point t) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
 }
+
+// Process CPU time in ms: the machine is shared, so wall time alone says little.
+double cpuMs() { return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
 } // namespace
 
@@ -66,11 +70,12 @@ int main(int argc, char** argv) {
     }
     QuietUi ui;
     auto t0 = std::chrono::steady_clock::now();
+    double c0 = cpuMs();
     auto counts = hk::accounts::importCsv(*ds, csv, ui);
-    const double importMs = since(t0);
+    const double importMs = since(t0), importCpu = cpuMs() - c0;
     if (!counts) return 1;
-    std::printf("import of %zu accounts from CSV: %.0f ms (%d added)\n", company.accounts.size(),
-                importMs, counts->added);
+    std::printf("import of %zu accounts from CSV: %.0f ms wall, %.0f ms CPU (%d added)\n",
+                company.accounts.size(), importMs, importCpu, counts->added);
 
     hk::app::Session session((dir / "Hesapkar.INI").string());
     hk::app::RightsService rights("HESAPKAR", true, {});
@@ -81,21 +86,24 @@ int main(int argc, char** argv) {
     ctx.ui = &ui;
     ctx.rights = &rights;
     ctx.copy = &copy;
-    double best = 1e9, scroll = 1e9;
+    double best = 1e9, bestCpu = 1e9, scroll = 1e9;
     for (int i = 0; i < 3; ++i) {
         t0 = std::chrono::steady_clock::now();
+        c0 = cpuMs();
         hk::ui::HsPlanList list(ctx, hk::ui::ChartListKind::Chart, false);
         list.resize(900, 600);
         list.show();
         QApplication::processEvents();
         best = std::min(best, since(t0));
+        bestCpu = std::min(bestCpu, cpuMs() - c0);
         // the next page as the view scrolls past the first
         auto* m = list.panel()->model();
         t0 = std::chrono::steady_clock::now();
         if (m->canFetchMore({})) m->fetchMore({});
         scroll = std::min(scroll, since(t0));
     }
-    std::printf("chart list first screen: %.1f ms; next page: %.1f ms\n", best, scroll);
+    std::printf("chart list first screen: %.1f ms wall, %.1f ms CPU; next page: %.1f ms\n", best,
+                bestCpu, scroll);
     std::filesystem::remove_all(dir);
     return 0;
 }
