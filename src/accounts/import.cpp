@@ -9,6 +9,7 @@
 
 #include <fstream>
 #include <map>
+#include <unordered_map>
 #include <sstream>
 #include <vector>
 
@@ -33,6 +34,18 @@ struct Row {
 };
 
 std::string keyOf(std::string_view code) { return core::text::sortKey(code, true); }
+
+// The chart as it stands, code key -> attribute: one ordered scan instead of a look-up per row.
+using Existing = std::unordered_map<std::string, std::string>;
+Result<Existing> existingCodes(data::TypedTable<data::HsPlan>& plan) {
+    Existing out;
+    auto st = forEachAccount(plan, "", "", [&](const data::HsPlan& a) {
+        out.emplace(keyOf(a.HESAPKODU), a.NTLK);
+        return true;
+    });
+    if (!st) return st.error();
+    return out;
+}
 
 class Refusals {
   public:
@@ -85,6 +98,8 @@ Result<ImportCounts> readWorkbookRows(data::DataSet& data, const output::Workboo
                                       const std::string& file, app::Ui& ui) {
     auto plan = data.open<data::HsPlan>();
     if (!plan) return raiseStored(ui, plan.error(), 23);
+    auto existing = existingCodes(*plan);
+    if (!existing) return raiseStored(ui, existing.error(), 1);
     Refusals refused;
     std::vector<Row> rows;
     std::map<std::string, int> seen; // code key -> line
@@ -113,10 +128,8 @@ Result<ImportCounts> readWorkbookRows(data::DataSet& data, const output::Workboo
             ++skipped; // a second row of a code already read is skipped like one in the chart
             continue;
         }
-        auto found = findAccount(*plan, code);
-        if (!found) return raiseStored(ui, found.error(), 1);
         seen.emplace(keyOf(code), line);
-        if (*found) {
+        if (existing->count(keyOf(code))) {
             ++skipped;
             continue;
         }
@@ -266,6 +279,8 @@ Result<ImportCounts> importCsv(data::DataSet& data, const std::filesystem::path&
     if (!plan) return raiseStored(ui, plan.error(), 23);
     auto cur = data.open<data::Doviz>();
     if (!cur) return raiseStored(ui, cur.error(), 23);
+    auto existing = existingCodes(*plan);
+    if (!existing) return raiseStored(ui, existing.error(), 1);
     Refusals refused;
     std::vector<Row> rows;
     std::map<std::string, std::pair<int, std::string>> added; // key -> line, attribute
@@ -298,9 +313,7 @@ Result<ImportCounts> importCsv(data::DataSet& data, const std::filesystem::path&
                                       ". satırda da var");
             continue;
         }
-        auto found = findAccount(*plan, a.HESAPKODU);
-        if (!found) return raiseStored(ui, found.error(), 1);
-        if (*found) {
+        if (existing->count(key)) {
             ++skipped;
             continue;
         }
@@ -311,14 +324,11 @@ Result<ImportCounts> importCsv(data::DataSet& data, const std::filesystem::path&
             std::string parentAttr;
             if (auto it = added.find(keyOf(parent)); it != added.end()) {
                 parentAttr = it->second.second;
+            } else if (auto p = existing->find(keyOf(parent)); p != existing->end()) {
+                parentAttr = core::text::clip(p->second);
             } else {
-                auto p = findAccount(*plan, parent);
-                if (!p) return raiseStored(ui, p.error(), 1);
-                if (!*p) {
-                    refused.add(rec.line, "Öncelikle " + parent + " Hesap Kodu Tanımlanmalıdır.");
-                    continue;
-                }
-                parentAttr = core::text::clip((*p)->NTLK);
+                refused.add(rec.line, "Öncelikle " + parent + " Hesap Kodu Tanımlanmalıdır.");
+                continue;
             }
             if (parentAttr == "M") {
                 refused.add(rec.line, "Muavin Hesap Kodu Zaten Tanımlanmıştır (" + parent + ")");

@@ -38,6 +38,8 @@ using data::CsPlan;
 using data::DDoviz;
 using data::Doviz;
 
+constexpr int kCurrencyMenu = 4030;
+
 Cell text(const std::string& s) { return s; }
 
 void closeOwn(QWidget* w) {
@@ -156,7 +158,11 @@ DovizListesi::DovizListesi(AccountsContext ctx, bool select, QWidget* parent)
             {QStringLiteral("Kodu"), 5, "", [](const Doviz& d) { return text(d.DOVIZKODU); }},
             {QStringLiteral("Adı"), 30, "", [](const Doviz& d) { return text(d.DOVIZADI); }}});
     list_ = new BrowsePanel(src, {}, *ctx_.ui, this);
-    list_->allowAll();
+    // The currency list is the list of menu 4030, under that number's rights.
+    if (ctx_.rights)
+        list_->applyRights(*ctx_.rights, kCurrencyMenu);
+    else
+        list_->allowAll();
     select_ = new QPushButton(QStringLiteral("S&eç"), this);
     exit_ = new QPushButton(QStringLiteral("Çı&kış"), this);
     select_->setVisible(select);

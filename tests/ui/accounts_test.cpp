@@ -10,6 +10,7 @@
 #include "ui/accounts_windows.h"
 #include "ui/fields.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -291,6 +292,43 @@ class AccountsTest : public QObject {
         r.trySave(); // a zero rate is refused
         QCOMPARE(ui.texts().back(), std::string("Kur Tutarı sıfırdan büyük olmalıdır."));
         QVERIFY(r.result() != QDialog::Accepted);
+    }
+
+    void chartReportFilter() {
+        HesapPlaniFiltreEkrani w(ctx());
+        QCOMPARE(w.runButton->text(), QStringLiteral("Yaz"));
+        std::vector<hk::output::Document> docs;
+        std::vector<hk::output::Sheet> sheets;
+        w.showDocument = [&](const hk::output::Document& d) { docs.push_back(d); };
+        w.showSheet = [&](const hk::output::Sheet& s) {
+            sheets.push_back(s);
+            return hk::core::Status{};
+        };
+        int picks = 0;
+        w.pick = [&]() -> std::optional<HsPlan> {
+            ++picks;
+            return find("120 01");
+        };
+        w.from->setTextValue("999"); // not in the chart: the selection list opens
+        w.run();
+        QCOMPARE(picks, 1);
+        QCOMPARE(w.from->textValue(), std::string("120 01"));
+        QCOMPARE(docs.size(), std::size_t(1));
+        QCOMPARE(docs[0].pages[0].lines[1].visibleText().substr(0, 12), std::string("HESAP PLANI "));
+        w.excel->setChecked(true);
+        QCOMPARE(w.runButton->text(), QStringLiteral("Excel"));
+        w.run();
+        QCOMPARE(sheets.size(), std::size_t(1));
+        QCOMPARE(sheets[0].rows().size(), std::size_t(2 + 1)); // title, captions, 120 01
+    }
+
+    void importWindowWithoutTheWorkbook() {
+        ExcelHsPlanOku w(ctx());
+        QCOMPARE(w.start->text(), QStringLiteral("Excel Oku"));
+        w.read();
+        QCOMPARE(ui.texts(), std::vector<std::string>{dir.filePath("HsPlan.xls").toStdString() +
+                                                      "\nDosyası Bulunamıyor.!"});
+        QVERIFY(w.result() != QDialog::Accepted);
     }
 };
 
