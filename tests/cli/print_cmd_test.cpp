@@ -147,6 +147,10 @@ TEST_F(PrintCmd, BadInputIsRefusedAndWritesNothing) {
         {input("", "bos.txt") + " --pdf " + out("o"), "sayfa yok"},
         {input("a\n") + " --pdf " + out("yok/o.pdf"), "yok/o.pdf"},
         {input("a\n") + " --queue NPQ_hk_test_olmayan_yazici", "NPQ_hk_test_olmayan_yazici"},
+        // A file without line ends is no report: refused before it fills the memory.
+        {input("ilk\n" + std::string(100000, 'x'), "tek_satir.txt") + " --raw " + out("o") +
+             " --kind NPQ",
+         "satır 2"},
     };
     for (const auto& c : cases) {
         CliRun r = cli(c.args);
