@@ -8,6 +8,7 @@
 #include <regex>
 #include <sstream>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -52,7 +53,7 @@ struct PrintCmd : ::testing::Test {
     fs::path dir;
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("hk_print_" +
+              ("hk_print_" + std::to_string(::getpid()) + "_" +
                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
