@@ -129,7 +129,12 @@ int rememberForSignals(const std::filesystem::path& name) {
 }
 
 std::filesystem::path hiddenName(const std::filesystem::path& target) {
-    return target.parent_path() / ("." + target.filename().string() + "." + randomSuffix() + ".tmp");
+    std::string name(1, '.');
+    name += target.filename().string();
+    name += '.';
+    name += randomSuffix();
+    name += ".tmp";
+    return target.parent_path() / name;
 }
 
 } // namespace

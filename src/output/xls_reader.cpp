@@ -150,13 +150,6 @@ core::Result<Workbook> readXlsDirect(const std::string& path, const ReadLimits& 
     if (rows > 65536 || cols > 256)
         return Error::of(kSheetDamaged, path + ": worksheet larger than a .xls sheet can be");
 
-    // FreeXL reads some damaged files (a truncated stream, a lost dimension record) as a sheet
-    // without cells; such a file is reported, never taken as an empty list.
-    if (rows == 0 || cols == 0)
-        return Error::of(kSheetDamaged, path + ": no cell can be read from the worksheet \"" +
-                                            sheetName +
-                                            "\": the worksheet is empty or the file is damaged");
-
     std::vector<SheetCell> cells;
     std::uint64_t textBytes = 0;
     for (unsigned int r = 0; r < rows; ++r) {
@@ -211,6 +204,12 @@ core::Result<Workbook> readXlsDirect(const std::string& path, const ReadLimits& 
             cells.push_back(SheetCell{r + 1, std::uint32_t(c) + 1, std::move(text)});
         }
     }
+    // FreeXL reads some damaged files (cell records it does not know, a lost dimension record)
+    // as a sheet without cells; such a file is reported, never taken as an empty list.
+    if (cells.empty())
+        return Error::of(kSheetDamaged, path + ": no cell can be read from the worksheet \"" +
+                                            sheetName +
+                                            "\": the worksheet is empty or the file is damaged");
     return Workbook::fromCells(std::move(cells), std::move(sheetName), limits);
 }
 

@@ -172,7 +172,10 @@ std::string cellName(std::uint32_t row, std::uint32_t col) {
     std::string letters;
     for (std::uint32_t c = col; c > 0; c = (c - 1) / 26)
         letters.insert(letters.begin(), char('A' + (c - 1) % 26));
-    return "cell " + letters + std::to_string(row);
+    std::string name = "cell ";
+    name += letters;
+    name += std::to_string(row);
+    return name;
 }
 
 class XlsxReader {
@@ -419,9 +422,14 @@ core::Result<Workbook> XlsxReader::run() {
                     auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), index);
                     if (ec != std::errc{} || end != v.data() + v.size() || index >= shared_.size())
                         return damaged("shared string index out of range");
+                    // Checked before the copy: a long string shown by many cells must not be
+                    // copied once more than the budget allows.
+                    if (textBytes + shared_[index].size() > limits_.maxCellTextBytes)
+                        return limit("the cells hold more than " +
+                                     std::to_string(limits_.maxCellTextBytes) + " bytes of text");
                     text = shared_[index];
                 } else if (type == "b") {
-                    text = v == "1" || v == "true" ? "1" : "0";
+                    text.push_back(v == "1" || v == "true" ? '1' : '0');
                 } else if (type == "str" || type == "e") {
                     text = v;
                 } else if (type == "d") {

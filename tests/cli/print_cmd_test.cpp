@@ -8,6 +8,7 @@
 #include <regex>
 #include <sstream>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -52,7 +53,7 @@ struct PrintCmd : ::testing::Test {
     fs::path dir;
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("hk_print_" +
+              ("hk_print_" + std::to_string(::getpid()) + "_" +
                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
@@ -147,6 +148,10 @@ TEST_F(PrintCmd, BadInputIsRefusedAndWritesNothing) {
         {input("", "bos.txt") + " --pdf " + out("o"), "sayfa yok"},
         {input("a\n") + " --pdf " + out("yok/o.pdf"), "yok/o.pdf"},
         {input("a\n") + " --queue NPQ_hk_test_olmayan_yazici", "NPQ_hk_test_olmayan_yazici"},
+        // A file without line ends is no report: refused before it fills the memory.
+        {input("ilk\n" + std::string(100000, 'x'), "tek_satir.txt") + " --raw " + out("o") +
+             " --kind NPQ",
+         "satır 2"},
     };
     for (const auto& c : cases) {
         CliRun r = cli(c.args);

@@ -33,7 +33,7 @@ struct OutputTarget : ::testing::Test {
     fs::path dir;
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("hk_atomic_" +
+              ("hk_atomic_" + std::to_string(::getpid()) + "_" +
                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);

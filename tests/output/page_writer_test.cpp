@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 using namespace hk::output;
 using hk::core::Error;
 using hk::core::Status;
@@ -361,7 +363,8 @@ TEST(PageWriterStreaming, PagesHeadersAndFirstPageAsWithWholePages) {
 }
 
 TEST(PageWriterStreaming, RawFileBytesEqualTheWholePageBytes) {
-    const auto out = std::filesystem::temp_directory_path() / "hk_stream_raw.prn";
+    const auto out = std::filesystem::temp_directory_path() /
+                     ("hk_stream_raw_" + std::to_string(::getpid()) + ".prn");
     std::filesystem::remove(out);
     Document doc;
     DocumentSink pages(doc);

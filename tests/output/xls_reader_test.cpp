@@ -48,6 +48,34 @@ TEST(XlsReader, DamagedFilesAreRefused) {
     }
 }
 
+// A workbook whose cell records FreeXL does not recognise reads as a sheet without cells; that
+// is a damaged workbook, not an empty list for the importers.
+TEST(XlsReader, ASheetWithoutReadableCellsIsDamaged) {
+    TempDir dir("xls_nocells");
+    std::string bytes = hk::test::readFile(kFixtures + "plan.xls");
+    // The workbook stream starts at the first sector (offset 512); its BIFF records follow each
+    // other: id (2 bytes), length (2 bytes), data. Cell records get an id no reader knows.
+    int renamed = 0, ends = 0;
+    for (std::size_t p = 512; p + 4 <= bytes.size();) {
+        const unsigned id = std::uint8_t(bytes[p]) | std::uint8_t(bytes[p + 1]) << 8;
+        const unsigned len = std::uint8_t(bytes[p + 2]) | std::uint8_t(bytes[p + 3]) << 8;
+        if (id == 0x00FD || id == 0x027E || id == 0x00BD || id == 0x0203 || id == 0x0204) {
+            bytes[p] = 0x01;
+            bytes[p + 1] = 0x01;
+            ++renamed;
+        }
+        if (id == 0x000A && ++ends == 2) break; // the end of the globals, then of the worksheet
+        p += 4 + len;
+    }
+    ASSERT_GT(renamed, 3);
+    writeFile(dir.path / "bos.xls", bytes);
+    auto wb = Workbook::open((dir.path / "bos.xls").string());
+    ASSERT_FALSE(wb.ok());
+    EXPECT_EQ(wb.error().code, kSheetDamaged);
+    EXPECT_NE(wb.error().text.find("no cell can be read"), std::string::npos) << wb.error().text;
+    EXPECT_NE(wb.error().text.find("bos.xls"), std::string::npos);
+}
+
 // Regression: a fuzzed file on which FreeXL reads past a stack buffer while converting a string.
 // The reader runs FreeXL in a child process, so the program only sees a damaged workbook.
 TEST(XlsReader, AFileThatTripsFreeXlIsADamagedWorkbook) {
