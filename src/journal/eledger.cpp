@@ -410,12 +410,12 @@ Result<ExportResult> YevmiyeRaporuCSV(data::DataSet& ds, app::Ui& ui, const Expo
         if (auto s = storeNumbers(w); !s) return s.error();
     }
     if (auto c = file->commit(); !c) return c.error();
-    const output::ZipResult packed = output::packFile(csv.string(), zip.string());
+    const core::Status packed = output::packFile(csv.string(), zip.string());
     fs::remove(csv, ec); // only the archive stays
-    if (!packed.ok()) {
-        const std::string msg = "Hata Oluştu: " + std::to_string(packed.code);
+    if (!packed) {
+        const std::string msg = "Hata Oluştu: " + std::to_string(packed.error().code);
         ui.message(msg, "Zip - Dosya Sıkıştır", app::Icon::Critical, "&Tamam", 1);
-        return Error::refused(msg + " " + packed.text, true);
+        return Error::refused(msg + " " + packed.error().text, true);
     }
     if (tx)
         if (auto c = tx->commit(); !c) {

@@ -88,9 +88,7 @@ std::vector<std::pair<const char*, Route>> routes(const fs::path& dir) {
         {"zip",
          [dir](const fs::path& t) -> hk::core::Status {
              std::ofstream(dir / "icerik.txt") << "x";
-             ZipResult r = packFile((dir / "icerik.txt").string(), t.string());
-             if (r.code != 0) return hk::core::Error::of(r.code, r.text);
-             return {};
+             return packFile((dir / "icerik.txt").string(), t.string());
          }},
     };
 }
