@@ -9,11 +9,13 @@
 #include "core/text.h"
 #include "data/convert.h"
 #include "procedures/all.h"
+#include "ui/accounts_windows.h"
 #include "ui/frame.h"
 #include "ui/geometry.h"
 #include "ui/kul.h"
 #include "ui/login.h"
 #include "ui/qtui.h"
+#include "ui/journal_window.h"
 #include "ui/yasal.h"
 
 #include <QApplication>
@@ -157,8 +159,10 @@ void registerWindows(app::Catalogue& catalogue, Shell& shell) {
     // Window procedures arrive module by module; until one is registered here its menu item
     // raises message 24.
     registerYasal(catalogue, shell.data, shell.session, shell.ui, &shell.frame);
+    registerJournalWindow(catalogue, shell.data, shell.session, shell.ui, shell.frame);
     registerKulWindows(catalogue, shell.frame, KulContext{&shell.data.data(), &shell.data, &shell.ui},
                        shell.session);
+    registerAccountWindows(catalogue, shell);
     // Domain procedures without a window run on the GUI thread for now; their failure is shown
     // as the data-operation message the error names (message 1 when it names none).
     for (const app::ProcedureSpec& spec : shell.procedures.all()) {
