@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
 
     // Detail accounts to post on.
     std::vector<std::string> codes;
-    books->plan.set("HSP:KeyHesap");
+    if (!books->plan.set("HSP:KeyHesap")) return 1;
     while (auto h = books->plan.next())
         if (h->NTLK == "M" && codes.size() < 600) codes.push_back(h->HESAPKODU);
 
