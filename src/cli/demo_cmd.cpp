@@ -2,15 +2,42 @@
 // (or reuses it) through the ordinary start-up and prints what it holds.
 #include "cli/commands.h"
 #include "cli/data_folder.h"
+#include "vouchers/demo.h"
 
 #include <cstdio>
 
 namespace hk::cli {
 
+namespace {
+// The demo's vouchers are saved through voucher entry, whose per-line progress would only
+// clutter the terminal: messages go through, progress lines do not.
+class QuietProgress : public app::Ui {
+  public:
+    explicit QuietProgress(app::Ui& inner) : inner_(inner) {}
+    int message(const std::string& t, const std::string& c, app::Icon i, const std::string& b,
+                int d) override {
+        return inner_.message(t, c, i, b, d);
+    }
+    void progress(const std::string&, int) override {}
+    void progressDone() override {}
+    bool cancelled() override { return inner_.cancelled(); }
+    std::string chooseFile(const std::string& c, const std::string& f, bool s) override {
+        return inner_.chooseFile(c, f, s);
+    }
+    int pick(const std::string& c, const std::vector<std::string>& items) override {
+        return inner_.pick(c, items);
+    }
+
+  private:
+    app::Ui& inner_;
+};
+} // namespace
+
 int runInfo(const Args& args); // info_cmd.cpp
 
 const char* demoUsage() {
-    return "DIR [--program-dir DIR]: prepares (or reuses) a demo data folder and shows what it holds";
+    return "DIR [--program-dir DIR]: prepares (or reuses) a demo data folder with a chart and several "
+           "months of vouchers, and shows what it holds";
 }
 
 int runDemo(const Args& args) {
@@ -26,6 +53,12 @@ int runDemo(const Args& args) {
         if (!st) return code;
         std::printf("Hesapkar demo: %s\n", dir.string().c_str());
         for (const auto& line : st->prepared.created) std::printf("  yeni %s\n", line.c_str());
+        // A living book: sub-accounts and several months of vouchers, once.
+        QuietProgress quiet(ui);
+        vouchers::Env env{s, quiet, st->data};
+        auto book = vouchers::addDemoBook(env);
+        if (!book) return fail("demo", errorText(book.error()));
+        for (const auto& line : *book) std::printf("  yeni %s\n", line.c_str());
         std::printf("Şirket: %s, mali yıl %s (%02d.%02d.%04d - %02d.%02d.%04d), çalışılan ay %s\n",
                     s.company().SIRKETUNVANI1.c_str(), s.CalismaYili().c_str(),
                     s.company().MALIDONEMBAS.day, s.company().MALIDONEMBAS.month,

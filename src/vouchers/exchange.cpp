@@ -195,6 +195,12 @@ class Importer {
             error(line, what + ": Türkçe kod sayfasında olmayan karakter");
             return false;
         }
+        for (unsigned char c : t)
+            if (c < 0x20 || c == 0x7F) {
+                // Records hold no control characters (a line break inside a quoted field).
+                error(line, what + ": kontrol karakteri (satır sonu, sekme) olamaz");
+                return false;
+            }
         if (text::length(t) > width) {
             error(line, what + " en çok " + std::to_string(width) + " karakter olabilir");
             return false;

@@ -46,7 +46,9 @@ TEST(CsvAmounts, BothSeparatorsAndTheTurkishForm) {
     for (const auto& c : cases) {
         auto r = csv::parseAmount(c.text, c.sep);
         EXPECT_EQ(r.ok(), c.ok) << c.text;
-        if (r && c.ok) EXPECT_DOUBLE_EQ(*r, c.want) << c.text;
+        if (r && c.ok) {
+            EXPECT_DOUBLE_EQ(*r, c.want) << c.text;
+        }
     }
     EXPECT_EQ(*csv::parseDate("2015-03-10"), (core::Date{10, 3, 2015}));
     EXPECT_EQ(*csv::parseDate("10.03.2015"), (core::Date{10, 3, 2015}));
@@ -59,7 +61,7 @@ TEST_F(Exchange, ImportsNumbersAndPostsAFileInEitherDialect) {
         "\xEF\xBB\xBF"
         "Date;VOUCHER;Account;Description;Amount;quantity;currency_amount;document_type;"
         "document_no\r\n"
-        "10.03.2015;A1;120 01 005;\"Satış; fatura\nikinci satır\";1.234,56;3;;Fatura;F-1\r\n"
+        "10.03.2015;A1;120 01 005;\"Satış; \"\"fatura\"\"\";1.234,56;3;;Fatura;F-1\r\n"
         "10.03.2015;A1;;ek açıklama;;;;;\r\n"
         "10.03.2015;A1;600 01;;-1.234,56;;;;\r\n"
         "2015-04-02;B7;120 01 006;;10;;;;\r\n"
@@ -76,7 +78,7 @@ TEST_F(Exchange, ImportsNumbersAndPostsAFileInEitherDialect) {
     EXPECT_EQ(h->FISNTLK, "N");
     auto lines = b->linesOf("0300000001");
     ASSERT_EQ(lines->size(), 3u);
-    EXPECT_EQ((*lines)[0].FISACK, "Satış; fatura\nikinci satır");
+    EXPECT_EQ((*lines)[0].FISACK, "Satış; \"fatura\"");
     EXPECT_DOUBLE_EQ((*lines)[0].ALTBIRIMBORC, 3);
     EXPECT_EQ((*lines)[0].BELGETIPI, "Fatura");
     EXPECT_EQ((*lines)[0].BELGENO, "F-1");
@@ -120,7 +122,9 @@ TEST_F(Exchange, EveryFailingRowIsReportedAndNothingIsWritten) {
         "7,10.03.2015,600 01,,,0\n"                           // 15: no amount
         "8,10.03.2015,120 01 005," + std::string(51, 'x') + ",5,\n" // 16: too wide
         "8,10.03.2015,600 01,,,5\n"                           // 17
-        "9,31.02.2015,120 01 005,,5,\n";                      // 18: no such date
+        "9,31.02.2015,120 01 005,,5,\n"                       // 18: no such date
+        "10,10.03.2015,120 01 005,\"iki\nsatır\",5,\n"          // 19: a line break
+        "10,10.03.2015,600 01,,,5\n";
     auto r = import(put("bad.csv", bad));
     ASSERT_FALSE(r);
     EXPECT_EQ(r.error().kind, core::ErrorKind::BadInput);
@@ -131,7 +135,8 @@ TEST_F(Exchange, EveryFailingRowIsReportedAndNothingIsWritten) {
                              "satır 10: tarih mali dönem dışında",
                              "satır 12: değişikliğe kapatılan ay", "satır 14: bir satır ya borç",
                              "satır 15: satırda TL tutarı yok", "satır 16: description en çok 50",
-                             "satır 18: böyle bir tarih yok"})
+                             "satır 18: böyle bir tarih yok",
+                             "satır 19: description: kontrol karakteri"})
         EXPECT_NE(t.find(want), std::string::npos) << want << "\n" << t;
     EXPECT_NE(t.find("hiçbir şey yazılmadı"), std::string::npos);
     EXPECT_EQ(count(true), 0);

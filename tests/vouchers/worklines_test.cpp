@@ -83,3 +83,17 @@ TEST(WorkLines, VatSplitAndTotals) {
 }
 
 } // namespace
+
+#include "vouchers/posting.h"
+
+namespace {
+
+TEST(PostingLevels, EachDistinctLevelOnceEvenWithTwoBlanksInARow) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(postingLevels("120 01 005"), (V{"120", "120 01", "120 01 005"}));
+    EXPECT_EQ(postingLevels("120  01"), (V{"120", "120  01"}));
+    EXPECT_EQ(postingLevels("600"), (V{"600"}));
+    EXPECT_EQ(postingLevels(""), V{});
+}
+
+} // namespace
