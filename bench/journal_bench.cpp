@@ -163,6 +163,16 @@ int main(int argc, char** argv) {
             auto r = must(journal::YevmiyeRaporuXML(ds, ui, c), "xml");
             return std::to_string(r.numbered) + " numbered";
         });
+        // The printed journal stores each voucher with the state in a transaction of its own.
+        journal::RunOptions month2 = month1;
+        month2.month = 2;
+        month2.certified = true;
+        measure("journal month 2, certified -> raw", [&] {
+            output::RawSink sink(must(output::openRawFile(folder / "journal2.prn"), "raw"));
+            auto r = must(journal::YevmiyeRaporu(ds, ui, month2, output::PrinterKind::Npq, sink),
+                          "run");
+            return std::to_string(r.entries) + " entries numbered";
+        });
     }
     std::filesystem::remove_all(folder);
     return 0;

@@ -187,6 +187,12 @@ Status storeNumbers(Walk& w) {
     return {};
 }
 
+// A page count reads to the end of the fiscal year: storing its numbers would journalise later
+// months under this one, so only a certified run of the month itself stores.
+bool stores(const ExportOptions& o) {
+    return o.run.certified && !o.run.pageCount;
+}
+
 std::string recorderOf(const data::FisBas& h, const std::string& typed) {
     const std::string own = text::clip(h.KPERSONEL);
     return own.empty() ? typed : own;
@@ -299,7 +305,7 @@ Result<ExportResult> YevmiyeRaporuXML(data::DataSet& ds, app::Ui& ui, const Expo
     if (auto c = file->close(); !c) return writeFailure(ui, "Idea", out.lines(), c.error());
 
     std::optional<data::Transaction> tx;
-    if (o.run.certified) {
+    if (stores(o)) {
         tx.emplace(ds.data());
         if (!tx->started()) return tx->started().error();
         if (auto s = storeNumbers(w); !s) return s.error();
@@ -313,7 +319,7 @@ Result<ExportResult> YevmiyeRaporuXML(data::DataSet& ds, app::Ui& ui, const Expo
     ui.progressDone();
     result.file = target;
     result.numbered = static_cast<int>(w.numbered.size());
-    result.state = o.run.certified ? w.state : w.stored;
+    result.state = stores(o) ? w.state : w.stored;
     ui.message("XML Doküman hazırlandı.\n" + target.string(), "İşlem Tamamlandı",
                app::Icon::Information, "&Tamam", 1);
     return result;
@@ -404,7 +410,7 @@ Result<ExportResult> YevmiyeRaporuCSV(data::DataSet& ds, app::Ui& ui, const Expo
     if (auto c = file->close(); !c) return writeFailure(ui, "eFinans", out.lines(), c.error());
 
     std::optional<data::Transaction> tx;
-    if (o.run.certified) {
+    if (stores(o)) {
         tx.emplace(ds.data());
         if (!tx->started()) return tx->started().error();
         if (auto s = storeNumbers(w); !s) return s.error();
@@ -425,7 +431,7 @@ Result<ExportResult> YevmiyeRaporuCSV(data::DataSet& ds, app::Ui& ui, const Expo
     ui.progressDone();
     result.file = zip;
     result.numbered = static_cast<int>(w.numbered.size());
-    result.state = o.run.certified ? w.state : w.stored;
+    result.state = stores(o) ? w.state : w.stored;
     ui.message("ZIP dosyası hazırlandı.\n" + zip.string(), "İşlem Tamamlandı",
                app::Icon::Information, "&Tamam", 1);
     return result;

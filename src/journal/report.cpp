@@ -72,7 +72,7 @@ class Printer {
 
     Status pageEnd() {
         if (auto st = w_.write(""); !st) return st;
-        if (auto st = w_.write(w_.emphasised(debitTotalLine(false))); !st) return st;
+        if (auto st = w_.write(w_.emphasised(debitTotalLine())); !st) return st;
         return w_.write(w_.emphasised(creditTotalLine()));
     }
 
@@ -82,7 +82,7 @@ class Printer {
         if (!printed) return {};
         while (counter() < lpp_ - 3)
             if (auto st = w_.write(""); !st) return st;
-        if (auto st = w_.write(w_.emphasised(debitTotalLine(false))); !st) return st;
+        if (auto st = w_.write(w_.emphasised(debitTotalLine())); !st) return st;
         lastPage = w_.pageNumber();
         if (kind_ == PrinterKind::Npq) {
             // The last line carries its own page end: emphasis off and a form feed, no CR LF.
@@ -189,7 +189,7 @@ class Printer {
         return w_.write("");
     }
 
-    std::string debitTotalLine(bool) const {
+    std::string debitTotalLine() const {
         LineBuffer b;
         if (!matbu_) b.place(1, kPageEndTitle);
         b.place(106, pic::format(debit, "n20.2b"), 20);
