@@ -32,7 +32,8 @@ namespace {
 struct QuietUi final : app::Ui {
     int message(const std::string& text, const std::string& caption, app::Icon, const std::string&,
                 int) override {
-        if (caption != "İşlem Tamamlandı") std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+        if (caption != "İşlem Tamamlandı")
+            std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
         return 1;
     }
     void progress(const std::string&, int) override {}
@@ -90,11 +91,14 @@ void load(data::DataSet& ds, const bench::CompanySize& size) {
     const bench::Company co = bench::generate(size);
     data::Transaction tx(ds.data());
     auto plan = must(ds.open<data::HsPlan>(), "HsPlan");
-    for (const auto& a : co.accounts) must(plan.add(a), "account");
+    for (const auto& a : co.accounts)
+        must(plan.add(a), "account");
     auto heads = must(ds.open<data::FisBas>(), "FisBas");
-    for (const auto& h : co.headers) must(heads.add(h), "header");
+    for (const auto& h : co.headers)
+        must(heads.add(h), "header");
     auto lines = must(ds.open<data::FisDet>(), "FisDet");
-    for (const auto& l : co.lines) must(lines.add(l), "line");
+    for (const auto& l : co.lines)
+        must(lines.add(l), "line");
     auto y = must(ds.open<data::Yasal>(), "Yasal");
     data::Yasal company;
     company.MALIDONEMBAS = core::Date{1, 1, 2024};
@@ -131,7 +135,8 @@ int main(int argc, char** argv) {
 
     measure("journal month 1 -> raw NPQ file", [&] {
         output::RawSink sink(must(output::openRawFile(folder / "journal.prn"), "raw"));
-        auto r = must(journal::YevmiyeRaporu(ds, ui, month1, output::PrinterKind::Npq, sink), "run");
+        auto r =
+            must(journal::YevmiyeRaporu(ds, ui, month1, output::PrinterKind::Npq, sink), "run");
         return std::to_string(r.entries) + " entries, " + std::to_string(r.pages) + " pages";
     });
     measure("journal month 1 -> text file", [&] {
@@ -169,8 +174,8 @@ int main(int argc, char** argv) {
         month2.certified = true;
         measure("journal month 2, certified -> raw", [&] {
             output::RawSink sink(must(output::openRawFile(folder / "journal2.prn"), "raw"));
-            auto r = must(journal::YevmiyeRaporu(ds, ui, month2, output::PrinterKind::Npq, sink),
-                          "run");
+            auto r =
+                must(journal::YevmiyeRaporu(ds, ui, month2, output::PrinterKind::Npq, sink), "run");
             return std::to_string(r.entries) + " entries numbered";
         });
     }

@@ -99,8 +99,8 @@ class Printer {
 
     Status entryHeading(const data::FisBas& h, double number) {
         if (auto st = out(""); !st) return st;
-        std::string s = "--------------------" + entryText(h, number) +
-                        " ]-----------------------------";
+        std::string s =
+            "--------------------" + entryText(h, number) + " ]-----------------------------";
         if (auto st = outEmphasised(s); !st) return st;
         return out("");
     }
@@ -322,10 +322,10 @@ Result<ReportResult> YevmiyeRaporu(data::DataSet& ds, app::Ui& ui, const RunOpti
     result.pages = p.lastPage;
     result.state = o.reprint ? stored : state;
     if (o.pageCount)
-        ui.message(pic::format(range->start, "d6") + " - " + pic::format(range->end, "d6") +
-                       " Arası Sayfa Adedi: " +
-                       pic::format(static_cast<double>(result.pages), "n10"),
-                   "Yevmiye Raporu", app::Icon::Information, "&Tamam", 1);
+        ui.message(
+            pic::format(range->start, "d6") + " - " + pic::format(range->end, "d6") +
+                " Arası Sayfa Adedi: " + pic::format(static_cast<double>(result.pages), "n10"),
+            "Yevmiye Raporu", app::Icon::Information, "&Tamam", 1);
     return result;
 }
 
