@@ -153,7 +153,8 @@ Status walk(Walk& w, app::Ui& ui, const ExportOptions& o, const char* datePictur
         if (h->FISTRH > w.range.end) break;
         if (!takes(o.run, *h)) continue;
         ui.progress(plainInt(h->YEVMIYENO) + " - " + pic::format(h->FISTRH, datePicture), -1);
-        if (ui.cancelled()) return Error::refused("e-Defter aktarımı kullanıcı isteğiyle durduruldu.");
+        if (ui.cancelled())
+            return Error::refused("e-Defter aktarımı kullanıcı isteğiyle durduruldu.");
         const bool isNew = h->YEVMIYENO == 0;
         const double number = isNew ? w.state.lastNumber + 1 : h->YEVMIYENO;
         auto lines = voucherLines(w.f, h->KEYSTR);
@@ -166,7 +167,8 @@ Status walk(Walk& w, app::Ui& ui, const ExportOptions& o, const char* datePictur
         w.state.lastNumber = number;
         w.state.lastMonth = w.range.month;
         w.state.lastDate = h->FISTRH;
-        for (const auto& l : *lines) (isDebit(l) ? w.state.debit : w.state.credit) += sideAmount(l);
+        for (const auto& l : *lines)
+            (isDebit(l) ? w.state.debit : w.state.credit) += sideAmount(l);
     }
     if (w.state.lastMonth < w.range.month) w.state.lastMonth = w.range.month;
     return {};
@@ -187,6 +189,12 @@ Status storeNumbers(Walk& w) {
     return {};
 }
 
+// A page count reads to the end of the fiscal year: storing its numbers would journalise later
+// months under this one, so only a certified run of the month itself stores.
+bool stores(const ExportOptions& o) {
+    return o.run.certified && !o.run.pageCount;
+}
+
 std::string recorderOf(const data::FisBas& h, const std::string& typed) {
     const std::string own = text::clip(h.KPERSONEL);
     return own.empty() ? typed : own;
@@ -200,9 +208,9 @@ fs::path xmlFileName(const fs::path& folder, const data::Yasal& y, int month) {
 
 fs::path csvFileName(const fs::path& folder, const data::Yasal& y, int branch, int month,
                      const std::string& extension) {
-    return folder / (text::clip(y.VERGIDAIRESINO) + "_" +
-                     pic::format(static_cast<double>(branch), "n04") + "_" + yyyymm(y, month) +
-                     "_1." + extension);
+    return folder /
+           (text::clip(y.VERGIDAIRESINO) + "_" + pic::format(static_cast<double>(branch), "n04") +
+            "_" + yyyymm(y, month) + "_1." + extension);
 }
 
 std::string sanitise(const std::string& s) {
@@ -299,7 +307,7 @@ Result<ExportResult> YevmiyeRaporuXML(data::DataSet& ds, app::Ui& ui, const Expo
     if (auto c = file->close(); !c) return writeFailure(ui, "Idea", out.lines(), c.error());
 
     std::optional<data::Transaction> tx;
-    if (o.run.certified) {
+    if (stores(o)) {
         tx.emplace(ds.data());
         if (!tx->started()) return tx->started().error();
         if (auto s = storeNumbers(w); !s) return s.error();
@@ -313,7 +321,7 @@ Result<ExportResult> YevmiyeRaporuXML(data::DataSet& ds, app::Ui& ui, const Expo
     ui.progressDone();
     result.file = target;
     result.numbered = static_cast<int>(w.numbered.size());
-    result.state = o.run.certified ? w.state : w.stored;
+    result.state = stores(o) ? w.state : w.stored;
     ui.message("XML Doküman hazırlandı.\n" + target.string(), "İşlem Tamamlandı",
                app::Icon::Information, "&Tamam", 1);
     return result;
@@ -341,61 +349,58 @@ Result<ExportResult> YevmiyeRaporuCSV(data::DataSet& ds, app::Ui& ui, const Expo
         return csvField(text::clip(a.name1 + " " + a.name2));
     };
 
-    Status st = out.line(";;" + pic::format(w.range.start, "d012") + ";" +
-                         pic::format(w.range.end, "d012") + ";TR;TRY;" +
-                         pic::format(w.company.MALIDONEMBAS, "d012") + ";" +
-                         pic::format(w.company.MALIDONEMSON, "d012") + ";" +
-                         csvField(w.company.VERGIDAIRESINO));
+    Status st = out.line(
+        ";;" + pic::format(w.range.start, "d012") + ";" + pic::format(w.range.end, "d012") +
+        ";TR;TRY;" + pic::format(w.company.MALIDONEMBAS, "d012") + ";" +
+        pic::format(w.company.MALIDONEMSON, "d012") + ";" + csvField(w.company.VERGIDAIRESINO));
     if (st)
-        st = walk(w, ui, o, "d06.",
-                  [&](const data::FisBas& h, double number,
-                      const std::vector<data::FisDet>& lines) -> Status {
-                      ++result.vouchers;
-                      const std::string no = plainInt(number);
-                      std::string entry = "[YEVMİYE MADDE NO: " + no + "] [FİŞ TARİHİ: " +
-                                          pic::format(h.FISTRH, "d06.b") + ", FİŞ NO:";
-                      entry = text::clip(entry) + typeWord(h.FISTUR);
-                      entry += " " + std::to_string(h.FISNO) + "]";
-                      const std::string head =
-                          no + ";" + recorder + ";" + pic::format(h.FISTRH, "d012") + ";" +
-                          std::to_string(h.FISNO) + ";" + csvField(entry) + ";" +
-                          core::numeric::shortest(h.BTOPLAM) + ";" +
-                          core::numeric::shortest(h.ATOPLAM);
-                      // The document data of the whole voucher come from its first line.
-                      std::string doc;
-                      for (std::size_t i = 0; i < lines.size(); ++i) {
-                          const auto& l = lines[i];
-                          if (i == 0) {
-                              data::FisDet first = l;
-                              if (o.fillDefaults) {
-                                  if (text::clip(first.BELGETIPI).empty()) first.BELGETIPI = "Diğer";
-                                  if (text::clip(first.BELGENO).empty())
-                                      first.BELGENO = std::to_string(h.FISNO);
-                                  if (!first.BELGETARIHI.isSet()) first.BELGETARIHI = h.FISTRH;
-                                  if (text::clip(first.BELGEACIKLAMASI).empty())
-                                      first.BELGEACIKLAMASI = text::left(first.FISACK, 30);
-                              }
-                              doc = csvField(types.xmlCode(first.BELGETIPI)) + ";" +
-                                    csvField(first.BELGEACIKLAMASI) + ";" +
-                                    csvField(first.BELGENO) + ";" +
-                                    pic::format(first.BELGETARIHI, "d012") + ";" +
-                                    csvField(first.BELGEACIKLAMASI2);
-                          }
-                          const std::string code = text::clip(l.HESAPKODU);
-                          const std::size_t blank = code.find(' ');
-                          const std::string main =
-                              blank == std::string::npos ? code : code.substr(0, blank);
-                          const std::string s =
-                              head + ";" + csvField(main) + ";" + fullName(main) + ";" +
-                              fullName(code) + ";" + csvField(code) + ";" +
-                              core::numeric::shortest(sideAmount(l)) + ";" +
-                              (isDebit(l) ? "D" : "C") + ";" + pic::format(h.FISTRH, "d012") +
-                              ";" + std::to_string(h.FISNO) + ";" + csvField(l.FISACK) + ";" +
-                              doc;
-                          if (auto r = out.line(s); !r) return r;
-                      }
-                      return {};
-                  });
+        st = walk(
+            w, ui, o, "d06.",
+            [&](const data::FisBas& h, double number,
+                const std::vector<data::FisDet>& lines) -> Status {
+                ++result.vouchers;
+                const std::string no = plainInt(number);
+                std::string entry = "[YEVMİYE MADDE NO: " + no +
+                                    "] [FİŞ TARİHİ: " + pic::format(h.FISTRH, "d06.b") +
+                                    ", FİŞ NO:";
+                entry = text::clip(entry) + typeWord(h.FISTUR);
+                entry += " " + std::to_string(h.FISNO) + "]";
+                const std::string head = no + ";" + recorder + ";" + pic::format(h.FISTRH, "d012") +
+                                         ";" + std::to_string(h.FISNO) + ";" + csvField(entry) +
+                                         ";" + core::numeric::shortest(h.BTOPLAM) + ";" +
+                                         core::numeric::shortest(h.ATOPLAM);
+                // The document data of the whole voucher come from its first line.
+                std::string doc;
+                for (std::size_t i = 0; i < lines.size(); ++i) {
+                    const auto& l = lines[i];
+                    if (i == 0) {
+                        data::FisDet first = l;
+                        if (o.fillDefaults) {
+                            if (text::clip(first.BELGETIPI).empty()) first.BELGETIPI = "Diğer";
+                            if (text::clip(first.BELGENO).empty())
+                                first.BELGENO = std::to_string(h.FISNO);
+                            if (!first.BELGETARIHI.isSet()) first.BELGETARIHI = h.FISTRH;
+                            if (text::clip(first.BELGEACIKLAMASI).empty())
+                                first.BELGEACIKLAMASI = text::left(first.FISACK, 30);
+                        }
+                        doc = csvField(types.xmlCode(first.BELGETIPI)) + ";" +
+                              csvField(first.BELGEACIKLAMASI) + ";" + csvField(first.BELGENO) +
+                              ";" + pic::format(first.BELGETARIHI, "d012") + ";" +
+                              csvField(first.BELGEACIKLAMASI2);
+                    }
+                    const std::string code = text::clip(l.HESAPKODU);
+                    const std::size_t blank = code.find(' ');
+                    const std::string main =
+                        blank == std::string::npos ? code : code.substr(0, blank);
+                    const std::string s =
+                        head + ";" + csvField(main) + ";" + fullName(main) + ";" + fullName(code) +
+                        ";" + csvField(code) + ";" + core::numeric::shortest(sideAmount(l)) + ";" +
+                        (isDebit(l) ? "D" : "C") + ";" + pic::format(h.FISTRH, "d012") + ";" +
+                        std::to_string(h.FISNO) + ";" + csvField(l.FISACK) + ";" + doc;
+                    if (auto r = out.line(s); !r) return r;
+                }
+                return {};
+            });
     if (st) st = out.flush();
     if (!st) {
         if (out.failedLine() > 0) return writeFailure(ui, "eFinans", out.failedLine(), st.error());
@@ -404,7 +409,7 @@ Result<ExportResult> YevmiyeRaporuCSV(data::DataSet& ds, app::Ui& ui, const Expo
     if (auto c = file->close(); !c) return writeFailure(ui, "eFinans", out.lines(), c.error());
 
     std::optional<data::Transaction> tx;
-    if (o.run.certified) {
+    if (stores(o)) {
         tx.emplace(ds.data());
         if (!tx->started()) return tx->started().error();
         if (auto s = storeNumbers(w); !s) return s.error();
@@ -425,7 +430,7 @@ Result<ExportResult> YevmiyeRaporuCSV(data::DataSet& ds, app::Ui& ui, const Expo
     ui.progressDone();
     result.file = zip;
     result.numbered = static_cast<int>(w.numbered.size());
-    result.state = o.run.certified ? w.state : w.stored;
+    result.state = stores(o) ? w.state : w.stored;
     ui.message("ZIP dosyası hazırlandı.\n" + zip.string(), "İşlem Tamamlandı",
                app::Icon::Information, "&Tamam", 1);
     return result;

@@ -30,9 +30,9 @@ namespace hk::journal {
 
 struct ExportOptions {
     RunOptions run;
-    std::string recorder;         // EdefterKayitEden
-    int branch = 0;               // SubeKodu
-    bool fillDefaults = false;    // " Edefter Sahaları Boş İse Fiş Başlık Bilgilerinden Oluştur."
+    std::string recorder;      // EdefterKayitEden
+    int branch = 0;            // SubeKodu
+    bool fillDefaults = false; // " Edefter Sahaları Boş İse Fiş Başlık Bilgilerinden Oluştur."
     std::filesystem::path folder; // where the files go: the data folder unless told otherwise
 };
 

@@ -28,9 +28,11 @@ class LineBuffer {
     // The line without trailing blanks.
     std::string str() const {
         std::size_t end = kWidth;
-        while (end > 0 && chars_[end - 1] == U' ') --end;
+        while (end > 0 && chars_[end - 1] == U' ')
+            --end;
         std::string out;
-        for (std::size_t i = 0; i < end; ++i) core::utf8::append(out, chars_[i]);
+        for (std::size_t i = 0; i < end; ++i)
+            core::utf8::append(out, chars_[i]);
         return out;
     }
 

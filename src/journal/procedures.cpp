@@ -120,7 +120,8 @@ Status runPrint(app::ProcedureContext& ctx, const app::Options& o, const PdfOpen
     auto run = runOptions(o);
     if (!run) return run.error();
     const int routes = o.has("raw") + o.has("pdf") + o.has("txt");
-    if (routes != 1) return Error::badInput("--raw, --pdf ve --txt seçeneklerinden tam biri gerekli");
+    if (routes != 1)
+        return Error::badInput("--raw, --pdf ve --txt seçeneklerinden tam biri gerekli");
     output::PrinterKind kind = output::PrinterKind::Ordinary;
     if (o.has("raw")) {
         const std::string k = text::upperTr(o.get("kind"));
@@ -145,7 +146,8 @@ Status runPrint(app::ProcedureContext& ctx, const app::Options& o, const PdfOpen
         if (!s) return s.error();
         sink = std::move(*s);
     } else {
-        if (!pdf) return Error::badInput("Bu programda PDF çıkışı yok; --raw ya da --txt kullanın.");
+        if (!pdf)
+            return Error::badInput("Bu programda PDF çıkışı yok; --raw ya da --txt kullanın.");
         auto s = pdf(o.get("pdf"), pageStyle(kind, run->fontSize));
         if (!s) return s.error();
         sink = std::move(*s);

@@ -72,7 +72,7 @@ class Printer {
 
     Status pageEnd() {
         if (auto st = w_.write(""); !st) return st;
-        if (auto st = w_.write(w_.emphasised(debitTotalLine(false))); !st) return st;
+        if (auto st = w_.write(w_.emphasised(debitTotalLine())); !st) return st;
         return w_.write(w_.emphasised(creditTotalLine()));
     }
 
@@ -82,7 +82,7 @@ class Printer {
         if (!printed) return {};
         while (counter() < lpp_ - 3)
             if (auto st = w_.write(""); !st) return st;
-        if (auto st = w_.write(w_.emphasised(debitTotalLine(false))); !st) return st;
+        if (auto st = w_.write(w_.emphasised(debitTotalLine())); !st) return st;
         lastPage = w_.pageNumber();
         if (kind_ == PrinterKind::Npq) {
             // The last line carries its own page end: emphasis off and a form feed, no CR LF.
@@ -99,8 +99,8 @@ class Printer {
 
     Status entryHeading(const data::FisBas& h, double number) {
         if (auto st = out(""); !st) return st;
-        std::string s = "--------------------" + entryText(h, number) +
-                        " ]-----------------------------";
+        std::string s =
+            "--------------------" + entryText(h, number) + " ]-----------------------------";
         if (auto st = outEmphasised(s); !st) return st;
         return out("");
     }
@@ -189,7 +189,7 @@ class Printer {
         return w_.write("");
     }
 
-    std::string debitTotalLine(bool) const {
+    std::string debitTotalLine() const {
         LineBuffer b;
         if (!matbu_) b.place(1, kPageEndTitle);
         b.place(106, pic::format(debit, "n20.2b"), 20);
@@ -322,10 +322,10 @@ Result<ReportResult> YevmiyeRaporu(data::DataSet& ds, app::Ui& ui, const RunOpti
     result.pages = p.lastPage;
     result.state = o.reprint ? stored : state;
     if (o.pageCount)
-        ui.message(pic::format(range->start, "d6") + " - " + pic::format(range->end, "d6") +
-                       " Arası Sayfa Adedi: " +
-                       pic::format(static_cast<double>(result.pages), "n10"),
-                   "Yevmiye Raporu", app::Icon::Information, "&Tamam", 1);
+        ui.message(
+            pic::format(range->start, "d6") + " - " + pic::format(range->end, "d6") +
+                " Arası Sayfa Adedi: " + pic::format(static_cast<double>(result.pages), "n10"),
+            "Yevmiye Raporu", app::Icon::Information, "&Tamam", 1);
     return result;
 }
 

@@ -34,9 +34,9 @@ int linesPerPage(output::PrinterKind kind, bool pageCount);
 output::PageStyle pageStyle(output::PrinterKind kind, int fontSize);
 
 struct ReportResult {
-    int pages = 0;       // number of the last page (pages below the first page included)
-    int entries = 0;     // vouchers printed
-    JournalState state;  // the journal state after the run (stored only when certified)
+    int pages = 0;      // number of the last page (pages below the first page included)
+    int entries = 0;    // vouchers printed
+    JournalState state; // the journal state after the run (stored only when certified)
 };
 
 // Runs the journal into `sink`. Refusals (month, end date, earlier months) write nothing at all.

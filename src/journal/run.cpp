@@ -68,8 +68,8 @@ Result<RunRange> checkRun(const data::Yasal& y, const RunOptions& o) {
         const int high = std::min(12, s.lastMonth + 1);
         std::string allowed = std::to_string(low);
         if (high != low) allowed += " ya da " + std::to_string(high);
-        return Error::badInput("Yevmiye çekilecek dönem " + allowed + " olmalıdır (verilen: " +
-                               std::to_string(o.month) + ").");
+        return Error::badInput("Yevmiye çekilecek dönem " + allowed +
+                               " olmalıdır (verilen: " + std::to_string(o.month) + ").");
     }
     const MonthDates md = monthDates(y, o.month);
     RunRange r{o.month, md.start, md.end};
@@ -217,7 +217,8 @@ Result<JournalState> stateBefore(Files& f, const JournalState& stored, core::Dat
     for (const auto& k : keys) {
         auto lines = voucherLines(f, k);
         if (!lines) return lines.error();
-        for (const auto& l : *lines) (isDebit(l) ? s.debit : s.credit) -= sideAmount(l);
+        for (const auto& l : *lines)
+            (isDebit(l) ? s.debit : s.credit) -= sideAmount(l);
     }
     return s;
 }

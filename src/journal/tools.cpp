@@ -65,7 +65,8 @@ Result<std::string> belgeTipiKontrol(data::DataSet& ds, app::Ui& ui) {
 }
 
 Result<long> OtherAckBosalt(data::DataSet& ds, app::Ui& ui) {
-    const char* question = "EDefter Bilgileri, Belge Tipi Other ise Belge Açıklama bilgisini boşalt.";
+    const char* question =
+        "EDefter Bilgileri, Belge Tipi Other ise Belge Açıklama bilgisini boşalt.";
     if (ui.message(question, "Uyarı Ekranı", app::Icon::Question, "Evet|Hayır", 1) != 1)
         return Error::refused(question, true);
     auto t = ds.open<data::FisDet>();

@@ -77,7 +77,8 @@ void JournalWindow::build() {
     form->addRow(QStringLiteral("Devreden Borç Tutarı"), devredenBorc);
     form->addRow(QStringLiteral("Devreden Alacak Tutarı"), devredenAlacak);
     ay = new QComboBox(this);
-    for (int i = 1; i <= 12; ++i) ay->addItem(QString::number(i));
+    for (int i = 1; i <= 12; ++i)
+        ay->addItem(QString::number(i));
     form->addRow(QStringLiteral("Yevmiye Çekilecek Dönem"), ay);
     dates_ = new QLabel(this);
     form->addRow(QString(), dates_);
@@ -130,7 +131,8 @@ void JournalWindow::build() {
     idea = new QPushButton(QStringLiteral("İdea"), this);
     efinans = new QPushButton(QStringLiteral("eFinans"), this);
     cikis = new QPushButton(QStringLiteral("Çıkış"), this);
-    for (auto* b : {yaz, idea, efinans, cikis}) buttons->addWidget(b);
+    for (auto* b : {yaz, idea, efinans, cikis})
+        buttons->addWidget(b);
     auto* top = new QVBoxLayout(this);
     top->addLayout(form);
     top->addLayout(buttons);
@@ -336,7 +338,8 @@ JournalCheckWindow::JournalCheckWindow(data::DataSet& ds, QWidget* parent)
     clipboard = new QPushButton(QStringLiteral("ClipBoard"), this);
     cikis = new QPushButton(QStringLiteral("Çıkış"), this);
     auto* buttons = new QHBoxLayout;
-    for (auto* b : {kontrol, clipboard, cikis}) buttons->addWidget(b);
+    for (auto* b : {kontrol, clipboard, cikis})
+        buttons->addWidget(b);
     auto* top = new QVBoxLayout(this);
     top->addWidget(list);
     top->addWidget(status);
@@ -371,8 +374,8 @@ void JournalCheckWindow::run() {
             list->setPlainText(q(**result));
             status->setText(QStringLiteral("İşlem Tamamlandı."));
         } else {
-            list->setPlainText(q(std::string(journal::kCheckListStart) + "\n" +
-                                 result->error().describe()));
+            list->setPlainText(
+                q(std::string(journal::kCheckListStart) + "\n" + result->error().describe()));
             status->setText(q(result->error().describe()));
         }
         thread_->deleteLater();

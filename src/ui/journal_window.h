@@ -105,8 +105,8 @@ class JournalCheckWindow : public QDialog {
     JournalCheckWindow(data::DataSet& ds, QWidget* parent = nullptr);
     ~JournalCheckWindow() override;
 
-    void run();       // "EDefter Kontrol": the check on its own thread
-    void copy();      // "ClipBoard"
+    void run();  // "EDefter Kontrol": the check on its own thread
+    void copy(); // "ClipBoard"
     bool running() const { return thread_ != nullptr; }
 
     QPlainTextEdit* list;

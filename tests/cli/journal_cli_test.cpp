@@ -26,7 +26,8 @@ std::string slurp(const fs::path& p) {
 
 std::string quote(const std::string& s) {
     std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
 
@@ -87,7 +88,8 @@ class JournalCli : public ::testing::Test {
 
     CliRun cli(const std::vector<std::string>& args) {
         std::string cmd = quote(std::string(HK_BINARY_DIR) + "/src/cli/hesapkar-cli");
-        for (const auto& a : args) cmd += " " + quote(a);
+        for (const auto& a : args)
+            cmd += " " + quote(a);
         cmd += " --program-dir " + quote((root_ / "prog").string());
         cmd += " >" + quote((root_ / "out").string()) + " 2>" + quote((root_ / "err").string());
         CliRun r;
@@ -115,17 +117,20 @@ TEST_F(JournalCli, StatePrintAndExportsOfTheFirstMonth) {
     EXPECT_EQ(xml.out, xmlFile.string() + "\n");
     EXPECT_NE(slurp(xmlFile).find("<h5>1</h5>"), std::string::npos);
 
-    auto csv = cli({"journal", "csv", dir(), "--month", "1", "--recorder", "Ayşe", "--branch",
-                    "3", "--out-dir", root_.string()});
+    auto csv = cli({"journal", "csv", dir(), "--month", "1", "--recorder", "Ayşe", "--branch", "3",
+                    "--out-dir", root_.string()});
     ASSERT_EQ(csv.code, 0) << csv.err;
     EXPECT_EQ(csv.out, (root_ / ("9876543210_0003_" + yyyymm() + "_1.zip")).string() + "\n");
 
     const fs::path raw = root_ / "journal.prn";
-    auto pr = cli({"journal", "print", dir(), "--month", "1", "--certified", "--raw",
-                   raw.string(), "--kind", "NPQ"});
+    auto pr = cli({"journal", "print", dir(), "--month", "1", "--certified", "--raw", raw.string(),
+                   "--kind", "NPQ"});
     ASSERT_EQ(pr.code, 0) << pr.err;
     const std::string bytes = slurp(raw);
-    EXPECT_EQ(bytes.rfind("\x1B@\x1B" "CB\x1BP\x0F\x1BG\r\n", 0), 0u);
+    EXPECT_EQ(bytes.rfind("\x1B@\x1B"
+                          "CB\x1BP\x0F\x1BG\r\n",
+                          0),
+              0u);
     EXPECT_NE(bytes.find("MADDE NO:     1 ]"), std::string::npos);
 
     auto after = cli({"journal", "state", dir()});
@@ -154,8 +159,8 @@ TEST_F(JournalCli, RefusedRunsExitNonZeroAndWriteNothing) {
         {{"journal", "csv", dir(), "--month", "1", "--recorder", "A"}, "--branch"},
         {{"journal", "xml", dir(), "--month", "2", "--recorder", "A"},
          "Yevmiye çekilecek dönem 1 olmalıdır"},
-        {{"journal", "print", dir(), "--month", "1", "--end-date",
-          "05.02." + std::to_string(year_), "--txt", (root_ / "x.txt").string()},
+        {{"journal", "print", dir(), "--month", "1", "--end-date", "05.02." + std::to_string(year_),
+          "--txt", (root_ / "x.txt").string()},
          "Farklı Dönem Tarihi Girdiniz.!"},
         {{"journal", "print", dir(), "--month", "1", "--raw", (root_ / "x.prn").string()},
          "--kind"},

@@ -75,7 +75,8 @@ class Company {
         auto yt = must(ds().open<data::Yasal>());
         must(yt.add(y));
         auto bt = must(ds().open<data::BelgeTip>());
-        for (const auto& t : data::startup::defaultDocumentTypes()) must(bt.add(t));
+        for (const auto& t : data::startup::defaultDocumentTypes())
+            must(bt.add(t));
         account("100", "KASA");
         account("100 01", "MERKEZ");
         account("100 01 001", "Merkez Kasa");
@@ -100,8 +101,7 @@ class Company {
         ds_.emplace(must(data::DataSet::open(data::Locations::resolve(dir_.string(), dir_))));
     }
 
-    void account(const std::string& code, const std::string& name1,
-                 const std::string& name2 = {}) {
+    void account(const std::string& code, const std::string& name1, const std::string& name2 = {}) {
         auto t = must(ds().open<data::HsPlan>());
         data::HsPlan a;
         a.HESAPKODU = code;
@@ -183,7 +183,8 @@ class Company {
         auto t = must(ds().open<data::FisBas>());
         std::vector<data::FisBas> out;
         must(t.set("MFB:KeyMuavin"));
-        for (auto h = t.next(); h; h = t.next()) out.push_back(*h);
+        for (auto h = t.next(); h; h = t.next())
+            out.push_back(*h);
         return out;
     }
     std::int32_t journalNo(const std::string& key) {

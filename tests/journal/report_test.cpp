@@ -30,14 +30,16 @@ RunOptions month(int m, bool certified = false) {
 
 std::vector<std::string> visible(const output::Page& p) {
     std::vector<std::string> out;
-    for (const auto& l : p.lines) out.push_back(l.visibleText());
+    for (const auto& l : p.lines)
+        out.push_back(l.visibleText());
     return out;
 }
 
 std::vector<std::string> allLines(const output::Document& d) {
     std::vector<std::string> out;
     for (const auto& p : d.pages)
-        for (const auto& l : p.lines) out.push_back(l.visibleText());
+        for (const auto& l : p.lines)
+            out.push_back(l.visibleText());
     return out;
 }
 
@@ -246,7 +248,8 @@ TEST(JournalReport, OpeningInAndClosingOutByDefaultCancelledNever) {
     const auto acf = c.voucher(D(1, 1, 2024), 1, {{"100 01 001", 'B', 5}, {"600", 'A', 5}}, "ACF");
     const auto n = c.voucher(D(2, 1, 2024), 2, {{"100 01 001", 'B', 7}, {"600", 'A', 7}});
     const auto ipt = c.voucher(D(3, 1, 2024), 3, {{"100 01 001", 'B', 9}, {"600", 'A', 9}}, "IPT");
-    const auto kpf = c.voucher(D(31, 1, 2024), 4, {{"100 01 001", 'B', 11}, {"600", 'A', 11}}, "KPF");
+    const auto kpf =
+        c.voucher(D(31, 1, 2024), 4, {{"100 01 001", 'B', 11}, {"600", 'A', 11}}, "KPF");
     app::testing::FakeUi ui;
     auto p = print(c, ui, month(1, true));
     EXPECT_EQ(p.result.entries, 2);
@@ -267,7 +270,8 @@ TEST(JournalReport, UncertifiedNumbersAreThoseACertifiedRunGivesAndNothingIsWrit
     c.voucher(D(4, 1, 2024), 1, {{"100 01 001", 'B', 5}, {"600", 'A', 5}});
     app::testing::FakeUi ui;
     auto draft = print(c, ui, month(1));
-    for (const auto& h : c.headers()) EXPECT_EQ(h.YEVMIYENO, 0);
+    for (const auto& h : c.headers())
+        EXPECT_EQ(h.YEVMIYENO, 0);
     EXPECT_EQ(c.state().lastMonth, 0);
     EXPECT_DOUBLE_EQ(c.state().lastNumber, 41);
     auto real = print(c, ui, month(1, true));
@@ -363,9 +367,9 @@ TEST(JournalReport, PageCountRunsToTheYearEndAndSaysHowManyPages) {
     o.pageCount = true;
     auto p = print(c, ui, o);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, " 1.01.2024 - 31.12.2024 Arası Sayfa Adedi: " +
-                                       core::picture::format(static_cast<double>(p.result.pages),
-                                                             "n10"));
+    EXPECT_EQ(ui.messages[0].text,
+              " 1.01.2024 - 31.12.2024 Arası Sayfa Adedi: " +
+                  core::picture::format(static_cast<double>(p.result.pages), "n10"));
     EXPECT_EQ(p.result.entries, 40);
     EXPECT_EQ(static_cast<int>(p.doc.pages.size()), p.result.pages);
     EXPECT_EQ(visible(p.doc.pages[0]).size(), 62u); // 63 lines per page
@@ -420,7 +424,8 @@ std::string rawOf(Company& c, RunOptions o, PrinterKind kind) {
     output::DocumentSink sink(doc);
     must(YevmiyeRaporu(c.ds(), ui, o, kind, sink));
     std::string bytes;
-    for (const auto& p : doc.pages) bytes += output::rawBytes(p);
+    for (const auto& p : doc.pages)
+        bytes += output::rawBytes(p);
     return readable(bytes);
 }
 
@@ -446,8 +451,8 @@ TEST(JournalGolden, CarriedTotalsAndAPrePrintedFormOnADotMatrixQueue) {
     y.SONYEVMIYEBORC = 1000;
     y.SONYEVMIYEALACAK = 1000;
     c.setCompany(y);
-    c.voucher(D(7, 2, 2024), 3, {{"120 01 005", 'B', 250.75, "Fatura", {"Ek"}}, {"600", 'A', 250.75}},
-              "N", "A");
+    c.voucher(D(7, 2, 2024), 3,
+              {{"120 01 005", 'B', 250.75, "Fatura", {"Ek"}}, {"600", 'A', 250.75}}, "N", "A");
     EXPECT_EQ(rawOf(c, month(2), PrinterKind::Npq), golden("npq_carried_matbu.txt"));
 }
 

@@ -36,7 +36,8 @@ TEST(OtherAckBosalt, BlanksDescriptionsExceptOnDigerLinesAfterTheQuestion) {
         std::vector<std::string> out;
         auto t = must(c.ds().open<data::FisDet>());
         must(t.set("MFD:KeyFisSiraNo"));
-        for (auto l = t.next(); l; l = t.next()) out.push_back(core::text::clip(l->BELGEACIKLAMASI));
+        for (auto l = t.next(); l; l = t.next())
+            out.push_back(core::text::clip(l->BELGEACIKLAMASI));
         return out;
     };
     {
@@ -47,7 +48,8 @@ TEST(OtherAckBosalt, BlanksDescriptionsExceptOnDigerLinesAfterTheQuestion) {
                   "EDefter Bilgileri, Belge Tipi Other ise Belge Açıklama bilgisini boşalt.");
         EXPECT_EQ(ui.messages[0].caption, "Uyarı Ekranı");
         EXPECT_EQ(ui.messages[0].buttons, "Evet|Hayır");
-        EXPECT_EQ(descriptions(), (std::vector<std::string>{"Fatura açıklaması", "Diğer açıklaması"}));
+        EXPECT_EQ(descriptions(),
+                  (std::vector<std::string>{"Fatura açıklaması", "Diğer açıklaması"}));
     }
     app::testing::FakeUi ui;
     ui.answer(1);

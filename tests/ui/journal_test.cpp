@@ -79,7 +79,9 @@ class JournalWindowTest : public QObject {
     }
     std::unique_ptr<JournalWindow> window(hk::ui::JournalRoutes routes = {}) {
         if (!routes.preview)
-            routes.preview = [this](hk::output::Document doc) { previews.push_back(std::move(doc)); };
+            routes.preview = [this](hk::output::Document doc) {
+                previews.push_back(std::move(doc));
+            };
         return std::make_unique<JournalWindow>(*ds, *session, ui, std::move(routes));
     }
 
@@ -168,7 +170,8 @@ class JournalWindowTest : public QObject {
         w->exportCsv();
         QCOMPARE(QString::fromStdString(ui.messages.back().caption),
                  QStringLiteral("İşlem Tamamlandı"));
-        QCOMPARE(QString::fromStdString(session->edefter().EdefterKayitEden), QStringLiteral("Ayşe"));
+        QCOMPARE(QString::fromStdString(session->edefter().EdefterKayitEden),
+                 QStringLiteral("Ayşe"));
         QVERIFY(QString::fromStdString(session->edefter().EdefterDosyasi)
                     .endsWith(QStringLiteral("111_0002_202401_1.zip")));
     }
