@@ -152,7 +152,17 @@ struct Output {
     std::unique_ptr<output::PageSink> sink;
     std::optional<output::Sheet> sheet;
     std::string xlsx;
-    Route route;
+    output::PrinterKind kind = output::PrinterKind::Ordinary;
+    bool textFile = false;
+    // Taken where the Output finally lives: it is moved on its way out of openOutput().
+    Route route() {
+        Route r;
+        r.sink = sink.get();
+        r.sheet = sheet ? &*sheet : nullptr;
+        r.kind = kind;
+        r.textFile = textFile;
+        return r;
+    }
 };
 Result<Output> openOutput(const app::Options& o, const PdfOpener& pdf, std::size_t width,
                           int fontSize) {
@@ -163,9 +173,9 @@ Result<Output> openOutput(const app::Options& o, const PdfOpener& pdf, std::size
     if (o.has("raw")) {
         const std::string k = text::upperTr(o.get("kind"));
         if (k == "NPQ")
-            out.route.kind = output::PrinterKind::Npq;
+            out.kind = output::PrinterKind::Npq;
         else if (k == "LPQ")
-            out.route.kind = output::PrinterKind::Lpq;
+            out.kind = output::PrinterKind::Lpq;
         else
             return Error::badInput("--raw için --kind NPQ ya da LPQ gerekli");
         auto target = output::openRawFile(o.get("raw"));
@@ -174,7 +184,7 @@ Result<Output> openOutput(const app::Options& o, const PdfOpener& pdf, std::size
     } else if (o.has("kind")) {
         return Error::badInput("--kind yalnız --raw ile verilir");
     } else if (o.has("txt")) {
-        out.route.textFile = true;
+        out.textFile = true;
         if (o.get("txt") == "-") {
             out.sink = std::make_unique<StdoutSink>();
         } else {
@@ -195,8 +205,6 @@ Result<Output> openOutput(const app::Options& o, const PdfOpener& pdf, std::size
         if (!s) return s.error();
         out.sink = std::move(*s);
     }
-    out.route.sink = out.sink.get();
-    out.route.sheet = out.sheet ? &*out.sheet : nullptr;
     return out;
 }
 
@@ -255,7 +263,7 @@ Status runTrialBalanceCmd(app::ProcedureContext& ctx, const app::Options& o,
     if (auto st = checkOptions(t); !st) return st;
     auto out = openOutput(o, pdf, widthOf(ctx.data, "1", *def), t.fontSize);
     if (!out) return out.error();
-    auto r = runTrialBalance(ctx.data, ctx.ui, *def, run, out->route);
+    auto r = runTrialBalance(ctx.data, ctx.ui, *def, run, out->route());
     if (!r) return r.error();
     if (!*r) return Error::refused("İptal edildi", true);
     return saveSheet(*out);
@@ -297,7 +305,7 @@ Status runLedgerCmd(app::ProcedureContext& ctx, const app::Options& o, const Pdf
     }
     auto out = openOutput(o, pdf, widthOf(ctx.data, "2", *def), l.fontSize);
     if (!out) return out.error();
-    auto r = runLedger(ctx.data, ctx.ui, *def, l, out->route);
+    auto r = runLedger(ctx.data, ctx.ui, *def, l, out->route());
     if (!r) return r.error();
     return saveSheet(*out);
 }
