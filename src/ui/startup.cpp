@@ -16,6 +16,7 @@
 #include "ui/login.h"
 #include "ui/qtui.h"
 #include "ui/journal_window.h"
+#include "ui/reports_windows.h"
 #include "ui/yasal.h"
 
 #include <QApplication>
@@ -160,6 +161,7 @@ void registerWindows(app::Catalogue& catalogue, Shell& shell) {
     // raises message 24.
     registerYasal(catalogue, shell.data, shell.session, shell.ui, &shell.frame);
     registerJournalWindow(catalogue, shell.data, shell.session, shell.ui, shell.frame);
+    registerReportWindows(catalogue, shell.data, shell.session, shell.ui, shell.frame);
     registerKulWindows(catalogue, shell.frame, KulContext{&shell.data.data(), &shell.data, &shell.ui},
                        shell.session);
     registerAccountWindows(catalogue, shell);
