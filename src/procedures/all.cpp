@@ -3,6 +3,7 @@
 #include "accounts/procedures.h"
 #include "statements/procedures.h"
 #include "journal/procedures.h"
+#include "reports/procedures.h"
 #include "vouchers/procedures.h"
 
 namespace hk::procedures {
@@ -13,6 +14,7 @@ void registerAll(app::ProcedureRegistry& registry) {
     statements::registerProcedures(registry);
     journal::registerProcedures(registry);
     vouchers::registerProcedures(registry);
+    reports::registerProcedures(registry);
 }
 
 } // namespace hk::procedures

@@ -17,6 +17,7 @@
 #include "ui/login.h"
 #include "ui/qtui.h"
 #include "ui/journal_window.h"
+#include "ui/reports_windows.h"
 #include "ui/yasal.h"
 
 #include <QApplication>
@@ -167,6 +168,8 @@ void registerWindows(app::ProcedureRegistry& registry, MainFrame& frame) {
     registerKulWindows(registry, frame);
     registerJournalWindow(registry, frame);
     registerAccountWindows(registry, frame);
+    registerReportWindows(registry, frame);
+    // The plain definition lists stand in only for report lists nobody registered before them.
     registerDefinitionWindows(registry, frame);
 }
 

@@ -1,0 +1,177 @@
+// The trial balance and the subsidiary ledger on a synthetic company: the books are written
+// into a data folder (one transaction) and the totals rebuilt from the vouchers, then each report
+// runs with the standard TL definition into a sink that discards its lines (printed routes) or
+// into a text file. Prints CPU and wall time per run and the peak resident memory.
+//
+//     hk_reports_bench [vouchers] [folder]     (10 lines a voucher; default 100000 vouchers)
+
+#include "app/testing/fake_ui.h"
+#include "data/database.h"
+#include "data/dataset.h"
+#include "generator.h"
+#include "output/textfile.h"
+#include "reports/run.h"
+#include "vouchers/rebuild.h"
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <string>
+
+using namespace hk;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double cpuNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+long peakKb() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+struct Timer {
+    const char* what;
+    Clock::time_point wall = Clock::now();
+    double cpu = cpuNow();
+    ~Timer() {
+        const double w = std::chrono::duration<double>(Clock::now() - wall).count();
+        std::printf("%-48s cpu %9.1f ms   wall %9.1f ms   peak %ld kB\n", what,
+                    (cpuNow() - cpu) * 1000, w * 1000, peakKb());
+        std::fflush(stdout);
+    }
+};
+
+// Counts lines and forgets them: the report's own cost without a renderer.
+class NullSink final : public output::PageSink {
+  public:
+    long lines = 0;
+    core::Status page(const output::Page& p) override {
+        lines += static_cast<long>(p.lines.size());
+        return {};
+    }
+    core::Status finish() override { return {}; }
+    bool streamsLines() const override { return true; }
+    core::Status line(const output::Line&) override {
+        ++lines;
+        return {};
+    }
+};
+
+template <typename T> T must(core::Result<T> r, const char* what) {
+    if (!r) {
+        std::fprintf(stderr, "%s: %s\n", what, r.error().describe().c_str());
+        std::exit(1);
+    }
+    return std::move(*r);
+}
+void must(core::Status s, const char* what) {
+    if (!s) {
+        std::fprintf(stderr, "%s: %s\n", what, s.error().describe().c_str());
+        std::exit(1);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bench::CompanySize size;
+    size.vouchers = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const std::filesystem::path dir =
+        argc > 2 ? std::filesystem::path(argv[2])
+                 : std::filesystem::temp_directory_path() / "hk_reports_bench";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    app::testing::FakeUi ui;
+    auto ds = must(data::DataSet::open(data::Locations::resolve(dir.string(), dir)), "open");
+    const bench::Company c = bench::generate(size);
+    std::string busy;
+    {
+        Timer t("write the books (one transaction)");
+        data::Transaction tx(ds.data());
+        auto plan = must(ds.open<data::HsPlan>(), "HsPlan");
+        auto heads = must(ds.open<data::FisBas>(), "FisBas");
+        auto lines = must(ds.open<data::FisDet>(), "FisDet");
+        auto company = must(ds.open<data::Yasal>(), "Yasal");
+        data::Yasal y;
+        y.MALIDONEMBAS = core::Date{1, 1, 2024};
+        y.MALIDONEMSON = core::Date{31, 12, 2024};
+        y.SIRKETUNVANI1 = "BENCH";
+        must(company.add(y), "Yasal add");
+        for (const auto& a : c.accounts) must(plan.add(a), "HsPlan add");
+        for (const auto& h : c.headers) must(heads.add(h), "FisBas add");
+        std::map<std::string, long> perAccount;
+        for (const auto& l : c.lines) {
+            must(lines.add(l), "FisDet add");
+            ++perAccount[l.HESAPKODU];
+        }
+        long most = 0;
+        for (const auto& [code, n] : perAccount)
+            if (n > most) most = n, busy = code;
+        must(tx.commit(), "commit");
+        std::printf("%zu accounts, %zu vouchers, %zu lines; busiest account %s with %ld lines\n",
+                    c.accounts.size(), c.headers.size(), c.lines.size(), busy.c_str(), most);
+    }
+    {
+        Timer t("rebuild of the totals (YMizanDuzelt)");
+        must(vouchers::YMizanDuzelt(ds, ui, false), "rebuild");
+    }
+    reports::DefinitionChoice def;
+    auto tb = [&](const char* what, reports::TrialBalanceRun run) {
+        NullSink sink;
+        reports::Route r;
+        r.sink = &sink;
+        {
+            Timer t(what);
+            must(reports::runTrialBalance(ds, ui, def, run, r), what);
+        }
+        std::printf("    %ld lines\n", sink.lines);
+    };
+    reports::TrialBalanceRun months;
+    months.options.startMonth = 1;
+    months.options.endMonth = 6;
+    months.options.status = 'T';
+    tb("trial balance, months 1-6", months);
+    reports::TrialBalanceRun dates = months;
+    dates.options.startMonth = dates.options.endMonth = 0;
+    dates.options.startDate = core::Date{1, 3, 2024};
+    dates.options.endDate = core::Date{30, 6, 2024};
+    tb("trial balance, dates 01.03-30.06", dates);
+
+    reports::LedgerOptions one;
+    one.startMonth = 1;
+    one.endMonth = 12;
+    one.accountStart = one.accountEnd = busy;
+    {
+        NullSink sink;
+        reports::Route r;
+        r.sink = &sink;
+        {
+            Timer t("subsidiary ledger, busiest account, months 1-12");
+            must(reports::runLedger(ds, ui, def, one, r), "ledger one");
+        }
+        std::printf("    %ld lines\n", sink.lines);
+    }
+    reports::LedgerOptions all = one;
+    all.accountStart = all.accountEnd = "";
+    {
+        auto sink = must(output::TextFileSink::open(dir / "RMua000.Txt"), "text file");
+        reports::Route r;
+        r.sink = sink.get();
+        r.textFile = true;
+        Timer t("subsidiary ledger, every account, text file");
+        must(reports::runLedger(ds, ui, def, all, r), "ledger all");
+    }
+    std::printf("text file: %ju bytes\n",
+                static_cast<std::uintmax_t>(std::filesystem::file_size(dir / "RMua000.Txt")));
+    return 0;
+}

@@ -1,0 +1,85 @@
+#include "reports/common.h"
+
+#include "app/calendar.h"
+#include "core/text.h"
+#include "data/errors.h"
+
+namespace hk::reports {
+
+namespace text = core::text;
+using core::Result;
+
+Result<AccountRange> AccountRange::make(vouchers::Books& b, const std::string& start,
+                                        const std::string& end, bool cutStart) {
+    AccountRange r;
+    r.first = start;
+    if (cutStart) {
+        const auto sp = start.find(' ');
+        if (sp != std::string::npos) r.first = start.substr(0, sp);
+    }
+    r.end = end;
+    if (!end.empty()) {
+        auto a = b.account(end);
+        if (a)
+            r.endIsDetail = text::trim(a->NTLK) == "M";
+        else if (!data::is(a, data::ErrorCode::NotFound))
+            return a.error();
+    }
+    return r;
+}
+
+bool AccountRange::past(std::string_view code) const {
+    if (end.empty()) return false;
+    if (text::compare(code, end, true) <= 0) return false;
+    if (endIsDetail) return true;
+    return code.substr(0, end.size()) != end;
+}
+
+bool emptyRange(std::string_view start, std::string_view end) {
+    if (end.empty() || start.empty()) return false;
+    if (text::compare(start, end, true) <= 0) return false;
+    return start.substr(0, end.size()) != end;
+}
+
+bool voucherTaken(std::string_view attribute, bool opening, bool closing, bool cancelled) {
+    const std::string a = text::upperTr(text::trim(attribute));
+    if (a == "ACF") return opening;
+    if (a == "KPF") return closing;
+    if (a == "IPT") return cancelled;
+    return true;
+}
+
+int calendarMonth(int fiscalMonth, const core::Date& fiscalStart) {
+    int m = fiscalMonth + app::ayFarkiOf(fiscalStart);
+    while (m > 12) m -= 12;
+    return m;
+}
+
+int fiscalMonthOf(const core::Date& d, const core::Date& fiscalStart) {
+    int m = d.month - app::ayFarkiOf(fiscalStart);
+    while (m < 1) m += 12;
+    return m;
+}
+
+int codeLevels(std::string_view code) {
+    const std::string c = text::clip(code);
+    int n = 1;
+    for (std::size_t i = 0; i < c.size(); ++i)
+        if (c[i] == ' ' && (i == 0 || c[i - 1] != ' ')) ++n;
+    return n;
+}
+
+std::string companyTitle(const data::Yasal& y) {
+    return text::clip(y.SIRKETUNVANI1) + " " + y.SIRKETUNVANI2;
+}
+
+core::Status writeInit(output::PageWriter& w, output::PrinterKind kind, bool emphasis) {
+    using output::ControlCode;
+    if (kind == output::PrinterKind::Ordinary) return w.write("");
+    std::string bytes = output::controlBytes(
+        kind, {ControlCode::Reset, ControlCode::Elite12, ControlCode::Condensed});
+    if (emphasis) bytes += output::controlBytes(kind, ControlCode::EmphasisOn);
+    return w.writeControl(bytes);
+}
+
+} // namespace hk::reports

@@ -1,0 +1,396 @@
+#include "reports/ledger.h"
+
+#include "core/numeric.h"
+#include "core/picture.h"
+#include "core/text.h"
+#include "data/errors.h"
+#include "expr/rewrite.h"
+#include "reports/binding.h"
+#include "reports/common.h"
+#include "vouchers/books.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <unordered_map>
+
+namespace hk::reports {
+
+using core::Error;
+using core::Result;
+using core::Status;
+namespace text = core::text;
+namespace pic = core::picture;
+
+namespace {
+
+struct Head {
+    data::FisBas h;
+    int month = 0; // fiscal month of the key
+};
+
+int keyMonth(std::string_view key) {
+    if (key.size() < 2 || key[0] < '0' || key[0] > '9' || key[1] < '0' || key[1] > '9') return 0;
+    return (key[0] - '0') * 10 + (key[1] - '0');
+}
+
+bool isDetail(const std::string& kind) {
+    return text::trim(kind) == "M";
+}
+
+// `code` is `account` itself or one of its sub-accounts.
+bool under(std::string_view code, std::string_view account) {
+    if (code.size() < account.size() || code.substr(0, account.size()) != account) return false;
+    return code.size() == account.size() || code[account.size()] == ' ';
+}
+
+struct Running {
+    std::array<double, 3> balance{}; // TL, sub-unit, currency
+    // The bound variables, in the order BKTLBORC, BKTLALACAK, BKALTBIRIMBORC, ...
+    std::array<double, 6> vars{};
+
+    void reset() {
+        balance = {};
+        vars = {};
+    }
+    void take(const data::FisDet& l) {
+        const std::array<std::pair<double, double>, 3> dc = {
+            std::pair{l.TLBORC, l.TLALACAK}, std::pair{l.ALTBIRIMBORC, l.ALTBIRIMALACAK},
+            std::pair{l.DOVIZBORC, l.DOVIZALACAK}};
+        for (std::size_t i = 0; i < 3; ++i) {
+            const int places = i == 1 ? 3 : 2;
+            balance[i] = core::numeric::round(balance[i] + dc[i].first - dc[i].second, places);
+            vars[2 * i] = balance[i] >= 0 ? balance[i] : 0;
+            vars[2 * i + 1] = balance[i] < 0 ? -balance[i] : 0;
+        }
+    }
+};
+
+} // namespace
+
+const std::string& monthTotalLabel(int m) {
+    static const std::array<std::string, 12> labels = {
+        "OCAK AYI TOPLAMI",   "ŞUBAT AYI TOPLAMI",   "MART AYI TOPLAMI",  "NİSAN AYI TOPLAMI",
+        "MAYIS AYI TOPLAMI",  "HAZİRAN AYI TOPLAMI", "TEMMUZ AYI TOPLAMI", "AĞUSTOS AYI TOPLAMI",
+        "EYLÜL AYI TOPLAMI",  "EKİM AYI TOPLAMI",    "KASIM AYI TOPLAMI", "ARALIK AYI TOPLAMI"};
+    return labels[static_cast<std::size_t>(std::clamp(m, 1, 12) - 1)];
+}
+
+Status checkOptions(const LedgerOptions& o, const data::Yasal& y) {
+    if (o.startMonth != 0) {
+        if (o.startMonth < 1 || o.startMonth > 12 || o.endMonth < 1 || o.endMonth > 12)
+            return Error::badInput("Muavin dönemi 1 ile 12 arasında aylar olmalı");
+        if (o.startMonth > o.endMonth)
+            return Error::badInput("Muavin dönemi boş: başlangıç ayı bitiş ayından büyük");
+    } else {
+        if (!o.startDate.isSet() || !o.endDate.isSet() || !o.startDate.isValid() ||
+            !o.endDate.isValid())
+            return Error::badInput("Ay seçilmediğinde başlangıç ve bitiş tarihi gerekli");
+        if (o.startDate.dayNumber() > o.endDate.dayNumber())
+            return Error::badInput("Tarih aralığı boş: başlangıç tarihi bitiş tarihinden büyük");
+        if (y.MALIDONEMBAS.isSet() && y.MALIDONEMSON.isSet() &&
+            (o.startDate.dayNumber() < y.MALIDONEMBAS.dayNumber() ||
+             o.endDate.dayNumber() > y.MALIDONEMSON.dayNumber()))
+            return Error::badInput("Tarih aralığı mali dönemin dışında: " +
+                                   pic::format(y.MALIDONEMBAS, "d6") + " - " +
+                                   pic::format(y.MALIDONEMSON, "d6"));
+    }
+    if (emptyRange(text::trim(o.accountStart), text::trim(o.accountEnd)))
+        return Error::badInput("Hesap kodu aralığı boş: başlangıç bitişten büyük");
+    return {};
+}
+
+Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingReport& report,
+                                    const LedgerOptions& o, ListingOutput& out,
+                                    output::PrinterKind kind) {
+    auto books = vouchers::Books::open(ds);
+    if (!books) return books.error();
+    auto company = books->readCompany();
+    if (!company) return company.error();
+    if (auto st = checkOptions(o, *company); !st) return st.error();
+
+    const bool monthMode = o.startMonth != 0;
+    const int m1 = monthMode ? o.startMonth : fiscalMonthOf(o.startDate, company->MALIDONEMBAS);
+    const int m2 = monthMode ? o.endMonth : fiscalMonthOf(o.endDate, company->MALIDONEMBAS);
+    bool yearStart = m1 == 1;
+    if (!monthMode)
+        yearStart = o.startDate.day == 1 && m1 == 1;
+    const bool sheetRoute = out.isSheet() || o.fileRoute;
+
+    expr::Bindings bindings;
+    RecordBinding<data::FisBas> mfb(bindings);
+    RecordBinding<data::FisDet> mfd(bindings);
+    RecordBinding<data::HsPlan> hsp(bindings);
+    Running run;
+    const std::array<const char*, 6> names = {"BKTLBORC",       "BKTLALACAK",
+                                              "BKALTBIRIMBORC", "BKALTBIRIMALACAK",
+                                              "BKDOVIZBORC",    "BKDOVIZALACAK"};
+    for (std::size_t i = 0; i < 6; ++i) bindings.bind(names[i], expr::Variable(&run.vars[i]));
+    report.compile(bindings, &expr::rewriteLedgerBalanceCodes);
+    std::vector<bool> balanceColumn;
+    for (const auto& c : report.columns())
+        balanceColumn.push_back(expr::rewriteLedgerBalanceCodes(c.def.FIELDKOD) !=
+                                c.def.FIELDKOD);
+
+    // The vouchers of the year in report order.
+    std::vector<Head> heads;
+    {
+        if (auto st = books->heads.set("MFB:KeyMuavin"); !st) return st.error();
+        for (;;) {
+            auto h = books->heads.next();
+            if (!h) {
+                if (data::is(h, data::ErrorCode::NoRecord)) break;
+                return h.error();
+            }
+            Head hd{*h, keyMonth(h->KEYSTR)};
+            if (hd.month < 1 || hd.month > m2) continue;
+            if (!monthMode && h->FISTRH.dayNumber() > o.endDate.dayNumber()) continue;
+            if (!voucherTaken(h->FISNTLK, o.opening, o.closing, o.cancelled)) continue;
+            heads.push_back(std::move(hd));
+        }
+        std::stable_sort(heads.begin(), heads.end(),
+                         [](const Head& a, const Head& b) { return a.month < b.month; });
+    }
+
+    const std::string start = text::trim(o.accountStart), end = text::trim(o.accountEnd);
+    auto range = AccountRange::make(*books, start, end, false);
+    if (!range) return range.error();
+    const bool single = !o.kebir && !start.empty() && start == end;
+
+    // Which vouchers each account appears in, from one pass over the lines (many accounts).
+    std::map<std::string, std::vector<std::uint32_t>> seen;
+    if (!single) {
+        std::unordered_map<std::string, std::uint32_t> byKey;
+        for (std::uint32_t i = 0; i < heads.size(); ++i) byKey.emplace(heads[i].h.KEYSTR, i);
+        if (auto st = books->lines.set("MFD:KeyFisDet"); !st) return st.error();
+        long n = 0;
+        for (;;) {
+            auto l = books->lines.next();
+            if (!l) {
+                if (data::is(l, data::ErrorCode::NoRecord)) break;
+                return l.error();
+            }
+            if ((++n & 4095) == 0 && ui.cancelled()) return Error::refused("İptal edildi", true);
+            auto it = byKey.find(l->KEYSTR);
+            if (it == byKey.end()) continue;
+            auto& v = seen[l->HESAPKODU];
+            if (v.empty() || v.back() != it->second) v.push_back(it->second);
+        }
+        for (auto& [code, v] : seen) std::sort(v.begin(), v.end());
+    }
+    auto vouchersOf = [&](const std::string& code) {
+        std::vector<std::uint32_t> v;
+        if (single) {
+            v.resize(heads.size());
+            for (std::uint32_t i = 0; i < heads.size(); ++i) v[i] = i;
+            return v;
+        }
+        if (!o.kebir) {
+            auto it = seen.find(code);
+            if (it != seen.end()) v = it->second;
+            return v;
+        }
+        for (auto it = seen.lower_bound(code); it != seen.end() && it->first.compare(0, code.size(), code) == 0; ++it)
+            if (under(it->first, code)) v.insert(v.end(), it->second.begin(), it->second.end());
+        std::sort(v.begin(), v.end());
+        v.erase(std::unique(v.begin(), v.end()), v.end());
+        return v;
+    };
+
+    // Header texts.
+    const std::size_t width = report.width();
+    const std::string companyLine = companyTitle(*company);
+    const std::string dateText = "Rapor Tarihi :" + pic::format(o.reportDate, "d6");
+    const std::string title = o.kebir ? "KEBİR MUAVİN RAPORU" : "MUAVİN RAPORU";
+    const std::string period =
+        monthMode ? "Muavin Dönem Aralığı : " + std::to_string(o.startMonth) + "->" +
+                        std::to_string(o.endMonth)
+                  : "Muavin Tarih Aralığı :" + pic::format(o.startDate, "d6b") + "->" +
+                        pic::format(o.endDate, "d6b");
+    std::array<BuiltLine, 3> headings;
+    for (int i = 1; i <= 3; ++i) {
+        auto l = report.build(Mode::Heading, i);
+        if (!l) return l.error();
+        headings[static_cast<std::size_t>(i - 1)] = std::move(*l);
+    }
+    data::HsPlan current;
+    if (out.isSheet()) {
+        output::Sheet& s = *out.sheet();
+        s.row(output::RowStyle::Heading).text(text::clip(spread(companyLine, dateText, width)));
+        s.row(output::RowStyle::Heading).text(title);
+        s.row(output::RowStyle::Heading).text(period);
+        s.row(output::RowStyle::Heading).text(text::clip(report.header().RAPORTEXT));
+        s.headingRow(report.captions(1), output::RowStyle::Heading);
+        s.headingRow(report.captions(2), output::RowStyle::Heading);
+    } else {
+        out.writer()->setPageHeader([&](output::PageWriter& pw) -> Status {
+            if (auto st = writeInit(pw, kind, false); !st) return st;
+            if (auto st = pw.write(text::clip(spread(companyLine, dateText, width))); !st)
+                return st;
+            const std::string page = "Sayfa No     :" + pic::format(pw.pageNumber(), "n6");
+            if (auto st = pw.write(text::clip(spread(title, page, width))); !st) return st;
+            if (o.pagePerAccount)
+                if (auto st = pw.write(text::clip("HesapKodu :  " + current.HESAPKODU + " " +
+                                                  current.HESAPAD1));
+                    !st)
+                    return st;
+            if (auto st = pw.write(period); !st) return st;
+            if (auto st = pw.write(text::clip(report.header().RAPORTEXT)); !st) return st;
+            for (const auto& h : headings)
+                if (auto st = pw.write(text::clip(h.text)); !st) return st;
+            return {};
+        });
+    }
+
+    auto underline = [&]() -> Status {
+        auto u = report.build(Mode::Underline, 3);
+        if (!u) return u.error();
+        return out.line(*u);
+    };
+    auto devir = [&]() -> Status {
+        auto d = report.build(Mode::Detail, 2);
+        if (!d) return d.error();
+        d->label("Devir", 5);
+        if (auto st = out.line(*d, false, true); !st) return st;
+        return underline();
+    };
+
+    LedgerStats stats;
+    data::HsPlan from;
+    from.HESAPKODU = start;
+    if (auto st = books->plan.set("HSP:KeyHesap", data::Seek::AtOrAfter, from); !st)
+        return st.error();
+    std::string lastKebir;
+    long scanned = 0;
+    for (;;) {
+        auto a = books->plan.next();
+        if (!a) {
+            if (data::is(a, data::ErrorCode::NoRecord)) break;
+            return a.error();
+        }
+        if (range->past(a->HESAPKODU)) break;
+        if (o.kebir == isDetail(a->NTLK)) continue;
+        if (o.kebir) {
+            if (!lastKebir.empty() && under(a->HESAPKODU, lastKebir)) continue;
+        }
+        if ((++scanned & 63) == 0) {
+            ui.progress(a->HESAPKODU + " " + a->HESAPAD1, -1);
+            if (ui.cancelled()) return Error::refused("İptal edildi", true);
+        }
+        const std::string code = a->HESAPKODU;
+
+        // The account's lines of the run, in report order.
+        struct Item {
+            std::uint32_t head;
+            data::FisDet line;
+        };
+        std::vector<Item> items;
+        bool active = false;
+        for (std::uint32_t hi : vouchersOf(code)) {
+            const Head& hd = heads[hi];
+            data::FisDet k;
+            k.KEYSTR = hd.h.KEYSTR;
+            k.HESAPKODU = code;
+            if (auto st = books->lines.set("MFD:KeyFisDet", data::Seek::AtOrAfter, k); !st)
+                return st.error();
+            for (;;) {
+                auto l = books->lines.next();
+                if (!l) {
+                    if (data::is(l, data::ErrorCode::NoRecord)) break;
+                    return l.error();
+                }
+                if (l->KEYSTR != hd.h.KEYSTR) break;
+                if (o.kebir ? !under(l->HESAPKODU, code) : l->HESAPKODU != code) break;
+                const bool before = monthMode ? hd.month < m1
+                                              : hd.h.FISTRH.dayNumber() < o.startDate.dayNumber();
+                if (!before) active = true;
+                items.push_back({hi, *l});
+            }
+        }
+        if (o.onlyActive && !active) continue;
+        if (o.kebir) lastKebir = code;
+
+        current = *a;
+        hsp.set(*a);
+        run.reset();
+        bool due = !yearStart;
+        bool first = true, wrote = false;
+        std::size_t next = 0;
+        for (int m = 1; m <= m2; ++m) {
+            bool monthLines = false;
+            for (; next < items.size() && heads[items[next].head].month == m; ++next) {
+                const Head& hd = heads[items[next].head];
+                data::FisDet l = items[next].line;
+                if (l.ACKNO % 100 != 0) {
+                    data::FisDet t;
+                    t.FISACK = text::left(l.FISACK, 32);
+                    l = t;
+                }
+                mfb.set(hd.h);
+                mfd.set(l);
+                auto pass = report.passes(ui);
+                if (!pass) return pass.error();
+                if (!*pass) continue;
+                run.take(l);
+                if (auto st = report.evaluate(ui); !st) return st.error();
+                if (first) {
+                    first = false;
+                    if (!o.pagePerAccount || sheetRoute) {
+                        if (auto st = out.text(code + "  " + a->HESAPAD1, true); !st)
+                            return st.error();
+                        if (auto st = out.empty(); !st) return st.error();
+                        wrote = true;
+                    }
+                }
+                const bool before = monthMode ? m < m1
+                                              : hd.h.FISTRH.dayNumber() < o.startDate.dayNumber();
+                if (!before && due) {
+                    if (auto st = devir(); !st) return st.error();
+                    due = false;
+                    wrote = true;
+                }
+                report.zero(2, balanceColumn);
+                auto b = report.build(Mode::Detail, 1);
+                if (!b) return b.error();
+                if (!due) {
+                    if (auto st = out.line(*b); !st) return st.error();
+                    wrote = true;
+                    ++stats.lines;
+                }
+                monthLines = true;
+            }
+            if (!monthLines || due) continue;
+            if ((o.monthTotals || o.cumulativeEachMonth) && !sheetRoute)
+                if (auto st = underline(); !st) return st.error();
+            auto t = report.build(Mode::Detail, 2);
+            if (!t) return t.error();
+            if (o.monthTotals) {
+                t->label(monthTotalLabel(calendarMonth(m, company->MALIDONEMBAS)), 20);
+                if (auto st = out.line(*t, false, true); !st) return st.error();
+            }
+            auto c = report.build(Mode::Plus, 3);
+            if (!c) return c.error();
+            if (o.cumulativeEachMonth || m == m2) {
+                c->label("KÜMÜLATİF TOPLAM", 20);
+                if (auto st = out.line(*c, false, true); !st) return st.error();
+                if (!sheetRoute)
+                    if (auto st = out.empty(); !st) return st.error();
+            }
+        }
+        // An account whose lines all lie before the period carries them forward here, once:
+        // a second "Devir" of the cleared totals would only repeat it as zeros.
+        if (due) {
+            if (auto st = devir(); !st) return st.error();
+            wrote = true;
+        }
+        report.zeroAll(2);
+        if (wrote) ++stats.accounts;
+        if (o.pagePerAccount && !sheetRoute && wrote)
+            if (auto st = out.endPage(); !st) return st.error();
+    }
+    // The header refers to this run's locals: the writer must not call it after we return.
+    if (!out.isSheet()) out.writer()->setPageHeader({});
+    return stats;
+}
+
+} // namespace hk::reports

@@ -1,0 +1,556 @@
+#include "reports/trial_balance.h"
+
+#include "app/calendar.h"
+#include "core/numeric.h"
+#include "core/picture.h"
+#include "core/text.h"
+#include "data/errors.h"
+#include "expr/rewrite.h"
+#include "reports/binding.h"
+#include "reports/common.h"
+#include "vouchers/books.h"
+
+#include <array>
+#include <cmath>
+#include <map>
+#include <random>
+#include <unordered_map>
+
+namespace hk::reports {
+
+using core::Error;
+using core::Result;
+using core::Status;
+namespace text = core::text;
+namespace pic = core::picture;
+
+namespace {
+
+// The six amounts of one block (period, cumulative or balance), in field order: TL debit,
+// TL credit, sub-unit debit, sub-unit credit, currency debit, currency credit.
+using Six = std::array<double, 6>;
+
+Six crOf(const data::XHsp& x) {
+    return {x.CRTLBORC, x.CRTLALACAK, x.CRALTBIRIMBORC, x.CRALTBIRIMALACAK, x.CRDOVIZBORC,
+            x.CRDOVIZALACAK};
+}
+Six kmOf(const data::XHsp& x) {
+    return {x.KMTLBORC, x.KMTLALACAK, x.KMALTBIRIMBORC, x.KMALTBIRIMALACAK, x.KMDOVIZBORC,
+            x.KMDOVIZALACAK};
+}
+void setCr(data::XHsp& x, const Six& s) {
+    x.CRTLBORC = s[0], x.CRTLALACAK = s[1], x.CRALTBIRIMBORC = s[2], x.CRALTBIRIMALACAK = s[3],
+    x.CRDOVIZBORC = s[4], x.CRDOVIZALACAK = s[5];
+}
+void setKm(data::XHsp& x, const Six& s) {
+    x.KMTLBORC = s[0], x.KMTLALACAK = s[1], x.KMALTBIRIMBORC = s[2], x.KMALTBIRIMALACAK = s[3],
+    x.KMDOVIZBORC = s[4], x.KMDOVIZALACAK = s[5];
+}
+void setBk(data::XHsp& x, const Six& s) {
+    x.BKTLBORC = s[0], x.BKTLALACAK = s[1], x.BKALTBIRIMBORC = s[2], x.BKALTBIRIMALACAK = s[3],
+    x.BKDOVIZBORC = s[4], x.BKDOVIZALACAK = s[5];
+}
+void addTo(Six& a, const Six& b) {
+    for (std::size_t i = 0; i < 6; ++i) a[i] += b[i];
+}
+Six monthOf(const data::HsPlan& h, int m) {
+    return {data::month(h.TLBORC, m),       data::month(h.TLALACAK, m),
+            data::month(h.ALTBIRIMBORC, m), data::month(h.ALTBIRIMALACAK, m),
+            data::month(h.DOVIZBORC, m),    data::month(h.DOVIZALACAK, m)};
+}
+Six rounded(const Six& s) {
+    Six r;
+    for (std::size_t i = 0; i < 6; ++i) r[i] = core::numeric::round(s[i], 2);
+    return r;
+}
+// Debit balance when debit exceeds credit, credit balance when credit exceeds debit.
+Six balanceOf(const Six& km) {
+    Six b{};
+    for (std::size_t i = 0; i < 6; i += 2) {
+        if (km[i] > km[i + 1])
+            b[i] = core::numeric::round(km[i] - km[i + 1], 2);
+        else if (km[i + 1] > km[i])
+            b[i + 1] = core::numeric::round(km[i + 1] - km[i], 2);
+    }
+    return b;
+}
+// The balance-status filter on the cumulative TL amounts: true = the record goes.
+bool dropped(char status, const Six& km) {
+    if (status == 'C') return km[0] + km[1] == 0;
+    if (status == 'B') return km[0] == km[1];
+    return false;
+}
+
+bool isDetail(const std::string& kind) {
+    return text::trim(kind) == "M";
+}
+
+data::XHsp masterOf(const data::HsPlan& h) {
+    data::XHsp x;
+    x.HESAPKODU = h.HESAPKODU;
+    x.HESAPAD1 = h.HESAPAD1;
+    x.HESAPAD2 = h.HESAPAD2;
+    x.NTLK = h.NTLK;
+    x.ALTBIRIM = h.ALTBIRIM;
+    x.DOVIZKODU = h.DOVIZKODU;
+    return x;
+}
+
+Result<std::optional<data::XHsp>> getWork(data::TypedTable<data::XHsp>& work,
+                                          const std::string& code) {
+    data::XHsp k;
+    k.HESAPKODU = code;
+    auto r = work.get("XHSP:KeyHesap", k);
+    if (r) return std::optional<data::XHsp>(*r);
+    if (data::is(r, data::ErrorCode::NotFound)) return std::optional<data::XHsp>();
+    return r.error();
+}
+
+// Adds the record unless one with its code is there already.
+Status addWork(data::TypedTable<data::XHsp>& work, const data::XHsp& x) {
+    auto e = getWork(work, x.HESAPKODU);
+    if (!e) return e.error();
+    if (*e) return {};
+    return work.add(x);
+}
+
+// Adds the amounts to the work record of every prefix of `code` ending before a blank and to
+// the code's own record; a prefix without a record is passed over.
+Status postUp(data::TypedTable<data::XHsp>& work, const std::string& code, const Six& cr,
+              const Six& km) {
+    for (std::size_t i = 0; i <= code.size(); ++i) {
+        if (i < code.size() && code[i] != ' ') continue;
+        if (i == 0) continue;
+        auto w = getWork(work, code.substr(0, i));
+        if (!w) return w.error();
+        if (!*w) continue;
+        Six c = crOf(**w), k = kmOf(**w);
+        addTo(c, cr);
+        addTo(k, km);
+        setCr(**w, c);
+        setKm(**w, k);
+        if (auto st = work.put(**w); !st) return st;
+    }
+    return {};
+}
+
+struct DateSums {
+    Six cr{};
+    Six km{};
+};
+
+// Date mode: the amount lines of every voucher dated up to d2, summed per account in one pass
+// over the vouchers (the accounts then take their sums in code order).
+Result<std::unordered_map<std::string, DateSums>> sumByDate(vouchers::Books& b,
+                                                             const TrialBalanceOptions& o,
+                                                             app::Ui& ui, bool& cancelled) {
+    std::unordered_map<std::string, DateSums> sums;
+    if (auto st = b.heads.set("MFB:KeyTarih"); !st) return st.error();
+    long n = 0;
+    for (;;) {
+        auto h = b.heads.next();
+        if (!h) {
+            if (data::is(h, data::ErrorCode::NoRecord)) break;
+            return h.error();
+        }
+        if (o.endDate.isSet() && h->FISTRH.dayNumber() > o.endDate.dayNumber()) break;
+        if ((++n & 1023) == 0 && ui.cancelled()) {
+            cancelled = true;
+            return sums;
+        }
+        if (!voucherTaken(h->FISNTLK, o.opening, o.closing, false)) continue;
+        const bool inPeriod = !o.startDate.isSet() ||
+                              h->FISTRH.dayNumber() >= o.startDate.dayNumber();
+        data::FisDet from;
+        from.KEYSTR = h->KEYSTR;
+        if (auto st = b.lines.set("MFD:KeyFisDet", data::Seek::AtOrAfter, from); !st)
+            return st.error();
+        for (;;) {
+            auto l = b.lines.next();
+            if (!l) {
+                if (data::is(l, data::ErrorCode::NoRecord)) break;
+                return l.error();
+            }
+            if (l->KEYSTR != h->KEYSTR) break;
+            if (l->ACKNO % 100 != 0) continue;
+            DateSums& s = sums[l->HESAPKODU];
+            const Six a = {l->TLBORC,       l->TLALACAK,  l->ALTBIRIMBORC,
+                           l->ALTBIRIMALACAK, l->DOVIZBORC, l->DOVIZALACAK};
+            addTo(s.km, a);
+            if (inPeriod) addTo(s.cr, a);
+        }
+    }
+    return sums;
+}
+
+struct Parent {
+    std::string code;
+    char kind = 'K';
+    Six bk{};
+    Six cr{};
+    Six km{};
+};
+
+} // namespace
+
+Status checkOptions(const TrialBalanceOptions& o) {
+    if (o.startMonth != 0) {
+        if (o.startMonth < 1 || o.startMonth > 12 || o.endMonth < 1 || o.endMonth > 12)
+            return Error::badInput("Mizan dönemi 1 ile 12 arasında aylar olmalı");
+        if (o.startMonth > o.endMonth)
+            return Error::badInput("Mizan dönemi boş: başlangıç ayı bitiş ayından büyük");
+    } else {
+        if (!o.startDate.isSet() || !o.endDate.isSet() || !o.startDate.isValid() ||
+            !o.endDate.isValid())
+            return Error::badInput("Ay seçilmediğinde başlangıç ve bitiş tarihi gerekli");
+        if (o.startDate.dayNumber() > o.endDate.dayNumber())
+            return Error::badInput("Tarih aralığı boş: başlangıç tarihi bitiş tarihinden büyük");
+    }
+    const std::string levels = "CS12345678";
+    if (levels.find(o.level) == std::string::npos)
+        return Error::badInput("Hesap kodu seviyesi C, S ya da 1..8 olmalı");
+    if (o.style != 'T' && o.style != 'C') return Error::badInput("Bakiye şekli T ya da C olmalı");
+    if (o.status != 'C' && o.status != 'B' && o.status != 'T')
+        return Error::badInput("Bakiye durumu C, B ya da T olmalı");
+    if (emptyRange(text::trim(o.accountStart), text::trim(o.accountEnd)))
+        return Error::badInput("Hesap kodu aralığı boş: başlangıç bitişten büyük");
+    return {};
+}
+
+data::TypedTable<data::XHsp> newWorkFile() {
+    std::random_device rd;
+    const unsigned n = 1 + rd() % 99999;
+    return data::TypedTable<data::XHsp>(data::Table::memory(
+        data::fileDef(data::Layout::XHsp), "XHs" + std::to_string(n) + ".Tmp"));
+}
+
+Result<bool> TnmMizanIslemi(data::DataSet& ds, app::Ui& ui, const TrialBalanceOptions& o,
+                            data::TypedTable<data::XHsp>& work) {
+    if (auto st = checkOptions(o); !st) return st.error();
+    auto books = vouchers::Books::open(ds);
+    if (!books) return books.error();
+    ui.progress("Processing Records", 0);
+    ui.progress("0% Completed ", 0);
+
+    const bool monthMode = o.startMonth != 0;
+    bool cancelled = false;
+    std::unordered_map<std::string, DateSums> byDate;
+    if (!monthMode) {
+        auto s = sumByDate(*books, o, ui, cancelled);
+        if (!s) return s.error();
+        if (cancelled) return false;
+        byDate = std::move(*s);
+    }
+
+    const std::string start = text::trim(o.accountStart);
+    auto range = AccountRange::make(*books, start, text::trim(o.accountEnd), true);
+    if (!range) return range.error();
+    data::HsPlan from;
+    from.HESAPKODU = range->first;
+    if (auto st = books->plan.set("HSP:KeyHesap", data::Seek::AtOrAfter, from); !st)
+        return st.error();
+    long n = 0;
+    for (;;) {
+        auto a = books->plan.next();
+        if (!a) {
+            if (data::is(a, data::ErrorCode::NoRecord)) break;
+            return a.error();
+        }
+        if (range->past(a->HESAPKODU)) break;
+        if ((++n & 255) == 0) {
+            ui.progress(a->HESAPKODU + " " + a->HESAPAD1, -1);
+            if (ui.cancelled()) return false;
+        }
+        const bool detail = isDetail(a->NTLK);
+        if (!start.empty() && text::compare(start, a->HESAPKODU, true) > 0) {
+            if (!detail)
+                if (auto st = addWork(work, masterOf(*a)); !st) return st.error();
+            continue;
+        }
+        if (auto st = addWork(work, masterOf(*a)); !st) return st.error();
+        if (!detail) continue;
+        Six cr{}, km{};
+        if (monthMode) {
+            if (o.opening)
+                addTo(km, {a->ACTLBORC, a->ACTLALACAK, a->ACALTBIRIMBORC, a->ACALTBIRIMALACAK,
+                           a->ACDOVIZBORC, a->ACDOVIZALACAK});
+            for (int m = 1; m < o.startMonth; ++m) addTo(km, monthOf(*a, m));
+            if (o.closing)
+                addTo(km, {a->KPTLBORC, a->KPTLALACAK, a->KPALTBIRIMBORC, a->KPALTBIRIMALACAK,
+                           a->KPDOVIZBORC, a->KPDOVIZALACAK});
+            for (int m = o.startMonth; m <= o.endMonth; ++m) {
+                addTo(cr, monthOf(*a, m));
+                addTo(km, monthOf(*a, m));
+            }
+        } else {
+            auto it = byDate.find(a->HESAPKODU);
+            if (it == byDate.end()) continue;
+            cr = it->second.cr;
+            km = it->second.km;
+        }
+        if (auto st = postUp(work, a->HESAPKODU, cr, km); !st) return st.error();
+    }
+
+    // Completion: the parents, the detail balances and filter, the frame classes, the parents'
+    // balances and filter.
+    std::vector<Parent> parents;
+    std::map<std::string, std::size_t> byCode;
+    std::map<std::string, std::size_t> classes; // "C" and "S" entries by code
+    if (auto st = work.set("XHSP:KeyHesap"); !st) return st.error();
+    for (;;) {
+        auto x = work.next();
+        if (!x) {
+            if (data::is(x, data::ErrorCode::NoRecord)) break;
+            return x.error();
+        }
+        if (isDetail(x->NTLK)) continue;
+        Parent p;
+        p.code = x->HESAPKODU;
+        const std::string k = text::trim(x->NTLK);
+        p.kind = k.empty() ? 'K' : k[0];
+        byCode[p.code] = parents.size();
+        parents.push_back(std::move(p));
+    }
+    if (o.frame) {
+        const std::size_t count = parents.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            for (std::size_t len : {std::size_t(1), std::size_t(2)}) {
+                if (text::length(parents[i].code) < len) continue;
+                const std::string c = text::left(parents[i].code, len);
+                if (byCode.count(c) || classes.count(c)) continue;
+                Parent p;
+                p.code = c;
+                p.kind = len == 1 ? 'C' : 'S';
+                classes[c] = parents.size();
+                parents.push_back(std::move(p));
+            }
+        }
+    }
+
+    if (auto st = work.set("XHSP:KeyHesap"); !st) return st.error();
+    for (;;) {
+        auto x = work.next();
+        if (!x) {
+            if (data::is(x, data::ErrorCode::NoRecord)) break;
+            return x.error();
+        }
+        if (!isDetail(x->NTLK)) continue;
+        const Six cr = rounded(crOf(*x)), km = rounded(kmOf(*x));
+        if (dropped(o.status, km)) {
+            if (auto st = work.erase(); !st) return st.error();
+            continue;
+        }
+        const Six bk = balanceOf(km);
+        setCr(*x, cr);
+        setKm(*x, km);
+        setBk(*x, bk);
+        if (auto st = work.put(*x); !st) return st.error();
+        const std::string& code = x->HESAPKODU;
+        for (std::size_t i = 0; i < code.size(); ++i) {
+            if (code[i] != ' ' || i == 0) continue;
+            auto it = byCode.find(code.substr(0, i));
+            if (it != byCode.end()) addTo(parents[it->second].bk, bk);
+        }
+        // Frame classes take every detail whose code begins with the class code: a class has
+        // no blank after it in the codes it gathers ("1" gathers "120 01 005").
+        for (std::size_t len : {std::size_t(1), std::size_t(2)}) {
+            auto it = classes.find(text::left(code, len));
+            if (it == classes.end()) continue;
+            Parent& p = parents[it->second];
+            addTo(p.bk, bk);
+            addTo(p.cr, cr);
+            addTo(p.km, km);
+        }
+    }
+
+    if (o.frame) {
+        auto cs = ds.open<data::CsPlan>();
+        if (!cs) return cs.error();
+        for (const auto& [code, i] : classes) {
+            data::XHsp x;
+            x.HESAPKODU = code;
+            x.NTLK = std::string(1, parents[i].kind);
+            data::CsPlan k;
+            k.HESAPKODU = code;
+            if (auto c = cs->get("CsHSP:KeyHesap", k)) x.HESAPAD1 = c->HESAPAD1;
+            setCr(x, parents[i].cr);
+            setKm(x, parents[i].km);
+            if (auto st = work.add(x); !st) return st.error();
+        }
+    }
+
+    for (const auto& p : parents) {
+        auto w = getWork(work, p.code);
+        if (!w) return w.error();
+        if (!*w) continue;
+        data::XHsp& x = **w;
+        // Parents are rounded like their details, so a printed parent row agrees with the
+        // balance taken from it.
+        const Six km = rounded(kmOf(x));
+        setCr(x, rounded(crOf(x)));
+        setKm(x, km);
+        setBk(x, o.style == 'T' ? balanceOf(km) : rounded(p.bk));
+        if (dropped(o.status, km)) {
+            if (auto st = work.erase(); !st) return st.error();
+        } else if (auto st = work.put(x); !st) {
+            return st.error();
+        }
+    }
+    ui.progress("100% Completed ", 100);
+    return true;
+}
+
+int reportLinesPerPage(output::PrinterKind kind, const output::PageStyle& style) {
+    // Text printers: 66 lines of continuous paper at six lines an inch, three kept free for the
+    // perforation. Ordinary printers: as many lines as the font leaves on the page.
+    if (kind != output::PrinterKind::Ordinary) return 63;
+    const double usable = style.paperHeightMm - 2 * style.marginMm;
+    const double lineMm = style.fontPoints * 1.2 * 25.4 / 72.0;
+    const int n = static_cast<int>(usable / lineMm);
+    return n < 20 ? 20 : n;
+}
+
+output::PageStyle reportPageStyle(output::PrinterKind kind, std::size_t width, int fontSize) {
+    if (kind == output::PrinterKind::Lpq || kind == output::PrinterKind::Npq)
+        return output::textPrinterPaper(width);
+    // Courier is 0.6 em wide: the line decides portrait or landscape.
+    const double lineMm = static_cast<double>(width) * fontSize * 0.6 * 25.4 / 72.0;
+    auto s = output::a4Paper(lineMm > 190.0, fontSize);
+    if (s.landscape) std::swap(s.paperWidthMm, s.paperHeightMm);
+    return s;
+}
+
+Result<ReportStats> TnmMizanRaporu(data::DataSet& ds, app::Ui& ui, ListingReport& report,
+                                   const TrialBalanceOptions& o,
+                                   data::TypedTable<data::XHsp>& work, ListingOutput& out,
+                                   output::PrinterKind kind) {
+    auto books = vouchers::Books::open(ds);
+    if (!books) return books.error();
+    auto company = books->readCompany();
+    if (!company) return company.error();
+
+    expr::Bindings bindings;
+    RecordBinding<data::XHsp> xb(bindings);
+    RecordBinding<data::HsPlan> hb(bindings);
+    report.compile(bindings, &expr::rewriteTrialBalanceCodes);
+
+    const std::size_t width = report.width();
+    const bool monthMode = o.startMonth != 0;
+    std::string title;
+    if (monthMode) {
+        const int cal = calendarMonth(o.endMonth, company->MALIDONEMBAS);
+        title = std::to_string(company->MALIDONEMBAS.year) + " Yılı " +
+                text::upperTr(app::ayAdi(cal)) + " AYI MİZAN RAPORU";
+    } else {
+        title = pic::format(o.endDate, "d6b") + " TARİHİ İTİBARİ İLE MİZAN RAPORU";
+    }
+    const std::string range = "HesapKodu :" + text::trim(o.accountStart) + " -> " +
+                              text::trim(o.accountEnd);
+    const std::string levelText = std::string(1, o.level) + " Seviyeli";
+    const std::string companyLine = companyTitle(*company);
+    const std::string dateText = "Rapor Tarihi :" + pic::format(o.reportDate, "d6");
+
+    auto headings = [&]() -> Result<std::array<BuiltLine, 3>> {
+        std::array<BuiltLine, 3> h;
+        for (int i = 1; i <= 3; ++i) {
+            auto l = report.build(Mode::Heading, i);
+            if (!l) return l.error();
+            h[static_cast<std::size_t>(i - 1)] = std::move(*l);
+        }
+        return h;
+    };
+    auto heads = headings();
+    if (!heads) return heads.error();
+
+    if (out.isSheet()) {
+        output::Sheet& s = *out.sheet();
+        s.row(output::RowStyle::Heading).text(text::clip(spread(companyLine, dateText, width)));
+        s.row(output::RowStyle::Heading).text(title);
+        s.row(output::RowStyle::Heading).text(text::clip(spread(range, levelText, width)));
+        s.row(output::RowStyle::Heading).text(text::clip(report.header().RAPORTEXT));
+        s.headingRow(report.captions(1), output::RowStyle::Heading);
+        s.headingRow(report.captions(2), output::RowStyle::Heading);
+    } else {
+        output::PageWriter& w = *out.writer();
+        w.setPageHeader([&](output::PageWriter& pw) -> Status {
+            if (auto st = writeInit(pw, kind, true); !st) return st;
+            if (auto st = pw.write(text::clip(spread(companyLine, dateText, width))); !st)
+                return st;
+            const std::string page = "Sayfa No     :" + pic::format(pw.pageNumber(), "n5");
+            if (auto st = pw.write(text::clip(spread(title, page, width))); !st) return st;
+            if (auto st = pw.write(text::clip(spread(range, levelText, width))); !st) return st;
+            if (auto st = pw.write(text::clip(report.header().RAPORTEXT)); !st) return st;
+            for (std::size_t i = 0; i < 3; ++i) {
+                output::Line l = output::Line::text(text::clip((*heads)[i].text));
+                if (i == 2 && kind != output::PrinterKind::Ordinary)
+                    l.addControl(output::controlBytes(kind, output::ControlCode::EmphasisOff));
+                if (auto st = pw.write(std::move(l)); !st) return st;
+            }
+            out.markPageTop();
+            return {};
+        });
+    }
+
+    ReportStats stats;
+    if (auto st = work.set("XHSP:KeyHesap"); !st) return st.error();
+    bool first = true;
+    for (;;) {
+        auto x = work.next();
+        if (!x) {
+            if (data::is(x, data::ErrorCode::NoRecord)) break;
+            return x.error();
+        }
+        xb.set(*x);
+        if (text::length(x->HESAPKODU) > 2) {
+            auto h = books->account(x->HESAPKODU);
+            if (h)
+                hb.set(*h);
+            else if (data::is(h, data::ErrorCode::NotFound))
+                hb.clear();
+            else
+                return h.error();
+        } else {
+            hb.clear();
+        }
+        auto pass = report.passes(ui);
+        if (!pass) return pass.error();
+        if (!*pass) continue;
+        stats.any = true;
+        if (auto st = report.evaluate(ui); !st) return st.error();
+
+        const std::string k = text::trim(x->NTLK);
+        const char rk = k.empty() ? 'M' : k[0];
+        if (o.level == 'C' && rk != 'C') continue;
+        if (o.level == 'S' && rk != 'C' && rk != 'S') continue;
+        if (o.level >= '1' && o.level <= '8' && codeLevels(x->HESAPKODU) > o.level - '0')
+            continue;
+
+        const bool block = rk == 'K' || rk == 'G' || (o.frame && (rk == 'C' || rk == 'S'));
+        if (block && !first && !out.atPageTop())
+            if (auto st = out.empty(); !st) return st.error();
+        const bool top = o.frame ? rk == 'C' : rk == 'K';
+        auto line = report.build(top ? Mode::Detail : Mode::NoTotal, 1);
+        if (!line) return line.error();
+        const bool emphasis = kind != output::PrinterKind::Ordinary &&
+                              (rk == 'K' || rk == 'C' || rk == 'S');
+        if (auto st = out.line(*line, emphasis); !st) return st.error();
+        first = false;
+        ++stats.rows;
+    }
+    if (stats.any) {
+        auto u = report.build(Mode::Underline, 3);
+        if (!u) return u.error();
+        if (auto st = out.line(*u); !st) return st.error();
+        auto t = report.build(Mode::Detail, 2);
+        if (!t) return t.error();
+        t->label("GENEL TOPLAM ", 13);
+        if (auto st = out.line(*t, false, true); !st) return st.error();
+        if (kind == output::PrinterKind::Npq)
+            if (auto st = out.endPage(); !st) return st.error();
+    }
+    // The header refers to this run's locals: the writer must not call it after we return.
+    if (!out.isSheet()) out.writer()->setPageHeader({});
+    return stats;
+}
+
+} // namespace hk::reports
