@@ -248,7 +248,7 @@ TEST_F(Tools, RenumberingOrdersByDateThenOldNumber) {
     EXPECT_EQ(hs[2].FISTRH.day, 10);
     EXPECT_EQ(storedCompany().MAHSUPNUMARATOR[2], 3);
     EXPECT_EQ(linesOf("0300000002")[0].FISNO, 2);
-    EXPECT_EQ(ui_.progressTexts.front(), "M          1 10.03.15 Fişi Yedekleniyor...");
+    EXPECT_EQ(ui_.progressTexts.front(), "M          1 10.03.2015 Fişi Yedekleniyor...");
 }
 
 TEST_F(Tools, RenumberingPerTypeCountsEachTypeFromOne) {
