@@ -15,6 +15,7 @@
 #include "ui/kul.h"
 #include "ui/login.h"
 #include "ui/qtui.h"
+#include "ui/voucher_list.h"
 #include "ui/journal_window.h"
 #include "ui/yasal.h"
 
@@ -163,6 +164,7 @@ void registerWindows(app::Catalogue& catalogue, Shell& shell) {
     registerKulWindows(catalogue, shell.frame, KulContext{&shell.data.data(), &shell.data, &shell.ui},
                        shell.session);
     registerAccountWindows(catalogue, shell);
+    registerVoucherListWindows(catalogue, shell);
     // Domain procedures without a window run on the GUI thread for now; their failure is shown
     // as the data-operation message the error names (message 1 when it names none).
     for (const app::ProcedureSpec& spec : shell.procedures.all()) {
