@@ -510,4 +510,67 @@ TEST_F(Tools, TypeFilterListsOnlyThatTypeAndItsTotals) {
     EXPECT_EQ(listVouchers(*ds_, q)->size(), 4u);
 }
 
+// ---- spreadsheets -------------------------------------------------------------------------------
+
+std::vector<std::string> captions(const output::Sheet& s) {
+    std::vector<std::string> out;
+    for (const auto& c : s.rows().at(0).cells) out.push_back(std::get<std::string>(c));
+    return out;
+}
+
+TEST_F(Tools, ListSheetsHaveTheirCaptionsAndFormats) {
+    const std::string key = simple(3, 4, 10);
+    auto heads3 = listVouchers(*ds_, ListQuery{3, {}, {}, ListOrder::ByKey, ' ', false});
+    const auto list = voucherListSheet(*heads3);
+    EXPECT_EQ(captions(list), (std::vector<std::string>{"Key Str", "Fiş Tarihi", "Fiş No", "Türü",
+                                                        "Ntlk", "Borç", "Alacak", "Fark",
+                                                        "Yev. No", "Entegre No"}));
+    EXPECT_EQ(list.columnFormat(2), output::NumberFormat::Date);
+    EXPECT_EQ(list.columnFormat(1), output::NumberFormat::Text);
+    ASSERT_EQ(list.rows().size(), 2u);
+    EXPECT_EQ(std::get<std::string>(list.rows()[1].cells[0]), key); // a key stays text
+    EXPECT_EQ(std::get<std::string>(list.rows()[1].cells[3]), "Mahsup");
+    auto lines = voucherLines(*ds_, {});
+    const auto ls = lineListSheet(*lines);
+    EXPECT_EQ(captions(ls)[9], "BT l");
+    EXPECT_EQ(captions(ls)[14], "AD vz");
+    EXPECT_EQ(ls.rows().size(), 3u);
+    EXPECT_EQ(captions(headerListSheet(*heads3))[5], "BT oplam");
+}
+
+TEST_F(Tools, FisDetayAndJournalSheets) {
+    addAccount("10");
+    addAccount("10 01", "USD");
+    data::FisDet fx = line("10 01", 250, 0);
+    fx.DOVIZBORC = 100;
+    saveIn(3, 4, {fx, line("10 01", 30, 0), line("600 01", 0, 280)});
+    saveIn(4, 4, {line("120 01 005", 5, 0), line("600 01", 0, 5)});
+    auto s = fisDetaySheet(*ds_, ui_, 3);
+    ASSERT_TRUE(s) << s.error().text;
+    ASSERT_EQ(s->rows().size(), 4u);
+    EXPECT_EQ(captions(*s)[0], "Fiş No");
+    EXPECT_EQ(s->columnFormat(1), output::NumberFormat::Whole);
+    // Rows in account order: 10 01 (the 250 and the 30 line), then 600 01.
+    const auto& rate = s->rows()[1].cells;
+    ASSERT_EQ(rate.size(), 9u);
+    EXPECT_EQ(std::get<std::string>(rate[6]), "USD");
+    EXPECT_DOUBLE_EQ(std::get<double>(rate[8]), 2.5);
+    EXPECT_TRUE(std::holds_alternative<output::EmptyCell>(s->rows()[2].cells[8]));
+    EXPECT_EQ(s->rows()[3].cells.size(), 7u); // no currency: no amount and rate cells
+    EXPECT_EQ(ui_.progressTexts.back(), "İşlem Tamamlandı");
+    EXPECT_FALSE(fisDetaySheet(*ds_, ui_, 13));
+
+    auto j = yevmiyeSheet(*ds_, ui_, true);
+    ASSERT_TRUE(j);
+    ASSERT_EQ(j->rows().size(), 6u);
+    EXPECT_EQ(captions(*j)[3], "Kebir Hesap Kodu");
+    EXPECT_EQ(std::get<std::string>(j->rows()[1].cells[3]), "10 "); // the first three characters
+    EXPECT_EQ(std::get<std::string>(j->rows()[1].cells[4]), "Hesap 10");
+    EXPECT_EQ(std::get<std::string>(j->rows()[5].cells[3]), "600");
+    auto plain = yevmiyeSheet(*ds_, ui_, false);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(captions(*plain)[2], "Hesap Kodu");
+    EXPECT_EQ(plain->rows()[1].cells.size(), 8u);
+}
+
 } // namespace
