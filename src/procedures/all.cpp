@@ -5,6 +5,7 @@
 #include "journal/procedures.h"
 #include "reports/procedures.h"
 #include "vouchers/procedures.h"
+#include "vouchers/tools_procedures.h"
 
 namespace hk::procedures {
 
@@ -15,6 +16,7 @@ void registerAll(app::ProcedureRegistry& registry) {
     journal::registerProcedures(registry);
     vouchers::registerProcedures(registry);
     reports::registerProcedures(registry);
+    vouchers::registerToolProcedures(registry);
 }
 
 } // namespace hk::procedures

@@ -312,8 +312,7 @@ void HsPlanList::transfer() {
                          app::Icon::Warning, "&Tamam", 1);
         return;
     }
-    // Moving voucher lines needs the posting of voucher entry.
-    app::raiseNotBuilt(*ctx_.ui, "Transfer");
+    if (ctx_.start) ctx_.start("Transfer", a->HESAPKODU);
 }
 
 void HsPlanList::twelveMonths() {

@@ -16,6 +16,7 @@
 #include "ui/kul.h"
 #include "ui/login.h"
 #include "ui/qtui.h"
+#include "ui/voucher_list.h"
 #include "ui/journal_window.h"
 #include "ui/reports_windows.h"
 #include "ui/yasal.h"
@@ -169,6 +170,7 @@ void registerWindows(app::ProcedureRegistry& registry, MainFrame& frame) {
     registerJournalWindow(registry, frame);
     registerAccountWindows(registry, frame);
     registerReportWindows(registry, frame);
+    registerVoucherListWindows(registry, frame);
     // The plain definition lists stand in only for report lists nobody registered before them.
     registerDefinitionWindows(registry, frame);
 }

@@ -1,0 +1,355 @@
+#include "vouchers/renumber.h"
+
+#include "core/picture.h"
+#include "core/text.h"
+#include "data/database.h"
+#include "data/errors.h"
+#include "vouchers/books.h"
+#include "vouchers/numbering.h"
+#include "vouchers/rebuild.h"
+#include "vouchers/tool_common.h"
+#include "vouchers/worklines.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace hk::vouchers {
+
+namespace text = core::text;
+namespace pic = core::picture;
+using detail::nextOf;
+using detail::toolRefusal;
+
+namespace {
+
+// Progress lines: the first voucher and then one in kEvery, so a month of many thousand vouchers
+// does not spend its time painting the progress window.
+constexpr long kEvery = 64;
+
+std::string pair(int n) {
+    return pic::format(static_cast<double>(n), "n02");
+}
+
+std::string voucherText(const data::FisBas& h, const char* tail) {
+    return text::clip(h.FISTUR) + " " + pic::format(static_cast<double>(h.FISNO), "n_10") + " " +
+           pic::format(h.FISTRH, "d06") + tail;
+}
+
+bool numberingChosen(const data::Yasal& y) {
+    const std::string order = text::clip(y.FISNOSIRASI);
+    const std::string scheme = text::clip(y.FISNUMARALAMADUZENI);
+    return (order == "A" || order == "G") && (scheme == "B" || scheme == "A");
+}
+
+// Keys of the headers whose first key pair is `first`, in key order.
+core::Result<std::vector<data::FisBas>> headsOfPair(Books& b, int first) {
+    std::vector<data::FisBas> out;
+    data::FisBas from;
+    from.KEYSTR = pair(first);
+    if (auto st = b.heads.set("MFB:KeyFis", data::Seek::AtOrAfter, from); !st) return st.error();
+    data::FisBas h;
+    for (;;) {
+        auto more = nextOf<data::FisBas>(b.heads, h);
+        if (!more) return more.error();
+        if (!*more || keyMonth(h.KEYSTR) != first) break;
+        out.push_back(h);
+    }
+    return out;
+}
+
+// Moves one voucher to `newKey` / `newNo` inside the caller's transaction: lines get the key and
+// number, amount lines their TL amounts rounded to two decimals and the debit/credit marker,
+// description lines no TL amount; the header gets the totals of the moved lines.
+core::Status moveVoucher(Books& b, const data::FisBas& head, const std::string& newKey,
+                         std::int16_t newNo) {
+    auto lines = b.linesOf(head.KEYSTR);
+    if (!lines) return lines.error();
+    if (auto st = b.eraseLines(head.KEYSTR); !st) return st;
+    data::FisBas h = head;
+    h.KEYSTR = newKey;
+    h.FISNO = newNo;
+    h.BTOPLAM = 0;
+    h.ATOPLAM = 0;
+    for (auto& l : *lines) {
+        l.KEYSTR = newKey;
+        l.FISNO = newNo;
+        if (isAmountLine(l)) {
+            l.TLBORC = roundCents(l.TLBORC);
+            l.TLALACAK = roundCents(l.TLALACAK);
+            h.BTOPLAM += l.TLBORC;
+            h.ATOPLAM += l.TLALACAK;
+            l.BORCALACAK = l.TLBORC == 0 ? "A" : "B";
+        } else {
+            l.TLBORC = 0;
+            l.TLALACAK = 0;
+        }
+    }
+    if (auto again = b.head(head.KEYSTR); !again) return again.error();
+    // The old key has no lines left, so the key change carries nothing along by itself.
+    if (auto st = b.heads.put(h); !st) return st;
+    for (const auto& l : *lines)
+        if (auto st = b.lines.add(l); !st) return st;
+    return {};
+}
+
+// Gives a parked voucher the next number of month m (counters written), in one transaction.
+core::Status finishOne(Books& b, app::Ui& ui, const std::string& parkedKey, int m, long& shown,
+                       const char* tail) {
+    data::Transaction tx{*b.db};
+    if (!tx.started()) return tx.started();
+    auto company = b.readCompany();
+    if (!company) return company.error();
+    data::Yasal y = *company;
+    auto h = b.head(parkedKey);
+    if (!h) {
+        if (data::is(h.error(), data::ErrorCode::NotFound)) return {}; // moved meanwhile
+        return h.error();
+    }
+    Drawn drawn;
+    for (;;) {
+        int bad = 0;
+        auto d = FisNoAl(y, h->FISTRH.day, m, h->FISTUR, &bad);
+        if (!d) {
+            if (bad != 0) ui.message(std::to_string(bad), {}, app::Icon::Warning, "&Tamam", 1);
+            return d.error();
+        }
+        auto taken = b.headExists(d->key);
+        if (!taken) return taken.error();
+        drawn = *d;
+        if (!*taken) break;
+    }
+    data::FisBas shownHead = *h;
+    shownHead.FISNO = drawn.number;
+    if (shown++ % kEvery == 0) ui.progress(voucherText(shownHead, tail), -1);
+    if (auto st = moveVoucher(b, *h, drawn.key, drawn.number); !st) return st;
+    if (auto st = b.writeCompany(y); !st) return st;
+    return tx.commit();
+}
+
+core::Status resetCounters(Books& b, int m) {
+    data::Transaction tx{*b.db};
+    if (!tx.started()) return tx.started();
+    auto company = b.readCompany();
+    if (!company) return company.error();
+    data::Yasal y = *company;
+    if (text::clip(y.FISNOSIRASI) == "G") {
+        // The slots of month m by the rule FisNoAl draws them with, so the reset and the next
+        // draw agree whatever month the period starts in.
+        const int first = std::max(1, daySlot(y, m, 1));
+        const int last = std::min(366, daySlot(y, m + 1, 1) - 1);
+        for (int s = first; s <= last; ++s) {
+            data::element(y.MAHSUPNUMARATOR, s) = 0;
+            data::element(y.TAHSILNUMARATOR, s) = 0;
+            data::element(y.TEDIYENUMARATOR, s) = 0;
+        }
+    } else {
+        data::element(y.MAHSUPNUMARATOR, m) = 0;
+        data::element(y.TAHSILNUMARATOR, m) = 0;
+        data::element(y.TEDIYENUMARATOR, m) = 0;
+    }
+    if (auto st = b.writeCompany(y); !st) return st;
+    return tx.commit();
+}
+
+core::Status stopped() {
+    return core::Error::refused(
+        "Fiş sıralama durduruldu; park edilen fişleri \"Fiş Sırala Düzelt\" tamamlar.", false);
+}
+
+} // namespace
+
+std::string journalisedMonthMessage(int m) {
+    return std::to_string(m) + " Ay Fişleri İçinde Yevmiyesi Çekilmiş Fişler Var Sıralama Yapılamaz..";
+}
+
+core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
+    if (m < 1 || m > 12) return core::Error::badInput("Ay 1 ile 12 arasında olmalı");
+    auto books = Books::open(ds);
+    if (!books) return books.error();
+    Books& b = *books;
+    {
+        auto company = b.readCompany();
+        if (!company) return company.error();
+        if (!numberingChosen(*company)) return toolRefusal(ui, std::string(kNumberingUnset));
+    }
+    auto month = headsOfPair(b, m);
+    if (!month) return month.error();
+    for (const auto& h : *month)
+        if (h.YEVMIYENO != 0) return toolRefusal(ui, journalisedMonthMessage(m));
+
+    // Vouchers an earlier, interrupted run left parked are finished first: parking this month's
+    // vouchers next to them could otherwise meet a parked key that is taken.
+    auto earlier = headsOfPair(b, kParkingBase + m);
+    if (!earlier) return earlier.error();
+    long shown = 0;
+    for (const auto& h : *earlier)
+        if (h.YEVMIYENO == 0)
+            if (auto st = finishOne(b, ui, h.KEYSTR, m, shown, " Fişi Sıralanıyor."); !st)
+                return st;
+    if (!earlier->empty()) {
+        month = headsOfPair(b, m);
+        if (!month) return month.error();
+    }
+
+    // Parking: one voucher per transaction.
+    for (const auto& h : *month) {
+        if (ui.cancelled()) return stopped();
+        data::Transaction tx{*b.db};
+        if (!tx.started()) return tx.started();
+        auto cur = b.head(h.KEYSTR);
+        if (!cur) return cur.error();
+        if (shown++ % kEvery == 0) ui.progress(voucherText(*cur, " Fişi Yedekleniyor..."), -1);
+        const std::string parked = pair(kParkingBase + m) + text::sub(cur->KEYSTR, 3, 8);
+        if (auto st = moveVoucher(b, *cur, parked, cur->FISNO); !st) return st;
+        if (auto st = tx.commit(); !st) return st;
+    }
+    if (auto st = resetCounters(b, m); !st) return st;
+    if (stop == StopAt::AfterParking) return stopped();
+
+    // Renumbering in date order, then number, over the calendar month of m.
+    auto company = b.readCompany();
+    if (!company) return company.error();
+    const data::Yasal y = *company;
+    const int c = calendarMonthOfFiscal(m, ayFarki(y));
+    const int year = c >= y.MALIDONEMBAS.month ? y.MALIDONEMBAS.year : y.MALIDONEMSON.year;
+    std::vector<std::string> order;
+    {
+        data::FisBas from;
+        from.FISTRH = core::Date::make(c, 1, year);
+        from.FISNO = INT16_MIN;
+        if (auto st = b.heads.set("MFB:KeyMuavin", data::Seek::AtOrAfter, from); !st) return st;
+        data::FisBas h;
+        for (;;) {
+            auto more = nextOf<data::FisBas>(b.heads, h);
+            if (!more) return more.error();
+            if (!*more || h.FISTRH.month != c || h.FISTRH.year != year) break;
+            if (keyMonth(h.KEYSTR) == kParkingBase + m) order.push_back(h.KEYSTR);
+        }
+    }
+    // A parked voucher whose date lies outside its month (a transfer does not check the date)
+    // is not met by the date walk; it is numbered after the others instead of staying parked.
+    {
+        auto rest = headsOfPair(b, kParkingBase + m);
+        if (!rest) return rest.error();
+        for (const auto& h : *rest)
+            if (std::find(order.begin(), order.end(), h.KEYSTR) == order.end())
+                order.push_back(h.KEYSTR);
+    }
+    for (const auto& key : order) {
+        if (ui.cancelled()) return stopped();
+        if (auto st = finishOne(b, ui, key, m, shown, " Fişi Sıralanıyor."); !st) return st;
+    }
+    ui.progressDone();
+    return {};
+}
+
+core::Result<int> FisSiralaDuzelt(data::DataSet& ds, app::Ui& ui) {
+    auto books = Books::open(ds);
+    if (!books) return books.error();
+    Books& b = *books;
+    std::vector<data::FisBas> parked;
+    {
+        data::FisBas from;
+        from.KEYSTR = pair(kParkingBase);
+        if (auto st = b.heads.set("MFB:KeyFis", data::Seek::AtOrAfter, from); !st)
+            return st.error();
+        data::FisBas h;
+        for (;;) {
+            auto more = nextOf<data::FisBas>(b.heads, h);
+            if (!more) return more.error();
+            if (!*more) break;
+            parked.push_back(h);
+        }
+    }
+    long shown = 0;
+    int finished = 0;
+    for (const auto& h : parked) {
+        const int m = keyMonth(h.KEYSTR) - kParkingBase;
+        // Only pairs 81..92 are parking places; anything else is not ours to renumber.
+        if (h.YEVMIYENO != 0 || m < 1 || m > 12) continue;
+        if (auto st = finishOne(b, ui, h.KEYSTR, m, shown, " Fişi Sıralanıyor. "); !st)
+            return st.error();
+        ++finished;
+    }
+    ui.progressDone();
+    return finished;
+}
+
+namespace {
+
+// The voucher's lines in the order of the voucher form, in the caller's transaction. Description
+// lines without an amount line of their own are kept at the end, never dropped.
+core::Status sortVoucher(Books& b, const std::string& key, bool debitDescending) {
+    auto lines = b.linesOf(key);
+    if (!lines) return lines.error();
+    Lines sorted = *lines;
+    sortLines(sorted, debitDescending);
+    if (sorted.size() != lines->size()) {
+        int k = lastLineNumber(sorted);
+        for (const auto& l : *lines) {
+            if (isAmountLine(l)) continue;
+            const bool owned = std::any_of(lines->begin(), lines->end(), [&](const auto& a) {
+                return isAmountLine(a) && a.ACKNO / 100 == l.ACKNO / 100;
+            });
+            if (owned) continue;
+            data::FisDet o = l;
+            ++k;
+            o.FISSIRANO = static_cast<std::int16_t>(k);
+            o.ACKNO = k * 100 + std::max(1, l.ACKNO % 100);
+            sorted.push_back(o);
+        }
+    }
+    if (auto st = b.eraseLines(key); !st) return st;
+    for (const auto& l : sorted)
+        if (auto st = b.lines.add(l); !st) return st;
+    return {};
+}
+
+} // namespace
+
+core::Status FisIciSiralaOne(data::DataSet& ds, std::string_view key, bool debitDescending) {
+    auto books = Books::open(ds);
+    if (!books) return books.error();
+    data::Transaction tx{*books->db};
+    if (!tx.started()) return tx.started();
+    auto h = detail::readHead(*books, key);
+    if (!h) return h.error();
+    if (h->YEVMIYENO != 0)
+        return core::Error::refused("Yevmiyesi Çekilen Fişte Değişiklik Yapamazsınız..");
+    if (auto st = sortVoucher(*books, h->KEYSTR, debitDescending); !st) return st;
+    return tx.commit();
+}
+
+core::Result<int> FisIciSirala(data::DataSet& ds, app::Ui& ui, int first, int last,
+                               bool debitDescending) {
+    if (first < 1 || first > 12 || last < 1 || last > 12 || first > last)
+        return core::Error::badInput("Dönem Başı ve Sonu 1 ile 12 arasında olmalı, Başı <= Sonu");
+    auto books = Books::open(ds);
+    if (!books) return books.error();
+    Books& b = *books;
+    std::vector<data::FisBas> todo;
+    for (int m = first; m <= last; ++m) {
+        auto month = headsOfPair(b, m);
+        if (!month) return month.error();
+        for (auto& h : *month)
+            if (h.YEVMIYENO == 0) todo.push_back(std::move(h));
+    }
+    long shown = 0;
+    int sorted = 0;
+    for (const auto& h : todo) {
+        if (ui.cancelled()) break; // each voucher is whole, so a stop loses nothing
+        if (shown++ % kEvery == 0)
+            ui.progress(pic::format(h.FISTRH, "d6") + " " + std::to_string(h.FISNO) +
+                            " Fiş İçi Sıralanıyor..",
+                        -1);
+        data::Transaction tx{*b.db};
+        if (!tx.started()) return tx.started().error();
+        if (auto st = sortVoucher(b, h.KEYSTR, debitDescending); !st) return st.error();
+        if (auto st = tx.commit(); !st) return st.error();
+        ++sorted;
+    }
+    ui.progressDone();
+    return sorted;
+}
+
+} // namespace hk::vouchers
