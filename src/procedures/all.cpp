@@ -4,6 +4,7 @@
 #include "statements/procedures.h"
 #include "journal/procedures.h"
 #include "vouchers/procedures.h"
+#include "vouchers/sheet_procedures.h"
 
 namespace hk::procedures {
 
@@ -13,6 +14,7 @@ void registerAll(app::ProcedureRegistry& registry) {
     statements::registerProcedures(registry);
     journal::registerProcedures(registry);
     vouchers::registerProcedures(registry);
+    vouchers::registerSheetProcedures(registry);
 }
 
 } // namespace hk::procedures
