@@ -4,6 +4,7 @@
 #include "core/text.h"
 #include "output/raw.h"
 #include "output/textfile.h"
+#include "vouchers/sheet_import.h"
 #include "vouchers/sheet_print.h"
 
 #include <cstdio>
@@ -156,6 +157,26 @@ Status runPrint(app::ProcedureContext& ctx, const app::Options& o, const SheetPd
     return {};
 }
 
+Status runImport(app::ProcedureContext& ctx, const app::Options& o) {
+    if (o.positional.size() != 1) return Error::badInput("Bir çalışma kitabı dosyası (FILE) gerekli");
+    SheetImportChoices c;
+    c.file = o.positional.front();
+    c.attribute = o.get("attribute");
+    c.documentType = o.get("document-type");
+    c.documentDescription = o.get("document-description");
+    c.paymentType = o.get("payment-type");
+    Env env{ctx.session, ctx.ui, ctx.data};
+    auto r = HkrFiSOku(env, c);
+    if (!r) return r.error();
+    std::printf("%d fiş kaydedildi, %d fiş kaydedilemedi\n", r->saved, r->refused);
+    for (const auto& k : r->keys) std::printf("%s\n", k.c_str());
+    if (r->stoppedAtJournalDate)
+        return Error::refused("İçe aktarma yevmiyesi çekilmiş bir tarihte durdu; " +
+                                  std::to_string(r->saved) + " fiş kaydedildi.",
+                              true);
+    return {};
+}
+
 } // namespace
 
 void registerSheetProcedures(app::ProcedureRegistry& registry, SheetPdfOpener pdf) {
@@ -171,6 +192,15 @@ void registerSheetProcedures(app::ProcedureRegistry& registry, SheetPdfOpener pd
     s.flags = {"to", "type", "dates", "numbers", "attribute", "raw", "kind", "pdf", "txt"};
     s.switches = {"short"};
     registry.add(std::move(s));
+
+    app::ProcedureSpec i;
+    i.command = {"voucher", "import-sheet"};
+    i.usage = "DIR FILE [--attribute X] [--document-type T] [--document-description T] "
+              "[--payment-type T]: masraf fişi çalışma kitabından (.xls, .xlsx) Mahsup fişleri";
+    i.runs = app::Runs::Worker;
+    i.run = runImport;
+    i.flags = {"attribute", "document-type", "document-description", "payment-type"};
+    registry.add(std::move(i));
 }
 
 } // namespace hk::vouchers

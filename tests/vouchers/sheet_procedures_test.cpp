@@ -106,4 +106,16 @@ TEST_F(SheetCommands, BadChoicesAreRefusedAndWriteNothing) {
     }
 }
 
+TEST_F(SheetCommands, ImportSheetCommand) {
+    const std::string missing = (dir_ / "yok.xlsx").string();
+    const core::Status st = run({"voucher", "import-sheet"}, {missing, "--payment-type", "Nakit"});
+    ASSERT_FALSE(st);
+    EXPECT_TRUE(st.error().shown);
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].text, missing + "\nDosyası Bulunamıyor.!");
+    const core::Status none = run({"voucher", "import-sheet"}, {});
+    ASSERT_FALSE(none);
+    EXPECT_NE(none.error().text.find("FILE"), std::string::npos);
+}
+
 } // namespace
