@@ -17,6 +17,7 @@
 #include "ui/login.h"
 #include "ui/qtui.h"
 #include "ui/journal_window.h"
+#include "ui/voucher_print.h"
 #include "ui/yasal.h"
 
 #include <QApplication>
@@ -165,6 +166,7 @@ void registerWindows(app::Catalogue& catalogue, Shell& shell) {
                        shell.session);
     registerAccountWindows(catalogue, shell);
     registerDefinitionWindows(catalogue, shell.data, shell.ui, &shell.frame);
+    registerVoucherPrintWindows(catalogue, shell.data, shell.session, shell.ui, shell.frame);
     // Domain procedures without a window run on the GUI thread for now; their failure is shown
     // as the data-operation message the error names (message 1 when it names none).
     for (const app::ProcedureSpec& spec : shell.procedures.all()) {
