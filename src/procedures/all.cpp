@@ -6,6 +6,7 @@
 #include "reports/procedures.h"
 #include "vouchers/procedures.h"
 #include "vouchers/tools_procedures.h"
+#include "vouchers/sheet_procedures.h"
 
 namespace hk::procedures {
 
@@ -17,6 +18,7 @@ void registerAll(app::ProcedureRegistry& registry) {
     vouchers::registerProcedures(registry);
     reports::registerProcedures(registry);
     vouchers::registerToolProcedures(registry);
+    vouchers::registerSheetProcedures(registry);
 }
 
 } // namespace hk::procedures

@@ -19,6 +19,7 @@
 #include "ui/voucher_list.h"
 #include "ui/journal_window.h"
 #include "ui/reports_windows.h"
+#include "ui/voucher_print.h"
 #include "ui/yasal.h"
 
 #include <QApplication>
@@ -171,6 +172,7 @@ void registerWindows(app::ProcedureRegistry& registry, MainFrame& frame) {
     registerAccountWindows(registry, frame);
     registerReportWindows(registry, frame);
     registerVoucherListWindows(registry, frame);
+    registerVoucherPrintWindows(registry, frame);
     // The plain definition lists stand in only for report lists nobody registered before them.
     registerDefinitionWindows(registry, frame);
 }
