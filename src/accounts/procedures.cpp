@@ -149,7 +149,7 @@ constexpr const char* kReportUsage =
     "DIR [--from C] [--to C] [--date dd.mm.yyyy] (--txt FILE | --xlsx FILE | --raw FILE --kind "
     "NPQ|LPQ): the chart report";
 
-Status reportChart(ProcedureContext& ctx, const Options& o) {
+Status reportChart(ProcedureContext& ctx, const Options& o, const app::PdfOpener& pdf) {
     if (auto st = needWords(o, 0, kReportUsage); !st) return st;
     ChartReportOptions r;
     r.from = o.get("from");
@@ -162,9 +162,16 @@ Status reportChart(ProcedureContext& ctx, const Options& o) {
     }
     const int routes = o.has("txt") + o.has("xlsx") + o.has("raw") + o.has("pdf");
     if (routes != 1) return Error::badInput(std::string("kullanım: ") + kReportUsage);
-    if (o.has("pdf"))
-        return Error::badInput("Hesap planı raporu komut satırından --txt, --xlsx ya da --raw "
-                               "ile yazılır; PDF masaüstü programının önizlemesinden alınır.");
+    if (o.has("pdf")) {
+        if (!pdf)
+            return Error::badInput("Bu programda PDF çıkışı yok; --txt, --xlsx ya da --raw "
+                                   "kullanın.");
+        // The preview's paper: A4 landscape in 8 points, which holds 50 lines with room to spare.
+        auto sink = pdf(o.get("pdf"), output::a4Paper(true, 8.0));
+        if (!sink) return sink.error();
+        output::PageWriter w({output::PrinterKind::Ordinary, 50, 1}, **sink);
+        return writeChartReport(ctx.data, r, w);
+    }
     if (o.has("xlsx")) {
         auto sheet = chartSheet(ctx.data, r);
         if (!sheet) return sheet.error();
@@ -199,7 +206,7 @@ app::ProcedureSpec command(std::vector<std::string> words, std::string usage,
 
 } // namespace
 
-void registerProcedures(app::ProcedureRegistry& registry) {
+void registerProcedures(app::ProcedureRegistry& registry, app::PdfOpener pdf) {
     registry.add(command({"accounts", "add"}, kAddUsage, accountsAdd,
                          {"name2", "attr", "unit", "currency"}));
     registry.add(command({"accounts", "delete"}, "DIR CODE: deletes an account", accountsDelete));
@@ -216,7 +223,10 @@ void registerProcedures(app::ProcedureRegistry& registry) {
     registry.add(command({"rates", "list"}, "DIR [CURRENCY]: rates, newest first", ratesList));
     registry.add(command({"rates", "delete"}, "DIR CURRENCY dd.mm.yyyy: deletes a rate",
                          ratesDelete));
-    registry.add(command({"report", "chart"}, kReportUsage, reportChart,
+    registry.add(command({"report", "chart"}, kReportUsage,
+                         [pdf](app::ProcedureContext& ctx, const app::Options& o) {
+                             return reportChart(ctx, o, pdf);
+                         },
                          {"from", "to", "date", "txt", "xlsx", "raw", "kind", "pdf"}));
     registerCompanyProcedures(registry);
 }

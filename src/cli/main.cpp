@@ -2,9 +2,16 @@
 #include "cli/commands.h"
 #include "cli/procedure_cmd.h"
 #include "procedures/all.h"
+#ifdef HK_HAVE_RENDER
+#include "ui/render/pdf_writer.h"
+
+#include <QGuiApplication>
+#endif
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 
 using namespace hk::cli;
 
@@ -18,7 +25,24 @@ static void usage(FILE* out, const hk::app::ProcedureRegistry& registry) {
 
 int main(int argc, char** argv) {
     hk::app::ProcedureRegistry registry;
-    hk::procedures::registerAll(registry);
+    hk::app::PdfOpener pdf;
+#ifdef HK_HAVE_RENDER
+    // A PDF needs fonts and a paint engine but no screen: the application object is made only
+    // when a command asks for a PDF, and outlives every page sink.
+    int guiArgc = 1;
+    char guiName[] = "hesapkar-cli";
+    char* guiArgv[] = {guiName, nullptr};
+    std::unique_ptr<QGuiApplication> gui;
+    pdf = [&gui, &guiArgc, &guiArgv, render = hk::ui::render::pdfOpener()](
+              const std::string& path, const hk::output::PageStyle& style) {
+        if (!QCoreApplication::instance()) {
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+            gui = std::make_unique<QGuiApplication>(guiArgc, guiArgv);
+        }
+        return render(path, style);
+    };
+#endif
+    hk::procedures::registerAll(registry, pdf);
     if (argc < 2 || !std::strcmp(argv[1], "help") || !std::strcmp(argv[1], "--help")) {
         usage(argc < 2 ? stderr : stdout, registry);
         return argc < 2 ? 2 : 0;

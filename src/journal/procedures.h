@@ -3,6 +3,7 @@
 // "journal print", "journal xml", "journal csv", "journal check" and the clean-up
 // OtherAckBosalt. The journal window itself (YevmiyeRapFiltre) lives in ui/.
 
+#include "app/pdf.h"
 #include "app/procedure.h"
 #include "core/result.h"
 #include "output/page.h"
@@ -15,8 +16,7 @@ namespace hk::journal {
 
 // Opens a PDF page sink; supplied by a program that has a renderer (the journal itself draws
 // nothing). Without one, "journal print --pdf" is refused with a clear message.
-using PdfOpener = std::function<core::Result<std::unique_ptr<output::PageSink>>(
-    const std::string& path, const output::PageStyle& style)>;
+using PdfOpener = app::PdfOpener;
 
 void registerProcedures(app::ProcedureRegistry& registry, PdfOpener pdf = {});
 

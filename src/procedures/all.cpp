@@ -10,15 +10,19 @@
 
 namespace hk::procedures {
 
-void registerAll(app::ProcedureRegistry& registry) {
-    // One line per domain module, lowest first: accounts::registerProcedures(registry); ...
-    accounts::registerProcedures(registry);
+void registerAll(app::ProcedureRegistry& registry, const app::PdfOpener& pdf) {
+    accounts::registerProcedures(registry, pdf);
     statements::registerProcedures(registry);
-    journal::registerProcedures(registry);
+    journal::registerProcedures(registry, pdf);
     vouchers::registerProcedures(registry);
-    reports::registerProcedures(registry);
+    reports::registerProcedures(registry, pdf);
     vouchers::registerToolProcedures(registry);
-    vouchers::registerSheetProcedures(registry);
+    vouchers::registerSheetProcedures(
+        registry, pdf ? vouchers::SheetPdfOpener([pdf](const std::filesystem::path& path,
+                                                       const output::PageStyle& style) {
+            return pdf(path.string(), style);
+        })
+                      : vouchers::SheetPdfOpener());
 }
 
 } // namespace hk::procedures

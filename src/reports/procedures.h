@@ -3,6 +3,7 @@
 // "report ledger" and "report standard" on the command line; every option of the filter
 // windows is a flag.
 
+#include "app/pdf.h"
 #include "app/procedure.h"
 #include "core/result.h"
 #include "output/page.h"
@@ -15,8 +16,7 @@ namespace hk::reports {
 
 // Opens a PDF page sink; supplied by a program that has a renderer. Without one, --pdf is
 // refused with a clear message.
-using PdfOpener = std::function<core::Result<std::unique_ptr<output::PageSink>>(
-    const std::string& path, const output::PageStyle& style)>;
+using PdfOpener = app::PdfOpener;
 
 void registerProcedures(app::ProcedureRegistry& registry, PdfOpener pdf = {});
 

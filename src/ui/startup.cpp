@@ -16,6 +16,7 @@
 #include "ui/kul.h"
 #include "ui/login.h"
 #include "ui/qtui.h"
+#include "ui/render/pdf_writer.h"
 #include "ui/voucher_list.h"
 #include "ui/journal_window.h"
 #include "ui/reports_windows.h"
@@ -125,7 +126,7 @@ int run(QApplication& app, app::Ui& bootUi, const std::vector<std::string>& args
 
     // 9. The frame. The menu shows only the attribute-hidden trimming until step 18.
     app::ProcedureRegistry procedures;
-    procedures::registerAll(procedures);
+    procedures::registerAll(procedures, render::pdfOpener());
     FrameSetup setup;
     setup.dataFolder = session.VeriYolu;
     setup.user = session.AktifKullanici;

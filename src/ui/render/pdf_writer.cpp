@@ -139,4 +139,13 @@ Status printDocument(const output::Document& doc, QPrinter& printer, int first, 
     return {};
 }
 
+app::PdfOpener pdfOpener() {
+    return [](const std::string& path,
+              const output::PageStyle& style) -> core::Result<std::unique_ptr<output::PageSink>> {
+        auto sink = PdfSink::open(path, style);
+        if (!sink) return sink.error();
+        return std::unique_ptr<output::PageSink>(std::move(*sink));
+    };
+}
+
 } // namespace hk::ui::render

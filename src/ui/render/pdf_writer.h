@@ -6,6 +6,7 @@
 // every other output file: it appears under its name only when complete, and only an ordinary
 // file is ever replaced.
 
+#include "app/pdf.h"
 #include "core/result.h"
 #include "output/atomic_file.h"
 #include "output/page.h"
@@ -66,5 +67,8 @@ class PdfSink final : public output::PageSink {
 // from the document's style.
 [[nodiscard]] core::Status printDocument(const output::Document& doc, QPrinter& printer,
                                          int first = 0, int last = 0);
+
+// The opener the report procedures take for their --pdf route: a streaming PdfSink.
+app::PdfOpener pdfOpener();
 
 } // namespace hk::ui::render
