@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -142,6 +143,16 @@ TEST_F(JournalCli, StatePrintAndExportsOfTheFirstMonth) {
                     (root_ / "j.txt").string()});
     ASSERT_EQ(txt.code, 0) << txt.err;
     EXPECT_NE(slurp(root_ / "j.txt").find("MADDE NO:     1 ]"), std::string::npos);
+
+    // The PDF route draws through the program's renderer; pdftotext reads it back on its own.
+    const fs::path pdf = root_ / "j.pdf";
+    auto pd = cli({"journal", "print", dir(), "--month", "1", "--reprint", "--pdf", pdf.string()});
+    ASSERT_EQ(pd.code, 0) << pd.err;
+    ASSERT_EQ(std::system(("pdftotext " + quote(pdf.string()) + " " +
+                           quote((root_ / "j.pdf.txt").string()))
+                              .c_str()),
+              0);
+    EXPECT_NE(slurp(root_ / "j.pdf.txt").find("MADDE NO:"), std::string::npos);
 
     auto check = cli({"journal", "check", dir()});
     ASSERT_EQ(check.code, 0) << check.err;
