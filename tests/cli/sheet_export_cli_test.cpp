@@ -132,7 +132,7 @@ TEST(CliExport, Refusals) {
         {"export menu '" + dir.path.string() + "' --xlsx '" + (dir.path / "m.xlsx").string() + "'",
          1, "init"},
         {"export menu '" + dir.path.string() + "'", 2, "usage"},
-        {"export vouchers '" + dir.path.string() + "' --xlsx x.xlsx", 2, "usage"},
+        {"export nosuchlist '" + dir.path.string() + "' --xlsx x.xlsx", 2, "usage"},
         {"export menu '" + dir.path.string() + "' --xlsx x.xlsx --bogus", 2, "usage"},
     };
     for (const auto& c : cases) {

@@ -236,8 +236,8 @@ class AccountsTest : public QObject {
         list.transfer();
         QCOMPARE(ui.texts(), std::vector<std::string>{"Sadece Muavin Hesaplar Transfer Edilebilir"});
         list.panel()->selectRow(1);
-        list.transfer(); // a detail account: the transfer is not built yet
-        QCOMPARE(ui.messages.back().caption, std::string("Tanımlanmamış Program."));
+        list.transfer(); // a detail account: the transfer window opens for it
+        QCOMPARE(started.back(), (std::pair<std::string, std::string>{"Transfer", "120 01"}));
         list.twelveMonths();
         QCOMPARE(started.back(), (std::pair<std::string, std::string>{"Y_Mizan12Ay", "120 01"}));
     }
