@@ -26,7 +26,7 @@ int runCheck(const Args& args) {
             return false;
         }
         for (const auto& p : *r) {
-            std::printf("%s: %s\n", p.table.c_str(), p.text.c_str());
+            std::printf("%s: %s\n", printable(p.table).c_str(), printable(p.text).c_str());
             ++problems;
         }
         return true;

@@ -22,6 +22,8 @@ int runCheck(const Args& args); // check_cmd.cpp
 const char* checkUsage();
 int runDemo(const Args& args); // demo_cmd.cpp
 const char* demoUsage();
+int runEval(const Args& args); // eval_cmd.cpp
+const char* evalUsage();
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = {
@@ -33,6 +35,7 @@ const std::vector<Command>& commands() {
         {"print", printUsage(), runPrint},
         {"sheet", sheetUsage(), runSheet},
         {"export", exportUsage(), runExport},
+        {"eval", evalUsage(), runEval},
     };
     return all;
 }

@@ -2,7 +2,8 @@
 // order separated by " | " (array elements one by one), text without trailing blanks; in the
 // order of the file's first key, or in physical order for a file without keys. Records whose
 // optional first key is blank are not in that key: they follow, in physical order, so every
-// record of the file is listed.
+// record of the file is listed. Field text is printed through printable(): a database may come
+// from elsewhere, and its text must not drive the terminal.
 #include "cli/commands.h"
 #include "cli/data_folder.h"
 #include "core/text.h"
@@ -32,7 +33,7 @@ std::string recordLine(const data::FileDef& def, const data::Record& rec, core::
                 return {};
             }
             if (!first) line += " | ";
-            line += core::text::clip(*v);
+            line += printable(core::text::clip(*v));
             first = false;
         }
     }
@@ -51,7 +52,7 @@ int printRecords(data::Table& t, const data::FileDef& def, bool onlyUnkeyed) {
         core::Status st;
         const std::string line = recordLine(def, rec, st);
         if (!st) return fail("dump", st.error().describe());
-        std::printf("%s\n", line.c_str());
+        std::printf("%s\n", line.c_str()); // fields already made printable
     }
 }
 
@@ -90,7 +91,7 @@ int runDump(const Args& args) {
     if (auto n = findIn(rd->data); !n.empty()) return dumpTable(rd->data, n);
     if (rd->program)
         if (auto n = findIn(*rd->program); !n.empty()) return dumpTable(*rd->program, n);
-    return fail("dump", "\"" + wanted + "\" adlı bir dosya yok (dosyalar: hesapkar-cli info)");
+    return fail("dump", "\"" + printable(wanted) + "\" adlı bir dosya yok (dosyalar: hesapkar-cli info)");
 }
 
 } // namespace hk::cli

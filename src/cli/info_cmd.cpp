@@ -17,15 +17,16 @@ int listCounts(data::Database& db, const char* title) {
     std::printf("%s\n", title);
     for (const auto& name : dataTables(db)) {
         auto def = storedLayout(db, name);
-        if (!def) return fail("info", name + ": " + def.error().text);
+        if (!def) return fail("info", printable(name) + ": " + printable(def.error().text));
         auto t = db.table(name, **def, false);
-        if (!t) return fail("info", name + ": " + t.error().describe());
+        if (!t) return fail("info", printable(name) + ": " + t.error().describe());
         auto n = t->count();
-        if (!n) return fail("info", name + ": " + n.error().describe());
+        if (!n) return fail("info", printable(name) + ": " + n.error().describe());
+        const std::string shown = printable(name);
         if ((*def)->layoutName == name)
-            std::printf("  %-14s %8lld\n", name.c_str(), static_cast<long long>(*n));
+            std::printf("  %-14s %8lld\n", shown.c_str(), static_cast<long long>(*n));
         else
-            std::printf("  %-14s %8lld  (%s)\n", name.c_str(), static_cast<long long>(*n),
+            std::printf("  %-14s %8lld  (%s)\n", shown.c_str(), static_cast<long long>(*n),
                         (*def)->layoutName.c_str());
     }
     return 0;

@@ -14,13 +14,15 @@
 #include <QGuiApplication>
 #endif
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
+#include <string_view>
 #include <string>
 
 namespace hk::cli {
@@ -36,8 +38,11 @@ constexpr const char* kUsage =
     "--queue NAME [--kind NPQ|LPQ]) [--lines N]: lays a UTF-8 text out in pages (form feeds "
     "start pages)";
 
-// Text files larger than this are not a print job but a mistake; refusing keeps memory bounded.
-constexpr std::uintmax_t kMaxInputBytes = 64u << 20;
+// The text is read in blocks and laid out line by line, so a file of any length prints in the
+// memory of one block. A "line" longer than this is not a report line but a file of another
+// kind: refusing it keeps that memory bounded too.
+constexpr std::size_t kMaxInputLineBytes = 16 * 1024;
+constexpr std::size_t kInputBlock = 64 * 1024;
 
 struct Options {
     std::string input;
@@ -115,22 +120,16 @@ Result<Options> parse(const Args& args) {
     return o;
 }
 
-Result<std::string> readInput(const std::string& path) {
+// The input, opened before any output is: a missing or unreadable file must not start a job.
+Result<std::unique_ptr<std::ifstream>> openInput(const std::string& path) {
     std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
+    const auto status = std::filesystem::status(path, ec);
     if (ec) return Error::of(1, path + " okunamadı: " + ec.message(), path);
-    if (size > kMaxInputBytes)
-        return Error::of(
-            1, path + " yazdırmak için fazla büyük (" + std::to_string(size) + " bayt)", path);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Error::of(1, path + " açılamadı", path);
-    std::ostringstream s;
-    s << in.rdbuf();
-    std::string text = s.str();
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
-    if (!core::text::isValidUtf8(text))
-        return Error::of(1, path + " geçerli bir UTF-8 metin dosyası değil", path);
-    return text;
+    if (!std::filesystem::is_regular_file(status))
+        return Error::of(1, path + " okunamadı: sıradan bir dosya değil", path);
+    auto in = std::make_unique<std::ifstream>(path, std::ios::binary);
+    if (!*in) return Error::of(1, path + " okunamadı: " + std::strerror(errno), path);
+    return in;
 }
 
 // Tabs to the next multiple of eight columns, counted in characters.
@@ -157,31 +156,59 @@ std::string expandTabs(const std::string& line) {
 
 // Lines end with LF or CR LF; a form feed anywhere ends the page there. Empty pieces next to a
 // form feed are the page break itself, not blank lines.
-Status layText(const std::string& text, output::PageWriter& w) {
-    std::size_t pos = 0;
+Status layLine(std::string& line, int lineNo, output::PageWriter& w) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const bool hasFormFeed = line.find('\f') != std::string::npos;
+    std::size_t s = 0;
+    for (bool first = true;; first = false) {
+        const std::size_t f = line.find('\f', s);
+        const std::string piece =
+            line.substr(s, f == std::string::npos ? std::string::npos : f - s);
+        if (!first)
+            if (auto st = w.endPage(); !st) return st;
+        if (!hasFormFeed || !piece.empty())
+            if (auto st = w.write(expandTabs(piece)); !st)
+                return Error::of(1, "satır " + std::to_string(lineNo) + ": " + st.error().text);
+        if (f == std::string::npos) break;
+        s = f + 1;
+    }
+    return {};
+}
+
+Status layText(std::istream& in, const std::string& path, output::PageWriter& w) {
+    std::string buf(kInputBlock, '\0');
+    std::string line;
     int lineNo = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
+    auto one = [&]() -> Status {
         ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const bool hasFormFeed = line.find('\f') != std::string::npos;
-        std::size_t s = 0;
-        for (bool first = true;; first = false) {
-            const std::size_t f = line.find('\f', s);
-            const std::string piece =
-                line.substr(s, f == std::string::npos ? std::string::npos : f - s);
-            if (!first)
-                if (auto st = w.endPage(); !st) return st;
-            if (!hasFormFeed || !piece.empty())
-                if (auto st = w.write(expandTabs(piece)); !st)
-                    return Error::of(1, "satır " + std::to_string(lineNo) + ": " + st.error().text);
-            if (f == std::string::npos) break;
-            s = f + 1;
+        if (lineNo == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+        if (!core::text::isValidUtf8(line))
+            return Error::of(1, path + " geçerli bir UTF-8 metin dosyası değil (satır " +
+                                    std::to_string(lineNo) + ")",
+                             path);
+        Status st = layLine(line, lineNo, w);
+        line.clear();
+        return st;
+    };
+    for (;;) {
+        in.read(buf.data(), std::streamsize(buf.size()));
+        const std::size_t got = std::size_t(in.gcount());
+        if (got == 0) break;
+        std::string_view block(buf.data(), got);
+        while (!block.empty()) {
+            const std::size_t nl = block.find('\n');
+            line.append(block.substr(0, nl));
+            if (line.size() > kMaxInputLineBytes)
+                return Error::of(1, path + ": satır " + std::to_string(lineNo + 1) +
+                                        " bir rapor satırı olamayacak kadar uzun",
+                                 path);
+            if (nl == std::string_view::npos) break;
+            block.remove_prefix(nl + 1);
+            if (auto st = one(); !st) return st;
         }
     }
+    if (in.bad()) return Error::of(1, path + " okunurken hata oluştu", path);
+    if (!line.empty()) return one();
     return {};
 }
 
@@ -190,20 +217,20 @@ int fail(const std::string& text, int code = 1) {
     return code;
 }
 
-int printRaw(const Options& o, const std::string& text) {
+int printRaw(const Options& o, std::istream& text) {
     const output::PrinterKind kind =
         o.kind ? *o.kind : output::printerKind(o.queue); // a queue's name tells its kind
     auto target = o.raw.empty() ? output::openRawQueue(o.queue) : output::openRawFile(o.raw);
     if (!target) return fail(target.error().text);
     output::RawSink sink(std::move(*target));
     output::PageWriter w({kind, o.lines < 0 ? 0 : o.lines, 1}, sink);
-    if (auto st = layText(text, w); !st) return fail(st.error().text);
+    if (auto st = layText(text, o.input, w); !st) return fail(st.error().text);
     if (auto st = w.finish(); !st) return fail(st.error().text);
     return 0;
 }
 
 #ifdef HK_HAVE_RENDER
-int printPdf(const Options& o, const std::string& text) {
+int printPdf(const Options& o, std::istream& text) {
     // A PDF needs fonts and a paint engine but no screen.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     int argc = 1;
@@ -219,7 +246,7 @@ int printPdf(const Options& o, const std::string& text) {
         ui::render::PdfSink::open(o.pdf, style, std::filesystem::path(o.input).filename().string());
     if (!sink) return fail(sink.error().text);
     output::PageWriter w({output::PrinterKind::Ordinary, lines, 1}, **sink);
-    if (auto st = layText(text, w); !st) return fail(st.error().text);
+    if (auto st = layText(text, o.input, w); !st) return fail(st.error().text);
     if (auto st = w.finish(); !st) return fail(st.error().text);
     return 0;
 }
@@ -230,16 +257,16 @@ int printPdf(const Options& o, const std::string& text) {
 int runPrint(const Args& args) {
     auto o = parse(args);
     if (!o) return fail(o.error().text + "\nkullanım: hesapkar-cli print " + kUsage, 2);
-    auto text = readInput(o->input);
+    auto text = openInput(o->input);
     if (!text) return fail(text.error().text);
     if (!o->pdf.empty()) {
 #ifdef HK_HAVE_RENDER
-        return printPdf(*o, *text);
+        return printPdf(*o, **text);
 #else
         return fail("bu hesapkar-cli PDF çizicisi olmadan derlendi");
 #endif
     }
-    return printRaw(*o, *text);
+    return printRaw(*o, **text);
 }
 
 const char* printUsage() {

@@ -5,6 +5,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <sys/statvfs.h>
 #include <system_error>
 
 namespace hk::data {
@@ -20,6 +22,75 @@ const fs::path& Database::path() const {
     return conn_->path();
 }
 
+namespace {
+
+// Immutable reading skips the write-ahead log, so it is used only when there is none to skip:
+// a copy taken with committed pages still in its log is opened the ordinary way (and any
+// failure named) rather than shown without them.
+bool onReadOnlyMedia(const fs::path& file) {
+    struct statvfs vfs {};
+    if (::statvfs(file.c_str(), &vfs) != 0 || !(vfs.f_flag & ST_RDONLY)) return false;
+    std::error_code ec;
+    fs::path wal = file;
+    wal += "-wal";
+    return !fs::exists(wal, ec) || fs::file_size(wal, ec) == 0;
+}
+
+// "file:" URI of a path with "immutable=1"; the characters a URI gives a meaning are escaped.
+std::string immutableUri(const fs::path& file) {
+    std::string uri = "file:";
+    for (unsigned char c : fs::absolute(file).string()) {
+        if (c == '%' || c == '?' || c == '#' || c <= 0x20 || c >= 0x7F) {
+            static constexpr char hex[] = "0123456789ABCDEF";
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 0xF];
+        } else {
+            uri += char(c);
+        }
+    }
+    return uri + "?immutable=1";
+}
+
+// A database of ours is empty (a new file) or has the layout table, and every table in it is
+// recorded there under a layout this program knows.
+core::Status checkOurs(Connection& c, const std::string& name) {
+    auto s = c.prepare("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
+                       "'sqlite\\_%' ESCAPE '\\'");
+    if (!s) return s.error();
+    std::vector<std::string> tables;
+    {
+        StmtUse use(*s);
+        int rc;
+        while ((rc = sqlite3_step(*s)) == SQLITE_ROW)
+            tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(*s, 0)));
+        if (rc != SQLITE_DONE) return c.error(rc, name, 23);
+    }
+    if (tables.empty()) return {};
+    auto foreign = [&](const std::string& why) {
+        return engineError(ErrorCode::NotADatabase, name,
+                           "bu programın veritabanı değil (" + why +
+                               "); dosyaya dokunulmadı",
+                           23);
+    };
+    if (std::find(tables.begin(), tables.end(), "hk_layout") == tables.end())
+        return foreign("düzen tablosu yok");
+    for (const auto& t : tables) {
+        if (t == "hk_layout") continue;
+        auto stored = storedLayout(c, t);
+        if (!stored) return stored.error();
+        if (!*stored) return foreign("\"" + t + "\" tablosunun düzeni kayıtlı değil");
+        const auto& layout = (*stored)->first;
+        const auto known = allLayouts();
+        if (std::none_of(known.begin(), known.end(),
+                         [&](const FileDef& d) { return d.layoutName == layout; }))
+            return foreign("\"" + t + "\" tablosu bilinmeyen \"" + layout + "\" düzeninde");
+    }
+    return {};
+}
+
+} // namespace
+
 core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
     const std::string name = file.string();
     std::error_code ec;
@@ -33,7 +104,12 @@ core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
     int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
     flags |= o.readOnly ? SQLITE_OPEN_READONLY
                         : (SQLITE_OPEN_READWRITE | (o.create ? SQLITE_OPEN_CREATE : 0));
-    const int rc = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
+    // On read-only media the engine cannot make the shared-memory file a database in WAL mode
+    // needs even for reading; nobody can write there either, so the file is read as immutable.
+    const bool immutable = o.readOnly && exists && onReadOnlyMedia(file);
+    const std::string target = immutable ? immutableUri(file) : name;
+    if (immutable) flags |= SQLITE_OPEN_URI;
+    const int rc = sqlite3_open_v2(target.c_str(), &raw, flags, nullptr);
     // The connection owns the handle from here on, even when opening failed.
     auto conn = std::make_shared<Connection>(raw, file);
     if (rc != SQLITE_OK) return conn->error(rc, name, exists ? 23 : 10);
@@ -46,6 +122,11 @@ core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
         e.message = 23;
         return e;
     }
+    // Whether an existing database is one of ours is decided from what is read, before anything
+    // is written: another program's database (or a damaged one of ours) must stay byte for byte
+    // as it was, not be switched to WAL and given our tables before it is refused.
+    if (!o.readOnly && exists)
+        if (auto st = checkOurs(*conn, name); !st) return st.error();
     if (!o.readOnly) {
         // A larger page cache and memory-mapped reads: a chart with its monthly totals is a few
         // megabytes and posting touches it at random.

@@ -17,6 +17,14 @@ namespace text = core::text;
 
 namespace {
 
+// Control characters (C0, DEL, C1) have no place in record text: a field is shown on screens,
+// printed on forms and written to terminals, where such a character would move the cursor or
+// the print head, or start an escape sequence, behind the program's back. They are refused as
+// characters outside the code page are.
+bool isControl(char32_t cp) {
+    return cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp <= 0x9F);
+}
+
 // True when checkText accepts the text: valid UTF-8, cp1254 characters only, no wider than the
 // field (trailing blanks of a STRING not counted, they are clipped). One pass instead of the four
 // of checkText; a NUL byte or a trailing blank when `clipped` is wanted (the text must be stored
@@ -32,13 +40,15 @@ bool acceptedAsIs(const FieldDef& fd, std::string_view s, bool clipped) {
     std::size_t n = 0;
     for (std::size_t i = 0; i < s.size(); ++n) {
         const auto c = static_cast<unsigned char>(s[i]);
-        if (c == 0) return false;
+        if (c < 0x20 || c == 0x7F) return false;
         if (c < 0x80) {
             ++i;
             continue;
         }
         const auto st = core::utf8::decode(s, i);
-        if (st.cp == core::utf8::kInvalid || core::codepages::toCp1254Byte(st.cp) < 0) return false;
+        if (st.cp == core::utf8::kInvalid || isControl(st.cp) ||
+            core::codepages::toCp1254Byte(st.cp) < 0)
+            return false;
         i += st.len;
     }
     return n <= width;
@@ -318,6 +328,14 @@ core::Result<std::string> Record::checkText(const FileDef& d, std::uint32_t f,
     const std::size_t width = fd.type == FieldType::CSTRING ? fd.size - 1 : fd.size;
     if (fd.type == FieldType::CSTRING && s.find('\0') != std::string::npos)
         return badValue(d, f, "metinde sıfır karakteri");
+    std::size_t position = 1;
+    for (std::size_t i = 0; i < s.size(); ++position) {
+        const auto st = core::utf8::decode(s, i);
+        if (isControl(st.cp))
+            return badValue(d, f,
+                            "metinde kontrol karakteri (konum " + std::to_string(position) + ")");
+        i += st.len;
+    }
     if (text::length(s) > width) {
         if (!cut) return badValue(d, f, "metin " + std::to_string(width) + " karakterden uzun");
         s = text::left(s, width);

@@ -9,7 +9,15 @@
 // so a full disk or an unwritable folder never leaves half a file.
 //
 // Only an ordinary file (or a link, which is replaced, not followed) is ever replaced: renaming
-// over a device, a pipe or a folder would destroy it.
+// over a device, a pipe or a folder would destroy it. A database is never replaced either: an
+// output named after the books (a slip of the file dialog, a script's wrong argument) would
+// destroy them, so a target that is a SQLite database, or the -wal, -shm or -journal file of
+// one, is refused (kDatabaseTarget) before anything is written.
+//
+// An interrupted run leaves no temporary file behind: where the file system offers it the
+// temporary file has no name at all until commit() (O_TMPFILE), so even a killed process leaves
+// nothing; a temporary file that needs a name (written by name through temporary()) is removed
+// by a handler of SIGINT, SIGTERM and SIGHUP, which then lets the signal do what it did before.
 
 #include "core/result.h"
 
@@ -21,6 +29,12 @@ namespace hk::output {
 
 // Error code of the refusal to replace something that is not an ordinary file.
 inline constexpr int kNotAnOrdinaryFile = 501;
+// Error code of the refusal to write over a database.
+inline constexpr int kDatabaseTarget = 502;
+
+// True when `path` is (or links to) a SQLite database, or is the -wal, -shm or -journal file
+// beside one.
+bool isDatabaseFile(const std::filesystem::path& path);
 
 class AtomicFile {
   public:
@@ -43,16 +57,25 @@ class AtomicFile {
     void discard();
 
     const std::filesystem::path& target() const { return target_; }
-    const std::filesystem::path& temporary() const { return tmp_; }
+    // The temporary file's name, for libraries that write by name. A file that had no name yet
+    // gets one here (empty when that fails).
+    const std::filesystem::path& temporary() const;
 
   private:
     AtomicFile(int fd, mode_t mode, std::filesystem::path tmp, std::filesystem::path target)
         : fd_(fd), mode_(mode), tmp_(std::move(tmp)), target_(std::move(target)) {}
     core::Status fail(const std::string& what, int err);
+    // Gives an unnamed temporary file its hidden name beside the target.
+    core::Status name() const;
+    void forget() const; // the temporary name no longer needs removing on a signal
 
     int fd_ = -1;
     mode_t mode_ = 0644; // what the file was created with: an ordinary document of the user
-    std::filesystem::path tmp_;
+    // Unnamed (O_TMPFILE) until a name is needed; the name is given lazily from a const
+    // accessor, hence mutable.
+    mutable bool anonymous_ = false;
+    mutable std::filesystem::path tmp_;
+    mutable int slot_ = -1; // entry in the signal handler's table of names, -1 when none
     std::filesystem::path target_;
 };
 

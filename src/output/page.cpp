@@ -82,7 +82,8 @@ Status DocumentSink::page(const Page& page) {
     return {};
 }
 
-PageWriter::PageWriter(PageSetup setup, PageSink& sink) : setup_(setup), sink_(sink) {
+PageWriter::PageWriter(PageSetup setup, PageSink& sink)
+    : setup_(setup), sink_(sink), streaming_(sink.streamsLines()) {
     if (setup_.linesPerPage < 0) setup_.linesPerPage = 0;
     page_.number = 1;
 }
@@ -112,7 +113,7 @@ Status PageWriter::write(Line line) {
     if (failed_) return *failed_;
     if (finished_) return Error::of(0, "Rapor sayfaları zaten tamamlandı; yeni satır yazılamaz.");
     if (auto st = checkLine(line); !st) return st;
-    if (page_.lines.empty() && header_ && !inHeader_) {
+    if (lines_ == 0 && header_ && !inHeader_) {
         inHeader_ = true;
         Status st = header_(*this);
         inHeader_ = false;
@@ -122,38 +123,56 @@ Status PageWriter::write(Line line) {
     return put(std::move(line));
 }
 
+Status PageWriter::failWith(Status st) {
+    if (!st) failed_ = st.error();
+    return st;
+}
+
 Status PageWriter::put(Line line) {
-    page_.lines.push_back(std::move(line));
-    if (setup_.linesPerPage > 0 && linesOnPage() >= setup_.linesPerPage) return closePage(true);
+    if (streaming_) {
+        if (visible()) {
+            if (lines_ == 0)
+                if (auto st = failWith(sink_.beginPage(page_.number)); !st) return st;
+            if (auto st = failWith(sink_.line(line)); !st) return st;
+        }
+    } else {
+        page_.lines.push_back(std::move(line));
+    }
+    ++lines_;
+    if (setup_.linesPerPage > 0 && lines_ >= setup_.linesPerPage) return closePage(true);
     return {};
 }
 
 Status PageWriter::closePage(bool formFeed) {
-    page_.formFeed = formFeed;
-    Page done = std::move(page_);
-    page_ = Page{};
-    page_.number = done.number + 1;
-    if (done.number >= setup_.firstPage) {
-        Status st = sink_.page(done);
-        if (!st) {
-            failed_ = st.error();
-            return st;
-        }
-        ++pagesOutput_;
+    const bool shown = visible();
+    const int number = page_.number;
+    Status st;
+    if (streaming_) {
+        if (shown) st = sink_.endPage(formFeed);
+        page_.lines.clear();
+    } else {
+        page_.formFeed = formFeed;
+        Page done = std::move(page_);
+        if (shown) st = sink_.page(done);
     }
+    page_ = Page{};
+    page_.number = number + 1;
+    lines_ = 0;
+    if (!st) return failWith(st);
+    if (shown) ++pagesOutput_;
     return {};
 }
 
 Status PageWriter::endPage() {
     if (failed_) return *failed_;
-    if (page_.lines.empty()) return {};
+    if (lines_ == 0) return {};
     return closePage(true);
 }
 
 Status PageWriter::finish() {
     if (failed_) return *failed_;
     if (finished_) return {};
-    if (!page_.lines.empty())
+    if (lines_ > 0)
         if (auto st = closePage(false); !st) return st;
     finished_ = true;
     Status st = sink_.finish();

@@ -88,11 +88,21 @@ struct Document {
 
 // Receives finished pages. A sink that is destroyed without finish() discards what it has
 // (cancels the print job, removes the temporary file).
+//
+// A sink that can take a page line by line says so with streamsLines(): the writer then hands
+// it beginPage, each line as it is written, and endPage, and never holds a page itself, so a
+// report of a million lines without page breaks (raw output, text files) needs the memory of
+// one line. page() stays the whole-page way in for everything else.
 class PageSink {
   public:
     virtual ~PageSink() = default;
     [[nodiscard]] virtual core::Status page(const Page& page) = 0;
     [[nodiscard]] virtual core::Status finish() = 0;
+
+    virtual bool streamsLines() const { return false; }
+    [[nodiscard]] virtual core::Status beginPage(int /*number*/) { return {}; }
+    [[nodiscard]] virtual core::Status line(const Line& /*line*/) { return {}; }
+    [[nodiscard]] virtual core::Status endPage(bool /*formFeed*/) { return {}; }
 };
 
 // Collects the pages in memory (preview, tests).
@@ -141,18 +151,22 @@ class PageWriter {
     PrinterKind kind() const { return setup_.kind; }
     int linesPerPage() const { return setup_.linesPerPage; }
     int pageNumber() const { return page_.number; }
-    int linesOnPage() const { return static_cast<int>(page_.lines.size()); }
-    bool atPageStart() const { return page_.lines.empty(); }
+    int linesOnPage() const { return lines_; }
+    bool atPageStart() const { return lines_ == 0; }
     int pagesOutput() const { return pagesOutput_; }
 
   private:
     core::Status put(Line line);
     core::Status closePage(bool formFeed);
+    bool visible() const { return page_.number >= setup_.firstPage; }
+    core::Status failWith(core::Status st);
 
     PageSetup setup_;
     PageSink& sink_;
     Header header_;
-    Page page_;
+    Page page_;        // lines are kept here only for sinks that take whole pages
+    int lines_ = 0;    // lines written on the current page
+    bool streaming_;   // the sink takes lines one by one
     bool inHeader_ = false;
     bool finished_ = false;
     int pagesOutput_ = 0;

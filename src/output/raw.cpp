@@ -123,14 +123,53 @@ Result<std::unique_ptr<RawTarget>> openRawFile(const std::filesystem::path& path
     return std::unique_ptr<RawTarget>(std::make_unique<FileTarget>(std::move(*file)));
 }
 
-Status RawSink::page(const Page& page) {
+namespace {
+constexpr std::size_t kBlock = 64 * 1024;
+}
+
+Status RawSink::flush() {
+    if (pending_.empty()) return {};
+    Status st = target_->write(pending_);
+    pending_.clear();
+    return st;
+}
+
+Status RawSink::beginPage(int) {
     if (!target_) return Error::of(0, "Yazıcı çıkışı kapalı.");
-    return target_->write(rawBytes(page));
+    return {};
+}
+
+Status RawSink::line(const Line& line) {
+    if (!target_) return Error::of(0, "Yazıcı çıkışı kapalı.");
+    for (const auto& p : line.parts) {
+        if (p.control)
+            pending_ += p.bytes;
+        else
+            pending_ += core::text::toCp857Lossy(p.bytes);
+    }
+    if (line.newline) pending_ += "\r\n";
+    if (pending_.size() >= kBlock) return flush();
+    return {};
+}
+
+Status RawSink::endPage(bool formFeed) {
+    if (!target_) return Error::of(0, "Yazıcı çıkışı kapalı.");
+    if (formFeed) pending_ += '\x0C';
+    if (pending_.size() >= kBlock) return flush();
+    return {};
+}
+
+Status RawSink::page(const Page& page) {
+    if (auto st = beginPage(page.number); !st) return st;
+    for (const auto& l : page.lines)
+        if (auto st = line(l); !st) return st;
+    return endPage(page.formFeed);
 }
 
 Status RawSink::finish() {
     if (!target_) return Error::of(0, "Yazıcı çıkışı kapalı.");
-    Status st = target_->close();
+    Status st = flush();
+    if (st) st = target_->close();
     target_.reset();
     return st;
 }

@@ -47,14 +47,24 @@ class RawTarget {
 [[nodiscard]] core::Result<std::unique_ptr<RawTarget>>
 openRawFile(const std::filesystem::path& path);
 
+// Takes the pages line by line and sends the bytes on in blocks, so memory stays at one block
+// whatever the length of a page.
 class RawSink final : public PageSink {
   public:
     explicit RawSink(std::unique_ptr<RawTarget> target) : target_(std::move(target)) {}
     core::Status page(const Page& page) override;
     core::Status finish() override;
 
+    bool streamsLines() const override { return true; }
+    core::Status beginPage(int number) override;
+    core::Status line(const Line& line) override;
+    core::Status endPage(bool formFeed) override;
+
   private:
+    core::Status flush();
+
     std::unique_ptr<RawTarget> target_;
+    std::string pending_; // bytes not yet sent, at most about one block
 };
 
 } // namespace hk::output

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -20,15 +21,21 @@ std::string numberText(double v) {
 
 core::Result<Workbook> Workbook::open(const std::string& path, const ReadLimits& limits) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return core::Error::of(kSheetNotFound, path + ": file not found", path);
+    if (::stat(path.c_str(), &st) != 0)
+        return core::Error::of(kSheetNotFound, path + ": " + std::strerror(errno), path);
+    if (!S_ISREG(st.st_mode))
+        return core::Error::of(kSheetNotFound, path + ": not an ordinary file", path);
     if (std::uint64_t(st.st_size) > limits.maxFileBytes)
         return core::Error::of(kSheetLimit,
                                path + ": the workbook is larger than " +
                                    std::to_string(limits.maxFileBytes) + " bytes",
                                path);
     std::ifstream in(path, std::ios::binary);
-    if (!in) return core::Error::of(kSheetNotFound, path + ": cannot read the file", path);
+    if (!in)
+        return core::Error::of(kSheetNotFound,
+                               path + ": the file cannot be opened for reading (" +
+                                   std::strerror(errno) + ")",
+                               path);
     static const unsigned char kOle[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     // A reader's error names the workbook it came from.
     auto withFile = [&](core::Result<Workbook> r) {
@@ -48,7 +55,11 @@ core::Result<Workbook> Workbook::open(const std::string& path, const ReadLimits&
         std::string bytes(std::size_t(st.st_size), '\0');
         in.seekg(0);
         if (!in.read(bytes.data(), std::streamsize(bytes.size())))
-            return core::Error::of(kSheetNotFound, path + ": cannot read the file", path);
+            return core::Error::of(kSheetDamaged,
+                                   path + ": the file could not be read to its end (" +
+                                       std::to_string(in.gcount()) + " of " +
+                                       std::to_string(bytes.size()) + " bytes)",
+                                   path);
         return withFile(readXlsx(std::move(bytes), limits, path));
     }
     return core::Error::of(kSheetUnknownFormat,

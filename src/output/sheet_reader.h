@@ -7,7 +7,8 @@
 //   | cell                 | text                                                          |
 //   |----------------------|---------------------------------------------------------------|
 //   | text                 | as stored (UTF-8)                                              |
-//   | number               | shortest form that reads back to the same value, "." decimal   |
+//   | number               | shortest form that reads back to the same value, "." decimal;  |
+//   |                      | NaN, infinities and numbers beyond a double are refused        |
 //   | number with a date   | day.month.year ("05.03.2024"); the time of day is dropped      |
 //   |   format             |                                                               |
 //   | boolean              | "1" or "0"                                                     |
@@ -16,7 +17,8 @@
 //   | empty                | ""                                                             |
 //
 // A workbook comes from outside: sizes are bounded (ReadLimits) and anything damaged, hostile
-// or beyond the limits is refused with a clear error rather than read in part.
+// or beyond the limits is refused with a clear error rather than read in part. Text that is not
+// valid UTF-8 and dates that are no calendar date are refused too, naming the cell.
 
 #include "core/result.h"
 #include "output/zip_archive.h"
@@ -35,6 +37,14 @@ struct ReadLimits {
     std::uint64_t maxSharedStringBytes = 64ull << 20;
     std::size_t maxCells = 2000000; // non-empty cells kept
     std::size_t maxStyles = 65536;
+    // Per workbook, whatever its parts and relationships say: the bytes of XML parsed (each part
+    // is parsed at most once), the markup the parser builds nodes for (each element counts two,
+    // for itself and the text beside it, each attribute one; this bounds the parser's memory,
+    // about 64 bytes a unit, however the elements nest) and the bytes of cell text handed out (a
+    // shared string counts once for every cell that shows it).
+    std::uint64_t maxTotalXmlBytes = 128ull << 20;
+    std::uint64_t maxMarkup = 4000000;
+    std::uint64_t maxCellTextBytes = 64ull << 20;
 
     static ArchiveLimits workbookArchiveLimits() {
         ArchiveLimits a;

@@ -43,21 +43,43 @@ Result<std::unique_ptr<TextFileSink>> TextFileSink::open(const std::filesystem::
     return std::make_unique<TextFileSink>(std::move(*file), options);
 }
 
-Status TextFileSink::page(const Page& page) {
-    std::string bytes;
-    for (const auto& line : page.lines) {
-        auto enc = encodeTextLine(line, options_);
-        if (!enc) {
-            file_.discard();
-            return enc.error();
-        }
-        bytes += *enc;
+namespace {
+constexpr std::size_t kBlock = 64 * 1024;
+}
+
+Status TextFileSink::flush() {
+    if (pending_.empty()) return {};
+    Status st = file_.write(pending_);
+    pending_.clear();
+    return st;
+}
+
+Status TextFileSink::line(const Line& line) {
+    auto enc = encodeTextLine(line, options_);
+    if (!enc) {
+        pending_.clear();
+        file_.discard();
+        return enc.error();
     }
-    if (options_.formFeeds && page.formFeed) bytes += '\x0C';
-    return file_.write(bytes);
+    pending_ += *enc;
+    if (pending_.size() >= kBlock) return flush();
+    return {};
+}
+
+Status TextFileSink::endPage(bool formFeed) {
+    if (options_.formFeeds && formFeed) pending_ += '\x0C';
+    if (pending_.size() >= kBlock) return flush();
+    return {};
+}
+
+Status TextFileSink::page(const Page& page) {
+    for (const auto& l : page.lines)
+        if (auto st = line(l); !st) return st;
+    return endPage(page.formFeed);
 }
 
 Status TextFileSink::finish() {
+    if (auto st = flush(); !st) return st;
     return file_.commit();
 }
 

@@ -40,9 +40,17 @@ class TextFileSink final : public PageSink {
     core::Status page(const Page& page) override;
     core::Status finish() override;
 
+    // Line by line, written in blocks: memory stays at one block whatever a page holds.
+    bool streamsLines() const override { return true; }
+    core::Status line(const Line& line) override;
+    core::Status endPage(bool formFeed) override;
+
   private:
+    core::Status flush();
+
     AtomicFile file_;
     TextFileOptions options_;
+    std::string pending_;
 };
 
 // One line encoded as a text file holds it (with CR LF when the line has a line break).

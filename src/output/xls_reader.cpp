@@ -16,10 +16,14 @@
 
 #include "output/sheet_reader.h"
 
+#include "core/date.h"
+#include "core/text.h"
+
 #include <freexl.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -48,8 +52,11 @@ struct FreeXlCloser {
     void operator()(const void* h) const { freexl_close(h); }
 };
 
+// What went wrong, in words: a code number alone tells the user nothing.
 std::string freeXlText(int rc) {
     switch (rc) {
+    case FREEXL_FILE_NOT_FOUND:
+        return "the file does not exist or cannot be opened";
     case FREEXL_INSUFFICIENT_MEMORY:
         return "not enough memory";
     case FREEXL_CRAFTED_FILE:
@@ -58,35 +65,59 @@ std::string freeXlText(int rc) {
     case FREEXL_CFBF_INVALID_SIGNATURE:
     case FREEXL_CFBF_INVALID_SECTOR_SIZE:
         return "invalid OLE2 header";
+    case FREEXL_CFBF_READ_ERROR:
+    case FREEXL_CFBF_SEEK_ERROR:
+        return "the file ends before the data it announces: it is truncated or damaged";
+    case FREEXL_CFBF_EMPTY_FAT_CHAIN:
+    case FREEXL_CFBF_ILLEGAL_FAT_ENTRY:
+    case FREEXL_INVALID_MINI_STREAM:
+    case FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY:
+        return "the file's allocation table is damaged";
     case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
         return "no workbook stream";
     case FREEXL_BIFF_INVALID_SST:
+    case FREEXL_BIFF_ILLEGAL_SST_INDEX:
         return "invalid shared string table";
     case FREEXL_BIFF_INVALID_BOF:
         return "invalid BIFF record";
+    case FREEXL_BIFF_ILLEGAL_SHEET_INDEX:
+    case FREEXL_BIFF_UNSELECTED_SHEET:
+        return "the worksheet cannot be found";
     case FREEXL_UNSUPPORTED_CHARSET:
         return "unsupported character set";
     case FREEXL_INVALID_CHARACTER:
         return "invalid character";
+    case FREEXL_ILLEGAL_CELL_ROW_COL:
+        return "a cell lies outside the worksheet";
+    case FREEXL_ILLEGAL_RK_VALUE:
+        return "a number cannot be decoded";
     default:
-        return "FreeXL error " + std::to_string(rc);
+        return "the file is damaged (reader code " + std::to_string(rc) + ")";
     }
 }
 
-// FreeXL gives dates as "YYYY-MM-DD[ HH:MM:SS]"; the importers read day.month.year.
+// FreeXL gives dates as "YYYY-MM-DD[ HH:MM:SS]"; the importers read day.month.year. A date that
+// is no calendar date gives "" and the caller refuses the cell.
 std::string dateText(const char* iso) {
     unsigned y = 0, m = 0, d = 0;
     if (iso && std::sscanf(iso, "%4u-%2u-%2u", &y, &m, &d) == 3) {
+        const core::Date date{std::uint8_t(d <= 31 ? d : 0), std::uint8_t(m <= 12 ? m : 0),
+                              std::uint16_t(y)};
+        if (d == 0 || d > 31 || m == 0 || m > 12 || !date.isValid()) return {};
         char buf[16];
         std::snprintf(buf, sizeof buf, "%02u.%02u.%04u", d, m, y);
         return buf;
     }
-    return iso ? iso : "";
+    return {};
 }
 
 } // namespace
 
 namespace {
+
+std::string where(unsigned r, unsigned c) {
+    return "the cell at row " + std::to_string(r + 1) + ", column " + std::to_string(c + 1);
+}
 
 // FreeXL itself, in the calling process. Used only inside the child.
 core::Result<Workbook> readXlsDirect(const std::string& path, const ReadLimits& limits) {
@@ -119,7 +150,15 @@ core::Result<Workbook> readXlsDirect(const std::string& path, const ReadLimits& 
     if (rows > 65536 || cols > 256)
         return Error::of(kSheetDamaged, path + ": worksheet larger than a .xls sheet can be");
 
+    // FreeXL reads some damaged files (a truncated stream, a lost dimension record) as a sheet
+    // without cells; such a file is reported, never taken as an empty list.
+    if (rows == 0 || cols == 0)
+        return Error::of(kSheetDamaged, path + ": no cell can be read from the worksheet \"" +
+                                            sheetName +
+                                            "\": the worksheet is empty or the file is damaged");
+
     std::vector<SheetCell> cells;
+    std::uint64_t textBytes = 0;
     for (unsigned int r = 0; r < rows; ++r) {
         for (unsigned short c = 0; c < cols; ++c) {
             FreeXL_CellValue v;
@@ -134,6 +173,9 @@ core::Result<Workbook> readXlsDirect(const std::string& path, const ReadLimits& 
                 text = std::to_string(v.value.int_value);
                 break;
             case FREEXL_CELL_DOUBLE:
+                if (!std::isfinite(v.value.double_value))
+                    return Error::of(kSheetDamaged, path + ": " + where(r, c) +
+                                                        " holds no finite number");
                 text = numberText(v.value.double_value);
                 break;
             case FREEXL_CELL_TEXT:
@@ -143,6 +185,9 @@ core::Result<Workbook> readXlsDirect(const std::string& path, const ReadLimits& 
             case FREEXL_CELL_DATE:
             case FREEXL_CELL_DATETIME:
                 text = dateText(v.value.text_value);
+                if (text.empty())
+                    return Error::of(kSheetDamaged, path + ": " + where(r, c) +
+                                                        " holds an impossible date");
                 break;
             case FREEXL_CELL_TIME:
                 text = v.value.text_value ? v.value.text_value : "";
@@ -151,6 +196,14 @@ core::Result<Workbook> readXlsDirect(const std::string& path, const ReadLimits& 
                 break;
             }
             if (text.empty()) continue;
+            if (!core::text::isValidUtf8(text))
+                return Error::of(kSheetDamaged,
+                                 path + ": " + where(r, c) + " holds text that is not valid UTF-8");
+            textBytes += text.size();
+            if (textBytes > limits.maxCellTextBytes)
+                return Error::of(kSheetLimit, path + ": the cells hold more than " +
+                                                  std::to_string(limits.maxCellTextBytes) +
+                                                  " bytes of text");
             if (cells.size() >= limits.maxCells)
                 return Error::of(kSheetLimit, path + ": the worksheet has more than " +
                                                   std::to_string(limits.maxCells) +
@@ -257,7 +310,7 @@ core::Result<Workbook> readXls(const std::string& path, const ReadLimits& limits
 
     // What the child may send: every cell's text plus its 13 bytes of framing.
     const std::uint64_t maxBytes =
-        limits.maxSharedStringBytes + std::uint64_t(limits.maxCells) * 13 + 4096;
+        limits.maxCellTextBytes + std::uint64_t(limits.maxCells) * 13 + 4096;
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::seconds(kChildSeconds + 5);
     std::string data;

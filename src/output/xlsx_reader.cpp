@@ -7,9 +7,14 @@
 
 #include <pugixml.hpp>
 
+#include "core/text.h"
+
 #include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
+#include <set>
 #include <string_view>
 
 namespace hk::output {
@@ -163,6 +168,13 @@ bool parseRef(std::string_view ref, std::uint32_t& row, std::uint32_t& col) {
     return true;
 }
 
+std::string cellName(std::uint32_t row, std::uint32_t col) {
+    std::string letters;
+    for (std::uint32_t c = col; c > 0; c = (c - 1) / 26)
+        letters.insert(letters.begin(), char('A' + (c - 1) % 26));
+    return "cell " + letters + std::to_string(row);
+}
+
 class XlsxReader {
   public:
     XlsxReader(ZipReader zip, const ReadLimits& limits, std::string label)
@@ -180,14 +192,33 @@ class XlsxReader {
     relations(const std::string& part);
     core::Status loadSharedStrings(const std::string& part);
     core::Status loadStyles(const std::string& part);
+    Error limit(const std::string& what) const {
+        return Error::of(kSheetLimit, label_ + ": " + what);
+    }
 
     ZipReader zip_;
     ReadLimits limits_;
     std::string label_;
+    std::set<std::string> loaded_; // parts parsed so far: none is parsed twice
+    std::uint64_t xmlBytes_ = 0;    // parse work spent on this workbook
+    std::uint64_t markup_ = 0;
     std::vector<std::string> shared_;
     std::vector<bool> dateStyle_;
     bool date1904_ = false;
 };
+
+// Element and attribute counts of a part, before the parser builds anything for them.
+std::uint64_t markupUnits(std::string_view xml) {
+    std::uint64_t units = 0;
+    for (std::size_t i = 0; i < xml.size(); ++i) {
+        if (xml[i] == '<') {
+            if (i + 1 < xml.size() && xml[i + 1] != '/') units += 2;
+        } else if (xml[i] == '=') {
+            units += 1;
+        }
+    }
+    return units;
+}
 
 core::Status XlsxReader::load(const std::string& part, pugi::xml_document& doc, bool optional) {
     int index = zip_.find(part);
@@ -195,17 +226,43 @@ core::Status XlsxReader::load(const std::string& part, pugi::xml_document& doc, 
         if (optional) return {};
         return damaged("part \"" + part + "\" is missing");
     }
-    if (zip_.entries()[std::size_t(index)].size > limits_.maxXmlBytes)
-        return Error::of(kSheetLimit, label_ + ": part \"" + part + "\" is larger than " +
-                                          std::to_string(limits_.maxXmlBytes) + " bytes");
-    auto bytes = zip_.read(index);
-    if (!bytes) return bytes.error();
+    // A part named again by another relationship (the worksheet pointing at the workbook part,
+    // shared strings listed a hundred times) would be parsed again; a sound workbook never
+    // needs that.
+    if (!loaded_.insert(part).second)
+        return damaged("part \"" + part + "\" is named for more than one role");
+    const std::uint64_t size = zip_.entries()[std::size_t(index)].size;
+    if (size > limits_.maxXmlBytes)
+        return limit("part \"" + part + "\" is larger than " + std::to_string(limits_.maxXmlBytes) +
+                     " bytes");
+    xmlBytes_ += size;
+    if (xmlBytes_ > limits_.maxTotalXmlBytes)
+        return limit("the workbook's parts hold more than " +
+                     std::to_string(limits_.maxTotalXmlBytes) + " bytes of XML");
+    void* buffer = nullptr;
+    std::size_t length = 0;
+    {
+        auto bytes = zip_.read(index);
+        if (!bytes) return bytes.error();
+        markup_ += markupUnits(*bytes);
+        if (markup_ > limits_.maxMarkup)
+            return limit("the workbook holds more elements and attributes than a workbook this "
+                         "program reads (" +
+                         std::to_string(limits_.maxMarkup) + ")");
+        length = bytes->size();
+        buffer = pugi::get_memory_allocation_function()(length ? length : 1);
+        if (!buffer) return limit("not enough memory for part \"" + part + "\"");
+        std::memcpy(buffer, bytes->data(), length);
+    }
     // parse_doctype keeps a DOCTYPE as a node so that it can be refused; pugixml never expands
     // entities declared in one, but a DOCTYPE has no business in a workbook part.
     // parse_ws_pcdata_single keeps a text of blanks only (<t xml:space="preserve">   </t>).
-    auto res =
-        doc.load_buffer(bytes->data(), bytes->size(),
-                        pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata_single);
+    // parse_embed_pcdata keeps the text of <v> and <t> in their element rather than in a node of
+    // its own. The buffer is parsed in place: no second copy of the part.
+    auto res = doc.load_buffer_inplace_own(
+        buffer, length,
+        pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata_single |
+            pugi::parse_embed_pcdata);
     if (!res) return damaged("part \"" + part + "\": " + res.description());
     for (auto n = doc.first_child(); n; n = n.next_sibling())
         if (n.type() == pugi::node_doctype)
@@ -298,6 +355,8 @@ core::Result<Workbook> XlsxReader::run() {
     if (activeTab >= sheets.size()) activeTab = 0;
     const pugi::xml_node sheetNode = sheets[activeTab];
     std::string sheetName = attr(sheetNode, "name").value();
+    if (!core::text::isValidUtf8(sheetName))
+        return damaged("the sheet name is not valid UTF-8");
     auto rel = wbRels->find(attr(sheetNode, "id").value());
     if (rel == wbRels->end()) return damaged("the active worksheet has no part");
     if (!endsWith(rel->second.first, "/worksheet"))
@@ -305,17 +364,26 @@ core::Result<Workbook> XlsxReader::run() {
                          label_ + ": the active sheet \"" + sheetName + "\" is not a worksheet");
     const std::string sheetPart = rel->second.second;
 
+    // A workbook has one shared-string table and one style sheet; further relationships of
+    // those kinds are ignored rather than loaded again and again.
+    bool haveStrings = false, haveStyles = false;
     for (const auto& [id, r] : *wbRels) {
-        if (endsWith(r.first, "/sharedStrings")) {
+        if (endsWith(r.first, "/sharedStrings") && !haveStrings) {
+            haveStrings = true;
             if (auto st = loadSharedStrings(r.second); !st) return st.error();
-        } else if (endsWith(r.first, "/styles")) {
+        } else if (endsWith(r.first, "/styles") && !haveStyles) {
+            haveStyles = true;
             if (auto st = loadStyles(r.second); !st) return st.error();
         }
     }
 
     pugi::xml_document sheetDoc;
     if (auto st = load(sheetPart, sheetDoc, false); !st) return st.error();
-    auto data = child(child(sheetDoc, "worksheet"), "sheetData");
+    const auto worksheet = child(sheetDoc, "worksheet");
+    if (!worksheet)
+        return damaged("the part of sheet \"" + sheetName + "\" holds no worksheet");
+    auto data = child(worksheet, "sheetData");
+    std::uint64_t textBytes = 0;
 
     std::vector<SheetCell> cells;
     std::uint32_t rowNo = 0;
@@ -360,15 +428,25 @@ core::Result<Workbook> XlsxReader::run() {
                     // ISO 8601 date cell: yyyy-mm-dd[Thh:mm...].
                     unsigned y = 0, m = 0, d = 0;
                     std::string iso(v);
-                    if (std::sscanf(iso.c_str(), "%4u-%2u-%2u", &y, &m, &d) == 3)
-                        text = dateText(
-                            core::Date{std::uint8_t(d), std::uint8_t(m), std::uint16_t(y)});
-                    else
+                    if (std::sscanf(iso.c_str(), "%4u-%2u-%2u", &y, &m, &d) == 3) {
+                        // Checked before narrowing: 65535 as a day must not wrap into range.
+                        const core::Date date{std::uint8_t(d <= 31 ? d : 0),
+                                              std::uint8_t(m <= 12 ? m : 0), std::uint16_t(y)};
+                        if (d == 0 || d > 31 || m == 0 || m > 12 || !date.isValid())
+                            return damaged("impossible date \"" + iso + "\" in " +
+                                           cellName(rowNo, colNo));
+                        text = dateText(date);
+                    } else {
                         text = iso;
+                    }
                 } else if (!v.empty()) {
                     double num = 0;
                     auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), num);
-                    if (ec != std::errc{} || end != v.data() + v.size()) {
+                    if (ec == std::errc::result_out_of_range ||
+                        (ec == std::errc{} && end == v.data() + v.size() && !std::isfinite(num))) {
+                        return damaged("the number \"" + std::string(v.substr(0, 40)) + "\" in " +
+                                       cellName(rowNo, colNo) + " is not a finite number");
+                    } else if (ec != std::errc{} || end != v.data() + v.size()) {
                         text = v; // not a number after all: keep what the file says
                     } else {
                         unsigned style = attr(c, "s").as_uint(0);
@@ -380,6 +458,12 @@ core::Result<Workbook> XlsxReader::run() {
                 }
             }
             if (text.empty()) continue;
+            if (!core::text::isValidUtf8(text))
+                return damaged(cellName(rowNo, colNo) + " holds text that is not valid UTF-8");
+            textBytes += text.size();
+            if (textBytes > limits_.maxCellTextBytes)
+                return limit("the cells hold more than " +
+                             std::to_string(limits_.maxCellTextBytes) + " bytes of text");
             if (cells.size() >= limits_.maxCells)
                 return Error::of(kSheetLimit, label_ + ": the worksheet has more than " +
                                                   std::to_string(limits_.maxCells) +

@@ -9,6 +9,8 @@
 #include "core/text.h"
 #include "data/convert.h"
 #include "procedures/all.h"
+#include "ui/accounts_windows.h"
+#include "ui/definitions.h"
 #include "ui/frame.h"
 #include "ui/geometry.h"
 #include "ui/kul.h"
@@ -161,6 +163,8 @@ void registerWindows(app::Catalogue& catalogue, Shell& shell) {
     registerJournalWindow(catalogue, shell.data, shell.session, shell.ui, shell.frame);
     registerKulWindows(catalogue, shell.frame, KulContext{&shell.data.data(), &shell.data, &shell.ui},
                        shell.session);
+    registerAccountWindows(catalogue, shell);
+    registerDefinitionWindows(catalogue, shell.data, shell.ui, &shell.frame);
     // Domain procedures without a window run on the GUI thread for now; their failure is shown
     // as the data-operation message the error names (message 1 when it names none).
     for (const app::ProcedureSpec& spec : shell.procedures.all()) {

@@ -145,6 +145,12 @@ TEST(RecordText, TextOutsideCp1254OrTooWideIsRefused) {
         {"12345678901234567890123456789012345678901234567890", true},  // exactly 50
         {"123456789012345678901234567890123456789012345678901", false},  // 51
         {"12345678901234567890123456789012345678901234567890   ", true},  // trailing blanks do not count
+        // Control characters would reach screens, printers and terminals as commands.
+        {"KASA\x01\x02\x1b[31m", false},
+        {"a\tb", false},
+        {"satır\r\n", false},
+        {"sil\x7f", false},
+        {"\xC2\x85sonraki", false},  // U+0085, a C1 control
     };
     for (const auto& c : cases) {
         HsPlan h;

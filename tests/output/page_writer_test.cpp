@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -294,3 +298,87 @@ TEST(PageWriterGolden, DotMatrixJournalPages) {
 }
 
 } // namespace
+
+namespace {
+
+// A sink that takes lines one by one and logs what it is handed, in order.
+struct LineLog final : PageSink {
+    std::vector<std::string> events;
+    int lines = 0;
+    bool streamsLines() const override { return true; }
+    Status beginPage(int number) override {
+        events.push_back("begin " + std::to_string(number));
+        return {};
+    }
+    Status line(const Line& l) override {
+        ++lines;
+        events.push_back(l.visibleText());
+        return {};
+    }
+    Status endPage(bool formFeed) override {
+        events.push_back(formFeed ? "end FF" : "end");
+        return {};
+    }
+    Status page(const Page&) override { return Error::of(1, "whole page handed to a line sink"); }
+    Status finish() override { return {}; }
+};
+
+} // namespace
+
+// A streaming sink gets every line the moment it is written, so a page without breaks never
+// piles up in the writer; the counters the reports read still follow the page.
+TEST(PageWriterStreaming, LinesReachTheSinkAsTheyAreWritten) {
+    LineLog sink;
+    PageWriter w({PrinterKind::Npq, 0, 1}, sink);
+    for (int i = 1; i <= 10000; ++i) {
+        ASSERT_TRUE(w.write("satır " + std::to_string(i)));
+        ASSERT_EQ(sink.lines, i);
+        ASSERT_EQ(w.linesOnPage(), i);
+    }
+    EXPECT_FALSE(w.atPageStart());
+    ASSERT_TRUE(w.finish());
+    EXPECT_EQ(sink.events.front(), "begin 1");
+    EXPECT_EQ(sink.events.back(), "end");
+}
+
+TEST(PageWriterStreaming, PagesHeadersAndFirstPageAsWithWholePages) {
+    auto run = [](PageSink& sink) {
+        PageWriter w({PrinterKind::Ordinary, 3, 2}, sink);
+        w.setPageHeader([](PageWriter& pw) { return pw.write("S" + std::to_string(pw.pageNumber())); });
+        for (const char* s : {"a", "b", "c", "d", "e", "f"})
+            EXPECT_TRUE(w.write(s));
+        EXPECT_TRUE(w.endPage());
+        EXPECT_TRUE(w.endPage());
+        EXPECT_TRUE(w.finish());
+        return w.pagesOutput();
+    };
+    LineLog lines;
+    EXPECT_EQ(run(lines), 2);
+    // Page 1 (S1 a b) is counted, not output; page 3 ends by the explicit break.
+    const std::vector<std::string> want = {"begin 2", "S2", "c", "d", "end FF",
+                                           "begin 3", "S3", "e", "f", "end FF"};
+    EXPECT_EQ(lines.events, want);
+}
+
+TEST(PageWriterStreaming, RawFileBytesEqualTheWholePageBytes) {
+    const auto out = std::filesystem::temp_directory_path() / "hk_stream_raw.prn";
+    std::filesystem::remove(out);
+    Document doc;
+    DocumentSink pages(doc);
+    auto target = openRawFile(out);
+    ASSERT_TRUE(target);
+    RawSink raw(std::move(*target));
+    for (PageSink* sink : std::initializer_list<PageSink*>{&pages, &raw}) {
+        PageWriter w({PrinterKind::Npq, 7, 1}, *sink);
+        w.setPageHeader([](PageWriter& pw) { return pw.writeEmphasised("ŞİRKET ÇĞÜ"); });
+        // Enough lines for several 64 KiB blocks, so block edges fall inside lines.
+        for (int i = 0; i < 9000; ++i)
+            ASSERT_TRUE(w.write(std::to_string(i) + " ışık çöğüş " + std::string(i % 37, '-')));
+        ASSERT_TRUE(w.finish());
+    }
+    std::ifstream in(out, std::ios::binary);
+    const std::string got((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(got.size(), rawStream(doc).size());
+    EXPECT_TRUE(got == rawStream(doc));
+    std::filesystem::remove(out);
+}

@@ -212,3 +212,137 @@ TEST(WorkbookOpen, RefusesWhatIsNotAWorkbook) {
     ASSERT_FALSE(tooBig.ok());
     EXPECT_EQ(tooBig.error().code, kSheetLimit);
 }
+
+namespace {
+
+std::string relsWith(const std::string& extra) {
+    return R"(<Relationships><Relationship Id="rId1" Type="x/worksheet" Target="worksheets/sheet1.xml"/>)" +
+           extra + "</Relationships>";
+}
+
+} // namespace
+
+// Workbooks built to make the reader pass memory or time: each refused within the workbook's
+// budgets, whatever the relationships and repetitions say.
+TEST(XlsxReader, AmplifyingWorkbooksAreBoundedPerWorkbook) {
+    // One large shared string shown by many cells counts once per cell.
+    std::string cells;
+    for (int i = 1; i <= 200; ++i)
+        cells += "<row r=\"" + std::to_string(i) + "\"><c t=\"s\"><v>0</v></c></row>";
+    ReadLimits limits;
+    limits.maxCellTextBytes = 10u << 20;
+    const std::string big = "<si><t>" + std::string(100000, 'x') + "</t></si>";
+    auto amplified = Workbook::fromXlsxBytes(pack(minimalParts(cells, big)), limits, "a.xlsx");
+    ASSERT_FALSE(amplified.ok());
+    EXPECT_EQ(amplified.error().code, kSheetLimit);
+    EXPECT_NE(amplified.error().text.find("bytes of text"), std::string::npos)
+        << amplified.error().text;
+    // The same workbook within the budget reads.
+    limits.maxCellTextBytes = 21u << 20;
+    auto within = Workbook::fromXlsxBytes(pack(minimalParts(cells, big)), limits, "a.xlsx");
+    ASSERT_TRUE(within.ok()) << within.error().text;
+    EXPECT_EQ(within->cells().size(), 200u);
+
+    // Shared strings and styles named by a hundred relationships are each parsed once: the
+    // parse budget holds a little more than the workbook itself.
+    auto repeated = minimalParts(R"(<row r="1"><c r="A1" t="s" s="1"><v>0</v></c></row>)",
+                                 "<si><t>" + std::string(4000, 'y') + "</t></si>");
+    std::string extra;
+    for (int i = 0; i < 100; ++i) {
+        extra += "<Relationship Id=\"s" + std::to_string(i) +
+                 "\" Type=\"x/sharedStrings\" Target=\"sharedStrings.xml\"/>";
+        extra += "<Relationship Id=\"t" + std::to_string(i) +
+                 "\" Type=\"x/styles\" Target=\"styles.xml\"/>";
+    }
+    repeated["xl/_rels/workbook.xml.rels"] = relsWith(extra);
+    repeated["xl/styles.xml"] =
+        "<styleSheet><cellXfs>" + std::string(20, ' ') + R"(<xf numFmtId="0"/><xf numFmtId="0"/></cellXfs></styleSheet>)";
+    ReadLimits tight;
+    tight.maxTotalXmlBytes = 0; // every part once, and not a byte more
+    for (const auto& [name, data] : repeated)
+        tight.maxTotalXmlBytes += data.size();
+    auto once = Workbook::fromXlsxBytes(pack(repeated), tight, "r.xlsx");
+    ASSERT_TRUE(once.ok()) << once.error().text;
+    EXPECT_EQ(once->cellText(1, 1), std::string(4000, 'y'));
+}
+
+TEST(XlsxReader, MarkupBeyondTheBudgetIsRefusedBeforeParsing) {
+    struct Case {
+        const char* label;
+        std::string sheetData;
+    };
+    std::string deep, flat;
+    for (int i = 0; i < 3000000; ++i)
+        deep += "<a>";
+    for (int i = 0; i < 5000000; ++i)
+        flat += "<a/>";
+    const Case cases[] = {{"nesting", deep}, {"empty elements", flat}};
+    for (const auto& c : cases) {
+        auto wb = Workbook::fromXlsxBytes(pack(minimalParts(c.sheetData)), {}, "m.xlsx");
+        ASSERT_FALSE(wb.ok()) << c.label;
+        EXPECT_EQ(wb.error().code, kSheetLimit) << c.label << ": " << wb.error().text;
+        EXPECT_NE(wb.error().text.find("elements"), std::string::npos) << wb.error().text;
+    }
+}
+
+TEST(XlsxReader, CellValuesThatCannotBeTrueAreRefused) {
+    struct Case {
+        const char* cell;
+        const char* expect;
+    };
+    const Case cases[] = {
+        {R"(<c r="B1"><v>NaN</v></c>)", "B1"},
+        {R"(<c r="B1"><v>INF</v></c>)", "not a finite number"},
+        {R"(<c r="B1"><v>-infinity</v></c>)", "not a finite number"},
+        {R"(<c r="B1"><v>1e400</v></c>)", "not a finite number"},
+        {R"(<c r="B1" t="d"><v>9999-99-99</v></c>)", "impossible date"},
+        {R"(<c r="B1" t="d"><v>2023-02-29</v></c>)", "impossible date"},
+        {R"(<c r="B1" t="d"><v>0000-00-00</v></c>)", "impossible date"},
+        {"<c r=\"B1\" t=\"inlineStr\"><is><t>a\xFF\xFE</t></is></c>", "not valid UTF-8"},
+        {"<c r=\"B1\" t=\"inlineStr\"><is><t>\xC3\x28</t></is></c>", "B1"},
+    };
+    for (const auto& c : cases) {
+        auto wb = Workbook::fromXlsxBytes(
+            pack(minimalParts(std::string(R"(<row r="1">)") + c.cell + "</row>")), {}, "v.xlsx");
+        ASSERT_FALSE(wb.ok()) << c.cell;
+        EXPECT_EQ(wb.error().code, kSheetDamaged) << c.cell;
+        EXPECT_NE(wb.error().text.find(c.expect), std::string::npos) << c.cell << ": " << wb.error().text;
+    }
+    // Invalid text in a shared string is caught where a cell shows it.
+    auto shared = Workbook::fromXlsxBytes(
+        pack(minimalParts(R"(<row r="3"><c r="C3" t="s"><v>0</v></c></row>)", "<si><t>\xE0\x80</t></si>")),
+        {}, "v.xlsx");
+    ASSERT_FALSE(shared.ok());
+    EXPECT_NE(shared.error().text.find("C3"), std::string::npos) << shared.error().text;
+    // The edges that are true stay readable.
+    auto fine = Workbook::fromXlsxBytes(
+        pack(minimalParts(R"(<row r="1"><c r="A1"><v>1.7976931348623157e308</v></c><c r="B1" t="d"><v>2024-02-29</v></c></row>)")));
+    ASSERT_TRUE(fine.ok()) << fine.error().text;
+    EXPECT_EQ(fine->cellText(1, 1), "1.7976931348623157e+308");
+    EXPECT_EQ(fine->cellText(1, 2), "29.02.2024");
+}
+
+TEST(XlsxReader, SheetPointingAtAnotherPartIsDamagedNotEmpty) {
+    struct Case {
+        const char* label;
+        const char* target;
+        const char* expect;
+    };
+    const Case cases[] = {
+        {"workbook part", "/xl/workbook.xml", "more than one role"},
+        {"shared strings part", "sharedStrings.xml", "more than one role"},
+        {"other part", "/docProps/app.xml", "holds no worksheet"},
+    };
+    for (const auto& c : cases) {
+        auto parts = minimalParts(R"(<row r="1"><c r="A1"><v>1</v></c></row>)");
+        parts["docProps/app.xml"] = "<Properties/>";
+        parts["xl/_rels/workbook.xml.rels"] =
+            std::string(R"(<Relationships><Relationship Id="rId1" Type="x/worksheet" Target=")") +
+            c.target +
+            R"("/><Relationship Id="rId2" Type="x/sharedStrings" Target="sharedStrings.xml"/></Relationships>)";
+        auto wb = Workbook::fromXlsxBytes(pack(parts), {}, "p.xlsx");
+        ASSERT_FALSE(wb.ok()) << c.label;
+        EXPECT_EQ(wb.error().code, kSheetDamaged) << c.label;
+        EXPECT_NE(wb.error().text.find(c.expect), std::string::npos) << c.label << ": " << wb.error().text;
+    }
+}

@@ -1,0 +1,581 @@
+#include "vouchers/exchange.h"
+
+#include "core/numeric.h"
+#include "core/text.h"
+#include "data/database.h"
+#include "data/errors.h"
+#include "output/atomic_file.h"
+#include "vouchers/csv.h"
+#include "vouchers/numbering.h"
+#include "vouchers/posting.h"
+
+#include <array>
+#include <cmath>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace hk::vouchers {
+
+namespace text = core::text;
+
+namespace {
+
+enum Col {
+    cVoucher, cDate, cType, cAttribute, cAccount, cDescription, cDebit, cCredit, cAmount,
+    cQuantity, cCurrency, cDocType, cDocNo, cDocDate, cDocDesc, cDocDesc2, cCount
+};
+constexpr std::array<const char*, cCount> kColumns = {
+    "voucher",  "date",     "type",          "attribute",     "account",
+    "description", "debit", "credit",        "amount",        "quantity",
+    "currency_amount", "document_type", "document_no", "document_date",
+    "document_description", "document_description2"};
+
+// The document types the voucher form offers, stored as shown.
+constexpr std::array<const char*, 8> kDocumentTypes = {
+    "Fatura", "Müşteri siparişi", "Satıcı siparişi", "Çek", "Senet", "Makbuz", "Navlun", "Diğer"};
+
+struct Account {
+    std::string ntlk, name1, name2;
+};
+
+struct Row {
+    long line = 0;
+    bool extra = false; // an extra description line of the amount line before it
+    std::string account, description;
+    double debit = 0, credit = 0, quantity = 0, currency = 0;
+};
+
+struct Voucher {
+    std::string id;
+    long line = 0;
+    core::Date date;
+    std::string type = "M", attribute = "N";
+    Document doc;
+    std::vector<Row> rows;
+    bool bad = false;
+};
+
+class Importer {
+  public:
+    Importer(Env& env, Books& b) : env_(env), b_(b) {}
+
+    core::Status load() {
+        auto y = b_.readCompany();
+        if (!y) return y.error();
+        y_ = *y;
+        if (auto st = b_.plan.set("HSP:KeyHesap"); !st) return st;
+        while (auto h = b_.plan.next())
+            chart_.emplace(text::clip(h->HESAPKODU),
+                           Account{text::clip(h->NTLK), h->HESAPAD1, h->HESAPAD2});
+        for (const char* a : {"N", "ACF", "KPF", "IPT", "YAN"}) attributes_.insert(a);
+        auto nit = env_.data.open<data::Nitelik>();
+        if (nit && nit->setPhysical())
+            while (auto n = nit->next()) attributes_.insert(text::upperTr(text::clip(n->FISNTLK)));
+        return loadKeys();
+    }
+
+    core::Status loadKeys() {
+        keys_.clear();
+        if (auto st = b_.heads.set("MFB:KeyFis"); !st) return st;
+        while (auto h = b_.heads.next()) keys_.insert(h->KEYSTR);
+        return {};
+    }
+
+    // One pass over the file: checking (write = false) or writing.
+    core::Status pass(const std::filesystem::path& file, bool write) {
+        writing_ = write;
+        auto reader = csv::Reader::open(file);
+        if (!reader) return reader.error();
+        auto head = reader->header();
+        if (!head) return head.error();
+        sep_ = reader->separator();
+        if (auto st = mapColumns(*head); !st) return st;
+        std::vector<std::string> f;
+        long line = 0;
+        Voucher cur;
+        std::unordered_set<std::string> seen;
+        for (;;) {
+            auto more = reader->next(f, line);
+            if (!more) {
+                error(0, more.error().text);
+                break;
+            }
+            if (!*more) break;
+            ++rows_;
+            if (rows_ % 20000 == 0)
+                env_.ui.progress(std::to_string(rows_) + ". satır " +
+                                     (write ? "yazılıyor" : "denetleniyor"),
+                                 -1);
+            if (f.size() != head->size()) {
+                error(line, "sütun sayısı başlıktaki " + std::to_string(head->size()) +
+                                " değil, " + std::to_string(f.size()));
+                continue;
+            }
+            const std::string id = text::trim(field(f, cVoucher));
+            if (id.empty()) {
+                error(line, "voucher boş");
+                continue;
+            }
+            if (id != cur.id) {
+                if (!cur.id.empty())
+                    if (auto st = finish(cur); !st) return st;
+                if (!write && !seen.insert(id).second)
+                    error(line, "\"" + id + "\" fişinin satırları art arda değil");
+                cur = Voucher{};
+                cur.id = id;
+                cur.line = line;
+                startVoucher(cur, f, line);
+            } else {
+                sameVoucher(cur, f, line);
+            }
+            addRow(cur, f, line);
+        }
+        if (!cur.id.empty())
+            if (auto st = finish(cur); !st) return st;
+        return {};
+    }
+
+    core::Status finishWriting() {
+        if (auto st = batch_.apply(b_.plan); !st) return st;
+        if (auto st = b_.readCompany(); !st) return st.error();
+        return b_.writeCompany(y_);
+    }
+
+    long errors() const { return errorCount_; }
+    const std::vector<std::string>& errorTexts() const { return errors_; }
+    long vouchers() const { return vouchers_; }
+    long rows() const { return rows_; }
+    void resetCounts() {
+        vouchers_ = 0;
+        rows_ = 0;
+    }
+    data::Yasal& company() { return y_; }
+
+  private:
+    void error(long line, const std::string& why) {
+        ++errorCount_;
+        if (errors_.size() < kMaxReportedErrors)
+            errors_.push_back(line > 0 ? "satır " + std::to_string(line) + ": " + why : why);
+    }
+
+    const std::string& field(const std::vector<std::string>& f, Col c) const {
+        static const std::string none;
+        return index_[c] < 0 ? none : f[static_cast<std::size_t>(index_[c])];
+    }
+
+    core::Status mapColumns(const std::vector<std::string>& head) {
+        index_.fill(-1);
+        std::string problems;
+        for (std::size_t i = 0; i < head.size(); ++i) {
+            const std::string name = text::lowerTr(text::trim(head[i]));
+            int found = -1;
+            for (int c = 0; c < cCount; ++c)
+                if (name == kColumns[static_cast<std::size_t>(c)]) found = c;
+            if (found < 0) {
+                problems += "\nsatır 1: bilinmeyen sütun \"" + head[i] + "\"";
+                continue;
+            }
+            if (index_[static_cast<std::size_t>(found)] >= 0)
+                problems += "\nsatır 1: \"" + name + "\" sütunu iki kez var";
+            index_[static_cast<std::size_t>(found)] = static_cast<int>(i);
+        }
+        for (Col c : {cVoucher, cDate, cAccount})
+            if (index_[c] < 0)
+                problems += std::string("\nsatır 1: \"") + kColumns[c] + "\" sütunu gerekli";
+        const bool sides = index_[cDebit] >= 0 || index_[cCredit] >= 0;
+        if (sides == (index_[cAmount] >= 0))
+            problems += "\nsatır 1: tutarlar ya \"debit\" ve \"credit\" ya da tek \"amount\" "
+                        "sütununda olmalı";
+        if (!problems.empty()) return core::Error::badInput(problems.substr(1));
+        return {};
+    }
+
+    bool textOk(long line, const std::string& what, const std::string& t, std::size_t width) {
+        if (!text::isCp1254(t)) {
+            error(line, what + ": Türkçe kod sayfasında olmayan karakter");
+            return false;
+        }
+        if (text::length(t) > width) {
+            error(line, what + " en çok " + std::to_string(width) + " karakter olabilir");
+            return false;
+        }
+        return true;
+    }
+
+    void startVoucher(Voucher& v, const std::vector<std::string>& f, long line) {
+        const std::string date = text::trim(field(f, cDate));
+        if (date.empty()) {
+            error(line, "date boş");
+            v.bad = true;
+        } else if (auto d = csv::parseDate(date); !d) {
+            error(line, d.error().text);
+            v.bad = true;
+        } else {
+            v.date = *d;
+        }
+        const std::string type = text::upperTr(text::trim(field(f, cType)));
+        if (!type.empty()) v.type = type;
+        if (v.type != "M" && v.type != "A" && v.type != "E") {
+            error(line, "type M, A ya da E olmalı: \"" + type + "\"");
+            v.bad = true;
+        }
+        const std::string attr = text::upperTr(text::trim(field(f, cAttribute)));
+        if (!attr.empty()) v.attribute = attr;
+        if (!attributes_.count(v.attribute)) {
+            error(line, "bilinmeyen fiş niteliği \"" + v.attribute + "\"");
+            v.bad = true;
+        }
+        v.doc.type = text::trim(field(f, cDocType));
+        v.doc.number = text::trim(field(f, cDocNo));
+        v.doc.description = text::trim(field(f, cDocDesc));
+        v.doc.description2 = text::trim(field(f, cDocDesc2));
+        const std::string dd = text::trim(field(f, cDocDate));
+        if (!dd.empty()) {
+            if (auto d = csv::parseDate(dd)) v.doc.date = *d;
+            else error(line, "document_date: " + d.error().text);
+        }
+        if (!v.doc.type.empty()) {
+            bool known = false;
+            for (const char* t : kDocumentTypes) known = known || v.doc.type == t;
+            if (!known) error(line, "bilinmeyen belge tipi \"" + v.doc.type + "\"");
+        }
+        textOk(line, "document_no", v.doc.number, 20);
+        textOk(line, "document_description", v.doc.description, 30);
+        textOk(line, "document_description2", v.doc.description2, 20);
+        if (v.doc.type == "Diğer" && v.doc.description.empty())
+            error(line, "belge tipi Diğer ise document_description boş olamaz");
+    }
+
+    // Voucher-wide values repeated on later rows must agree with the first row.
+    void sameVoucher(Voucher& v, const std::vector<std::string>& f, long line) {
+        auto agree = [&](Col c, const std::string& want, bool upper) {
+            std::string t = text::trim(field(f, c));
+            if (upper) t = text::upperTr(t);
+            if (!t.empty() && t != want)
+                error(line, std::string(kColumns[c]) + " fişin ilk satırındakinden farklı");
+        };
+        const std::string date = text::trim(field(f, cDate));
+        if (!date.empty()) {
+            auto d = csv::parseDate(date);
+            if (!d || *d != v.date) error(line, "date fişin ilk satırındakinden farklı");
+        }
+        agree(cType, v.type, true);
+        agree(cAttribute, v.attribute, true);
+        agree(cDocType, v.doc.type, false);
+        agree(cDocNo, v.doc.number, false);
+        agree(cDocDesc, v.doc.description, false);
+        agree(cDocDesc2, v.doc.description2, false);
+    }
+
+    void addRow(Voucher& v, const std::vector<std::string>& f, long line) {
+        Row r;
+        r.line = line;
+        r.account = text::trim(field(f, cAccount));
+        r.description = text::trim(field(f, cDescription));
+        const bool noAmounts = text::trim(field(f, cDebit)).empty() &&
+                               text::trim(field(f, cCredit)).empty() &&
+                               text::trim(field(f, cAmount)).empty() &&
+                               text::trim(field(f, cQuantity)).empty() &&
+                               text::trim(field(f, cCurrency)).empty();
+        textOk(line, "description", r.description, 50);
+        if (r.account.empty() && noAmounts) {
+            r.extra = true;
+            if (v.rows.empty()) error(line, "ek açıklamadan önce tutarlı bir satır olmalı");
+            else if (r.description.empty()) error(line, "boş satır: hesap, tutar ve açıklama yok");
+            else {
+                int n = 0;
+                for (auto it = v.rows.rbegin(); it != v.rows.rend() && it->extra; ++it) ++n;
+                if (n >= 99) error(line, "bir satırın en çok 99 ek açıklaması olabilir");
+            }
+            v.rows.push_back(std::move(r));
+            return;
+        }
+        // The account: a detail account of the chart.
+        if (r.account.empty()) error(line, "account boş");
+        else if (auto a = chart_.find(r.account); a == chart_.end())
+            error(line, "hesap planında yok: \"" + r.account + "\"");
+        else if (a->second.ntlk != "M")
+            error(line, "muavin hesap değil: \"" + r.account + "\"");
+        auto amount = [&](Col c, double& into) {
+            auto x = csv::parseAmount(field(f, c), sep_);
+            if (!x) {
+                error(line, std::string(kColumns[c]) + ": " + x.error().text);
+                return false;
+            }
+            if (!std::isfinite(*x)) {
+                error(line, std::string(kColumns[c]) + ": tutar sayı değil");
+                return false;
+            }
+            into = *x;
+            return true;
+        };
+        bool ok = true;
+        if (index_[cAmount] >= 0) {
+            double a = 0;
+            ok = amount(cAmount, a);
+            if (a > 0) r.debit = a;
+            else r.credit = -a;
+        } else {
+            ok = amount(cDebit, r.debit) & amount(cCredit, r.credit);
+            if (ok && (r.debit < 0 || r.credit < 0)) {
+                error(line, "debit ve credit negatif olamaz");
+                ok = false;
+            }
+        }
+        double q = 0, fx = 0;
+        ok = amount(cQuantity, q) & amount(cCurrency, fx) & ok;
+        if (ok && (q < 0 || fx < 0)) {
+            error(line, "quantity ve currency_amount negatif olamaz (satırın yönündedir)");
+            ok = false;
+        }
+        if (ok && r.debit != 0 && r.credit != 0) error(line, "bir satır ya borç ya alacak olur");
+        if (ok && r.debit == 0 && r.credit == 0) error(line, "satırda TL tutarı yok");
+        r.quantity = q;
+        r.currency = fx;
+        v.rows.push_back(std::move(r));
+    }
+
+    core::Status finish(Voucher& v) {
+        ++vouchers_;
+        int m = 0;
+        if (!writing_) {
+            if (!v.bad) {
+                m = fiscalMonthOfDate(y_, v.date);
+                if (m == 0) error(v.line, "tarih mali dönem dışında: " + csv::formatDate(v.date));
+                else if (monthClosed(env_.session, y_, m))
+                    error(v.line, "değişikliğe kapatılan ay: " + csv::formatDate(v.date));
+                if (y_.SONYEVMIYETARIH.isSet() && v.date < y_.SONYEVMIYETARIH)
+                    error(v.line, "yevmiyesi çekilmiş tarihe fiş girilemez: " +
+                                      csv::formatDate(v.date));
+            }
+            double debit = 0, credit = 0;
+            long amountRows = 0;
+            for (const auto& r : v.rows)
+                if (!r.extra) {
+                    debit += r.debit;
+                    credit += r.credit;
+                    ++amountRows;
+                }
+            if (amountRows == 0) error(v.line, "\"" + v.id + "\" fişinde tutarlı satır yok");
+            if (amountRows > kMaxVoucherNumber)
+                error(v.line, "\"" + v.id + "\" fişinde satır sayısı çok büyük");
+            if (!core::numeric::realEqual(core::numeric::round(debit, 6),
+                                          core::numeric::round(credit, 6)))
+                error(v.line, "\"" + v.id + "\" fişi dengesiz: borç " +
+                                  core::numeric::toFixed(debit, 2) + ", alacak " +
+                                  core::numeric::toFixed(credit, 2));
+            if (m == 0 || v.bad) return {};
+        } else {
+            m = fiscalMonthOfDate(y_, v.date);
+        }
+        // Numbering, on the copy of the company record this import keeps.
+        std::string key;
+        std::int16_t number = 0;
+        for (;;) {
+            int slot = 0;
+            auto d = FisNoAl(y_, v.date.day, m, v.type, &slot);
+            if (!d) {
+                if (writing_) return d.error();
+                error(v.line, d.error().text);
+                return {};
+            }
+            key = d->key;
+            number = d->number;
+            if (keys_.insert(key).second) break;
+        }
+        if (writing_) return write(v, key, number, m);
+        return {};
+    }
+
+    core::Status write(const Voucher& v, const std::string& key, std::int16_t number, int m) {
+        data::FisBas h;
+        h.KEYSTR = key;
+        h.FISTRH = v.date;
+        h.FISNO = number;
+        h.FISTUR = v.type;
+        h.FISNTLK = v.attribute;
+        h.KARSITNO = 100;
+        h.KPERSONEL = who_;
+        h.KTARIHI = today_;
+        h.KSAATI = now_;
+        int lineNo = 0, extra = 0;
+        for (const auto& r : v.rows) {
+            data::FisDet l;
+            l.KEYSTR = key;
+            if (r.extra) {
+                l.FISSIRANO = static_cast<std::int16_t>(lineNo);
+                l.ACKNO = lineNo * 100 + ++extra;
+                l.FISACK = r.description;
+                l.HESAPKODU = last_.HESAPKODU;
+                l.BORCALACAK = last_.TLBORC != 0 ? "B" : "A";
+            } else {
+                extra = 0;
+                ++lineNo;
+                l.FISSIRANO = static_cast<std::int16_t>(lineNo);
+                l.ACKNO = lineNo * 100;
+                l.HESAPKODU = r.account;
+                l.FISACK = r.description;
+                l.TLBORC = r.debit;
+                l.TLALACAK = r.credit;
+                l.BORCALACAK = r.debit != 0 ? "B" : "A";
+                (r.debit != 0 ? l.ALTBIRIMBORC : l.ALTBIRIMALACAK) = r.quantity;
+                (r.debit != 0 ? l.DOVIZBORC : l.DOVIZALACAK) = r.currency;
+                l.FISTRH = v.date;
+                l.FISNO = number;
+                l.FISTUR = v.type;
+                l.FISNTLK = v.attribute;
+                const auto& a = chart_.at(r.account);
+                l.HESAPADI1 = a.name1;
+                l.HESAPADI2 = a.name2;
+                l.BELGETIPI = v.doc.type;
+                l.BELGENO = v.doc.number;
+                l.BELGETARIHI = v.doc.date;
+                l.BELGEACIKLAMASI = v.doc.description;
+                l.BELGEACIKLAMASI2 = v.doc.description2;
+                l.KPERSONEL = who_;
+                l.KTARIHI = today_;
+                l.KSAATI = now_;
+                h.BTOPLAM += r.debit;
+                h.ATOPLAM += r.credit;
+                batch_.post(l, v.attribute, m, 1.0);
+                last_ = l;
+            }
+            if (auto st = b_.lines.add(l); !st) return st;
+        }
+        return b_.heads.add(h);
+    }
+
+    Env& env_;
+    Books& b_;
+    data::Yasal y_;
+    std::unordered_map<std::string, Account> chart_;
+    std::unordered_set<std::string> attributes_;
+    std::unordered_set<std::string> keys_;
+    std::array<int, cCount> index_{};
+    char sep_ = ',';
+    bool writing_ = false;
+    std::vector<std::string> errors_;
+    long errorCount_ = 0, vouchers_ = 0, rows_ = 0;
+    PostingBatch batch_;
+    data::FisDet last_;
+    std::string who_ = text::left(env_.session.AktifKullanici, 10);
+    core::Date today_ = core::Date::today();
+    core::Time now_ = core::Time::now();
+};
+
+std::string number(double v) {
+    return v == 0 ? std::string() : core::numeric::shortest(v);
+}
+
+} // namespace
+
+core::Result<ImportSummary> importVouchers(Env& env, const std::filesystem::path& file,
+                                           bool dryRun) {
+    auto books = Books::open(env.data);
+    if (!books) return books.error();
+    ImportSummary s;
+    {
+        // Checking reads a snapshot; nothing is written.
+        Importer check(env, *books);
+        if (auto st = check.load(); !st) return st.error();
+        if (auto st = check.pass(file, false); !st) return st.error();
+        s.vouchers = check.vouchers();
+        s.rows = check.rows();
+        if (check.errors() > 0) {
+            std::string t;
+            for (const auto& e : check.errorTexts()) t += e + "\n";
+            t += std::to_string(check.errors()) + " hata";
+            if (check.errors() > static_cast<long>(kMaxReportedErrors))
+                t += " (ilk " + std::to_string(kMaxReportedErrors) + " gösterildi)";
+            t += "; hiçbir şey yazılmadı.";
+            return core::Error::badInput(t, file.string());
+        }
+    }
+    if (dryRun) return s;
+    data::Transaction tx{*books->db};
+    if (!tx.started()) return tx.started().error();
+    // Under the write lock the company record, the chart and the keys are read again, so the
+    // numbers follow whatever another program saved meanwhile.
+    Importer write(env, *books);
+    if (auto st = write.load(); !st) return st.error();
+    if (auto st = write.pass(file, true); !st) return st.error();
+    if (write.errors() > 0) return core::Error::badInput(write.errorTexts().front(), file.string());
+    if (auto st = write.finishWriting(); !st) return st.error();
+    if (auto st = tx.commit(); !st) return st.error();
+    env.ui.progressDone();
+    s.written = true;
+    return s;
+}
+
+core::Result<long> exportVouchers(Env& env, const std::filesystem::path& file, int month) {
+    auto books = Books::open(env.data);
+    if (!books) return books.error();
+    Books& b = *books;
+    auto out = output::AtomicFile::create(file);
+    if (!out) return out.error();
+    std::string buf;
+    for (std::size_t i = 0; i < kColumns.size(); ++i) {
+        if (kColumns[i] == std::string_view("amount")) continue;
+        buf += (buf.empty() ? "" : ",") + std::string(kColumns[i]);
+    }
+    buf += "\n";
+    const char sep = ',';
+    long count = 0;
+    data::FisBas from;
+    if (month > 0) {
+        char p[16];
+        std::snprintf(p, sizeof p, "%02d", month);
+        from.KEYSTR = p;
+    }
+    if (auto st = b.heads.set("MFB:KeyFis", month > 0 ? data::Seek::AtOrAfter : data::Seek::First,
+                              from);
+        !st)
+        return st.error();
+    std::vector<data::FisBas> heads;
+    while (auto h = b.heads.next()) {
+        if (month > 0 && keyMonth(h->KEYSTR) != month) break;
+        heads.push_back(*h);
+    }
+    for (const auto& h : heads) {
+        auto lines = b.linesOf(h.KEYSTR);
+        if (!lines) return lines.error();
+        ++count;
+        for (const auto& l : *lines) {
+            const bool debit = l.TLBORC != 0;
+            std::array<std::string, cCount> f;
+            f[cVoucher] = h.KEYSTR;
+            f[cDescription] = l.FISACK;
+            if (isAmountLine(l)) {
+                f[cDate] = csv::formatDate(h.FISTRH);
+                f[cType] = std::string(1, typeLetter(h.FISTUR));
+                f[cAttribute] = text::clip(h.FISNTLK);
+                f[cAccount] = l.HESAPKODU;
+                f[cDebit] = number(l.TLBORC);
+                f[cCredit] = number(l.TLALACAK);
+                f[cQuantity] = number(debit ? l.ALTBIRIMBORC : l.ALTBIRIMALACAK);
+                f[cCurrency] = number(debit ? l.DOVIZBORC : l.DOVIZALACAK);
+                f[cDocType] = l.BELGETIPI;
+                f[cDocNo] = l.BELGENO;
+                f[cDocDate] = csv::formatDate(l.BELGETARIHI);
+                f[cDocDesc] = l.BELGEACIKLAMASI;
+                f[cDocDesc2] = l.BELGEACIKLAMASI2;
+            }
+            std::string row;
+            for (int c = 0; c < cCount; ++c) {
+                if (c == cAmount) continue;
+                row += (c == 0 ? "" : ",") + csv::quote(f[static_cast<std::size_t>(c)], sep);
+            }
+            buf += row + "\n";
+        }
+        if (buf.size() > (1u << 20)) {
+            if (auto st = out->write(buf); !st) return st.error();
+            buf.clear();
+        }
+    }
+    if (auto st = out->write(buf); !st) return st.error();
+    if (auto st = out->close(); !st) return st.error();
+    if (auto st = out->commit(); !st) return st.error();
+    return count;
+}
+
+} // namespace hk::vouchers
