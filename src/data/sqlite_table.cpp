@@ -109,7 +109,8 @@ class SqliteTable final : public TableImpl {
   public:
     std::shared_ptr<Connection> connection() override { return c_; }
     SqliteTable(std::shared_ptr<Connection> c, const FileDef& d, std::string table, bool relations)
-        : TableImpl(d, table), c_(std::move(c)), table_(std::move(table)), cols_(columnsOf(d)), map_(columnMap(d)) {
+        : TableImpl(d, table), c_(std::move(c)), table_(std::move(table)), cols_(columnsOf(d)),
+          map_(columnMap(d)) {
         relations_ = relations;
         const std::string qt = quoteIdent(table_);
         std::string list;

@@ -80,7 +80,6 @@ core::Error notOpenError() {
     return engineError(ErrorCode::NotOpen, {}, {}, 39);
 }
 
-
 const FileDef& Table::def() const {
     return impl_ ? impl_->def() : closedDef();
 }
@@ -183,22 +182,26 @@ core::Status Table::scan(std::string_view key, const Record& from, const Record&
                          const ScanVisitor& visit, Direction d) {
     if (!impl_) return notOpenError();
     auto k = impl_->def().key(key);
-    if (!k) return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
+    if (!k)
+        return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
     const KeyDef& kd = impl_->def().keys[*k];
     const std::string lo = encodeKeyAlways(from, kd), hi = encodeKeyAlways(to, kd);
     if (d == Direction::Forward) {
         impl_->seek(*k, lo, kBeforeAll);
-        return scanFrom(*this, d, [&hi](const std::string& kv) { return kv <= hi; }, visit);
+        auto upToHi = [&hi](const std::string& kv) { return kv <= hi; };
+        return scanFrom(*this, d, upToHi, visit);
     }
     impl_->seek(*k, hi, kAfterAll);
-    return scanFrom(*this, d, [&lo](const std::string& kv) { return kv >= lo; }, visit);
+    auto downToLo = [&lo](const std::string& kv) { return kv >= lo; };
+    return scanFrom(*this, d, downToLo, visit);
 }
 
 core::Status Table::scanPrefix(std::string_view key, const Record& prefix, std::size_t parts,
                                const ScanVisitor& visit, Direction d) {
     if (!impl_) return notOpenError();
     auto k = impl_->def().key(key);
-    if (!k) return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
+    if (!k)
+        return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
     const std::string lo = encodeKeyPrefix(prefix, impl_->def().keys[*k], parts);
     const std::string end = prefixEnd(lo); // empty: no value above the prefix
     auto inRange = [&](const std::string& kv) { return kv.compare(0, lo.size(), lo) == 0; };
