@@ -41,71 +41,72 @@ core::Result<std::vector<Bookmark>> childrenOf(const RelationDef& rel, Table& ch
     return out;
 }
 
+// The engine's own write with the relation steps before it, in one unit of work begun from the
+// table. `needs` says whether a relation has work to do for the stored parent, `step` does it on
+// the related file (which the store may not have yet: then there is nothing to do).
+template <class Needs, class Step, class Write>
+core::Status withRelations(Table& t, TableImpl& impl, const std::vector<const RelationDef*>& rels,
+                           Needs needs, Step step, Write write) {
+    if (rels.empty()) return write();
+    Record old(impl.def());
+    if (auto st = impl.readStored(old); !st)
+        return is(st.error(), ErrorCode::NoRecord) ? write() : st; // the write's own refusal
+    auto tx = t.begin();
+    if (!tx) return tx.error();
+    for (const RelationDef* rel : rels) {
+        if (!needs(*rel, old)) continue;
+        auto child = impl.related(rel->child);
+        if (!child) return child.error();
+        if (!*child) continue;
+        auto marks = childrenOf(*rel, **child, old);
+        if (!marks) return marks.error();
+        if (auto st = step(*rel, **child, *marks); !st) return st;
+    }
+    if (auto st = write(); !st) return st;
+    return tx->commit();
+}
+
 } // namespace
 
 core::Status Table::put() {
     if (!impl_) return notOpenError();
-    const auto rels = parentRelations(*impl_, true);
-    if (rels.empty()) return impl_->put();
-    Record old(impl_->def());
-    if (auto st = impl_->readStored(old); !st) {
-        if (is(st.error(), ErrorCode::NoRecord)) return impl_->put(); // its own refusal
-        return st;
-    }
     const Record& now = impl_->buffer();
-    auto tx = begin();
-    if (!tx) return tx.error();
-    for (const RelationDef* rel : rels) {
-        bool changed = false;
-        for (const auto& [pf, cf] : rel->links)
-            if (*old.text(pf) != *now.text(pf)) changed = true;
-        if (!changed) continue;
-        auto child = impl_->related(rel->child);
-        if (!child) return child.error();
-        if (!*child) continue;
-        Table& ct = **child;
-        auto marks = childrenOf(*rel, ct, old);
-        if (!marks) return marks.error();
-        for (const Bookmark& b : *marks) {
+    auto changed = [&now](const RelationDef& rel, const Record& old) {
+        for (const auto& [pf, cf] : rel.links)
+            if (*old.text(pf) != *now.text(pf)) return true;
+        return false;
+    };
+    auto carry = [&now](const RelationDef& rel, Table& ct,
+                        const std::vector<Bookmark>& marks) -> core::Status {
+        for (const Bookmark& b : marks) {
             if (auto st = ct.reget(b); !st) return st;
-            for (const auto& [pf, cf] : rel->links)
+            for (const auto& [pf, cf] : rel.links)
                 if (auto st = ct.buffer().setText(cf, *now.text(pf), 1, true); !st) return st;
             if (auto st = ct.put(); !st) return st;
         }
-    }
-    if (auto st = impl_->put(); !st) return st;
-    return tx->commit();
+        return {};
+    };
+    return withRelations(*this, *impl_, parentRelations(*impl_, true), changed, carry,
+                         [this] { return impl_->put(); });
 }
 
 core::Status Table::erase() {
     if (!impl_) return notOpenError();
-    const auto rels = parentRelations(*impl_, false);
-    if (rels.empty()) return impl_->erase();
-    Record old(impl_->def());
-    if (auto st = impl_->readStored(old); !st) {
-        if (is(st.error(), ErrorCode::NoRecord)) return impl_->erase(); // its own refusal
-        return st;
-    }
-    auto tx = begin();
-    if (!tx) return tx.error();
-    for (const RelationDef* rel : rels) {
-        auto child = impl_->related(rel->child);
-        if (!child) return child.error();
-        if (!*child) continue;
-        Table& ct = **child;
-        auto marks = childrenOf(*rel, ct, old);
-        if (!marks) return marks.error();
-        if (marks->empty()) continue;
-        if (rel->onDelete == OnDelete::Refuse)
+    auto always = [](const RelationDef&, const Record&) { return true; };
+    auto refuseOrTake = [](const RelationDef& rel, Table& ct,
+                           const std::vector<Bookmark>& marks) -> core::Status {
+        if (marks.empty()) return {};
+        if (rel.onDelete == OnDelete::Refuse)
             return engineError(ErrorCode::RelatedRecords, ct.name(),
-                               std::to_string(marks->size()) + " kayıt", 30);
-        for (const Bookmark& b : *marks) {
+                               std::to_string(marks.size()) + " kayıt", 30);
+        for (const Bookmark& b : marks) {
             if (auto st = ct.reget(b); !st) return st;
             if (auto st = ct.erase(); !st) return st;
         }
-    }
-    if (auto st = impl_->erase(); !st) return st;
-    return tx->commit();
+        return {};
+    };
+    return withRelations(*this, *impl_, parentRelations(*impl_, false), always, refuseOrTake,
+                         [this] { return impl_->erase(); });
 }
 
 } // namespace hk::data
