@@ -130,6 +130,19 @@ core::Status changeRights(SecurityFiles& f, data::TypedTable<Row>& table, const 
     return table.put(u);
 }
 
+// A new rights row, once its user or group is checked: a menu number of the catalogue (message 14
+// when not), whose name it takes, and its rights normalised as a change normalises them.
+template <typename Row>
+core::Status addRights(SecurityFiles& f, data::TypedTable<Row>& table, const char* field, Row row) {
+    if (auto st = checkNumber(row.MENUNO, "Menü No"); !st) return st;
+    auto m = findMenu(f, row.MENUNO);
+    if (!m) return m.error();
+    if (!m.value()) return notInCatalogue(field, "MenuList");
+    row.MENUADI = m.value()->MENUADI;
+    normaliseRights(row);
+    return table.add(row);
+}
+
 // Copies every group-rights row of the group to the user's rights; rows the user has already
 // stay. Returns the number copied.
 core::Result<int> copyGroupRights(SecurityFiles& f, const std::string& id, double grupNo) {
@@ -343,13 +356,7 @@ core::Result<int> grantAllToUser(SecurityFiles& f, const std::string& id) {
 
 core::Status addUserRight(SecurityFiles& f, KLDUsers row) {
     if (auto st = checkId(row.ID); !st) return st;
-    if (auto st = checkNumber(row.MENUNO, "Menü No"); !st) return st;
-    auto m = findMenu(f, row.MENUNO);
-    if (!m) return m.error();
-    if (!m.value()) return notInCatalogue("DUSR:MENUNO", "MenuList");
-    row.MENUADI = m.value()->MENUADI;
-    normaliseRights(row);
-    return f.userRights.add(row);
+    return addRights(f, f.userRights, "DUSR:MENUNO", std::move(row));
 }
 
 core::Status changeUserRight(SecurityFiles& f, KLDUsers row) {
@@ -473,13 +480,7 @@ core::Result<int> grantAllToGroup(SecurityFiles& f, double grupNo) {
 
 core::Status addGroupRight(SecurityFiles& f, KLDGrups row) {
     if (auto st = checkNumber(row.GRUPNO, "Grup No"); !st) return st;
-    if (auto st = checkNumber(row.MENUNO, "Menü No"); !st) return st;
-    auto m = findMenu(f, row.MENUNO);
-    if (!m) return m.error();
-    if (!m.value()) return notInCatalogue("DGRP:MENUNO", "MenuList");
-    row.MENUADI = m.value()->MENUADI;
-    normaliseRights(row);
-    return f.groupRights.add(row);
+    return addRights(f, f.groupRights, "DGRP:MENUNO", std::move(row));
 }
 
 core::Status changeGroupRight(SecurityFiles& f, KLDGrups row) {

@@ -64,6 +64,15 @@ class TableImpl {
     // The connection the table's database is open on; null for a memory table.
     virtual std::shared_ptr<Connection> connection() { return nullptr; }
 
+    // What the relation steps of Table::put/erase (relations.cpp) need from an engine: whether
+    // they apply to this table, the current record as stored (before the buffer's changes), and
+    // the table of a related file kept in the same store (opened once; null when the store has
+    // no such file yet). The steps run inside a unit of work, so only an engine that can undo a
+    // half-done cascade says yes: a memory work file has no related files.
+    bool appliesRelations() const { return relations_; }
+    virtual core::Status readStored(Record& out) = 0;
+    virtual core::Result<Table*> related(Layout) { return static_cast<Table*>(nullptr); }
+
     virtual core::Status get(std::uint32_t key) = 0;
     virtual core::Status next() = 0;
     virtual core::Status previous() = 0;
@@ -85,6 +94,7 @@ class TableImpl {
     std::string name_;
     Record buffer_;
     Position pos_;
+    bool relations_ = false;
 };
 
 // One SQLite connection with its cache of prepared statements.
@@ -166,5 +176,7 @@ ColumnSet columnsOf(const FileDef& d);
 std::unique_ptr<TableImpl> makeSqliteTable(std::shared_ptr<Connection> c, const FileDef& d,
                                            std::string table, bool applyRelations);
 std::unique_ptr<TableImpl> makeMemoryTable(const FileDef& d, std::string name);
+// The error of every operation on a closed table (message 39).
+core::Error notOpenError();
 
 } // namespace hk::data

@@ -34,6 +34,13 @@ class MemoryTable final : public TableImpl {
         return {};
     }
 
+    core::Status readStored(Record& out) override {
+        auto it = rows_.find(pos_.current);
+        if (pos_.current == 0 || it == rows_.end()) return error(ErrorCode::NoRecord);
+        out = it->second;
+        return {};
+    }
+
     core::Status next() override { return step(true); }
     core::Status previous() override { return step(false); }
 

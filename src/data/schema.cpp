@@ -3,8 +3,8 @@
 // of it is built from the dictionary; no data ever enters these texts. A table is created whole
 // or not at all (one savepoint over the CREATE statements and its meta row).
 
-#include "data/sqlite_table.h"
 #include "data/engine.h"
+#include "data/sqlite_table.h"
 
 #include <sqlite3.h>
 

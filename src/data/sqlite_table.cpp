@@ -109,8 +109,9 @@ class SqliteTable final : public TableImpl {
   public:
     std::shared_ptr<Connection> connection() override { return c_; }
     SqliteTable(std::shared_ptr<Connection> c, const FileDef& d, std::string table, bool relations)
-        : TableImpl(d, table), c_(std::move(c)), table_(std::move(table)), relations_(relations),
-          cols_(columnsOf(d)), map_(columnMap(d)) {
+        : TableImpl(d, table), c_(std::move(c)), table_(std::move(table)), cols_(columnsOf(d)),
+          map_(columnMap(d)) {
+        relations_ = relations;
         const std::string qt = quoteIdent(table_);
         std::string list;
         for (const auto& n : cols_.names)
@@ -177,10 +178,6 @@ class SqliteTable final : public TableImpl {
                                " DESC, rowid DESC LIMIT ?3");
             sqlExists_.push_back("SELECT rowid FROM " + qt + " WHERE " + qk +
                                  " = ?1 AND rowid <> ?2 LIMIT 1");
-            sqlRange_.push_back("SELECT rowid FROM " + qt + " WHERE " + qk + " >= ?1 AND " + qk +
-                                " < ?2 ORDER BY " + qk + ", rowid");
-            sqlFrom_.push_back("SELECT rowid FROM " + qt + " WHERE " + qk + " >= ?1 ORDER BY " +
-                               qk + ", rowid");
         }
     }
 
@@ -246,7 +243,7 @@ class SqliteTable final : public TableImpl {
         if (pos_.current == 0) return error(ErrorCode::NoRecord, "güncel kayıt yok", 25);
         if (auto st = buffer_.validate(); !st) return st;
         dropBatch();
-        auto st = updateRow(pos_.current, buffer_);
+        auto st = plainUpdate(pos_.current, buffer_);
         if (st) remember();
         return st;
     }
@@ -254,7 +251,7 @@ class SqliteTable final : public TableImpl {
     core::Status erase() override {
         if (pos_.current == 0) return error(ErrorCode::NoRecord, "güncel kayıt yok", 11);
         dropBatch();
-        auto st = eraseRow(pos_.current);
+        auto st = plainDelete(pos_.current);
         if (st) pos_.current = 0;
         return st;
     }
@@ -319,7 +316,10 @@ class SqliteTable final : public TableImpl {
         return sp.release();
     }
 
-    // -- used by relations -------------------------------------------------------------------
+    core::Status readStored(Record& out) override {
+        if (pos_.current == 0) return error(ErrorCode::NoRecord, "güncel kayıt yok");
+        return readByRowid(pos_.current, out);
+    }
 
     core::Status readByRowid(std::int64_t rowid, Record& out) {
         auto s = prep(sqlByRowid_);
@@ -331,81 +331,6 @@ class SqliteTable final : public TableImpl {
         if (rc != SQLITE_ROW) return c_->error(rc, name_);
         readColumns(*s, out);
         return {};
-    }
-
-    // Rowids of the records whose key `key` starts with `prefix`.
-    core::Result<std::vector<std::int64_t>> rowsWithPrefix(std::uint32_t key,
-                                                           const std::string& prefix) {
-        const std::string end = prefixEnd(prefix);
-        auto s = prep(end.empty() ? sqlFrom_[key] : sqlRange_[key]);
-        if (!s) return s.error();
-        StmtUse use(*s);
-        sqlite3_bind_blob(*s, 1, prefix.data(), static_cast<int>(prefix.size()), SQLITE_STATIC);
-        if (!end.empty())
-            sqlite3_bind_blob(*s, 2, end.data(), static_cast<int>(end.size()), SQLITE_STATIC);
-        std::vector<std::int64_t> out;
-        int rc;
-        while ((rc = sqlite3_step(*s)) == SQLITE_ROW)
-            out.push_back(sqlite3_column_int64(*s, 0));
-        if (rc != SQLITE_DONE) return c_->error(rc, name_);
-        return out;
-    }
-
-    core::Status updateRow(std::int64_t rowid, const Record& rec) {
-        const auto rels = parentRelations();
-        if (rels.empty()) return plainUpdate(rowid, rec);
-        Savepoint sp(*c_, "hk_op");
-        if (!sp.ok()) return sp.status();
-        Record old(*def_);
-        if (auto st = readByRowid(rowid, old); !st) return st;
-        for (const RelationDef* rel : rels) {
-            if (rel->onChange != OnChange::Cascade) continue;
-            bool changed = false;
-            for (const auto& [pf, cf] : rel->links)
-                if (*old.text(pf) != *rec.text(pf)) changed = true;
-            if (!changed) continue;
-            auto child = childTable(*rel);
-            if (!child) return child.error();
-            if (!*child) continue;
-            SqliteTable& ct = **child;
-            auto ids = childRows(*rel, ct, old);
-            if (!ids) return ids.error();
-            Record cr(ct.def());
-            for (std::int64_t id : *ids) {
-                if (auto st = ct.readByRowid(id, cr); !st) return st;
-                for (const auto& [pf, cf] : rel->links)
-                    if (auto st = cr.setText(cf, *rec.text(pf), 1, true); !st) return st;
-                if (auto st = ct.updateRow(id, cr); !st) return st;
-            }
-        }
-        if (auto st = plainUpdate(rowid, rec); !st) return st;
-        return sp.release();
-    }
-
-    core::Status eraseRow(std::int64_t rowid) {
-        const auto rels = parentRelations();
-        if (rels.empty()) return plainDelete(rowid);
-        Savepoint sp(*c_, "hk_op");
-        if (!sp.ok()) return sp.status();
-        Record old(*def_);
-        if (auto st = readByRowid(rowid, old); !st) return st;
-        for (const RelationDef* rel : rels) {
-            if (rel->onDelete == OnDelete::None) continue;
-            auto child = childTable(*rel);
-            if (!child) return child.error();
-            if (!*child) continue;
-            SqliteTable& ct = **child;
-            auto ids = childRows(*rel, ct, old);
-            if (!ids) return ids.error();
-            if (ids->empty()) continue;
-            if (rel->onDelete == OnDelete::Refuse)
-                return engineError(ErrorCode::RelatedRecords, ct.name(),
-                                   std::to_string(ids->size()) + " kayıt", 30);
-            for (std::int64_t id : *ids)
-                if (auto st = ct.eraseRow(id); !st) return st;
-        }
-        if (auto st = plainDelete(rowid); !st) return st;
-        return sp.release();
     }
 
   protected:
@@ -444,39 +369,15 @@ class SqliteTable final : public TableImpl {
         return e;
     }
 
-    std::vector<const RelationDef*> parentRelations() const {
-        std::vector<const RelationDef*> out;
-        if (!relations_) return out;
-        for (const RelationDef& r : relations())
-            if (r.parent == def_->layout && r.onDelete != OnDelete::None) out.push_back(&r);
-        return out;
-    }
-
-    // The child table of a relation; null when the database has no such table yet.
-    core::Result<SqliteTable*> childTable(const RelationDef& rel) {
-        auto it = children_.find(rel.child);
-        if (it != children_.end()) return it->second.get();
-        const FileDef& cd = fileDef(rel.child);
+    core::Result<Table*> related(Layout l) override {
+        if (auto it = related_.find(l); it != related_.end()) return &it->second;
+        const FileDef& cd = fileDef(l);
         auto t = openSqliteTable(c_, cd.file, cd, false, true);
         if (!t) {
-            if (is(t.error(), ErrorCode::FileNotFound)) return static_cast<SqliteTable*>(nullptr);
+            if (is(t.error(), ErrorCode::FileNotFound)) return static_cast<Table*>(nullptr);
             return t.error();
         }
-        auto* raw = static_cast<SqliteTable*>(t->get());
-        children_.emplace(rel.child,
-                          std::unique_ptr<SqliteTable>(static_cast<SqliteTable*>(t->release())));
-        return raw;
-    }
-
-    core::Result<std::vector<std::int64_t>> childRows(const RelationDef& rel, SqliteTable& ct,
-                                                      const Record& parent) {
-        const auto key = ct.def().key(rel.childKey);
-        if (!key) return error(ErrorCode::BadKey, rel.childKey);
-        Record probe(ct.def());
-        for (const auto& [pf, cf] : rel.links)
-            if (auto st = probe.setText(cf, *parent.text(pf), 1, true); !st) return st.error();
-        return ct.rowsWithPrefix(*key,
-                                 encodeKeyPrefix(probe, ct.def().keys[*key], rel.links.size()));
+        return &related_.emplace(l, Table(std::move(*t))).first->second;
     }
 
     core::Status plainUpdate(std::int64_t rowid, const Record& rec) {
@@ -691,14 +592,13 @@ class SqliteTable final : public TableImpl {
 
     std::shared_ptr<Connection> c_;
     std::string table_;
-    bool relations_;
     ColumnSet cols_;
     std::vector<ColMap> map_;
     std::string dataCols_;
     std::string sqlInsert_, sqlUpdate_, sqlUpdateData_, sqlKeysByRowid_, sqlAppend_, sqlDelete_,
         sqlByRowid_, sqlCount_, sqlEmpty_;
     std::string sqlPhysNext_, sqlPhysPrev_, sqlPhysLast_;
-    std::vector<std::string> sqlGet_, sqlNext_, sqlPrev_, sqlLast_, sqlExists_, sqlRange_, sqlFrom_;
+    std::vector<std::string> sqlGet_, sqlNext_, sqlPrev_, sqlLast_, sqlExists_;
 
     std::vector<Row> batch_;
     std::size_t batchSize_ = 0, batchAt_ = 0;
@@ -708,7 +608,7 @@ class SqliteTable final : public TableImpl {
 
     std::vector<std::string> packed_;
     std::vector<std::optional<std::string>> keys_;
-    std::map<Layout, std::unique_ptr<SqliteTable>> children_;
+    std::map<Layout, Table> related_;
     std::unordered_map<const std::string*, sqlite3_stmt*> stmts_;
     std::vector<std::uint32_t> keySlots_;
     std::vector<Value> remembered_;

@@ -74,10 +74,11 @@ const std::string& closedName() {
     static const std::string n;
     return n;
 }
-core::Error notOpen() {
+} // namespace
+
+core::Error notOpenError() {
     return engineError(ErrorCode::NotOpen, {}, {}, 39);
 }
-} // namespace
 
 const FileDef& Table::def() const {
     return impl_ ? impl_->def() : closedDef();
@@ -99,70 +100,64 @@ void Table::clear() {
 }
 
 core::Status Table::get(std::string_view key) {
-    if (!impl_) return notOpen();
+    if (!impl_) return notOpenError();
     auto k = impl_->def().key(key);
     if (!k)
         return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
     return impl_->get(*k);
 }
 core::Status Table::get(std::uint32_t key) {
-    if (!impl_) return notOpen();
+    if (!impl_) return notOpenError();
     if (key >= impl_->def().keys.size())
         return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok");
     return impl_->get(key);
 }
 core::Status Table::set(std::string_view key, Seek from) {
-    if (!impl_) return notOpen();
+    if (!impl_) return notOpenError();
     auto k = impl_->def().key(key);
     if (!k)
         return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
     return impl_->set(*k, from);
 }
 core::Status Table::set(std::uint32_t key, Seek from) {
-    if (!impl_) return notOpen();
+    if (!impl_) return notOpenError();
     return impl_->set(key, from);
 }
 core::Status Table::setPhysical() {
-    return impl_ ? impl_->setPhysical() : notOpen();
+    return impl_ ? impl_->setPhysical() : notOpenError();
 }
 Bookmark Table::bookmark() const {
     return impl_ ? impl_->bookmark() : Bookmark{};
 }
 core::Status Table::restore(const Bookmark& b) {
-    return impl_ ? impl_->restore(b) : notOpen();
+    return impl_ ? impl_->restore(b) : notOpenError();
 }
 core::Status Table::reget(const Bookmark& b) {
-    if (!impl_) return notOpen();
+    if (!impl_) return notOpenError();
     if (auto st = impl_->restore(b); !st) return st;
     return impl_->readRow(b.row);
 }
 core::Status Table::next() {
-    return impl_ ? impl_->next() : notOpen();
+    return impl_ ? impl_->next() : notOpenError();
 }
 core::Status Table::previous() {
-    return impl_ ? impl_->previous() : notOpen();
+    return impl_ ? impl_->previous() : notOpenError();
 }
 core::Status Table::add() {
-    return impl_ ? impl_->add() : notOpen();
-}
-core::Status Table::put() {
-    return impl_ ? impl_->put() : notOpen();
-}
-core::Status Table::erase() {
-    return impl_ ? impl_->erase() : notOpen();
+    return impl_ ? impl_->add() : notOpenError();
 }
 core::Result<std::int64_t> Table::count() {
-    if (!impl_) return notOpen();
+    if (!impl_) return notOpenError();
     return impl_->count();
 }
 core::Status Table::empty() {
-    return impl_ ? impl_->empty() : notOpen();
+    return impl_ ? impl_->empty() : notOpenError();
 }
 core::Status Table::append() {
-    return impl_ ? impl_->append() : notOpen();
+    return impl_ ? impl_->append() : notOpenError();
 }
 core::Status Table::rebuildKeys() {
-    return impl_ ? impl_->rebuildKeys() : notOpen();
+    return impl_ ? impl_->rebuildKeys() : notOpenError();
 }
 
 namespace {
@@ -185,24 +180,28 @@ core::Status scanFrom(Table& t, Direction d, const std::function<bool(const std:
 
 core::Status Table::scan(std::string_view key, const Record& from, const Record& to,
                          const ScanVisitor& visit, Direction d) {
-    if (!impl_) return notOpen();
+    if (!impl_) return notOpenError();
     auto k = impl_->def().key(key);
-    if (!k) return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
+    if (!k)
+        return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
     const KeyDef& kd = impl_->def().keys[*k];
     const std::string lo = encodeKeyAlways(from, kd), hi = encodeKeyAlways(to, kd);
     if (d == Direction::Forward) {
         impl_->seek(*k, lo, kBeforeAll);
-        return scanFrom(*this, d, [&hi](const std::string& kv) { return kv <= hi; }, visit);
+        auto upToHi = [&hi](const std::string& kv) { return kv <= hi; };
+        return scanFrom(*this, d, upToHi, visit);
     }
     impl_->seek(*k, hi, kAfterAll);
-    return scanFrom(*this, d, [&lo](const std::string& kv) { return kv >= lo; }, visit);
+    auto downToLo = [&lo](const std::string& kv) { return kv >= lo; };
+    return scanFrom(*this, d, downToLo, visit);
 }
 
 core::Status Table::scanPrefix(std::string_view key, const Record& prefix, std::size_t parts,
                                const ScanVisitor& visit, Direction d) {
-    if (!impl_) return notOpen();
+    if (!impl_) return notOpenError();
     auto k = impl_->def().key(key);
-    if (!k) return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
+    if (!k)
+        return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
     const std::string lo = encodeKeyPrefix(prefix, impl_->def().keys[*k], parts);
     const std::string end = prefixEnd(lo); // empty: no value above the prefix
     auto inRange = [&](const std::string& kv) { return kv.compare(0, lo.size(), lo) == 0; };
@@ -216,7 +215,7 @@ core::Status Table::scanPrefix(std::string_view key, const Record& prefix, std::
 }
 
 core::Result<Transaction> Table::begin() {
-    if (!impl_) return notOpen();
+    if (!impl_) return notOpenError();
     Transaction tx(impl_->connection());
     if (!tx.started()) return tx.started().error();
     return core::Result<Transaction>(std::move(tx));

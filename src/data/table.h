@@ -44,7 +44,7 @@ struct Bookmark {
     bool valid() const { return key != -2 && row != 0; }
 };
 
-class TableImpl; // the engine side; see engine.h
+class TableImpl;   // the engine side; see engine.h
 class Transaction; // database.h
 
 // Which way a range scan reads: in key order, or from the high end down.
@@ -208,7 +208,8 @@ template <RecordStruct T> class TypedTable {
     core::Result<std::vector<T>> collect(std::string_view key, const T& prefix, std::size_t parts,
                                          Direction d = Direction::Forward) {
         std::vector<T> out;
-        if (auto st = scanPrefix(key, prefix, parts, [&](const T& r) { out.push_back(r); }, d);
+        if (auto st = scanPrefix(
+                key, prefix, parts, [&](const T& r) { out.push_back(r); }, d);
             !st)
             return st.error();
         return out;

@@ -136,19 +136,23 @@ core::Status KulFUser::save() {
     return st;
 }
 
-// ---- KulFDUsers ------------------------------------------------------------------------------
+// ---- the rights forms -----------------------------------------------------------------------
 
-KulFDUsers::KulFDUsers(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLDUsers rec,
-                       KulPickers pickers, QWidget* parent)
-    : UpdateForm(ui, mode, parent), f_(f), rec_(std::move(rec)), pickers_(std::move(pickers)) {
-    setWindowTitle(QStringLiteral("Yetki Detay Girişi"));
-    user_ = addText(QStringLiteral("Kullanıcı Kod"), "s10");
-    user_->setEnabled(false);
+RightsForm::RightsForm(users::SecurityFiles& f, app::Ui& ui, FormMode mode, KulPickers pickers,
+                       QWidget* parent)
+    : UpdateForm(ui, mode, parent), f_(f), pickers_(std::move(pickers)) {}
+
+void RightsForm::addRightsFields(FirstRight first) {
     menu_ = addLookup(QStringLiteral("Menü No"), "n_6", &lookup_);
     menuName_ = readOnlyText(*this, QString());
     group_ = addText(QStringLiteral("Grup No"), "n_5");
-    rights_.IZLE = yesNo(*this, QStringLiteral("Izle"));
-    rights_.GOSTER = yesNo(*this, QStringLiteral("Göster"));
+    if (first == FirstRight::Izle) {
+        rights_.IZLE = yesNo(*this, QStringLiteral("Izle"));
+        rights_.GOSTER = yesNo(*this, QStringLiteral("Göster"));
+    } else {
+        rights_.GOSTER = yesNo(*this, QStringLiteral("Göster"));
+        rights_.IZLE = yesNo(*this, QStringLiteral("Izle"));
+    }
     rights_.YENIGIR = yesNo(*this, QStringLiteral("YeniGir"));
     rights_.DEGISTIR = yesNo(*this, QStringLiteral("Değiştir"));
     rights_.SIL = yesNo(*this, QStringLiteral("Sil"));
@@ -158,92 +162,79 @@ KulFDUsers::KulFDUsers(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data
     });
     connect(lookup_, &QPushButton::clicked, this,
             [this] { lookupMenu(menu_, menuName_, f_, pickers_, this->ui(), true); });
-    open();
 }
 
-void KulFDUsers::checkMenu() { lookupMenu(menu_, menuName_, f_, pickers_, ui(), false); }
+void RightsForm::checkMenu() { lookupMenu(menu_, menuName_, f_, pickers_, ui(), false); }
+
+template <typename Row> void RightsForm::showRow(const Row& rec) {
+    if (mode() == FormMode::Insert) {
+        menu_->clear();
+        menuName_->clear();
+        Row none; // a new row grants nothing until chosen
+        showRights(rights_, none);
+    } else {
+        menu_->setNumber(rec.MENUNO);
+        menuName_->setText(QString::fromStdString(rec.MENUADI));
+        showRights(rights_, rec);
+    }
+}
+
+template <typename Row> core::Status RightsForm::takeRow(Row& row) {
+    auto menu = numberOf(menu_, "Menü No");
+    if (!menu) return menu.error();
+    row.MENUNO = menu.value();
+    takeRights(rights_, row);
+    return {};
+}
+
+KulFDUsers::KulFDUsers(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLDUsers rec,
+                       KulPickers pickers, QWidget* parent)
+    : RightsForm(f, ui, mode, std::move(pickers), parent), rec_(std::move(rec)) {
+    setWindowTitle(QStringLiteral("Yetki Detay Girişi"));
+    user_ = addText(QStringLiteral("Kullanıcı Kod"), "s10");
+    user_->setEnabled(false);
+    addRightsFields(FirstRight::Izle);
+    open();
+}
 
 void KulFDUsers::load() {
     const bool insert = mode() == FormMode::Insert;
     user_->setTextValue(rec_.ID);
-    if (insert) {
-        menu_->clear();
-        menuName_->clear();
-        group_->setNumber(0);
-        data::KLDUsers none; // a new row grants nothing until chosen
-        showRights(rights_, none);
-    } else {
-        menu_->setNumber(rec_.MENUNO);
-        menuName_->setText(QString::fromStdString(rec_.MENUADI));
-        group_->setNumber(rec_.GRUPNO);
-        showRights(rights_, rec_);
-    }
+    showRow(rec_);
+    group_->setNumber(insert ? 0 : rec_.GRUPNO);
     // user and group stay as they are when changing; the menu number may change
     group_->setEnabled(insert);
 }
 
 core::Status KulFDUsers::save() {
     data::KLDUsers row = rec_;
-    auto menu = numberOf(menu_, "Menü No");
-    if (!menu) return menu.error();
-    row.MENUNO = menu.value();
+    if (auto st = takeRow(row); !st) return st;
     if (mode() == FormMode::Insert) {
         auto group = numberOf(group_, "Grup No");
         if (!group) return group.error();
         row.GRUPNO = group.value();
     }
-    takeRights(rights_, row);
     return mode() == FormMode::Insert ? users::addUserRight(f_, row)
                                       : users::changeUserRight(f_, rec_.MENUNO, row);
 }
 
-// ---- KulFDGrups ------------------------------------------------------------------------------
-
 KulFDGrups::KulFDGrups(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLDGrups rec,
                        KulPickers pickers, QWidget* parent)
-    : UpdateForm(ui, mode, parent), f_(f), rec_(std::move(rec)), pickers_(std::move(pickers)) {
+    : RightsForm(f, ui, mode, std::move(pickers), parent), rec_(std::move(rec)) {
     setWindowTitle(QStringLiteral("Grup Yetki Detayı Girişi"));
-    menu_ = addLookup(QStringLiteral("Menü No"), "n_6", &lookup_);
-    menuName_ = readOnlyText(*this, QString());
-    group_ = addText(QStringLiteral("Grup No"), "n_5");
+    addRightsFields(FirstRight::Goster);
     group_->setEnabled(false);
-    rights_.GOSTER = yesNo(*this, QStringLiteral("Göster"));
-    rights_.IZLE = yesNo(*this, QStringLiteral("Izle"));
-    rights_.YENIGIR = yesNo(*this, QStringLiteral("YeniGir"));
-    rights_.DEGISTIR = yesNo(*this, QStringLiteral("Değiştir"));
-    rights_.SIL = yesNo(*this, QStringLiteral("Sil"));
-    connect(menu_, &QLineEdit::editingFinished, this, [this] {
-        if (menu_->isModified()) checkMenu();
-        menu_->setModified(false);
-    });
-    connect(lookup_, &QPushButton::clicked, this,
-            [this] { lookupMenu(menu_, menuName_, f_, pickers_, this->ui(), true); });
     open();
 }
 
-void KulFDGrups::checkMenu() { lookupMenu(menu_, menuName_, f_, pickers_, ui(), false); }
-
 void KulFDGrups::load() {
-    const bool insert = mode() == FormMode::Insert;
     group_->setNumber(rec_.GRUPNO);
-    if (insert) {
-        menu_->clear();
-        menuName_->clear();
-        data::KLDGrups none;
-        showRights(rights_, none);
-    } else {
-        menu_->setNumber(rec_.MENUNO);
-        menuName_->setText(QString::fromStdString(rec_.MENUADI));
-        showRights(rights_, rec_);
-    }
+    showRow(rec_);
 }
 
 core::Status KulFDGrups::save() {
     data::KLDGrups row = rec_;
-    auto menu = numberOf(menu_, "Menü No");
-    if (!menu) return menu.error();
-    row.MENUNO = menu.value();
-    takeRights(rights_, row);
+    if (auto st = takeRow(row); !st) return st;
     return mode() == FormMode::Insert ? users::addGroupRight(f_, row)
                                       : users::changeGroupRight(f_, rec_.MENUNO, row);
 }

@@ -87,14 +87,10 @@ struct RightsChoices {
     QComboBox* SIL = nullptr;
 };
 
-// "Yetki Detay Girişi" (user rights, KulFDUsers) and "Grup Yetki Detayı Girişi" (group
-// rights, KulFDGrups): menu number with its lookup, the menu name, the group and five rights.
-class KulFDUsers : public UpdateForm {
-    Q_OBJECT
+// What the user-right and group-right forms share: the menu number with its lookup, the menu
+// name, the group number and the five rights, loaded from and collected into a rights row.
+class RightsForm : public UpdateForm {
   public:
-    KulFDUsers(app::users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLDUsers rec,
-               KulPickers pickers, QWidget* parent = nullptr);
-    PictureEdit* userField() const { return user_; }
     PictureEdit* menuField() const { return menu_; }
     QLineEdit* menuName() const { return menuName_; }
     PictureEdit* groupField() const { return group_; }
@@ -104,45 +100,56 @@ class KulFDUsers : public UpdateForm {
     void checkMenu();
 
   protected:
-    void load() override;
-    core::Status save() override;
+    enum class FirstRight : std::uint8_t { Izle, Goster };
+    RightsForm(app::users::SecurityFiles& f, app::Ui& ui, FormMode mode, KulPickers pickers,
+               QWidget* parent);
+    // The menu, its name, the group and the rights, in that order after what the form added.
+    void addRightsFields(FirstRight first);
+    // Shows the menu and the rights of `rec`; a new row shows no menu and grants nothing yet.
+    template <typename Row> void showRow(const Row& rec);
+    // The typed menu number and rights into `row` (message for a number that is not one).
+    template <typename Row> core::Status takeRow(Row& row);
 
-  private:
     app::users::SecurityFiles& f_;
-    data::KLDUsers rec_;
     KulPickers pickers_;
-    PictureEdit* user_;
-    PictureEdit* menu_;
-    QLineEdit* menuName_;
-    PictureEdit* group_;
+    PictureEdit* menu_ = nullptr;
+    QLineEdit* menuName_ = nullptr;
+    PictureEdit* group_ = nullptr;
     QPushButton* lookup_ = nullptr;
     RightsChoices rights_;
 };
 
-class KulFDGrups : public UpdateForm {
+// "Yetki Detay Girişi" (user rights): the user, then the shared fields. Only the user and the
+// group stay as they are when a row is changed.
+class KulFDUsers : public RightsForm {
     Q_OBJECT
   public:
-    KulFDGrups(app::users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLDGrups rec,
+    KulFDUsers(app::users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLDUsers rec,
                KulPickers pickers, QWidget* parent = nullptr);
-    PictureEdit* menuField() const { return menu_; }
-    QLineEdit* menuName() const { return menuName_; }
-    PictureEdit* groupField() const { return group_; }
-    const RightsChoices& rights() const { return rights_; }
-    void checkMenu();
+    PictureEdit* userField() const { return user_; }
 
   protected:
     void load() override;
     core::Status save() override;
 
   private:
-    app::users::SecurityFiles& f_;
+    data::KLDUsers rec_;
+    PictureEdit* user_;
+};
+
+// "Grup Yetki Detayı Girişi" (group rights): the shared fields, the group never editable here.
+class KulFDGrups : public RightsForm {
+    Q_OBJECT
+  public:
+    KulFDGrups(app::users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLDGrups rec,
+               KulPickers pickers, QWidget* parent = nullptr);
+
+  protected:
+    void load() override;
+    core::Status save() override;
+
+  private:
     data::KLDGrups rec_;
-    KulPickers pickers_;
-    PictureEdit* menu_;
-    QLineEdit* menuName_;
-    PictureEdit* group_;
-    QPushButton* lookup_ = nullptr;
-    RightsChoices rights_;
 };
 
 // "Kullanıcı Grup Detay Girişi": a membership. Saving it copies the group's rights to the user.

@@ -171,5 +171,51 @@ TEST_F(Relations, AFailedCascadeChangesNothing) {
     EXPECT_EQ(readAll(p, "RapKodKey", "RAPNO"), (std::vector<std::string>{"1"}));
 }
 
+TEST_F(Relations, TheCascadeBelongsToTheUnitOfWorkItRunsIn) {
+    Table bas = open(Layout::FisBas), det = open(Layout::FisDet);
+    add(bas, {{"KEYSTR", "0100000001"}});
+    add(bas, {{"KEYSTR", "0100000002"}});
+    add(det, {{"KEYSTR", "0100000001"}, {"ACKNO", "100"}});
+    const std::vector<std::string> before{"0100000001"};
+
+    // The parent's own write is refused (the new number is taken) after its lines were moved:
+    // the lines go back.
+    find(bas, "KeyFis", {{"KEYSTR", "0100000001"}});
+    ASSERT_TRUE(bas.buffer().setText("KEYSTR", "0100000002").ok());
+    auto st = bas.put();
+    ASSERT_FALSE(st.ok());
+    EXPECT_EQ(st.error().message, 13);
+    EXPECT_EQ(readAll(det, "KeyFisSiraNo", "KEYSTR"), before);
+
+    // A caller's unit of work that is given up takes the cascade with it.
+    {
+        auto tx = bas.begin();
+        ASSERT_TRUE(tx.ok());
+        find(bas, "KeyFis", {{"KEYSTR", "0100000001"}});
+        ASSERT_TRUE(bas.buffer().setText("KEYSTR", "0300000001").ok());
+        ASSERT_TRUE(bas.put().ok());
+        EXPECT_EQ(readAll(det, "KeyFisSiraNo", "KEYSTR"), (std::vector<std::string>{"0300000001"}));
+        tx->rollback();
+    }
+    EXPECT_EQ(readAll(det, "KeyFisSiraNo", "KEYSTR"), before);
+    EXPECT_EQ(readAll(bas, "KeyFis", "KEYSTR"),
+              (std::vector<std::string>{"0100000001", "0100000002"}));
+}
+
+TEST_F(Relations, AMemoryWorkFileHasNoRelatedFiles) {
+    // A work file with the voucher layout is private to its run: deleting or renumbering in it
+    // never looks for lines, and the data file's lines stay as they are.
+    Table det = open(Layout::FisDet);
+    add(det, {{"KEYSTR", "0100000001"}, {"ACKNO", "100"}});
+    Table work = Table::memory(fileDef(Layout::FisBas), "Hk1.Tmp");
+    add(work, {{"KEYSTR", "0100000001"}});
+    find(work, "KeyFis", {{"KEYSTR", "0100000001"}});
+    ASSERT_TRUE(work.buffer().setText("KEYSTR", "0100000002").ok());
+    ASSERT_TRUE(work.put().ok());
+    ASSERT_TRUE(work.erase().ok());
+    EXPECT_EQ(*work.count(), 0);
+    EXPECT_EQ(readAll(det, "KeyFisSiraNo", "KEYSTR"), (std::vector<std::string>{"0100000001"}));
+}
+
 } // namespace
 } // namespace hk::data::test

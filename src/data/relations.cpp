@@ -1,0 +1,112 @@
+// The relation steps of Table::put and Table::erase, above the engines: a changed linking field
+// is carried to the children, a delete is refused while children exist or takes them along, as
+// relations() says. Whatever engine holds the files (SQLite today, a server later) only reads the
+// stored record, opens the related file and runs the steps inside one unit of work, so a cascade
+// that fails half-way changes nothing.
+
+#include "data/database.h"
+#include "data/engine.h"
+#include "data/table.h"
+
+#include <vector>
+
+namespace hk::data {
+
+namespace {
+
+std::vector<const RelationDef*> parentRelations(const TableImpl& t, bool onChange) {
+    std::vector<const RelationDef*> out;
+    if (!t.appliesRelations()) return out;
+    for (const RelationDef& r : relations()) {
+        if (r.parent != t.def().layout) continue;
+        if (onChange ? r.onChange == OnChange::Cascade : r.onDelete != OnDelete::None)
+            out.push_back(&r);
+    }
+    return out;
+}
+
+// Where the children of `parent` (as stored) are in the child file, collected before any of
+// them is changed: a cascade moves them within the very key it found them by.
+core::Result<std::vector<Bookmark>> childrenOf(const RelationDef& rel, Table& child,
+                                               const Record& parent) {
+    Record probe(child.def());
+    for (const auto& [pf, cf] : rel.links)
+        if (auto st = probe.setText(cf, *parent.text(pf), 1, true); !st) return st.error();
+    std::vector<Bookmark> out;
+    auto st = child.scanPrefix(rel.childKey, probe, rel.links.size(), [&]() -> core::Result<bool> {
+        out.push_back(child.bookmark());
+        return true;
+    });
+    if (!st) return st.error();
+    return out;
+}
+
+// The engine's own write with the relation steps before it, in one unit of work begun from the
+// table. `needs` says whether a relation has work to do for the stored parent, `step` does it on
+// the related file (which the store may not have yet: then there is nothing to do).
+template <class Needs, class Step, class Write>
+core::Status withRelations(Table& t, TableImpl& impl, const std::vector<const RelationDef*>& rels,
+                           Needs needs, Step step, Write write) {
+    if (rels.empty()) return write();
+    Record old(impl.def());
+    if (auto st = impl.readStored(old); !st)
+        return is(st.error(), ErrorCode::NoRecord) ? write() : st; // the write's own refusal
+    auto tx = t.begin();
+    if (!tx) return tx.error();
+    for (const RelationDef* rel : rels) {
+        if (!needs(*rel, old)) continue;
+        auto child = impl.related(rel->child);
+        if (!child) return child.error();
+        if (!*child) continue;
+        auto marks = childrenOf(*rel, **child, old);
+        if (!marks) return marks.error();
+        if (auto st = step(*rel, **child, *marks); !st) return st;
+    }
+    if (auto st = write(); !st) return st;
+    return tx->commit();
+}
+
+} // namespace
+
+core::Status Table::put() {
+    if (!impl_) return notOpenError();
+    const Record& now = impl_->buffer();
+    auto changed = [&now](const RelationDef& rel, const Record& old) {
+        for (const auto& [pf, cf] : rel.links)
+            if (*old.text(pf) != *now.text(pf)) return true;
+        return false;
+    };
+    auto carry = [&now](const RelationDef& rel, Table& ct,
+                        const std::vector<Bookmark>& marks) -> core::Status {
+        for (const Bookmark& b : marks) {
+            if (auto st = ct.reget(b); !st) return st;
+            for (const auto& [pf, cf] : rel.links)
+                if (auto st = ct.buffer().setText(cf, *now.text(pf), 1, true); !st) return st;
+            if (auto st = ct.put(); !st) return st;
+        }
+        return {};
+    };
+    return withRelations(*this, *impl_, parentRelations(*impl_, true), changed, carry,
+                         [this] { return impl_->put(); });
+}
+
+core::Status Table::erase() {
+    if (!impl_) return notOpenError();
+    auto always = [](const RelationDef&, const Record&) { return true; };
+    auto refuseOrTake = [](const RelationDef& rel, Table& ct,
+                           const std::vector<Bookmark>& marks) -> core::Status {
+        if (marks.empty()) return {};
+        if (rel.onDelete == OnDelete::Refuse)
+            return engineError(ErrorCode::RelatedRecords, ct.name(),
+                               std::to_string(marks.size()) + " kayıt", 30);
+        for (const Bookmark& b : marks) {
+            if (auto st = ct.reget(b); !st) return st;
+            if (auto st = ct.erase(); !st) return st;
+        }
+        return {};
+    };
+    return withRelations(*this, *impl_, parentRelations(*impl_, false), always, refuseOrTake,
+                         [this] { return impl_->erase(); });
+}
+
+} // namespace hk::data
