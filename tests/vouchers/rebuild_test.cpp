@@ -58,8 +58,12 @@ TEST_F(Rebuild, MissingLevelsDifferBetweenPostingAndTheFullRebuild) {
     removeAccount("120 01");
     ASSERT_TRUE(saveNew(10, {line("120 01 005", 100, 0), line("600 01", 0, 100)}));
     for (int pass = 0; pass < 3; ++pass) {
-        if (pass == 1) ASSERT_TRUE(MizanDuzelt(*ds_, ui_, 3));
-        if (pass == 2) ASSERT_TRUE(YMizanDuzelt(*ds_, ui_, false));
+        if (pass == 1) {
+            ASSERT_TRUE(MizanDuzelt(*ds_, ui_, 3));
+        }
+        if (pass == 2) {
+            ASSERT_TRUE(YMizanDuzelt(*ds_, ui_, false));
+        }
         EXPECT_DOUBLE_EQ(month3("120"), 100) << pass;
         EXPECT_DOUBLE_EQ(month3("120 01 005"), 100) << pass;
     }
