@@ -77,6 +77,10 @@ Status setField(data::Record& rec, const std::string& assignment) {
 Status companySet(app::ProcedureContext& ctx, const app::Options& o) {
     auto file = ctx.data.open<data::Yasal>();
     if (!file) return file.error();
+    // Read, edited and written under the write lock: every named field is written back from
+    // this copy, so it must be the file's current record.
+    data::Transaction tx{ctx.data.data()};
+    if (!tx.started()) return raiseStored(ctx.ui, tx.started().error(), 21);
     auto y = app::company::loadOrCreate(*file);
     if (!y) return y.error();
     data::Yasal edited = *y;
@@ -101,19 +105,10 @@ Status companySet(app::ProcedureContext& ctx, const app::Options& o) {
         if (auto st = setField(*rec, a); !st) return refuseInput(ctx.ui, st.error());
     edited = data::fromRecord<data::Yasal>(*rec);
     if (auto st = app::company::validate(edited); !st) return refuse(ctx.ui, st.error().text);
-    data::Transaction tx{ctx.data.data()};
-    if (!tx.started()) return raiseStored(ctx.ui, tx.started().error(), 21);
-    auto saved = app::company::save(*file, edited);
+    auto saved = app::company::save(*file, edited, app::company::copyAllButNumerators);
     if (!saved) {
         if (saved.error().code == 0) return refuse(ctx.ui, saved.error().text);
         return raiseStored(ctx.ui, saved.error(), 1);
-    }
-    // The settings window leaves these two alone; a script may set them. They are written over
-    // the record just saved (still the file's current one), in the same unit of work.
-    if (saved->SIRKETUNVANI2 != edited.SIRKETUNVANI2 || saved->CALISILANAYNO != edited.CALISILANAYNO) {
-        saved->SIRKETUNVANI2 = edited.SIRKETUNVANI2;
-        saved->CALISILANAYNO = edited.CALISILANAYNO;
-        if (auto st = file->put(*saved); !st) return raiseStored(ctx.ui, st.error(), 25);
     }
     if (auto st = tx.commit(); !st) return raiseStored(ctx.ui, st.error(), 21);
     ctx.session.setCompany(*saved);

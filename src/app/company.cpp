@@ -16,47 +16,6 @@ template <std::size_t N> bool anyAboveZero(const std::array<std::int16_t, N>& a)
     return false;
 }
 
-// Copies the fields the settings window edits.
-void copyEdited(const data::Yasal& from, data::Yasal& to) {
-    to.MALIDONEMBAS = from.MALIDONEMBAS;
-    to.MALIDONEMSON = from.MALIDONEMSON;
-    to.FISNUMARALAMADUZENI = from.FISNUMARALAMADUZENI;
-    to.FISNOSIRASI = from.FISNOSIRASI;
-    to.SIRKETUNVANI1 = from.SIRKETUNVANI1;
-    to.SIRKETADRESI1 = from.SIRKETADRESI1;
-    to.SIRKETADRESI2 = from.SIRKETADRESI2;
-    to.VERGIDAIRESIADI = from.VERGIDAIRESIADI;
-    to.VERGIDAIRESINO = from.VERGIDAIRESINO;
-    to.VERGIDAIRESIIL = from.VERGIDAIRESIIL;
-    to.SIRKETTLF = from.SIRKETTLF;
-    to.TICARETSICILNO = from.TICARETSICILNO;
-    to.MERSISNO = from.MERSISNO;
-    to.WEB = from.WEB;
-    to.SMMMADISOYADI = from.SMMMADISOYADI;
-    to.SMMMVERGINO = from.SMMMVERGINO;
-    to.KAPANANAY = from.KAPANANAY;
-    to.KASAHESAPKODU = from.KASAHESAPKODU;
-    to.ODENECEKKDVKODU = from.ODENECEKKDVKODU;
-    to.ODENECEKKDVORAN = from.ODENECEKKDVORAN;
-    to.INDIRILECEKKDVKODU = from.INDIRILECEKKDVKODU;
-    to.INDIRILECEKKDVORAN = from.INDIRILECEKKDVORAN;
-    to.SONYEVMIYENO = from.SONYEVMIYENO;
-    to.SONYEVMIYEAY = from.SONYEVMIYEAY;
-    to.SONYEVMIYETARIH = from.SONYEVMIYETARIH;
-    to.SONYEVMIYEBORC = from.SONYEVMIYEBORC;
-    to.SONYEVMIYEALACAK = from.SONYEVMIYEALACAK;
-    to.SONKEBIRAY = from.SONKEBIRAY;
-    to.KEBIRYEVMIYENO = from.KEBIRYEVMIYENO;
-    to.UNVAN = from.UNVAN;
-    to.IMZAADSOYAD = from.IMZAADSOYAD;
-    to.FISGRUBYAZ = from.FISGRUBYAZ;
-    to.YEVMIYEMATBU = from.YEVMIYEMATBU;
-    to.KEBIRMATBU = from.KEBIRMATBU;
-    to.FISDETAYSIRALA = from.FISDETAYSIRALA;
-    to.TAHSILTEDIYEOTOMATIKKAPA = from.TAHSILTEDIYEOTOMATIKKAPA;
-    to.EDEFTER = from.EDEFTER;
-}
-
 core::Result<data::Yasal> readFirst(data::TypedTable<data::Yasal>& file) {
     if (auto st = file.setPhysical(); !st) return st.error();
     return file.next();
@@ -134,7 +93,16 @@ core::Result<data::Yasal> loadOrCreate(data::TypedTable<data::Yasal>& file) {
     return empty;
 }
 
-core::Result<data::Yasal> save(data::TypedTable<data::Yasal>& file, const data::Yasal& edited) {
+void copyAllButNumerators(const data::Yasal& from, data::Yasal& to) {
+    data::Yasal kept = to;
+    to = from;
+    to.MAHSUPNUMARATOR = kept.MAHSUPNUMARATOR;
+    to.TAHSILNUMARATOR = kept.TAHSILNUMARATOR;
+    to.TEDIYENUMARATOR = kept.TEDIYENUMARATOR;
+}
+
+core::Result<data::Yasal> save(data::TypedTable<data::Yasal>& file, const data::Yasal& edited,
+                               const CopyEdited& copyEdited) {
     // Read and written in one unit of work that holds the write lock from the start: voucher
     // entry in another process advances the numerators of this same record, and a read outside
     // it would write their older values back.

@@ -12,6 +12,8 @@
 #include "data/records.h"
 #include "data/table.h"
 
+#include <functional>
+
 namespace hk::app::company {
 
 // True when the period dates and the numbering options may no longer change: the numbering
@@ -39,10 +41,20 @@ core::Status validateOthers(const data::Yasal& y);
 // The company record: the first record of the file; an empty one is added when there is none.
 core::Result<data::Yasal> loadOrCreate(data::TypedTable<data::Yasal>& file);
 
-// Writes the window's values over the stored first record and returns the record as written,
-// reading and writing in one unit of work begun with BEGIN IMMEDIATE (a second process waits).
-// While the stored record is locked (numberingLocked) a changed period date or numbering option
-// is refused and nothing is written.
-core::Result<data::Yasal> save(data::TypedTable<data::Yasal>& file, const data::Yasal& edited);
+// Which members of the edited record a save writes over the stored one: the editor's own
+// declaration (the settings window copies exactly the fields its form binding declares), so a
+// member no editor shows keeps the file's value.
+using CopyEdited = std::function<void(const data::Yasal& from, data::Yasal& to)>;
+
+// Every member but the three voucher numerators: for an editor that names any field (the
+// command line's "company set", which reads the record inside the same unit of work).
+void copyAllButNumerators(const data::Yasal& from, data::Yasal& to);
+
+// Writes the edited members (`copyEdited`) over the stored first record and returns the record
+// as written, reading and writing in one unit of work begun with BEGIN IMMEDIATE (a second
+// process waits). While the stored record is locked (numberingLocked) a changed period date or
+// numbering option is refused and nothing is written.
+core::Result<data::Yasal> save(data::TypedTable<data::Yasal>& file, const data::Yasal& edited,
+                               const CopyEdited& copyEdited);
 
 } // namespace hk::app::company

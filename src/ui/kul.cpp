@@ -23,29 +23,6 @@ QComboBox* yesNo(UpdateForm& f, const QString& label) {
     return f.addChoice(label, {QStringLiteral("Evet"), QStringLiteral("Hayır")});
 }
 
-void setYesNo(QComboBox* c, const std::string& right) {
-    c->setCurrentIndex(right == "E" ? 0 : 1);
-}
-std::string yesNoValue(const QComboBox* c) {
-    return c->currentIndex() == 0 ? "E" : "H";
-}
-
-template <typename Row> void showRights(const RightsChoices& r, const Row& row) {
-    setYesNo(r.GOSTER, row.GOSTER);
-    setYesNo(r.IZLE, row.IZLE);
-    setYesNo(r.YENIGIR, row.YENIGIR);
-    setYesNo(r.DEGISTIR, row.DEGISTIR);
-    setYesNo(r.SIL, row.SIL);
-}
-
-template <typename Row> void takeRights(const RightsChoices& r, Row& row) {
-    row.GOSTER = yesNoValue(r.GOSTER);
-    row.IZLE = yesNoValue(r.IZLE);
-    row.YENIGIR = yesNoValue(r.YENIGIR);
-    row.DEGISTIR = yesNoValue(r.DEGISTIR);
-    row.SIL = yesNoValue(r.SIL);
-}
-
 QLineEdit* readOnlyText(UpdateForm& f, const QString& label) {
     auto* e = new QLineEdit(&f);
     e->setReadOnly(true);
@@ -108,31 +85,39 @@ KulFUser::KulFUser(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KL
     password_->setEchoMode(QLineEdit::Password);
     name_ = addText(QStringLiteral("İsim"), "s30");
     master_ = addCheck(QStringLiteral(" Ana Kullanıcı"));
+    declare();
     open();
+}
+
+// The record's fields; the password is not one of them (only its hash is stored, and the rules
+// make it from the typed text).
+void KulFUser::declare() {
+    using data::KLUsers;
+    bind_.text(id_, &KLUsers::ID);
+    bind_.text(name_, &KLUsers::NAME);
+    bind_.check(master_, &KLUsers::MASTERUSER);
+    // the ID is the key the user's rights and memberships are filed under
+    bind_.enableWhen(id_, [this](const KLUsers&) { return mode() == FormMode::Insert; });
 }
 
 void KulFUser::load() {
     const bool insert = mode() == FormMode::Insert;
-    id_->setTextValue(insert ? std::string() : rec_.ID);
-    id_->setEnabled(insert); // the ID cannot change after insert
+    bind_.show(insert ? data::KLUsers{} : rec_);
     password_->clear();
     password_->setPlaceholderText(insert ? QString()
                                          : QStringLiteral("(boş bırakılırsa değişmez)"));
-    name_->setTextValue(insert ? std::string() : rec_.NAME);
-    master_->setChecked(!insert && rec_.MASTERUSER == 1);
 }
 
 core::Status KulFUser::save() {
-    data::KLUsers u = rec_;
-    u.ID = id_->textValue();
-    u.NAME = name_->textValue();
-    u.MASTERUSER = master_->isChecked() ? 1 : 0;
+    auto u = bind_.take(rec_);
+    if (!u) return u.error();
     const std::string pw = password_->textValue();
-    core::Status st =
-        mode() == FormMode::Insert
-            ? users::addUser(f_, u, pw)
-            : users::changeUser(f_, u, pw.empty() ? std::nullopt : std::optional<std::string>(pw));
-    if (st) savedId_ = u.ID;
+    core::Status st = mode() == FormMode::Insert
+                          ? users::addUser(f_, u.value(), pw)
+                          : users::changeUser(f_, u.value(),
+                                              pw.empty() ? std::nullopt
+                                                         : std::optional<std::string>(pw));
+    if (st) savedId_ = u.value().ID;
     return st;
 }
 
@@ -166,25 +151,29 @@ void RightsForm::addRightsFields(FirstRight first) {
 
 void RightsForm::checkMenu() { lookupMenu(menu_, menuName_, f_, pickers_, ui(), false); }
 
-template <typename Row> void RightsForm::showRow(const Row& rec) {
-    if (mode() == FormMode::Insert) {
-        menu_->clear();
-        menuName_->clear();
-        Row none; // a new row grants nothing until chosen
-        showRights(rights_, none);
-    } else {
-        menu_->setNumber(rec.MENUNO);
-        menuName_->setText(QString::fromStdString(rec.MENUADI));
-        showRights(rights_, rec);
-    }
-}
-
-template <typename Row> core::Status RightsForm::takeRow(Row& row) {
-    auto menu = numberOf(menu_, "Menü No");
-    if (!menu) return menu.error();
-    row.MENUNO = menu.value();
-    takeRights(rights_, row);
-    return {};
+template <typename Row> void RightsForm::declareRights(FormBinding<Row>& b) {
+    b.add(
+        [this](const Row& r) {
+            if (mode() == FormMode::Insert) {
+                menu_->clear();
+                menuName_->clear();
+            } else {
+                menu_->setNumber(r.MENUNO);
+                menuName_->setText(QString::fromStdString(r.MENUADI));
+            }
+        },
+        [this](Row& r) -> core::Status {
+            auto menu = numberOf(menu_, "Menü No");
+            if (!menu) return menu.error();
+            r.MENUNO = menu.value();
+            return {};
+        },
+        [](const Row& from, Row& to) { to.MENUNO = from.MENUNO; });
+    b.evetHayir(rights_.GOSTER, &Row::GOSTER);
+    b.evetHayir(rights_.IZLE, &Row::IZLE);
+    b.evetHayir(rights_.YENIGIR, &Row::YENIGIR);
+    b.evetHayir(rights_.DEGISTIR, &Row::DEGISTIR);
+    b.evetHayir(rights_.SIL, &Row::SIL);
 }
 
 KulFDUsers::KulFDUsers(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLDUsers rec,
@@ -194,28 +183,35 @@ KulFDUsers::KulFDUsers(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data
     user_ = addText(QStringLiteral("Kullanıcı Kod"), "s10");
     user_->setEnabled(false);
     addRightsFields(FirstRight::Izle);
+    using data::KLDUsers;
+    bind_.showOnly([this](const KLDUsers& r) { user_->setTextValue(r.ID); });
+    declareRights(bind_);
+    // user and group stay as they are when changing; the menu number may change
+    bind_.add([this](const KLDUsers& r) { group_->setNumber(r.GRUPNO); },
+              [this](KLDUsers& r) -> core::Status {
+                  if (this->mode() != FormMode::Insert) return {};
+                  auto group = numberOf(group_, "Grup No");
+                  if (!group) return group.error();
+                  r.GRUPNO = group.value();
+                  return {};
+              },
+              [](const KLDUsers& from, KLDUsers& to) { to.GRUPNO = from.GRUPNO; });
+    bind_.enableWhen(group_, [this](const KLDUsers&) { return this->mode() == FormMode::Insert; });
     open();
 }
 
 void KulFDUsers::load() {
-    const bool insert = mode() == FormMode::Insert;
-    user_->setTextValue(rec_.ID);
-    showRow(rec_);
-    group_->setNumber(insert ? 0 : rec_.GRUPNO);
-    // user and group stay as they are when changing; the menu number may change
-    group_->setEnabled(insert);
+    // a new row is the user's, in no group yet, granting nothing
+    data::KLDUsers shown;
+    shown.ID = rec_.ID;
+    bind_.show(mode() == FormMode::Insert ? shown : rec_);
 }
 
 core::Status KulFDUsers::save() {
-    data::KLDUsers row = rec_;
-    if (auto st = takeRow(row); !st) return st;
-    if (mode() == FormMode::Insert) {
-        auto group = numberOf(group_, "Grup No");
-        if (!group) return group.error();
-        row.GRUPNO = group.value();
-    }
-    return mode() == FormMode::Insert ? users::addUserRight(f_, row)
-                                      : users::changeUserRight(f_, rec_.MENUNO, row);
+    auto row = bind_.take(rec_);
+    if (!row) return row.error();
+    return mode() == FormMode::Insert ? users::addUserRight(f_, row.value())
+                                      : users::changeUserRight(f_, rec_.MENUNO, row.value());
 }
 
 KulFDGrups::KulFDGrups(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data::KLDGrups rec,
@@ -224,19 +220,23 @@ KulFDGrups::KulFDGrups(users::SecurityFiles& f, app::Ui& ui, FormMode mode, data
     setWindowTitle(QStringLiteral("Grup Yetki Detayı Girişi"));
     addRightsFields(FirstRight::Goster);
     group_->setEnabled(false);
+    declareRights(bind_);
+    bind_.showOnly([this](const data::KLDGrups& r) { group_->setNumber(r.GRUPNO); });
     open();
 }
 
 void KulFDGrups::load() {
-    group_->setNumber(rec_.GRUPNO);
-    showRow(rec_);
+    // a new row is the group's, granting nothing yet
+    data::KLDGrups shown;
+    shown.GRUPNO = rec_.GRUPNO;
+    bind_.show(mode() == FormMode::Insert ? shown : rec_);
 }
 
 core::Status KulFDGrups::save() {
-    data::KLDGrups row = rec_;
-    if (auto st = takeRow(row); !st) return st;
-    return mode() == FormMode::Insert ? users::addGroupRight(f_, row)
-                                      : users::changeGroupRight(f_, rec_.MENUNO, row);
+    auto row = bind_.take(rec_);
+    if (!row) return row.error();
+    return mode() == FormMode::Insert ? users::addGroupRight(f_, row.value())
+                                      : users::changeGroupRight(f_, rec_.MENUNO, row.value());
 }
 
 // ---- KulFGUsers ------------------------------------------------------------------------------

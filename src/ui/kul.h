@@ -8,6 +8,7 @@
 #include "app/users.h"
 #include "data/database.h"
 #include "ui/browse.h"
+#include "ui/binding.h"
 #include "ui/browse_table.h"
 #include "ui/form.h"
 
@@ -69,8 +70,11 @@ class KulFUser : public UpdateForm {
     core::Status save() override;
 
   private:
+    void declare();
+
     app::users::SecurityFiles& f_;
     data::KLUsers rec_;
+    FormBinding<data::KLUsers> bind_;
     PictureEdit* id_;
     PictureEdit* password_;
     PictureEdit* name_;
@@ -105,10 +109,9 @@ class RightsForm : public UpdateForm {
                QWidget* parent);
     // The menu, its name, the group and the rights, in that order after what the form added.
     void addRightsFields(FirstRight first);
-    // Shows the menu and the rights of `rec`; a new row shows no menu and grants nothing yet.
-    template <typename Row> void showRow(const Row& rec);
-    // The typed menu number and rights into `row` (message for a number that is not one).
-    template <typename Row> core::Status takeRow(Row& row);
+    // Declares the menu number (with its name) and the five rights of a rights row; a new row
+    // shows no menu (the row shown on insert grants nothing yet).
+    template <typename Row> void declareRights(FormBinding<Row>& b);
 
     app::users::SecurityFiles& f_;
     KulPickers pickers_;
@@ -134,6 +137,7 @@ class KulFDUsers : public RightsForm {
 
   private:
     data::KLDUsers rec_;
+    FormBinding<data::KLDUsers> bind_;
     PictureEdit* user_;
 };
 
@@ -150,6 +154,7 @@ class KulFDGrups : public RightsForm {
 
   private:
     data::KLDGrups rec_;
+    FormBinding<data::KLDGrups> bind_;
 };
 
 // "Kullanıcı Grup Detay Girişi": a membership. Saving it copies the group's rights to the user.

@@ -250,6 +250,10 @@ void YasalWindow::declare() {
             if (herAy->isChecked()) y.FISNOSIRASI = "A";
             if (herGun->isChecked()) y.FISNOSIRASI = "G";
             return {};
+        },
+        [](const Yasal& from, Yasal& to) {
+            to.FISNUMARALAMADUZENI = from.FISNUMARALAMADUZENI;
+            to.FISNOSIRASI = from.FISNOSIRASI;
         });
     b.check(detaySirala, &Yasal::FISDETAYSIRALA);
     b.check(otomatikKapa, &Yasal::TAHSILTEDIYEOTOMATIKKAPA);
@@ -271,7 +275,8 @@ void YasalWindow::declare() {
           [this](Yasal& y) -> core::Status {
               y.KAPANANAY = static_cast<std::uint8_t>(kapananAy->currentIndex());
               return {};
-          });
+          },
+          [](const Yasal& from, Yasal& to) { to.KAPANANAY = from.KAPANANAY; });
     b.number(sonYevmiyeNo, "Son Yevmiye Numarası", &Yasal::SONYEVMIYENO);
     b.whole(sonYevmiyeAy, "Son Yevmiye Ayı", &Yasal::SONYEVMIYEAY, 0, 12);
     b.date(sonYevmiyeTarih, "Son Yevmiye Tarihi", &Yasal::SONYEVMIYETARIH);
@@ -305,7 +310,7 @@ void YasalWindow::trySave() {
         reportError(ui_, y.error(), 25);
         return;
     }
-    auto written = app::company::save(file_, y.value());
+    auto written = app::company::save(file_, y.value(), bind_.copier());
     if (!written) {
         reportError(ui_, written.error(), 25);
         return;

@@ -117,13 +117,35 @@ TEST_F(CompanyFile, SavingKeepsNumeratorsAdvancedWhileTheWindowWasOpen) {
     window.SIRKETUNVANI1 = "Yeni Ünvan A.Ş.";
     window.KAPANANAY = 3;
     // the period may no longer change now, but the window keeps it unchanged
-    auto saved = c::save(file, window);
+    auto saved = c::save(file, window, c::copyAllButNumerators);
     ASSERT_TRUE(saved) << saved.error().text;
     Yasal after = c::loadOrCreate(file).value();
     EXPECT_EQ(hk::data::element(after.MAHSUPNUMARATOR, 2), 7);
     EXPECT_EQ(after.SIRKETUNVANI1, "Yeni Ünvan A.Ş.");
     EXPECT_EQ(after.KAPANANAY, 3);
     EXPECT_EQ(saved.value(), after);
+}
+
+// A save writes only the members its editor declares: another member keeps the file's value
+// even when the editor's copy of the record holds an older one.
+TEST_F(CompanyFile, SavingWritesOnlyTheDeclaredMembers) {
+    ASSERT_TRUE(file.add(valid()));
+    Yasal editor = c::loadOrCreate(file).value();
+    Yasal stored = editor;
+    stored.SIRKETUNVANI2 = "Başka Program";
+    stored.CALISILANAYNO = 4;
+    ASSERT_TRUE(file.put(stored));
+
+    editor.SIRKETUNVANI1 = "Yalnız Ünvan";
+    editor.SIRKETUNVANI2 = "Eski";
+    auto saved = c::save(file, editor, [](const Yasal& from, Yasal& to) {
+        to.SIRKETUNVANI1 = from.SIRKETUNVANI1;
+    });
+    ASSERT_TRUE(saved) << saved.error().text;
+    const Yasal after = c::loadOrCreate(file).value();
+    EXPECT_EQ(after.SIRKETUNVANI1, "Yalnız Ünvan");
+    EXPECT_EQ(after.SIRKETUNVANI2, "Başka Program");
+    EXPECT_EQ(after.CALISILANAYNO, 4);
 }
 
 TEST_F(CompanyFile, ALockedPeriodCannotBeChangedBehindTheWindow) {
@@ -144,7 +166,7 @@ TEST_F(CompanyFile, ALockedPeriodCannotBeChangedBehindTheWindow) {
         Yasal edited = y;
         edited.SIRKETUNVANI1 = "Değişti";
         k.change(edited);
-        EXPECT_FALSE(c::save(file, edited)) << k.what;
+        EXPECT_FALSE(c::save(file, edited, c::copyAllButNumerators)) << k.what;
         EXPECT_EQ(c::loadOrCreate(file).value(), y) << k.what;
     }
 }
@@ -154,7 +176,7 @@ TEST_F(CompanyFile, InvalidSettingsWriteNothing) {
     Yasal bad = valid();
     bad.SIRKETUNVANI1 = "Başka";
     bad.MALIDONEMSON = d(1, 1, 2014);
-    EXPECT_FALSE(c::save(file, bad));
+    EXPECT_FALSE(c::save(file, bad, c::copyAllButNumerators));
     EXPECT_EQ(c::loadOrCreate(file).value(), valid());
 }
 
@@ -168,7 +190,7 @@ TEST_F(CompanyFile, AStoredLongPeriodIsCheckedOnlyWhenItsDatesChange) {
     ASSERT_TRUE(file.add(converted));
     Yasal edited = converted;
     edited.SIRKETUNVANI1 = "Devralınan A.Ş.";
-    auto saved = c::save(file, edited);
+    auto saved = c::save(file, edited, c::copyAllButNumerators);
     ASSERT_TRUE(saved) << saved.error().text;
     EXPECT_EQ(c::loadOrCreate(file).value().SIRKETUNVANI1, "Devralınan A.Ş.");
 
@@ -176,10 +198,10 @@ TEST_F(CompanyFile, AStoredLongPeriodIsCheckedOnlyWhenItsDatesChange) {
     Yasal unlocked = c::loadOrCreate(file).value();
     hk::data::element(unlocked.MAHSUPNUMARATOR, 1) = 0;
     ASSERT_TRUE(file.put(unlocked));
-    EXPECT_TRUE(c::save(file, unlocked));
+    EXPECT_TRUE(c::save(file, unlocked, c::copyAllButNumerators));
     Yasal longer = unlocked;
     longer.MALIDONEMSON = d(31, 3, 2017);
-    auto refused = c::save(file, longer);
+    auto refused = c::save(file, longer, c::copyAllButNumerators);
     ASSERT_FALSE(refused);
     EXPECT_EQ(refused.error().kind, hk::core::ErrorKind::Refused);
     EXPECT_EQ(c::loadOrCreate(file).value().MALIDONEMSON, d(31, 12, 2016));
@@ -211,7 +233,7 @@ TEST(CompanyTwoConnections, SavingWaitsForAndKeepsANumeratorAdvancedMeanwhile) {
     hk::core::Result<Yasal> saved = hk::core::Error::of(0, "not run");
     std::thread other([&] {
         saving = true;
-        saved = c::save(*settingsFile, window);
+        saved = c::save(*settingsFile, window, c::copyAllButNumerators);
     });
     while (!saving) std::this_thread::yield();
     // give the save time to reach its read; a save that read now would see the old numerator

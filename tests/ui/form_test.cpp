@@ -3,6 +3,7 @@
 // changes, 13 on a duplicate key) are raised through the Ui port with the right effect.
 #include "app/testing/fake_ui.h"
 #include "data/errors.h"
+#include "ui/binding.h"
 #include "ui/fields.h"
 #include "ui/form.h"
 
@@ -55,6 +56,15 @@ class TestForm : public hk::ui::UpdateForm {
         written.push_back(code->textValue());
         return {};
     }
+};
+
+// A record with members a form shows and one it does not.
+struct Row {
+    std::string code;
+    double amount = 0;
+    std::uint8_t flag = 0;
+    std::array<std::int16_t, 3> counts{};
+    std::string hidden;
 };
 
 } // namespace
@@ -174,6 +184,50 @@ class FormTest : public QObject {
         QVERIFY(ui.messages[0].text.find("Gusr:IdKey key sahası") != std::string::npos);
         QVERIFY(f.isVisible());
         QCOMPARE(f.code->text(), QStringLiteral("K1")); // nothing typed is lost
+    }
+
+    // One declaration drives showing, reading back, copying onto a stored record and enabling.
+    void aBindingShowsTakesAndCopiesOnlyWhatItDeclares() {
+        QWidget host;
+        auto* code = new PictureEdit("s5", &host);
+        auto* amount = new PictureEdit("n12.2", &host);
+        auto* slot = new PictureEdit("n_5", &host);
+        auto* flag = new QCheckBox(&host);
+        hk::ui::FormBinding<Row> b;
+        b.text(code, &Row::code);
+        b.number(amount, "Tutar", &Row::amount);
+        b.whole(slot, "Sıra", hk::ui::element(&Row::counts, 2));
+        b.check(flag, &Row::flag);
+        b.enableWhen(code, [](const Row& r) { return r.code.empty(); });
+
+        Row shown{"AB", 12.5, 1, {0, 7, 0}, "gizli"};
+        b.show(shown);
+        QCOMPARE(code->textValue(), std::string("AB"));
+        QVERIFY(flag->isChecked());
+        QVERIFY(!code->isEnabled()); // a record with a code keeps it
+        b.show(Row{});
+        QVERIFY(code->isEnabled());
+
+        b.show(shown);
+        amount->setText(QStringLiteral("99.25"));
+        slot->setText(QStringLiteral("40000")); // does not fit a SHORT
+        QVERIFY(!b.take(shown));
+        slot->setText(QStringLiteral("9"));
+        auto taken = b.take(shown);
+        QVERIFY(taken);
+        QCOMPARE(taken.value().amount, 99.25);
+        QCOMPARE(int(taken.value().counts[1]), 9);
+
+        // saving over a stored record that changed meanwhile: only declared members move
+        Row stored{"XY", 1, 0, {5, 5, 5}, "dosyada"};
+        b.copyEdited(taken.value(), stored);
+        QCOMPARE(stored.code, std::string("AB"));
+        QCOMPARE(stored.amount, 99.25);
+        QCOMPARE(int(stored.flag), 1);
+        QCOMPARE(int(stored.counts[0]), 5);
+        QCOMPARE(int(stored.counts[1]), 9);
+        QCOMPARE(int(stored.counts[2]), 5);
+        QCOMPARE(stored.hidden, std::string("dosyada"));
     }
 
     void formWithoutSaveRightCanOnlyBeLeft() {

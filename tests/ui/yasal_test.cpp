@@ -149,6 +149,7 @@ class YasalTest : public QObject {
             QVERIFY(g.setPhysical().ok());
             Yasal y = g.next().value();
             hk::data::element(y.MAHSUPNUMARATOR, 5) = 9;
+            y.SIRKETUNVANI2 = "Komutla Yazılan"; // a field the window does not show
             QVERIFY(g.put(y).ok());
         }
         w->unvan->setText(QStringLiteral("Örnek Ticaret A.Ş."));
@@ -174,6 +175,7 @@ class YasalTest : public QObject {
         QCOMPARE(s.EDEFTER, std::string("E"));
         QCOMPARE(s.SONYEVMIYEBORC, 1234.56);
         QCOMPARE(int(hk::data::element(s.MAHSUPNUMARATOR, 5)), 9); // not undone by the window
+        QCOMPARE(s.SIRKETUNVANI2, std::string("Komutla Yazılan"));
         QCOMPARE(handedToSession.size(), std::size_t(1));
         QVERIFY(handedToSession[0] == s);
     }
