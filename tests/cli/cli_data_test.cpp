@@ -3,6 +3,8 @@
 #include "data/database.h"
 #include "data/records.h"
 
+#include "support/cli.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -18,57 +20,10 @@ using namespace hk::data;
 
 namespace {
 
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
+using hk::test::CliRun;
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-class CliDataFolder : public ::testing::Test {
+class CliDataFolder : public hk::test::CliTest {
   protected:
-    void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("hk_cli_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "prog");
-        for (const char* f : {"Hsplan.txt", "CsPlan.txt"})
-            fs::copy_file(fs::path(HK_RESOURCE_DIR) / f, root_ / "prog" / f);
-        ::unsetenv("HESAPKAR_PASSWORD"); // the tests log in with a blank password
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(root_ / "ro", fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(root_);
-    }
-
-    // Runs hesapkar-cli with the program folder of the test; stdout and stderr apart.
-    CliRun cli(const std::vector<std::string>& args, bool withProgramDir = true) {
-        std::string cmd = quote(std::string(HK_BINARY_DIR) + "/src/cli/hesapkar-cli");
-        for (const auto& a : args) cmd += " " + quote(a);
-        if (withProgramDir) cmd += " --program-dir " + quote((root_ / "prog").string());
-        cmd += " >" + quote((root_ / "out").string()) + " 2>" + quote((root_ / "err").string());
-        CliRun r;
-        const int status = std::system(cmd.c_str());
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(root_ / "out");
-        r.err = slurp(root_ / "err");
-        return r;
-    }
-    std::string dir(const char* name = "data") const { return (root_ / name).string(); }
-
     template <RecordStruct T> std::vector<T> rows(const std::string& folder) {
         auto db = Database::open(fs::path(folder) / "Hesapkar.db");
         EXPECT_TRUE(db.ok());
@@ -89,8 +44,6 @@ class CliDataFolder : public ::testing::Test {
         while (std::getline(in, line)) n += !line.empty() && line[0] != '\r';
         return n;
     }
-
-    fs::path root_;
 };
 
 } // namespace
@@ -118,7 +71,7 @@ TEST_F(CliDataFolder, InitOnAnEmptyFolderCreatesACompleteDataSet) {
     ASSERT_EQ(users.size(), 1u);
     EXPECT_EQ(users[0].ID, "HESAPKAR");
     // The settings file of the program folder remembers the user and the first month.
-    const std::string ini = slurp(root_ / "prog" / "Hesapkar.INI");
+    const std::string ini = hk::test::readFile(root_ / "prog" / "Hesapkar.INI");
     EXPECT_NE(ini.find("[User]\nName=HESAPKAR\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("[CalisilanAy]\nAyNo=1\n"), std::string::npos) << ini;
 
@@ -178,7 +131,7 @@ TEST_F(CliDataFolder, BadFoldersAreRefusedAndNothingIsDeleted) {
     auto onFile = cli({"init", dir("afile")});
     EXPECT_NE(onFile.code, 0);
     EXPECT_NE(onFile.err.find("afile"), std::string::npos) << onFile.err;
-    EXPECT_EQ(slurp(root_ / "afile"), "keep me");
+    EXPECT_EQ(hk::test::readFile(root_ / "afile"), "keep me");
 
     fs::create_directories(root_ / "garbage");
     std::ofstream(root_ / "garbage" / "Hesapkar.db") << "this is no database";
@@ -186,7 +139,7 @@ TEST_F(CliDataFolder, BadFoldersAreRefusedAndNothingIsDeleted) {
     EXPECT_NE(onGarbage.code, 0);
     EXPECT_NE(onGarbage.err.find("Dosya ulaşım hatası"), std::string::npos) << onGarbage.err;
     EXPECT_NE(onGarbage.err.find("Hesapkar.db"), std::string::npos) << onGarbage.err;
-    EXPECT_EQ(slurp(root_ / "garbage" / "Hesapkar.db"), "this is no database");
+    EXPECT_EQ(hk::test::readFile(root_ / "garbage" / "Hesapkar.db"), "this is no database");
 }
 
 TEST_F(CliDataFolder, FolderWithoutWriteAccessIsRefused) {

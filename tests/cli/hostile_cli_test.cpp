@@ -2,6 +2,8 @@
 // text that would drive the terminal, empty names and files that are not settings files.
 #include "../output/zip_craft.h"
 
+#include "support/cli.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -16,24 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CliResult {
-    int code = -1;
-    std::string out, err;
-};
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using hk::test::CliRun;
 
 std::vector<std::string> entries(const fs::path& dir) {
     std::vector<std::string> out;
@@ -50,38 +35,16 @@ void sql(const fs::path& file, const std::string& text) {
     sqlite3_close(db);
 }
 
-class HostileCli : public ::testing::Test {
+class HostileCli : public hk::test::CliTest {
   protected:
-    void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("hk_hostile_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "prog");
-        fs::create_directories(root_ / "cwd");
-        for (const char* f : {"Hsplan.txt", "CsPlan.txt"})
-            fs::copy_file(fs::path(HK_RESOURCE_DIR) / f, root_ / "prog" / f);
-        ::unsetenv("HESAPKAR_PASSWORD");
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
     // Runs in a folder of its own, so that nothing can land in the test's folder unseen.
-    CliResult cli(const std::vector<std::string>& args, bool programDir = true) {
-        std::string cmd = "cd " + quote((root_ / "cwd").string()) + " && QT_QPA_PLATFORM=offscreen " +
-                          quote(std::string(HK_BINARY_DIR) + "/src/cli/hesapkar-cli");
-        for (const auto& a : args)
-            cmd += " " + quote(a);
-        if (programDir) cmd += " --program-dir " + quote((root_ / "prog").string());
-        cmd += " >" + quote((root_ / "out").string()) + " 2>" + quote((root_ / "err").string());
-        CliResult r;
-        const int status = std::system(cmd.c_str());
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(root_ / "out");
-        r.err = slurp(root_ / "err");
-        return r;
+    void SetUp() override {
+        CliTest::SetUp();
+        fs::create_directories(root_ / "cwd");
+        prefix_ = "cd " + hk::test::shellQuote((root_ / "cwd").string()) +
+                  " && QT_QPA_PLATFORM=offscreen ";
     }
     std::string path(const std::string& name) const { return (root_ / name).string(); }
-    fs::path root_;
 };
 
 } // namespace
@@ -89,7 +52,7 @@ class HostileCli : public ::testing::Test {
 TEST_F(HostileCli, OutputsNamedAfterTheBooksAreRefused) {
     ASSERT_EQ(cli({"init", path("data")}).code, 0);
     const fs::path books = root_ / "data" / "Hesapkar.db";
-    const std::string before = slurp(books);
+    const std::string before = hk::test::readFile(books);
     const auto filesBefore = entries(root_ / "data");
     std::ofstream(root_ / "rapor.txt") << "Mizan\n";
     struct Case {
@@ -108,10 +71,10 @@ TEST_F(HostileCli, OutputsNamedAfterTheBooksAreRefused) {
         for (const auto& a : c.args)
             shown += a + " ";
         SCOPED_TRACE(shown);
-        CliResult r = cli(c.args, c.programDir);
+        CliRun r = cli(c.args, c.programDir);
         EXPECT_NE(r.code, 0) << r.out;
         EXPECT_NE(r.err.find("veritabanı dosyası"), std::string::npos) << r.err;
-        EXPECT_TRUE(slurp(books) == before) << "the books were changed";
+        EXPECT_TRUE(hk::test::readFile(books) == before) << "the books were changed";
         // Reading the books may leave the engine's -wal and -shm beside them; nothing else may
         // appear, not even a temporary file.
         auto now = entries(root_ / "data");
@@ -120,7 +83,7 @@ TEST_F(HostileCli, OutputsNamedAfterTheBooksAreRefused) {
         });
         EXPECT_EQ(now, filesBefore);
     }
-    CliResult info = cli({"info", path("data")});
+    CliRun info = cli({"info", path("data")});
     EXPECT_EQ(info.code, 0) << info.err;
 }
 
@@ -129,12 +92,12 @@ TEST_F(HostileCli, InitOnAnotherProgramsDatabaseLeavesItByteIdentical) {
     const fs::path file = root_ / "data" / "Hesapkar.db";
     sql(file, "CREATE TABLE fatura (no INTEGER PRIMARY KEY, tutar REAL);"
               "INSERT INTO fatura VALUES (1, 99.5);");
-    const std::string before = slurp(file);
-    CliResult r = cli({"init", path("data"), "--yes"});
+    const std::string before = hk::test::readFile(file);
+    CliRun r = cli({"init", path("data"), "--yes"});
     EXPECT_NE(r.code, 0);
     EXPECT_NE(r.err.find("bu programın veritabanı değil"), std::string::npos) << r.err << r.out;
     EXPECT_NE(r.err.find("Hesapkar.db"), std::string::npos) << r.err;
-    EXPECT_TRUE(slurp(file) == before);
+    EXPECT_TRUE(hk::test::readFile(file) == before);
     EXPECT_EQ(entries(root_ / "data"), std::vector<std::string>{"Hesapkar.db"});
 }
 
@@ -144,7 +107,7 @@ TEST_F(HostileCli, TextFromFilesCannotDriveTheTerminal) {
     sql(root_ / "data" / "Hesapkar.db",
         "UPDATE HsPlan SET HESAPAD1 = 'KASA' || char(27) || '[31m' || char(1) || '\\' "
         "WHERE rowid = (SELECT min(rowid) FROM HsPlan)");
-    CliResult dump = cli({"dump", path("data"), "HsPlan"});
+    CliRun dump = cli({"dump", path("data"), "HsPlan"});
     ASSERT_EQ(dump.code, 0) << dump.err;
     EXPECT_EQ(dump.out.find('\x1b'), std::string::npos);
     EXPECT_EQ(dump.out.find('\x01'), std::string::npos);
@@ -160,13 +123,13 @@ TEST_F(HostileCli, TextFromFilesCannotDriveTheTerminal) {
          R"(<worksheet><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>a&#27;]0;ele geçirildi&#7;&#x9B;2Jb</t></is></c></row></sheetData></worksheet>)"},
     };
     hk::test::writeFile(root_ / "kotu.xlsx", hk::test::craftZip(parts));
-    CliResult sheet = cli({"sheet", path("kotu.xlsx")}, false);
+    CliRun sheet = cli({"sheet", path("kotu.xlsx")}, false);
     ASSERT_EQ(sheet.code, 0) << sheet.err;
     EXPECT_EQ(sheet.out, "1\t1\ta\\x1b]0;ele geçirildi\\x07\\xc2\\x9b2Jb\n");
 }
 
 TEST_F(HostileCli, EmptyNamesAndForeignSettingsFilesAreRefused) {
-    CliResult empty = cli({"init", ""});
+    CliRun empty = cli({"init", ""});
     EXPECT_NE(empty.code, 0);
     EXPECT_NE(empty.err.find("boş"), std::string::npos) << empty.err;
     EXPECT_TRUE(fs::is_empty(root_ / "cwd")) << "nothing is prepared in the current folder";
@@ -183,15 +146,15 @@ TEST_F(HostileCli, EmptyNamesAndForeignSettingsFilesAreRefused) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::ofstream(root_ / c.name, std::ios::binary) << c.content;
-        CliResult r = cli({"init", path("data"), "--ini", path(c.name)});
+        CliRun r = cli({"init", path("data"), "--ini", path(c.name)});
         EXPECT_NE(r.code, 0);
         EXPECT_NE(r.err.find("ayar dosyası değil"), std::string::npos) << r.err;
-        EXPECT_EQ(slurp(root_ / c.name), c.content);
+        EXPECT_EQ(hk::test::readFile(root_ / c.name), c.content);
         EXPECT_FALSE(fs::exists(root_ / "data"));
     }
     // A settings file of its own, with comments and blank lines, is taken and kept.
     std::ofstream(root_ / "ayar.ini") << "; Hesapkar\n\n[User]\nName=HESAPKAR\n";
-    CliResult ok = cli({"init", path("data"), "--ini", path("ayar.ini")});
+    CliRun ok = cli({"init", path("data"), "--ini", path("ayar.ini")});
     EXPECT_EQ(ok.code, 0) << ok.err;
-    EXPECT_NE(slurp(root_ / "ayar.ini").find("[CalisilanAy]"), std::string::npos);
+    EXPECT_NE(hk::test::readFile(root_ / "ayar.ini").find("[CalisilanAy]"), std::string::npos);
 }

@@ -3,6 +3,8 @@
 #include "data/database.h"
 #include "data/records.h"
 
+#include "support/cli.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -18,36 +20,12 @@ using namespace hk::data;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using hk::test::CliRun;
 
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
-
-class JournalCli : public ::testing::Test {
+class JournalCli : public hk::test::CliTest {
   protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("hk_journal_cli_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "prog");
-        for (const char* f : {"Hsplan.txt", "CsPlan.txt"})
-            fs::copy_file(fs::path(HK_RESOURCE_DIR) / f, root_ / "prog" / f);
-        ::unsetenv("HESAPKAR_PASSWORD");
+        CliTest::SetUp();
         ASSERT_EQ(cli({"init", dir()}).code, 0);
         auto db = Database::open(fs::path(dir()) / "Hesapkar.db");
         ASSERT_TRUE(db.ok());
@@ -85,25 +63,9 @@ class JournalCli : public ::testing::Test {
             ASSERT_TRUE(l.add(d).ok());
         }
     }
-    void TearDown() override { fs::remove_all(root_); }
 
-    CliRun cli(const std::vector<std::string>& args) {
-        std::string cmd = quote(std::string(HK_BINARY_DIR) + "/src/cli/hesapkar-cli");
-        for (const auto& a : args)
-            cmd += " " + quote(a);
-        cmd += " --program-dir " + quote((root_ / "prog").string());
-        cmd += " >" + quote((root_ / "out").string()) + " 2>" + quote((root_ / "err").string());
-        CliRun r;
-        const int status = std::system(cmd.c_str());
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(root_ / "out");
-        r.err = slurp(root_ / "err");
-        return r;
-    }
-    std::string dir() const { return (root_ / "data").string(); }
     std::string yyyymm() const { return std::to_string(year_) + "01"; }
 
-    fs::path root_;
     int year_ = 0;
 };
 
@@ -116,7 +78,7 @@ TEST_F(JournalCli, StatePrintAndExportsOfTheFirstMonth) {
     ASSERT_EQ(xml.code, 0) << xml.err;
     const fs::path xmlFile = fs::path(dir()) / ("Yevmiye-" + yyyymm() + ".Xml");
     EXPECT_EQ(xml.out, xmlFile.string() + "\n");
-    EXPECT_NE(slurp(xmlFile).find("<h5>1</h5>"), std::string::npos);
+    EXPECT_NE(hk::test::readFile(xmlFile).find("<h5>1</h5>"), std::string::npos);
 
     auto csv = cli({"journal", "csv", dir(), "--month", "1", "--recorder", "Ayşe", "--branch", "3",
                     "--out-dir", root_.string()});
@@ -127,7 +89,7 @@ TEST_F(JournalCli, StatePrintAndExportsOfTheFirstMonth) {
     auto pr = cli({"journal", "print", dir(), "--month", "1", "--certified", "--raw", raw.string(),
                    "--kind", "NPQ"});
     ASSERT_EQ(pr.code, 0) << pr.err;
-    const std::string bytes = slurp(raw);
+    const std::string bytes = hk::test::readFile(raw);
     EXPECT_EQ(bytes.rfind("\x1B@\x1B"
                           "CB\x1BP\x0F\x1BG\r\n",
                           0),
@@ -142,17 +104,17 @@ TEST_F(JournalCli, StatePrintAndExportsOfTheFirstMonth) {
     auto txt = cli({"journal", "print", dir(), "--month", "1", "--reprint", "--txt",
                     (root_ / "j.txt").string()});
     ASSERT_EQ(txt.code, 0) << txt.err;
-    EXPECT_NE(slurp(root_ / "j.txt").find("MADDE NO:     1 ]"), std::string::npos);
+    EXPECT_NE(hk::test::readFile(root_ / "j.txt").find("MADDE NO:     1 ]"), std::string::npos);
 
     // The PDF route draws through the program's renderer; pdftotext reads it back on its own.
     const fs::path pdf = root_ / "j.pdf";
     auto pd = cli({"journal", "print", dir(), "--month", "1", "--reprint", "--pdf", pdf.string()});
     ASSERT_EQ(pd.code, 0) << pd.err;
-    ASSERT_EQ(std::system(("pdftotext " + quote(pdf.string()) + " " +
-                           quote((root_ / "j.pdf.txt").string()))
+    ASSERT_EQ(std::system(("pdftotext " + hk::test::shellQuote(pdf.string()) + " " +
+                           hk::test::shellQuote((root_ / "j.pdf.txt").string()))
                               .c_str()),
               0);
-    EXPECT_NE(slurp(root_ / "j.pdf.txt").find("MADDE NO:"), std::string::npos);
+    EXPECT_NE(hk::test::readFile(root_ / "j.pdf.txt").find("MADDE NO:"), std::string::npos);
 
     auto check = cli({"journal", "check", dir()});
     ASSERT_EQ(check.code, 0) << check.err;

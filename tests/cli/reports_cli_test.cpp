@@ -1,6 +1,8 @@
 // The trial balance and subsidiary ledger commands of hesapkar-cli on a data folder filled
 // through the voucher import: the text route on standard output, files for each route, and the
 // refusals that must leave no output file behind.
+#include "support/cli.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -14,35 +16,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using hk::test::CliRun;
 
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
-
-class ReportsCli : public ::testing::Test {
+class ReportsCli : public hk::test::CliTest {
   protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("hk_reports_cli_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "prog");
-        for (const char* f : {"Hsplan.txt", "CsPlan.txt"})
-            fs::copy_file(fs::path(HK_RESOURCE_DIR) / f, root_ / "prog" / f);
-        ::unsetenv("HESAPKAR_PASSWORD");
+        CliTest::SetUp();
         ASSERT_EQ(cli({"init", dir()}).code, 0);
         for (auto [code, attr] : {std::pair{"100 01", "G"}, std::pair{"100 01 001", "M"},
                                   std::pair{"600 01", "G"}, std::pair{"600 01 001", "M"}}) {
@@ -60,7 +39,6 @@ class ReportsCli : public ::testing::Test {
         auto imp = cli({"voucher", "import", dir(), (root_ / "v.csv").string()});
         ASSERT_EQ(imp.code, 0) << imp.err << imp.out;
     }
-    void TearDown() override { fs::remove_all(root_); }
 
     // The fiscal year of a fresh folder: the current year.
     std::string year() const {
@@ -69,22 +47,6 @@ class ReportsCli : public ::testing::Test {
         gmtime_r(&t, &tm);
         return std::to_string(tm.tm_year + 1900);
     }
-
-    CliRun cli(const std::vector<std::string>& args) {
-        std::string cmd = quote(std::string(HK_BINARY_DIR) + "/src/cli/hesapkar-cli");
-        for (const auto& a : args) cmd += " " + quote(a);
-        cmd += " --program-dir " + quote((root_ / "prog").string());
-        cmd += " >" + quote((root_ / "out").string()) + " 2>" + quote((root_ / "err").string());
-        CliRun r;
-        const int status = std::system(cmd.c_str());
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(root_ / "out");
-        r.err = slurp(root_ / "err");
-        return r;
-    }
-    std::string dir() const { return (root_ / "data").string(); }
-
-    fs::path root_;
 };
 
 std::string lineWith(const std::string& text, const std::string& start) {
@@ -122,14 +84,14 @@ TEST_F(ReportsCli, TrialBalanceAndLedgerAgreeWithTheVouchers) {
 TEST_F(ReportsCli, EachRouteWritesItsFile) {
     const fs::path txt = root_ / "mizan.txt", xlsx = root_ / "mizan.xlsx", raw = root_ / "m.prn";
     ASSERT_EQ(cli({"report", "trial-balance", dir(), "--months", "1-12", "--txt", txt.string()}).code, 0);
-    EXPECT_NE(slurp(txt).find("GENEL TOPLAM"), std::string::npos);
+    EXPECT_NE(hk::test::readFile(txt).find("GENEL TOPLAM"), std::string::npos);
     auto x = cli({"report", "ledger", dir(), "--months", "1-12", "--xlsx", xlsx.string()});
     ASSERT_EQ(x.code, 0) << x.err;
-    EXPECT_EQ(slurp(xlsx).rfind("PK", 0), 0u);
+    EXPECT_EQ(hk::test::readFile(xlsx).rfind("PK", 0), 0u);
     auto r = cli({"report", "trial-balance", dir(), "--months", "1-1", "--raw", raw.string(),
                   "--kind", "NPQ"});
     ASSERT_EQ(r.code, 0) << r.err;
-    const std::string bytes = slurp(raw);
+    const std::string bytes = hk::test::readFile(raw);
     EXPECT_EQ(bytes.rfind("\x1B@\x1BM\x0F\x1BG", 0), 0u);
     EXPECT_NE(bytes.find('\x0C'), std::string::npos);
 }

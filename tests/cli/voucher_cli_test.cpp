@@ -3,6 +3,8 @@
 #include "data/database.h"
 #include "data/records.h"
 
+#include "support/cli.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -27,32 +29,14 @@ using namespace hk::data;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using hk::test::CliRun;
 
 const int kYear = hk::core::Date::today().year;
 
-class VoucherCli : public ::testing::Test {
+class VoucherCli : public hk::test::CliTest {
   protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("hk_vcli_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "prog");
-        for (const char* f : {"Hsplan.txt", "CsPlan.txt"})
-            fs::copy_file(fs::path(HK_RESOURCE_DIR) / f, root_ / "prog" / f);
-        ::unsetenv("HESAPKAR_PASSWORD");
+        CliTest::SetUp();
         auto r = cli({"init", dir()});
         ASSERT_EQ(r.code, 0) << r.out << r.err;
         auto db = Database::open(fs::path(dir()) / "Hesapkar.db");
@@ -72,27 +56,6 @@ class VoucherCli : public ::testing::Test {
             for (int i = 1; i <= 9; ++i) add(std::string(g) + " 00" + std::to_string(i), "M");
         }
     }
-    void TearDown() override { fs::remove_all(root_); }
-
-    struct Run {
-        int code = -1;
-        std::string out, err;
-    };
-    std::string bin() const { return std::string(HK_BINARY_DIR) + "/src/cli/hesapkar-cli"; }
-    Run cli(const std::vector<std::string>& args) {
-        std::string cmd = quote(bin());
-        for (const auto& a : args) cmd += " " + quote(a);
-        cmd += " --program-dir " + quote((root_ / "prog").string());
-        cmd += " >" + quote((root_ / "out").string()) + " 2>" + quote((root_ / "err").string());
-        Run r;
-        const int status = std::system(cmd.c_str());
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(root_ / "out");
-        r.err = slurp(root_ / "err");
-        // Messages of the terminal go to the error stream; most checks read both.
-        return r;
-    }
-    std::string dir() const { return (root_ / "data").string(); }
 
     // A balanced company file: `vouchers` vouchers of 2..6 lines over the year.
     fs::path makeFile(int vouchers, std::uint32_t seed) {
@@ -171,8 +134,6 @@ class VoucherCli : public ::testing::Test {
             }
         }
     }
-
-    fs::path root_;
 };
 
 TEST_F(VoucherCli, ImportListShowDeleteAndRebuild) {
@@ -237,7 +198,7 @@ TEST_F(VoucherCli, ImportKilledAtRandomMomentsLeavesTheBooksWhole) {
     std::mt19937 rng(20261210);
     int killedMidway = 0;
     for (int round = 0; round < 5; ++round) {
-        const std::string b = bin(), progDir = (root_ / "prog").string(), d = dir(),
+        const std::string b = hk::test::cliBinary(), progDir = (root_ / "prog").string(), d = dir(),
                           file = f.string(), log = (root_ / "killed.log").string();
         std::vector<std::string> args = {b,         "voucher", "import", d,
                                          file,      "--program-dir", progDir};

@@ -3,6 +3,8 @@
 #include "data/database.h"
 #include "data/records.h"
 
+#include "support/cli.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -27,32 +29,14 @@ using namespace hk::data;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using hk::test::CliRun;
 
 const int kYear = hk::core::Date::today().year;
 
-class VoucherToolsCli : public ::testing::Test {
+class VoucherToolsCli : public hk::test::CliTest {
   protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("hk_vcli_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "prog");
-        for (const char* f : {"Hsplan.txt", "CsPlan.txt"})
-            fs::copy_file(fs::path(HK_RESOURCE_DIR) / f, root_ / "prog" / f);
-        ::unsetenv("HESAPKAR_PASSWORD");
+        CliTest::SetUp();
         auto r = cli({"init", dir()});
         ASSERT_EQ(r.code, 0) << r.out << r.err;
         auto db = Database::open(fs::path(dir()) / "Hesapkar.db");
@@ -72,30 +56,8 @@ class VoucherToolsCli : public ::testing::Test {
             for (int i = 1; i <= 9; ++i) add(std::string(g) + " 00" + std::to_string(i), "M");
         }
     }
-    void TearDown() override { fs::remove_all(root_); }
 
-    struct Run {
-        int code = -1;
-        std::string out, err;
-    };
-    std::string bin() const { return std::string(HK_BINARY_DIR) + "/src/cli/hesapkar-cli"; }
-    Run cli(const std::vector<std::string>& args) {
-        std::string cmd = quote(bin());
-        for (const auto& a : args) cmd += " " + quote(a);
-        cmd += " --program-dir " + quote((root_ / "prog").string());
-        cmd += " >" + quote((root_ / "out").string()) + " 2>" + quote((root_ / "err").string());
-        Run r;
-        const int status = std::system(cmd.c_str());
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(root_ / "out");
-        r.err = slurp(root_ / "err");
-        // Messages of the terminal go to the error stream; most checks read both.
-        return r;
-    }
-    std::string dir() const { return (root_ / "data").string(); }
-
-    fs::path root_;
-    std::string all(const Run& r) const { return r.out + r.err; }
+    std::string all(const CliRun& r) const { return r.out + r.err; }
     std::string imported() {
         const fs::path f = root_ / "in.csv";
         std::ofstream(f) << "voucher,date,account,description,amount\n"
@@ -178,7 +140,7 @@ TEST_F(VoucherToolsCli, RenumberSortAccountTransferRevalueAndExport) {
     const std::string xlsx = (root_ / "mart.xlsx").string();
     auto ex = cli({"export", "vouchers", dir(), "--month", "3", "--xlsx", xlsx});
     ASSERT_EQ(ex.code, 0) << all(ex);
-    EXPECT_EQ(slurp(xlsx).substr(0, 2), "PK");
+    EXPECT_EQ(hk::test::readFile(xlsx).substr(0, 2), "PK");
     EXPECT_NE(cli({"export", "vouchers", dir(), "--month", "3", "--xlsx",
                    (fs::path(dir()) / "Hesapkar.db").string()}).code, 0);
 }
