@@ -3,7 +3,7 @@
 #include "data/database.h"
 #include "data/records.h"
 
-#include "support/cli.h"
+#include "chart_cli.h"
 
 #include <gtest/gtest.h>
 
@@ -33,30 +33,8 @@ using hk::test::CliRun;
 
 const int kYear = hk::core::Date::today().year;
 
-class VoucherCli : public hk::test::CliTest {
+class VoucherCli : public ChartCli {
   protected:
-    void SetUp() override {
-        CliTest::SetUp();
-        auto r = cli({"init", dir()});
-        ASSERT_EQ(r.code, 0) << r.out << r.err;
-        auto db = Database::open(fs::path(dir()) / "Hesapkar.db");
-        ASSERT_TRUE(db);
-        auto t = db->table(fileDef(Layout::HsPlan));
-        ASSERT_TRUE(t);
-        TypedTable<HsPlan> plan(std::move(*t));
-        auto add = [&](const std::string& code, const char* kind) {
-            HsPlan h;
-            h.HESAPKODU = code;
-            h.HESAPAD1 = "Test " + code;
-            h.NTLK = kind;
-            ASSERT_TRUE(plan.add(h)) << code;
-        };
-        for (const char* g : {"120 01", "320 01", "600 01"}) {
-            add(g, "G");
-            for (int i = 1; i <= 9; ++i) add(std::string(g) + " 00" + std::to_string(i), "M");
-        }
-    }
-
     // A balanced company file: `vouchers` vouchers of 2..6 lines over the year.
     fs::path makeFile(int vouchers, std::uint32_t seed) {
         std::mt19937 rng(seed);
