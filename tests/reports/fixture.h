@@ -1,8 +1,6 @@
 #pragma once
-// A small company for the report tests: a data folder with a short chart, vouchers written the
-// way voucher entry writes them (key = two-digit fiscal month and an eight-digit number, amount
-// lines with ACKNO = line * 100, extra description lines after them), and the account totals
-// rebuilt from the vouchers by the rebuild of the voucher module. Reports are run into memory:
+// A small company for the report tests (the shared one of support/books.h), with frame classes
+// and the account totals rebuilt from the vouchers by the rebuild of the voucher module. Reports are run into memory:
 // the printed pages, or the spreadsheet rows.
 
 #include "app/testing/fake_ui.h"
@@ -13,6 +11,7 @@
 #include "output/page.h"
 #include "output/sheet.h"
 #include "reports/run.h"
+#include "support/books.h"
 #include "vouchers/books.h"
 #include "vouchers/rebuild.h"
 
@@ -28,73 +27,25 @@
 
 namespace hk::reports::test {
 
-template <typename T> T must(core::Result<T> r) {
-    if (!r.ok()) {
-        ADD_FAILURE() << r.error().describe() << " " << r.error().file;
-        std::abort();
-    }
-    return std::move(r).value();
-}
-inline void must(core::Status s) {
-    if (!s.ok()) {
-        ADD_FAILURE() << s.error().describe() << " " << s.error().file;
-        std::abort();
-    }
-}
+using hk::test::books::D;
+using hk::test::books::L;
+using hk::test::books::must;
 
-inline core::Date D(int d, int m, int y = 2024) {
-    return core::Date{static_cast<std::uint8_t>(d), static_cast<std::uint8_t>(m),
-                      static_cast<std::uint16_t>(y)};
-}
-
-struct L {
-    std::string code;
-    char side = 'B';
-    double amount = 0;
-    std::string desc = {};
-    std::vector<std::string> extra = {}; // extra description lines after this one
-    double quantity = 0;
-};
-
-class Company {
+class Company : public hk::test::books::SmallCompany {
   public:
-    explicit Company(core::Date start = D(1, 1, 2024), core::Date end = D(31, 12, 2024)) {
-        std::random_device rd;
-        dir_ = std::filesystem::path(::testing::TempDir()) /
-               ("hk_reports_" + std::to_string(rd()) + "_" + std::to_string(rd()));
-        std::filesystem::create_directories(dir_);
-        ds_.emplace(must(data::DataSet::open(data::Locations::resolve(dir_.string(), dir_))));
-        data::Yasal y;
-        y.MALIDONEMBAS = start;
-        y.MALIDONEMSON = end;
-        y.FISNOSIRASI = "A";
-        y.FISNUMARALAMADUZENI = "B";
-        y.SIRKETUNVANI1 = "ÖRNEK TİCARET";
-        y.SIRKETUNVANI2 = "A.Ş.";
-        auto yt = must(ds().open<data::Yasal>());
-        must(yt.add(y));
+    explicit Company(core::Date start = D(1, 1, 2024), core::Date end = D(31, 12, 2024))
+        : SmallCompany("reports", start, end) {
+        // An amount on a description line must never be counted.
+        descriptionLineAmount_ = 999;
     }
-    ~Company() {
-        ds_.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-
-    data::DataSet& ds() { return *ds_; }
-    const std::filesystem::path& dir() const { return dir_; }
 
     // Kind from the code's shape unless given: no blank "K", one blank "G", more "M".
     void account(const std::string& code, const std::string& name, std::string kind = {}) {
-        auto t = must(ds().open<data::HsPlan>());
-        data::HsPlan a;
-        a.HESAPKODU = code;
-        a.HESAPAD1 = name;
         if (kind.empty()) {
             const auto blanks = std::count(code.begin(), code.end(), ' ');
             kind = blanks == 0 ? "K" : blanks == 1 ? "G" : "M";
         }
-        a.NTLK = kind;
-        must(t.add(a));
+        addAccount(code, name, {}, kind);
     }
     void frameClass(const std::string& code, const std::string& name) {
         auto t = must(ds().open<data::CsPlan>());
@@ -102,57 +53,6 @@ class Company {
         c.HESAPKODU = code;
         c.HESAPAD1 = name;
         must(t.add(c));
-    }
-
-    // A voucher of the fiscal month of its date, numbered `no`.
-    std::string voucher(core::Date date, int no, const std::vector<L>& lines,
-                        const std::string& attr = "N") {
-        int m = date.month - (company().MALIDONEMBAS.month - 1);
-        if (m <= 0) m += 12;
-        char key[16];
-        std::snprintf(key, sizeof key, "%02d%08d", m, no);
-        data::FisBas h;
-        h.KEYSTR = key;
-        h.FISTRH = date;
-        h.FISNO = static_cast<std::int16_t>(no);
-        h.FISTUR = "M";
-        h.FISNTLK = attr;
-        auto dt = must(ds().open<data::FisDet>());
-        int k = 0;
-        for (const auto& l : lines) {
-            ++k;
-            data::FisDet d;
-            d.KEYSTR = key;
-            d.FISSIRANO = static_cast<std::int16_t>(k);
-            d.ACKNO = k * 100;
-            d.HESAPKODU = l.code;
-            d.FISACK = l.desc;
-            d.BORCALACAK = std::string(1, l.side);
-            (l.side == 'B' ? d.TLBORC : d.TLALACAK) = l.amount;
-            (l.side == 'B' ? d.ALTBIRIMBORC : d.ALTBIRIMALACAK) = l.quantity;
-            (l.side == 'B' ? h.BTOPLAM : h.ATOPLAM) += l.amount;
-            d.FISTRH = date;
-            d.FISNO = h.FISNO;
-            d.FISTUR = "M";
-            d.FISNTLK = attr;
-            must(dt.add(d));
-            int j = 0;
-            for (const auto& e : l.extra) {
-                data::FisDet x;
-                x.KEYSTR = key;
-                x.FISSIRANO = static_cast<std::int16_t>(k);
-                x.ACKNO = k * 100 + ++j;
-                x.FISACK = e;
-                x.HESAPKODU = l.code;
-                x.BORCALACAK = std::string(1, l.side);
-                // An amount on a description line must never be counted.
-                x.TLBORC = 999;
-                must(dt.add(x));
-            }
-        }
-        auto ht = must(ds().open<data::FisBas>());
-        must(ht.add(h));
-        return key;
     }
 
     // The account totals from the vouchers.
@@ -167,15 +67,6 @@ class Company {
         f(a);
         must(b.plan.put(a));
     }
-
-    data::Yasal company() {
-        auto b = must(vouchers::Books::open(ds()));
-        return must(b.readCompany());
-    }
-
-  private:
-    std::filesystem::path dir_;
-    std::optional<data::DataSet> ds_;
 };
 
 // The printed pages of a run, as text lines (control bytes left out).

@@ -155,8 +155,10 @@ TEST(Ledger, RunningBalanceShowsItsSideAndTotalsShowTheLastBalance) {
 TEST(Ledger, RunningBalancesRoundToCentsAndSubUnitsToThousandths) {
     Company c;
     chart(c);
-    c.voucher(D(5, 1), 1, {{"100 01 001", 'B', 100.004, "a", {}, 1.2344}, {"600 01 001", 'A', 100.004}});
-    c.voucher(D(6, 1), 2, {{"100 01 001", 'B', 100.004, "b", {}, 1.0004}, {"600 01 001", 'A', 100.004}});
+    c.voucher(D(5, 1), 1, {{.code = "100 01 001", .side = 'B', .amount = 100.004, .desc = "a", .quantity = 1.2344},
+                            {"600 01 001", 'A', 100.004}});
+    c.voucher(D(6, 1), 2, {{.code = "100 01 001", .side = 'B', .amount = 100.004, .desc = "b", .quantity = 1.0004},
+                            {"600 01 001", 'A', 100.004}});
     Definition d = standardLedger(Measure::Tl, 7);
     data::DRapor col = d.columns[0];
     col.SIRANO = 11;

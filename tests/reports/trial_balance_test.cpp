@@ -465,7 +465,8 @@ void smallBooks(Company& c) {
     c.voucher(D(15, 2), 2, {{"120 01 001", 'B', 1180.5, "Fatura 1"}, {"600 01 001", 'A', 1180.5}});
     c.voucher(D(20, 3), 3, {{"100 01 001", 'B', 1180.5, "Tahsilat"}, {"120 01 001", 'A', 1180.5}});
     c.voucher(D(25, 3), 4,
-              {{"120 02 001", 'B', 250.25, "Fatura 2", {}, 3.5}, {"600 01 001", 'A', 250.25, {}, {}, 3.5}});
+              {{.code = "120 02 001", .side = 'B', .amount = 250.25, .desc = "Fatura 2", .quantity = 3.5},
+               {.code = "600 01 001", .side = 'A', .amount = 250.25, .quantity = 3.5}});
     c.rebuild();
 }
 
