@@ -418,7 +418,8 @@ void FilterWindow::run(bool async) {
             if (!outcome->status.error().shown)
                 ui_.message(outcome->status.error().text, "Uyarı", app::Icon::Warning, "&Tamam",
                             1);
-        } else if (outcome->doc) {
+        } else if (outcome->doc && !outcome->doc->pages.empty()) {
+            // An empty run has already said so; an empty preview would only repeat it.
             if (routes_.preview) routes_.preview(std::move(*outcome->doc));
         } else if (outcome->sheet) {
             if (routes_.sheet)
