@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -73,6 +75,14 @@ class TableImpl {
     virtual core::Status readStored(Record& out) = 0;
     virtual core::Result<Table*> related(Layout) { return static_cast<Table*>(nullptr); }
 
+    // The records whose scalar text field `field` holds `value`, in the order of `key`, with
+    // their bookmarks; false when the engine has no better way than reading the key whole (the
+    // caller does that then). Does not move the table's position.
+    virtual core::Result<bool> selectEqual(std::uint32_t /*key*/, std::uint32_t /*field*/,
+                                           std::string_view /*value*/,
+                                           std::vector<std::pair<Bookmark, Record>>& /*out*/) {
+        return false;
+    }
     virtual core::Status get(std::uint32_t key) = 0;
     virtual core::Status next() = 0;
     virtual core::Status previous() = 0;

@@ -56,6 +56,51 @@ core::Status createIndexes(Connection& c, std::string_view table, const FileDef&
     return {};
 }
 
+namespace {
+
+// Indexes a data file has beyond its keys, for reading paths its keys serve badly. They belong to
+// no layout (a layout's signature names its keys only), so a data folder of any age gets them when
+// the table is opened, and a table rebuilt by a conversion gets them again on its next open.
+struct ExtraIndex {
+    Layout layout;
+    const char* field; // a scalar text field
+    const char* key;   // the order within equal values of the field
+};
+constexpr ExtraIndex kExtraIndexes[] = {
+    // The lines of one account in voucher-key order: the subsidiary ledger of one account and the
+    // account transfer read them so, instead of probing the lines of every voucher of the year.
+    {Layout::FisDet, "HESAPKODU", "MFD:KeyFisDet"},
+};
+
+} // namespace
+
+core::Status ensureExtraIndexes(Connection& c, std::string_view table, const FileDef& d) {
+    const ColumnSet cs = columnsOf(d);
+    for (const ExtraIndex& x : kExtraIndexes) {
+        if (x.layout != d.layout) continue;
+        auto k = d.key(x.key);
+        if (!k) continue;
+        const std::string column = cs.keyNames[*k];
+        const std::string name = std::string(table) + "/" + x.field + "," + column;
+        auto s = c.prepare("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?1");
+        if (!s) return s.error();
+        int rc;
+        {
+            StmtUse use(*s);
+            sqlite3_bind_text(*s, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+            rc = sqlite3_step(*s);
+        }
+        if (rc == SQLITE_ROW) continue;
+        if (rc != SQLITE_DONE) return c.error(rc, c.path().string());
+        if (auto st = c.exec("CREATE INDEX IF NOT EXISTS " + quoteIdent(name) + " ON " +
+                             quoteIdent(table) + " (" + quoteIdent(x.field) + ", " +
+                             quoteIdent(column) + ")");
+            !st)
+            return st;
+    }
+    return {};
+}
+
 core::Status createTable(Connection& c, std::string_view table, const FileDef& d) {
     if (auto st = ensureMeta(c); !st) return st;
     const ColumnSet cs = columnsOf(d);

@@ -316,6 +316,35 @@ class SqliteTable final : public TableImpl {
         return sp.release();
     }
 
+    core::Result<bool> selectEqual(std::uint32_t key, std::uint32_t field, std::string_view value,
+                                   std::vector<std::pair<Bookmark, Record>>& out) override {
+        const FieldDef& f = def_->fields[field];
+        if (f.isArray() || !isText(f.type)) return false;
+        auto [it, made] = sqlEqual_.try_emplace({key, field});
+        if (made) {
+            const std::string qk = quoteIdent(cols_.keyNames[key]);
+            it->second = "SELECT rowid, " + qk + ", " + dataCols_ + " FROM " + quoteIdent(table_) +
+                         " WHERE " + quoteIdent(f.name) + " = ?1 AND " + qk +
+                         " IS NOT NULL ORDER BY " + qk + ", rowid";
+        }
+        auto s = prep(it->second);
+        if (!s) return s.error();
+        StmtUse use(*s);
+        sqlite3_bind_text(*s, 1, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
+        int rc;
+        while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
+            Bookmark b;
+            b.key = static_cast<int>(key);
+            const auto* p = static_cast<const char*>(sqlite3_column_blob(*s, 1));
+            b.keyValue.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(*s, 1)));
+            b.row = sqlite3_column_int64(*s, 0);
+            out.emplace_back(std::move(b), Record(*def_));
+            readColumns(*s, out.back().second);
+        }
+        if (rc != SQLITE_DONE) return c_->error(rc, name_);
+        return true;
+    }
+
     core::Status readStored(Record& out) override {
         if (pos_.current == 0) return error(ErrorCode::NoRecord, "güncel kayıt yok");
         return readByRowid(pos_.current, out);
@@ -599,6 +628,7 @@ class SqliteTable final : public TableImpl {
         sqlByRowid_, sqlCount_, sqlEmpty_;
     std::string sqlPhysNext_, sqlPhysPrev_, sqlPhysLast_;
     std::vector<std::string> sqlGet_, sqlNext_, sqlPrev_, sqlLast_, sqlExists_;
+    std::map<std::pair<std::uint32_t, std::uint32_t>, std::string> sqlEqual_; // stable addresses
 
     std::vector<Row> batch_;
     std::size_t batchSize_ = 0, batchAt_ = 0;
@@ -644,6 +674,10 @@ core::Result<std::unique_ptr<TableImpl>> openSqliteTable(std::shared_ptr<Connect
         if (auto st = createTable(*c, table, d); !st) return st.error();
     }
     const bool rel = relations && table == d.file && currentLayout(d.file) == &d;
+    // An index that cannot be made now (a read-only folder, another program holding the write
+    // lock past the busy timeout) only makes some reads slower: the table opens all the same,
+    // and the next open tries again.
+    if (table == d.file && currentLayout(d.file) == &d) (void)ensureExtraIndexes(*c, table, d);
     return std::unique_ptr<TableImpl>(
         std::make_unique<SqliteTable>(std::move(c), d, std::string(table), rel));
 }

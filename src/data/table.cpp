@@ -214,6 +214,40 @@ core::Status Table::scanPrefix(std::string_view key, const Record& prefix, std::
     return scanFrom(*this, d, inRange, visit);
 }
 
+core::Status Table::scanWhere(std::string_view key, std::string_view field,
+                             std::string_view value, const MatchVisitor& visit) {
+    if (!impl_) return notOpenError();
+    const FileDef& d = impl_->def();
+    auto k = d.key(key);
+    if (!k) return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
+    auto f = d.field(field);
+    if (!f || d.fields[*f].isArray() || !isText(d.fields[*f].type))
+        return engineError(ErrorCode::BadValue, impl_->name(), "metin alanı yok: " + std::string(field));
+    while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
+    std::vector<std::pair<Bookmark, Record>> found;
+    auto served = impl_->selectEqual(*k, *f, value, found);
+    if (!served) return served.error();
+    if (!*served) {
+        const std::uint32_t slot = d.fields[*f].slot;
+        if (auto st = impl_->set(*k, Seek::First); !st) return st;
+        for (;;) {
+            if (auto st = impl_->next(); !st) {
+                if (is(st.error(), ErrorCode::NoRecord)) break;
+                return st;
+            }
+            std::string_view v = impl_->buffer().slot(slot).text;
+            while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+            if (v == value) found.emplace_back(impl_->bookmark(), impl_->buffer());
+        }
+    }
+    for (const auto& [mark, rec] : found) {
+        auto go = visit(rec, mark);
+        if (!go) return go.error();
+        if (!go.value()) break;
+    }
+    return {};
+}
+
 core::Result<Transaction> Table::begin() {
     if (!impl_) return notOpenError();
     Transaction tx(impl_->connection());

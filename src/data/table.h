@@ -124,6 +124,15 @@ class Table {
     core::Status scanPrefix(std::string_view key, const Record& prefix, std::size_t parts,
                             const ScanVisitor& visit, Direction d = Direction::Forward);
 
+    // Every record whose scalar text field `field` holds `value` (trailing blanks aside), in
+    // the order of `key`, each with its bookmark in that key (reget() it to change it). The
+    // matches are read first and then visited, so the visitor may write to the table. A data
+    // file answers from an index on the field where it has one (FisDet by account); elsewhere,
+    // and in a memory work file, the key is read whole.
+    using MatchVisitor = std::function<core::Result<bool>(const Record&, const Bookmark&)>;
+    core::Status scanWhere(std::string_view key, std::string_view field, std::string_view value,
+                           const MatchVisitor& visit);
+
     // A unit of work on the database this table lives in (BEGIN IMMEDIATE, or a savepoint inside
     // one already open). For a memory work file it is a unit of nothing: it begins and commits
     // without effect, so rule code is written the same for both.
@@ -212,6 +221,18 @@ template <RecordStruct T> class TypedTable {
                 key, prefix, parts, [&](const T& r) { out.push_back(r); }, d);
             !st)
             return st.error();
+        return out;
+    }
+    // Every record whose text field holds `value` (see Table::scanWhere), with its bookmark.
+    core::Result<std::vector<std::pair<Bookmark, T>>>
+    collectWhere(std::string_view key, std::string_view field, std::string_view value) {
+        std::vector<std::pair<Bookmark, T>> out;
+        auto st = t_.scanWhere(key, field, value,
+                               [&](const Record& r, const Bookmark& b) -> core::Result<bool> {
+                                   out.emplace_back(b, fromRecord<T>(r));
+                                   return true;
+                               });
+        if (!st) return st.error();
         return out;
     }
     core::Result<Transaction> begin();

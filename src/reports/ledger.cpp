@@ -132,9 +132,46 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
         balanceColumn.push_back(expr::rewriteLedgerBalanceCodes(c.def.FIELDKOD) !=
                                 c.def.FIELDKOD);
 
-    // The vouchers of the year in report order.
+    const std::string start = text::trim(o.accountStart), end = text::trim(o.accountEnd);
+    const bool single = !o.kebir && !start.empty() && start == end;
+
+    // The vouchers of the year in report order (date, number, then as stored: the order of
+    // MFB:KeyMuavin), by month of their key. One detail account needs only the vouchers its lines
+    // are in, found through FisDet's account index, so a busy account costs its own vouchers
+    // rather than a read of the whole year.
     std::vector<Head> heads;
-    {
+    if (single) {
+        auto found = books->lines.collectWhere("MFD:KeyFisDet", "HESAPKODU", start);
+        if (!found) return found.error();
+        std::vector<std::pair<std::int64_t, Head>> taken;
+        std::string last;
+        for (const auto& [mark, l] : *found) {
+            if (l.KEYSTR == last) continue;
+            last = l.KEYSTR;
+            data::FisBas k;
+            k.KEYSTR = l.KEYSTR;
+            auto h = books->heads.get("MFB:KeyFis", k);
+            if (!h) {
+                if (data::is(h, data::ErrorCode::NotFound)) continue; // lines of no voucher
+                return h.error();
+            }
+            Head hd{*h, keyMonth(h->KEYSTR)};
+            if (hd.month < 1 || hd.month > m2) continue;
+            if (!monthMode && h->FISTRH.dayNumber() > o.endDate.dayNumber()) continue;
+            if (!voucherTaken(h->FISNTLK, o.opening, o.closing, o.cancelled)) continue;
+            taken.emplace_back(books->heads.table().bookmark().row, std::move(hd));
+        }
+        std::sort(taken.begin(), taken.end(), [](const auto& a, const auto& b) {
+            const auto da = a.second.h.FISTRH.dayNumber(), db = b.second.h.FISTRH.dayNumber();
+            if (da != db) return da < db;
+            if (a.second.h.FISNO != b.second.h.FISNO) return a.second.h.FISNO < b.second.h.FISNO;
+            return a.first < b.first;
+        });
+        heads.reserve(taken.size());
+        for (auto& t : taken) heads.push_back(std::move(t.second));
+        std::stable_sort(heads.begin(), heads.end(),
+                         [](const Head& a, const Head& b) { return a.month < b.month; });
+    } else {
         if (auto st = books->heads.set("MFB:KeyMuavin"); !st) return st.error();
         for (;;) {
             auto h = books->heads.next();
@@ -152,16 +189,16 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
                          [](const Head& a, const Head& b) { return a.month < b.month; });
     }
 
-    const std::string start = text::trim(o.accountStart), end = text::trim(o.accountEnd);
     auto range = AccountRange::make(*books, start, end, false);
     if (!range) return range.error();
-    const bool single = !o.kebir && !start.empty() && start == end;
 
-    // Which vouchers each account appears in, from one pass over the lines (many accounts).
+    std::unordered_map<std::string, std::uint32_t> byKey;
+    for (std::uint32_t i = 0; i < heads.size(); ++i) byKey.emplace(heads[i].h.KEYSTR, i);
+
+    // Ledger accounts gather the lines of their sub-accounts: which vouchers each account appears
+    // in, from one pass over the lines. Detail accounts read their own lines through the index.
     std::map<std::string, std::vector<std::uint32_t>> seen;
-    if (!single) {
-        std::unordered_map<std::string, std::uint32_t> byKey;
-        for (std::uint32_t i = 0; i < heads.size(); ++i) byKey.emplace(heads[i].h.KEYSTR, i);
+    if (o.kebir) {
         if (auto st = books->lines.set("MFD:KeyFisDet"); !st) return st.error();
         long n = 0;
         for (;;) {
@@ -180,16 +217,6 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
     }
     auto vouchersOf = [&](const std::string& code) {
         std::vector<std::uint32_t> v;
-        if (single) {
-            v.resize(heads.size());
-            for (std::uint32_t i = 0; i < heads.size(); ++i) v[i] = i;
-            return v;
-        }
-        if (!o.kebir) {
-            auto it = seen.find(code);
-            if (it != seen.end()) v = it->second;
-            return v;
-        }
         for (auto it = seen.lower_bound(code); it != seen.end() && it->first.compare(0, code.size(), code) == 0; ++it)
             if (under(it->first, code)) v.insert(v.end(), it->second.begin(), it->second.end());
         std::sort(v.begin(), v.end());
@@ -286,7 +313,23 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
         };
         std::vector<Item> items;
         bool active = false;
-        for (std::uint32_t hi : vouchersOf(code)) {
+        auto isBefore = [&](const Head& hd) {
+            return monthMode ? hd.month < m1 : hd.h.FISTRH.dayNumber() < o.startDate.dayNumber();
+        };
+        if (!o.kebir) {
+            // In key order; within a voucher in line order, as the voucher's own key reads them.
+            auto found = books->lines.collectWhere("MFD:KeyFisDet", "HESAPKODU", code);
+            if (!found) return found.error();
+            for (auto& [mark, l] : *found) {
+                auto it = byKey.find(l.KEYSTR);
+                if (it == byKey.end()) continue;
+                if (!isBefore(heads[it->second])) active = true;
+                items.push_back({it->second, std::move(l)});
+            }
+            std::stable_sort(items.begin(), items.end(),
+                             [](const Item& x, const Item& y) { return x.head < y.head; });
+        }
+        for (std::uint32_t hi : o.kebir ? vouchersOf(code) : std::vector<std::uint32_t>{}) {
             const Head& hd = heads[hi];
             data::FisDet k;
             k.KEYSTR = hd.h.KEYSTR;
@@ -300,10 +343,8 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
                     return l.error();
                 }
                 if (l->KEYSTR != hd.h.KEYSTR) break;
-                if (o.kebir ? !under(l->HESAPKODU, code) : l->HESAPKODU != code) break;
-                const bool before = monthMode ? hd.month < m1
-                                              : hd.h.FISTRH.dayNumber() < o.startDate.dayNumber();
-                if (!before) active = true;
+                if (!under(l->HESAPKODU, code)) break;
+                if (!isBefore(hd)) active = true;
                 items.push_back({hi, *l});
             }
         }

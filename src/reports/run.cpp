@@ -17,9 +17,12 @@ Result<Definition> chooseDefinition(data::DataSet& ds, const std::string& kind,
 namespace {
 
 // Runs `body` with a page writer over the route's sink, or with the spreadsheet, and finishes
-// the sink only when the body succeeded.
+// the sink only when the body succeeded and wrote at least one line. A run that selects nothing
+// prints no header either (the header comes with the first line), so finishing it would leave an
+// empty text or raw file, or send an empty job to the printer: the user is told instead, and the
+// unfinished sink discards what it had opened.
 template <typename F>
-Status withOutput(const Route& route, std::size_t width, int fontSize, F&& body) {
+Status withOutput(app::Ui& ui, const Route& route, std::size_t width, int fontSize, F&& body) {
     if (route.sheet) {
         ListingOutput out(*route.sheet);
         return body(out);
@@ -34,6 +37,10 @@ Status withOutput(const Route& route, std::size_t width, int fontSize, F&& body)
     output::PageWriter w(setup, *route.sink);
     ListingOutput out(w);
     if (auto st = body(out); !st) return st;
+    if (w.pagesOutput() == 0 && w.atPageStart()) {
+        ui.message(kNothingToOutput, "Uyarı", app::Icon::Information, "&Tamam", 1);
+        return {};
+    }
     return w.finish();
 }
 
@@ -52,7 +59,7 @@ Result<bool> runTrialBalance(data::DataSet& ds, app::Ui& ui, const DefinitionCho
     if (!done) return done.error();
     if (!*done) return false;
     ListingReport report(std::move(*d));
-    auto st = withOutput(route, report.width(), run.options.fontSize, [&](ListingOutput& out) {
+    auto st = withOutput(ui, route, report.width(), run.options.fontSize, [&](ListingOutput& out) {
         auto r = TnmMizanRaporu(ds, ui, report, run.options, work, out, route.kind);
         if (!r) return Status(r.error());
         return Status();
@@ -69,7 +76,7 @@ Result<LedgerStats> runLedger(data::DataSet& ds, app::Ui& ui, const DefinitionCh
     LedgerOptions opts = o;
     opts.fileRoute = opts.fileRoute || route.textFile;
     LedgerStats stats;
-    auto st = withOutput(route, report.width(), opts.fontSize, [&](ListingOutput& out) {
+    auto st = withOutput(ui, route, report.width(), opts.fontSize, [&](ListingOutput& out) {
         auto r = TnmMuavinRaporu(ds, ui, report, opts, out, route.kind);
         if (!r) return Status(r.error());
         stats = *r;

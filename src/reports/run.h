@@ -6,6 +6,7 @@
 // Routes: a page sink (preview, PDF, raw queue or file) for printed output, a text file (the
 // "Dosya ya Aktar" route: no page breaks, the header once), or a spreadsheet. A run that fails
 // or is refused hands its sink nothing more and does not finish it, so no output file is left.
+// Nor does a run that selects no line at all: it shows `kNothingToOutput` and leaves no file.
 
 #include "app/ui.h"
 #include "core/result.h"
@@ -21,6 +22,9 @@
 #include <optional>
 
 namespace hk::reports {
+
+inline constexpr const char* kNothingToOutput =
+    "Rapora girecek kayıt yok; çıktı oluşturulmadı.";
 
 struct DefinitionChoice {
     int number = 0;               // 0: the standard definition of `measure`, built in memory

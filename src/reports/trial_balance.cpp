@@ -106,45 +106,57 @@ Result<std::optional<data::XHsp>> getWork(data::TypedTable<data::XHsp>& work,
     return r.error();
 }
 
-// Adds the record unless one with its code is there already.
-Status addWork(data::TypedTable<data::XHsp>& work, const data::XHsp& x) {
-    auto e = getWork(work, x.HESAPKODU);
-    if (!e) return e.error();
-    if (*e) return {};
-    return work.add(x);
-}
-
-// Adds the amounts to the work record of every prefix of `code` ending before a blank and to
-// the code's own record; a prefix without a record is passed over.
-Status postUp(data::TypedTable<data::XHsp>& work, const std::string& code, const Six& cr,
-              const Six& km) {
-    for (std::size_t i = 0; i <= code.size(); ++i) {
-        if (i < code.size() && code[i] != ' ') continue;
-        if (i == 0) continue;
-        auto w = getWork(work, code.substr(0, i));
-        if (!w) return w.error();
-        if (!*w) continue;
-        Six c = crOf(**w), k = kmOf(**w);
-        addTo(c, cr);
-        addTo(k, km);
-        setCr(**w, c);
-        setKm(**w, k);
-        if (auto st = work.put(**w); !st) return st;
+// The work records of the first stage, gathered in memory and written to the work file once
+// each: every detail posts into itself and its ancestors, and doing that through the work file
+// cost a keyed read and write per ancestor.
+class Gathered {
+  public:
+    // Adds the record unless one with its code is there already.
+    void add(data::XHsp x) {
+        if (index_.count(x.HESAPKODU)) return;
+        index_.emplace(x.HESAPKODU, records_.size());
+        records_.push_back(std::move(x));
     }
-    return {};
-}
+    // Adds the amounts to the record of every prefix of `code` ending before a blank and to the
+    // code's own record; a prefix without a record is passed over.
+    void postUp(const std::string& code, const Six& cr, const Six& km) {
+        for (std::size_t i = 1; i <= code.size(); ++i) {
+            if (i < code.size() && code[i] != ' ') continue;
+            auto it = index_.find(code.substr(0, i));
+            if (it == index_.end()) continue;
+            data::XHsp& w = records_[it->second];
+            Six c = crOf(w), k = kmOf(w);
+            addTo(c, cr);
+            addTo(k, km);
+            setCr(w, c);
+            setKm(w, k);
+        }
+    }
+    Status writeTo(data::TypedTable<data::XHsp>& work) {
+        for (const auto& x : records_)
+            if (auto st = work.add(x); !st) return st;
+        return {};
+    }
+
+  private:
+    std::vector<data::XHsp> records_;
+    std::unordered_map<std::string, std::size_t> index_;
+};
 
 struct DateSums {
     Six cr{};
     Six km{};
 };
 
-// Date mode: the amount lines of every voucher dated up to d2, summed per account in one pass
-// over the vouchers (the accounts then take their sums in code order).
+// Date mode: the amount lines of every voucher dated up to d2, summed per account (the accounts
+// then take their sums in code order). The vouchers taken are noted first; then the lines are
+// read once in stored order, which costs one pass over FisDet instead of a keyed probe per
+// voucher of the year.
 Result<std::unordered_map<std::string, DateSums>> sumByDate(vouchers::Books& b,
                                                              const TrialBalanceOptions& o,
                                                              app::Ui& ui, bool& cancelled) {
     std::unordered_map<std::string, DateSums> sums;
+    std::unordered_map<std::string, bool> taken; // voucher key -> dated in the period
     if (auto st = b.heads.set("MFB:KeyTarih"); !st) return st.error();
     long n = 0;
     for (;;) {
@@ -159,26 +171,29 @@ Result<std::unordered_map<std::string, DateSums>> sumByDate(vouchers::Books& b,
             return sums;
         }
         if (!voucherTaken(h->FISNTLK, o.opening, o.closing, false)) continue;
-        const bool inPeriod = !o.startDate.isSet() ||
-                              h->FISTRH.dayNumber() >= o.startDate.dayNumber();
-        data::FisDet from;
-        from.KEYSTR = h->KEYSTR;
-        if (auto st = b.lines.set("MFD:KeyFisDet", data::Seek::AtOrAfter, from); !st)
-            return st.error();
-        for (;;) {
-            auto l = b.lines.next();
-            if (!l) {
-                if (data::is(l, data::ErrorCode::NoRecord)) break;
-                return l.error();
-            }
-            if (l->KEYSTR != h->KEYSTR) break;
-            if (l->ACKNO % 100 != 0) continue;
-            DateSums& s = sums[l->HESAPKODU];
-            const Six a = {l->TLBORC,       l->TLALACAK,  l->ALTBIRIMBORC,
-                           l->ALTBIRIMALACAK, l->DOVIZBORC, l->DOVIZALACAK};
-            addTo(s.km, a);
-            if (inPeriod) addTo(s.cr, a);
+        taken.emplace(h->KEYSTR, !o.startDate.isSet() ||
+                                     h->FISTRH.dayNumber() >= o.startDate.dayNumber());
+    }
+    if (taken.empty()) return sums;
+    if (auto st = b.lines.setPhysical(); !st) return st.error();
+    for (;;) {
+        auto l = b.lines.next();
+        if (!l) {
+            if (data::is(l, data::ErrorCode::NoRecord)) break;
+            return l.error();
         }
+        if ((++n & 16383) == 0 && ui.cancelled()) {
+            cancelled = true;
+            return sums;
+        }
+        if (l->ACKNO % 100 != 0) continue;
+        auto t = taken.find(l->KEYSTR);
+        if (t == taken.end()) continue;
+        DateSums& s = sums[l->HESAPKODU];
+        const Six a = {l->TLBORC,       l->TLALACAK,  l->ALTBIRIMBORC,
+                       l->ALTBIRIMALACAK, l->DOVIZBORC, l->DOVIZALACAK};
+        addTo(s.km, a);
+        if (t->second) addTo(s.cr, a);
     }
     return sums;
 }
@@ -250,6 +265,7 @@ Result<bool> TnmMizanIslemi(data::DataSet& ds, app::Ui& ui, const TrialBalanceOp
     if (auto st = books->plan.set("HSP:KeyHesap", data::Seek::AtOrAfter, from); !st)
         return st.error();
     long n = 0;
+    Gathered gathered;
     for (;;) {
         auto a = books->plan.next();
         if (!a) {
@@ -263,11 +279,10 @@ Result<bool> TnmMizanIslemi(data::DataSet& ds, app::Ui& ui, const TrialBalanceOp
         }
         const bool detail = isDetail(a->NTLK);
         if (!start.empty() && text::compare(start, a->HESAPKODU, true) > 0) {
-            if (!detail)
-                if (auto st = addWork(work, masterOf(*a)); !st) return st.error();
+            if (!detail) gathered.add(masterOf(*a));
             continue;
         }
-        if (auto st = addWork(work, masterOf(*a)); !st) return st.error();
+        gathered.add(masterOf(*a));
         if (!detail) continue;
         Six cr{}, km{};
         if (monthMode) {
@@ -288,8 +303,9 @@ Result<bool> TnmMizanIslemi(data::DataSet& ds, app::Ui& ui, const TrialBalanceOp
             cr = it->second.cr;
             km = it->second.km;
         }
-        if (auto st = postUp(work, a->HESAPKODU, cr, km); !st) return st.error();
+        gathered.postUp(a->HESAPKODU, cr, km);
     }
+    if (auto st = gathered.writeTo(work); !st) return st.error();
 
     // Completion: the parents, the detail balances and filter, the frame classes, the parents'
     // balances and filter.

@@ -59,6 +59,9 @@ QComboBox* monthList(QWidget* parent, int selected) {
     return c;
 }
 
+// The rights row of the defined listing reports' lists (insert, change, delete).
+constexpr int kDefinedReportsMenu = 100;
+
 std::string threeDigits(int n) {
     char b[16];
     std::snprintf(b, sizeof b, "%03d", n);
@@ -418,7 +421,8 @@ void FilterWindow::run(bool async) {
             if (!outcome->status.error().shown)
                 ui_.message(outcome->status.error().text, "Uyarı", app::Icon::Warning, "&Tamam",
                             1);
-        } else if (outcome->doc) {
+        } else if (outcome->doc && !outcome->doc->pages.empty()) {
+            // An empty run has already said so; an empty preview would only repeat it.
             if (routes_.preview) routes_.preview(std::move(*outcome->doc));
         } else if (outcome->sheet) {
             if (routes_.sheet)
@@ -456,7 +460,7 @@ void FilterWindow::run(bool async) {
 
 ReportListWindow::ReportListWindow(data::DataSet& ds, app::Session&, app::Ui& ui,
                                    std::string kind, std::function<void(int)> openFilter,
-                                   QWidget* parent)
+                                   const app::RightsService* rights, QWidget* parent)
     : QWidget(parent), ds_(ds), ui_(ui), kind_(std::move(kind)),
       openFilter_(std::move(openFilter)) {
     setWindowTitle(kind_ == "1" ? QStringLiteral("Tanımlanabilir Mizan Raporları")
@@ -501,9 +505,16 @@ ReportListWindow::ReportListWindow(data::DataSet& ds, app::Session&, app::Ui& ui
         app::raise(ui_, 24, a);
         return Error::refused("TnmRapor", true);
     };
-    list->allowAll();
+    if (rights)
+        list->applyRights(*rights, kDefinedReportsMenu, false);
+    else
+        list->allowAll();
     standard = list->addButton(QStringLiteral("Std.Rapor"));
     yazdir = list->addButton(QStringLiteral("&Yazdır"));
+    // "Std.Rapor" writes a new definition, so it goes with the right to insert one. Printing
+    // needs no right beyond the menu item that opened the list.
+    standard->setVisible(list->rights().insert);
+    standard->setEnabled(list->rights().insert);
     auto* top = new QVBoxLayout(this);
     top->addWidget(list);
     connect(standard, &QPushButton::clicked, this, [this] { openStandard(); });
@@ -512,6 +523,7 @@ ReportListWindow::ReportListWindow(data::DataSet& ds, app::Session&, app::Ui& ui
 }
 
 void ReportListWindow::openStandard() {
+    if (!list->rights().insert) return;
     StandardDialog d(ds_, ui_, kind_, this);
     if (d.exec() == QDialog::Accepted) list->reload();
 }
@@ -542,7 +554,8 @@ void registerReportWindows(app::ProcedureRegistry& registry, MainFrame& frame) {
                                                            std::move(routes)));
         };
         frame.openChild("TnmRaporlar" + kind,
-                        std::make_unique<ReportListWindow>(ds, session, ui, kind, openFilter));
+                        std::make_unique<ReportListWindow>(ds, session, ui, kind, openFilter,
+                                                           &c.rights));
         return {};
     };
     registry.add(std::move(spec));

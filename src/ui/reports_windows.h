@@ -7,6 +7,7 @@
 // its cancel through the Ui port). A printed run ends in the preview, or raw on the printer's
 // queue for "NPQ" printers; a spreadsheet run opens the workbook.
 
+#include "app/rights.h"
 #include "app/ui.h"
 #include "output/page.h"
 #include "output/printer.h"
@@ -120,8 +121,11 @@ class FilterWindow : public QWidget {
 class ReportListWindow : public QWidget {
     Q_OBJECT
   public:
+    // `rights` governs the list's insert, change and delete actions (menu number 100) and
+    // "Std.Rapor"; none means a context without restrictions (a master user).
     ReportListWindow(data::DataSet& ds, app::Session& session, app::Ui& ui, std::string kind,
-                     std::function<void(int number)> openFilter, QWidget* parent = nullptr);
+                     std::function<void(int number)> openFilter,
+                     const app::RightsService* rights = nullptr, QWidget* parent = nullptr);
 
     void openStandard(); // "Std.Rapor"
     void print();        // "&Yazdır"

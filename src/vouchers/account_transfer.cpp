@@ -15,7 +15,6 @@ namespace hk::vouchers {
 
 namespace text = core::text;
 namespace pic = core::picture;
-using detail::nextOf;
 using detail::toolRefusal;
 
 namespace {
@@ -24,46 +23,16 @@ namespace {
 // together), and few commits keep a busy account's transfer fast.
 constexpr std::size_t kBatch = 256;
 
-struct Head {
-    std::string key;
-    std::string attribute;
-    int month = 0;
-    std::string shown;
-};
-
-core::Result<std::vector<Head>> headsInRange(Books& b, const TransferRange& r) {
-    std::vector<Head> out;
-    data::FisBas h;
-    if (r.fromMonth > 0) {
-        data::FisBas from;
-        from.KEYSTR = pic::format(static_cast<double>(r.fromMonth), "n02");
-        if (auto st = b.heads.set("MFB:KeyFis", data::Seek::AtOrAfter, from); !st)
-            return st.error();
-    } else if (r.fromDate.isSet()) {
-        data::FisBas from;
-        from.FISTRH = r.fromDate;
-        if (auto st = b.heads.set("MFB:KeyTarih", data::Seek::AtOrAfter, from); !st)
-            return st.error();
-    } else if (auto st = b.heads.set("MFB:KeyTarih"); !st) {
-        return st.error();
-    }
-    for (;;) {
-        auto more = nextOf<data::FisBas>(b.heads, h);
-        if (!more) return more.error();
-        if (!*more) break;
-        const int m = keyMonth(h.KEYSTR);
-        if (r.fromMonth > 0) {
-            if (r.toMonth > 0 && m > r.toMonth) break;
-        } else if (r.toDate.isSet() && r.toDate < h.FISTRH) {
-            break;
-        }
-        // A parked voucher (key pair above 12, waiting for "Fiş Sırala Düzelt") has no month
-        // slot to post into; it keeps its lines until it is numbered again.
-        if (m < 1 || m > 12) continue;
-        out.push_back(Head{h.KEYSTR, h.FISNTLK, m,
-                           pic::format(h.FISTRH, "d6b") + " " + std::to_string(h.FISNO)});
-    }
-    return out;
+// Whether a voucher lies in the range: its key month in the months, or its date between the
+// dates (either end open when not given).
+bool inRange(const data::FisBas& h, const TransferRange& r) {
+    const int m = keyMonth(h.KEYSTR);
+    // A parked voucher (key pair above 12, waiting for "Fiş Sırala Düzelt") has no month slot
+    // to post into; it keeps its lines until it is numbered again.
+    if (m < 1 || m > 12) return false;
+    if (r.fromMonth > 0) return m >= r.fromMonth && (r.toMonth == 0 || m <= r.toMonth);
+    if (r.fromDate.isSet() && h.FISTRH < r.fromDate) return false;
+    return !r.toDate.isSet() || !(r.toDate < h.FISTRH);
 }
 
 } // namespace
@@ -92,42 +61,43 @@ core::Result<TransferResult> accountTransfer(data::DataSet& ds, app::Ui& ui,
         if (!dst) return toolRefusal(ui, target + accmsg::kNotFound);
         if (text::clip(dst->NTLK) != "M") return toolRefusal(ui, accmsg::kTargetNotDetail);
     }
-    auto heads = headsInRange(b, range);
-    if (!heads) return heads.error();
+    // The source account's lines in voucher-key order, through FisDet's account index: a busy
+    // account costs its own lines, not a probe into every voucher of the year.
+    auto found = b.lines.collectWhere("MFD:KeyFisDet", "HESAPKODU", source);
+    if (!found) return found.error();
 
     TransferResult result;
     std::size_t i = 0;
-    while (i < heads->size()) {
+    while (i < found->size()) {
         data::Transaction tx{*b.db};
         if (!tx.started()) return tx.started().error();
         PostingBatch batch;
-        for (std::size_t n = 0; n < kBatch && i < heads->size(); ++n, ++i) {
-            const Head& h = (*heads)[i];
-            data::FisDet from;
-            from.KEYSTR = h.key;
-            from.HESAPKODU = source;
-            from.ACKNO = INT32_MIN;
-            if (auto st = b.lines.set("MFD:KeyFisDet", data::Seek::AtOrAfter, from); !st)
-                return st.error();
-            std::vector<std::pair<data::Bookmark, data::FisDet>> found;
-            data::FisDet l;
-            for (;;) {
-                auto more = nextOf<data::FisDet>(b.lines, l);
-                if (!more) return more.error();
-                if (!*more || l.KEYSTR != h.key || text::clip(l.HESAPKODU) != source) break;
-                found.emplace_back(b.lines.table().bookmark(), l);
+        for (std::size_t n = 0; n < kBatch && i < found->size(); ++n) {
+            // One voucher: the run of lines with its key.
+            const std::string key = (*found)[i].second.KEYSTR;
+            std::size_t end = i;
+            while (end < found->size() && (*found)[end].second.KEYSTR == key) ++end;
+            const std::size_t first = i;
+            i = end;
+            auto h = b.head(key);
+            if (!h) {
+                if (data::is(h.error(), data::ErrorCode::NotFound)) continue; // lines of no voucher
+                return h.error();
             }
-            if (found.empty()) continue;
-            for (auto& [mark, line] : found) {
-                batch.post(line, h.attribute, h.month, -1.0);
+            if (!inRange(*h, range)) continue;
+            const int month = keyMonth(h->KEYSTR);
+            for (std::size_t j = first; j < end; ++j) {
+                auto& [mark, line] = (*found)[j];
+                batch.post(line, h->FISNTLK, month, -1.0);
                 line.HESAPKODU = target;
                 if (auto st = b.lines.table().reget(mark); !st) return st.error();
                 if (auto st = b.lines.put(line); !st) return st.error();
-                batch.post(line, h.attribute, h.month, 1.0);
+                batch.post(line, h->FISNTLK, month, 1.0);
                 ++result.lines;
             }
             ++result.vouchers;
-            if (result.vouchers % 64 == 1) ui.progress(h.shown, -1);
+            if (result.vouchers % 64 == 1)
+                ui.progress(pic::format(h->FISTRH, "d6b") + " " + std::to_string(h->FISNO), -1);
         }
         if (auto st = batch.apply(b.plan); !st) return st.error();
         if (auto st = tx.commit(); !st) return st.error();

@@ -57,14 +57,33 @@ core::Result<std::vector<data::FisBas>> headsOfPair(Books& b, int first) {
     return out;
 }
 
+// Vouchers moved per transaction. A transaction holds whole vouchers only, so an interruption
+// still leaves each voucher whole, either where it was or moved (parked ones are completed by
+// FisSiralaDuzelt); one commit per voucher made a month of thousands of vouchers wait for as many
+// disk flushes.
+constexpr int kBatch = 500;
+
+// Reads and deletes the lines of a voucher in one pass over its key range, in line-number order.
+core::Result<std::vector<data::FisDet>> takeLines(Books& b, const std::string& key) {
+    std::vector<data::FisDet> out;
+    data::FisDet prefix;
+    prefix.KEYSTR = key;
+    auto st = b.lines.scanPrefix("MFD:KeyFisSiraNo", prefix, 1,
+                                 [&](const data::FisDet& l) -> core::Status {
+                                     out.push_back(l);
+                                     return b.lines.erase();
+                                 });
+    if (!st) return st.error();
+    return out;
+}
+
 // Moves one voucher to `newKey` / `newNo` inside the caller's transaction: lines get the key and
 // number, amount lines their TL amounts rounded to two decimals and the debit/credit marker,
 // description lines no TL amount; the header gets the totals of the moved lines.
 core::Status moveVoucher(Books& b, const data::FisBas& head, const std::string& newKey,
                          std::int16_t newNo) {
-    auto lines = b.linesOf(head.KEYSTR);
+    auto lines = takeLines(b, head.KEYSTR);
     if (!lines) return lines.error();
-    if (auto st = b.eraseLines(head.KEYSTR); !st) return st;
     data::FisBas h = head;
     h.KEYSTR = newKey;
     h.FISNO = newNo;
@@ -92,15 +111,22 @@ core::Status moveVoucher(Books& b, const data::FisBas& head, const std::string& 
     return {};
 }
 
-// Gives a parked voucher the next number of month m (counters written), in one transaction.
-core::Status finishOne(Books& b, app::Ui& ui, const std::string& parkedKey, int m, long& shown,
+core::Status stopped() {
+    return core::Error::refused(
+        "Fiş sıralama durduruldu; park edilen fişleri \"Fiş Sırala Düzelt\" tamamlar.", false);
+}
+
+// A parked voucher and the month whose next number it gets.
+struct Parked {
+    std::string key;
+    int month = 0;
+};
+
+// Gives one parked voucher the next number of its month inside the caller's transaction; `y` is
+// the company record as this batch has drawn from it so far.
+core::Status finishOne(Books& b, app::Ui& ui, data::Yasal& y, const Parked& p, long& shown,
                        const char* tail) {
-    data::Transaction tx{*b.db};
-    if (!tx.started()) return tx.started();
-    auto company = b.readCompany();
-    if (!company) return company.error();
-    data::Yasal y = *company;
-    auto h = b.head(parkedKey);
+    auto h = b.head(p.key);
     if (!h) {
         if (data::is(h.error(), data::ErrorCode::NotFound)) return {}; // moved meanwhile
         return h.error();
@@ -108,7 +134,7 @@ core::Status finishOne(Books& b, app::Ui& ui, const std::string& parkedKey, int 
     Drawn drawn;
     for (;;) {
         int bad = 0;
-        auto d = FisNoAl(y, h->FISTRH.day, m, h->FISTUR, &bad);
+        auto d = FisNoAl(y, h->FISTRH.day, p.month, h->FISTUR, &bad);
         if (!d) {
             if (bad != 0) ui.message(std::to_string(bad), {}, app::Icon::Warning, "&Tamam", 1);
             return d.error();
@@ -121,9 +147,34 @@ core::Status finishOne(Books& b, app::Ui& ui, const std::string& parkedKey, int 
     data::FisBas shownHead = *h;
     shownHead.FISNO = drawn.number;
     if (shown++ % kEvery == 0) ui.progress(voucherText(shownHead, tail), -1);
-    if (auto st = moveVoucher(b, *h, drawn.key, drawn.number); !st) return st;
-    if (auto st = b.writeCompany(y); !st) return st;
-    return tx.commit();
+    return moveVoucher(b, *h, drawn.key, drawn.number);
+}
+
+// Numbers the parked vouchers in the given order, kBatch of them per transaction; the counters
+// are written with each batch. A cancel commits the vouchers already numbered, then stops.
+core::Status finishAll(Books& b, app::Ui& ui, const std::vector<Parked>& todo, const char* tail,
+                       long& shown, bool cancellable, int* finished = nullptr) {
+    std::size_t i = 0;
+    while (i < todo.size()) {
+        data::Transaction tx{*b.db};
+        if (!tx.started()) return tx.started();
+        auto company = b.readCompany();
+        if (!company) return company.error();
+        data::Yasal y = *company;
+        bool stop = false;
+        for (int n = 0; n < kBatch && i < todo.size(); ++n, ++i) {
+            if (cancellable && ui.cancelled()) {
+                stop = true;
+                break;
+            }
+            if (auto st = finishOne(b, ui, y, todo[i], shown, tail); !st) return st;
+            if (finished) ++*finished;
+        }
+        if (auto st = b.writeCompany(y); !st) return st;
+        if (auto st = tx.commit(); !st) return st;
+        if (stop) return stopped();
+    }
+    return {};
 }
 
 core::Status resetCounters(Books& b, int m) {
@@ -149,11 +200,6 @@ core::Status resetCounters(Books& b, int m) {
     }
     if (auto st = b.writeCompany(y); !st) return st;
     return tx.commit();
-}
-
-core::Status stopped() {
-    return core::Error::refused(
-        "Fiş sıralama durduruldu; park edilen fişleri \"Fiş Sırala Düzelt\" tamamlar.", false);
 }
 
 } // namespace
@@ -182,26 +228,36 @@ core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
     auto earlier = headsOfPair(b, kParkingBase + m);
     if (!earlier) return earlier.error();
     long shown = 0;
-    for (const auto& h : *earlier)
-        if (h.YEVMIYENO == 0)
-            if (auto st = finishOne(b, ui, h.KEYSTR, m, shown, " Fişi Sıralanıyor."); !st)
-                return st;
+    {
+        std::vector<Parked> todo;
+        for (const auto& h : *earlier)
+            if (h.YEVMIYENO == 0) todo.push_back({h.KEYSTR, m});
+        if (auto st = finishAll(b, ui, todo, " Fişi Sıralanıyor.", shown, false); !st) return st;
+    }
     if (!earlier->empty()) {
         month = headsOfPair(b, m);
         if (!month) return month.error();
     }
 
-    // Parking: one voucher per transaction.
-    for (const auto& h : *month) {
-        if (ui.cancelled()) return stopped();
+    // Parking, kBatch vouchers per transaction; a cancel keeps the vouchers parked so far.
+    for (std::size_t i = 0; i < month->size();) {
         data::Transaction tx{*b.db};
         if (!tx.started()) return tx.started();
-        auto cur = b.head(h.KEYSTR);
-        if (!cur) return cur.error();
-        if (shown++ % kEvery == 0) ui.progress(voucherText(*cur, " Fişi Yedekleniyor..."), -1);
-        const std::string parked = pair(kParkingBase + m) + text::sub(cur->KEYSTR, 3, 8);
-        if (auto st = moveVoucher(b, *cur, parked, cur->FISNO); !st) return st;
+        bool stop = false;
+        for (int n = 0; n < kBatch && i < month->size(); ++n, ++i) {
+            if (ui.cancelled()) {
+                stop = true;
+                break;
+            }
+            auto cur = b.head((*month)[i].KEYSTR);
+            if (!cur) return cur.error();
+            if (shown++ % kEvery == 0)
+                ui.progress(voucherText(*cur, " Fişi Yedekleniyor..."), -1);
+            const std::string parked = pair(kParkingBase + m) + text::sub(cur->KEYSTR, 3, 8);
+            if (auto st = moveVoucher(b, *cur, parked, cur->FISNO); !st) return st;
+        }
         if (auto st = tx.commit(); !st) return st;
+        if (stop) return stopped();
     }
     if (auto st = resetCounters(b, m); !st) return st;
     if (stop == StopAt::AfterParking) return stopped();
@@ -235,10 +291,10 @@ core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
             if (std::find(order.begin(), order.end(), h.KEYSTR) == order.end())
                 order.push_back(h.KEYSTR);
     }
-    for (const auto& key : order) {
-        if (ui.cancelled()) return stopped();
-        if (auto st = finishOne(b, ui, key, m, shown, " Fişi Sıralanıyor."); !st) return st;
-    }
+    std::vector<Parked> todo;
+    todo.reserve(order.size());
+    for (auto& key : order) todo.push_back({std::move(key), m});
+    if (auto st = finishAll(b, ui, todo, " Fişi Sıralanıyor.", shown, true); !st) return st;
     ui.progressDone();
     return {};
 }
@@ -263,14 +319,15 @@ core::Result<int> FisSiralaDuzelt(data::DataSet& ds, app::Ui& ui) {
     }
     long shown = 0;
     int finished = 0;
+    std::vector<Parked> todo;
     for (const auto& h : parked) {
         const int m = keyMonth(h.KEYSTR) - kParkingBase;
         // Only pairs 81..92 are parking places; anything else is not ours to renumber.
         if (h.YEVMIYENO != 0 || m < 1 || m > 12) continue;
-        if (auto st = finishOne(b, ui, h.KEYSTR, m, shown, " Fişi Sıralanıyor. "); !st)
-            return st.error();
-        ++finished;
+        todo.push_back({h.KEYSTR, m});
     }
+    if (auto st = finishAll(b, ui, todo, " Fişi Sıralanıyor. ", shown, false, &finished); !st)
+        return st.error();
     ui.progressDone();
     return finished;
 }

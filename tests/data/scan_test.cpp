@@ -7,6 +7,9 @@
 #include "fixture.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <tuple>
 
 #include <string>
 #include <vector>
@@ -135,6 +138,113 @@ TEST_P(Scan, AUnitOfWorkFromTheTableCommitsOrRollsBack) {
 
 INSTANTIATE_TEST_SUITE_P(BothEngines, Scan, ::testing::Values(Engine::Sqlite, Engine::Memory),
                          engineName);
+
+// The lines of one account in voucher-key order (the account's own index in a data file, the
+// whole key read in a memory work file): same answer on both engines, and the bookmarks lead back
+// to the lines so they can be changed.
+class Where : public EngineFixture {
+  protected:
+    void SetUp() override {
+        lines_ = TypedTable<FisDet>(open(Layout::FisDet));
+        // Inserted out of key order; "120 01 0010" begins with "120 01 001" and must not match.
+        const std::vector<std::tuple<const char*, const char*, int>> rows = {
+            {"0300000002", "120 01 001", 200}, {"0100000001", "600 01 001", 100},
+            {"0300000002", "120 01 001", 100}, {"0100000001", "120 01 001", 300},
+            {"0200000005", "120 01 0010", 100}, {"0200000004", "100 01 001", 100}};
+        for (const auto& [key, code, ackno] : rows) {
+            FisDet l;
+            l.KEYSTR = key;
+            l.HESAPKODU = code;
+            l.ACKNO = ackno;
+            ASSERT_TRUE(lines_.add(l).ok());
+        }
+    }
+    std::string of(const std::string& code) {
+        auto r = lines_.collectWhere("MFD:KeyFisDet", "HESAPKODU", code);
+        EXPECT_TRUE(r.ok());
+        std::string out;
+        if (!r.ok()) return out;
+        for (const auto& [mark, l] : *r)
+            out += (out.empty() ? "" : " ") + l.KEYSTR + "/" + std::to_string(l.ACKNO);
+        return out;
+    }
+    TypedTable<FisDet> lines_;
+};
+
+TEST_P(Where, TheLinesOfOneAccountInKeyOrder) {
+    struct Case {
+        std::string code;
+        const char* expected;
+    } cases[] = {{"120 01 001", "0100000001/300 0300000002/100 0300000002/200"},
+                 {"120 01 001   ", "0100000001/300 0300000002/100 0300000002/200"},
+                 {"120 01 0010", "0200000005/100"},
+                 {"120 01", ""},
+                 {"999", ""}};
+    for (const auto& k : cases) EXPECT_EQ(of(k.code), k.expected) << k.code;
+}
+
+TEST_P(Where, BookmarksLeadBackToTheLinesToChangeThem) {
+    auto found = lines_.collectWhere("MFD:KeyFisDet", "HESAPKODU", "120 01 001");
+    ASSERT_TRUE(found.ok());
+    ASSERT_EQ(found->size(), 3u);
+    for (auto& [mark, line] : *found) {
+        ASSERT_TRUE(lines_.table().reget(mark).ok());
+        line.HESAPKODU = "120 01 002";
+        ASSERT_TRUE(lines_.put(line).ok());
+    }
+    EXPECT_EQ(of("120 01 001"), "");
+    EXPECT_EQ(of("120 01 002"), "0100000001/300 0300000002/100 0300000002/200");
+    EXPECT_EQ(of("600 01 001"), "0100000001/100");
+}
+
+TEST_P(Where, UnknownKeysAndFieldsThatAreNotTextAreRefused) {
+    EXPECT_FALSE(lines_.collectWhere("MFD:Yok", "HESAPKODU", "1").ok());
+    EXPECT_FALSE(lines_.collectWhere("MFD:KeyFisDet", "YOK", "1").ok());
+    EXPECT_FALSE(lines_.collectWhere("MFD:KeyFisDet", "ACKNO", "100").ok());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothEngines, Where, ::testing::Values(Engine::Sqlite, Engine::Memory),
+                         engineName);
+
+// A data folder made before the account index existed gets it when FisDet is opened, and
+// the lines of an account are then read through it.
+TEST(WhereSqlite, AnOlderDataFileGetsTheAccountIndexOnOpen) {
+    ScratchDir dir;
+    const auto p = dir.path() / "a.db";
+    {
+        auto db = Database::open(p);
+        ASSERT_TRUE(db.ok());
+        ASSERT_TRUE(db->table(fileDef(Layout::FisDet)).ok());
+    }
+    // The texts of column `col` of every row of a plain SQL statement on the file.
+    auto indexes = [&](const char* sql, int col = 0) {
+        sqlite3* raw = nullptr;
+        EXPECT_EQ(sqlite3_open(p.c_str(), &raw), SQLITE_OK);
+        sqlite3_stmt* s = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(raw, sql, -1, &s, nullptr), SQLITE_OK);
+        std::string out;
+        while (sqlite3_step(s) == SQLITE_ROW)
+            out += reinterpret_cast<const char*>(sqlite3_column_text(s, col)) + std::string(";");
+        sqlite3_finalize(s);
+        sqlite3_close(raw);
+        return out;
+    };
+    const char* list = "SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = "
+                       "'FisDet' AND name LIKE '%HESAPKODU%'";
+    EXPECT_EQ(indexes(list), "FisDet/HESAPKODU,KeyFisDet;");
+    indexes("DROP INDEX \"FisDet/HESAPKODU,KeyFisDet\"");
+    EXPECT_EQ(indexes(list), "");
+    auto db = Database::open(p);
+    ASSERT_TRUE(db.ok());
+    ASSERT_TRUE(db->table(fileDef(Layout::FisDet)).ok());
+    EXPECT_EQ(indexes(list), "FisDet/HESAPKODU,KeyFisDet;");
+    // The account's lines are read through the index, with no sort of their own.
+    const std::string plan = indexes("EXPLAIN QUERY PLAN SELECT rowid FROM FisDet WHERE HESAPKODU "
+                                     "= '1' AND KeyFisDet IS NOT NULL ORDER BY KeyFisDet, rowid",
+                                     3);
+    EXPECT_NE(plan.find("FisDet/HESAPKODU,KeyFisDet"), std::string::npos) << plan;
+    EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << plan;
+}
 
 TEST(ScanSqlite, AReadErrorEndsTheScanAsAnErrorNotAsTheEnd) {
     ScratchDir dir;

@@ -2,6 +2,7 @@
 // and their rounding, date ranges, description lines, ledger-account mode, the voucher-kind
 // options, one account per page, and the standard layout as golden text.
 #include "fixture.h"
+#include "output/textfile.h"
 #include "reports/ledger.h"
 
 #include <algorithm>
@@ -265,6 +266,37 @@ TEST(Ledger, EachAccountOnItsOwnPageOnlyWhenItMoved) {
     run(c, o, idle);
     ASSERT_TRUE(idle.result.ok());
     EXPECT_EQ(amounts(lineStarting(idle.lines(), "Devir")), (std::vector<double>{0, 0, 0, 0}));
+}
+
+// The text-file route of an account that has no line in the period writes no file (and tells
+// the user); the busy account's run over the same months writes its lines.
+TEST(Ledger, ATextFileRunWithoutLinesLeavesNoFile) {
+    Company c;
+    fourMonths(c);
+    struct Case {
+        const char* account;
+        bool written;
+    } cases[] = {{"120 01 001", false}, {"100 01 001", true}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.account);
+        const auto file = c.dir() / "RMua001.Txt";
+        std::filesystem::remove(file);
+        auto sink = must(output::TextFileSink::open(file));
+        app::testing::FakeUi ui;
+        auto r = runLedger(c.ds(), ui, {}, months(1, 2, k.account), printRoute(*sink, true));
+        ASSERT_TRUE(r.ok());
+        sink.reset();
+        ASSERT_EQ(std::filesystem::exists(file), k.written);
+        if (k.written) {
+            std::ifstream in(file, std::ios::binary);
+            const std::string text((std::istreambuf_iterator<char>(in)), {});
+            EXPECT_NE(text.find("Ocak 1"), std::string::npos);
+            EXPECT_TRUE(ui.messages.empty());
+        } else {
+            ASSERT_EQ(ui.messages.size(), 1u);
+            EXPECT_EQ(ui.messages[0].text, kNothingToOutput);
+        }
+    }
 }
 
 TEST(Ledger, RefusesImpossiblePeriodsAndUnknownDefinitions) {

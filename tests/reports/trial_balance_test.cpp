@@ -2,6 +2,8 @@
 // rounding, balance styles and status filters, the account range, frame classes) and the printed
 // report (levels, totals, filters, formula columns, the standard layout as golden text).
 #include "fixture.h"
+#include "output/raw.h"
+#include "output/textfile.h"
 #include "reports/trial_balance.h"
 
 #include <fstream>
@@ -455,6 +457,49 @@ TEST(TrialBalanceReport, TextPrintersEmphasiseMainAccountsAndEndWithAFormFeed) {
         if (l.visibleText().rfind("100 ", 0) == 0 && l.visibleText().find("KASA") != std::string::npos)
             emphasised = l.parts.front().control && l.parts.front().bytes == "\x1bG";
     EXPECT_TRUE(emphasised);
+}
+
+// A run that selects no account writes nothing, not even a header, so it must leave no file on
+// either file route; the same run over accounts with amounts writes its file.
+TEST(TrialBalanceReport, ARunThatSelectsNothingLeavesNoFileBehind) {
+    Company c;
+    chart(c);
+    totals(c, "100 01 001", 0, {100}, 0);
+    struct Case {
+        const char* name;
+        bool raw;
+        const char* from;
+        bool written;
+    } cases[] = {{"empty.txt", false, "999", false},
+                 {"empty.prn", true, "999", false},
+                 {"full.txt", false, "100", true},
+                 {"full.prn", true, "100", true}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        const auto file = c.dir() / k.name;
+        std::unique_ptr<output::PageSink> sink;
+        if (k.raw)
+            sink = std::make_unique<output::RawSink>(must(output::openRawFile(file)));
+        else
+            sink = must(output::TextFileSink::open(file));
+        Route route = printRoute(*sink, !k.raw);
+        route.kind = k.raw ? output::PrinterKind::Npq : output::PrinterKind::Ordinary;
+        TrialBalanceRun run;
+        run.options = months(1, 1);
+        run.options.accountStart = k.from;
+        run.options.accountEnd = k.from;
+        app::testing::FakeUi ui;
+        ASSERT_TRUE(must(runTrialBalance(c.ds(), ui, {}, run, route)));
+        sink.reset();
+        ASSERT_EQ(std::filesystem::exists(file), k.written);
+        if (k.written) {
+            EXPECT_GT(std::filesystem::file_size(file), 0u);
+            EXPECT_TRUE(ui.messages.empty());
+        } else {
+            ASSERT_EQ(ui.messages.size(), 1u);
+            EXPECT_EQ(ui.messages[0].text, kNothingToOutput);
+        }
+    }
 }
 
 

@@ -1,6 +1,7 @@
 // The defined-report windows: the couplings of the filter windows, a trial balance and a ledger
 // run into the preview and the spreadsheet, refusals shown without output, the standard
 // definitions' window with its duplicate message, and the list's "&Yazdır".
+#include "app/rights.h"
 #include "app/session.h"
 #include "app/testing/fake_ui.h"
 #include "data/dataset.h"
@@ -17,6 +18,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <map>
 
 using hk::app::testing::FakeUi;
 using hk::ui::FilterWindow;
@@ -218,6 +221,46 @@ class ReportWindowsTest : public QObject {
         w.list->selectRow(0);
         w.print();
         QCOMPARE(opened, 1);
+    }
+
+    // The list's insert, change and delete follow the rights row of 100 without the "Izle"
+    // caption, and "Std.Rapor" (which writes a definition) goes with insert.
+    void listButtonsFollowTheRights() {
+        using Rows = std::map<int, hk::app::RightsRow>;
+        struct Case {
+            const char* what;
+            bool master;
+            Rows rows;
+            bool insert, change, remove;
+        };
+        const Case cases[] = {
+            {"master", true, {}, true, true, true},
+            {"no row", false, {}, false, false, false},
+            {"view only", false, {{100, {"E", "E", "H", "H", "H"}}}, false, false, false},
+            {"insert and delete", false, {{100, {"E", "", "E", "H", "E"}}}, true, false, true},
+            {"change only", false, {{100, {"E", "", "H", "E", "H"}}}, false, true, false},
+            {"another menu's row", false, {{3000, {"E", "E", "E", "E", "E"}}}, false, false,
+             false},
+        };
+        for (const auto& c : cases) {
+            const Rows rows = c.rows;
+            hk::app::RightsService rights(
+                "ALİ", c.master,
+                [rows](std::string_view, int menu)
+                    -> hk::core::Result<std::optional<hk::app::RightsRow>> {
+                    auto it = rows.find(menu);
+                    if (it == rows.end()) return std::optional<hk::app::RightsRow>{};
+                    return std::optional<hk::app::RightsRow>{it->second};
+                });
+            hk::ui::ReportListWindow w(*ds, *session, ui, "1", [](int) {}, &rights);
+            QVERIFY2(w.list->insertButton()->isVisibleTo(&w) == c.insert, c.what);
+            QVERIFY2(w.list->insertButton()->isEnabled() == c.insert, c.what);
+            QVERIFY2(w.standard->isVisibleTo(&w) == c.insert, c.what);
+            QVERIFY2(w.list->changeButton()->isVisibleTo(&w) == c.change, c.what);
+            QVERIFY2(w.list->removeButton()->isVisibleTo(&w) == c.remove, c.what);
+            QVERIFY2(w.yazdir->isVisibleTo(&w), c.what);
+            QCOMPARE(w.list->changeButton()->text(), QStringLiteral("&Değiştir"));
+        }
     }
 };
 
