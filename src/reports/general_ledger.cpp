@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 #include <utility>
 
 namespace hk::reports {
@@ -313,6 +316,16 @@ Result<bool> KebirAyir(data::DataSet& ds, app::Ui& ui, const GeneralLedgerOption
     const std::string start = text::trim(o.accountStart), end = text::trim(o.accountEnd);
     ui.progress(kGeneralLedgerSortTitle, 0);
 
+    // 1. The vouchers the run takes, by date from the start date.
+    struct Taken {
+        core::Date date;
+        std::int32_t journal = 0;
+        std::int16_t no = 0;
+        std::string type;
+    };
+    std::vector<Taken> taken;
+    std::unordered_map<std::string, std::uint32_t> byKey;
+    long total = 0;
     data::FisBas from;
     from.FISTRH = o.startDate;
     if (auto st = books->heads.set("MFB:KeyMuavin",
@@ -320,15 +333,13 @@ Result<bool> KebirAyir(data::DataSet& ds, app::Ui& ui, const GeneralLedgerOption
                                    from);
         !st)
         return st.error();
-    long seen = 0;
-    // The voucher's sums per (ledger code, side), in the order the lines first reach them.
-    std::map<std::pair<std::string, bool>, double> sums;
     for (;;) {
         auto h = books->heads.next();
         if (!h) {
             if (data::is(h, data::ErrorCode::NoRecord)) break;
             return h.error();
         }
+        ++total;
         if (o.endDate.isSet() && h->FISTRH > o.endDate) break;
         const int km = keyMonth(h->KEYSTR);
         if (o.startMonth != 0 && km < o.startMonth) continue;
@@ -336,44 +347,93 @@ Result<bool> KebirAyir(data::DataSet& ds, app::Ui& ui, const GeneralLedgerOption
         if (h->YEVMIYENO <= 0 || h->YEVMIYENO < o.firstJournal) continue;
         if (o.lastJournal != 0 && h->YEVMIYENO > o.lastJournal) continue;
         if (!voucherTaken(h->FISNTLK, true, true, false)) continue;
-        if ((++seen & 63) == 1) {
+        if ((taken.size() & 255) == 0) {
             ui.progress("Fiş Tarihi:" + pic::format(h->FISTRH, "d6") +
                             "  Yevmiye No: " + std::to_string(h->YEVMIYENO),
                         -1);
             if (ui.cancelled()) return false;
         }
-        sums.clear();
-        data::FisDet prefix;
-        prefix.KEYSTR = h->KEYSTR;
-        auto st = books->lines.scanPrefix("MFD:KeyFisSiraNo", prefix, 1, [&](const data::FisDet& l) {
-            if (l.ACKNO % 100 != 0) return;
-            const std::string code = ledgerCode(l.HESAPKODU);
-            if (code.empty()) return;
-            if (!start.empty() && text::compare(code, start, true) < 0) return;
-            if (!end.empty() && text::compare(code, end, true) > 0) return;
-            const bool debit = text::trim(l.BORCALACAK) == "B";
-            sums[{code, debit}] += debit ? l.TLBORC : l.TLALACAK;
-        });
-        if (!st) return st.error();
+        byKey.emplace(h->KEYSTR, static_cast<std::uint32_t>(taken.size()));
+        taken.push_back({h->FISTRH, h->YEVMIYENO, h->FISNO, h->FISTUR});
+    }
+    if (taken.empty()) return true;
+
+    // 2. Their lines, summed per ledger code and side into one work record per journal entry.
+    // A journal number belongs to one voucher, so an entry's record is complete once its
+    // voucher is read; only a number met twice (a damaged book) needs the record read back.
+    std::unordered_set<std::int32_t> written;
+    std::map<std::pair<std::string, bool>, double> sums;
+    auto flush = [&](const Taken& t) -> Status {
+        const bool again = !written.insert(t.journal).second;
         for (const auto& [k, amount] : sums) {
             data::XKebir r;
             r.HESAPKODU = k.first;
-            r.FISTRH = h->FISTRH;
-            r.YEVMIYENO = h->YEVMIYENO;
+            r.FISTRH = t.date;
+            r.YEVMIYENO = t.journal;
             r.DURUM = k.second ? "B" : "X";
-            auto found = work.get("XKE:KeyKod", r);
-            if (found) {
-                r = *found;
-                (k.second ? r.TLBORC : r.TLALACAK) += amount;
-                if (auto s = work.put(r); !s) return s.error();
-                continue;
+            if (again) {
+                auto found = work.get("XKE:KeyKod", r);
+                if (found) {
+                    r = *found;
+                    (k.second ? r.TLBORC : r.TLALACAK) += amount;
+                    if (auto st = work.put(r); !st) return st;
+                    continue;
+                }
+                if (!data::is(found, data::ErrorCode::NotFound)) return found.error();
             }
-            if (!data::is(found, data::ErrorCode::NotFound)) return found.error();
             (k.second ? r.TLBORC : r.TLALACAK) = amount;
-            r.FISNO = h->FISNO;
-            r.FISTUR = h->FISTUR;
-            if (auto s = work.add(r); !s) return s.error();
+            r.FISNO = t.no;
+            r.FISTUR = t.type;
+            if (auto st = work.add(r); !st) return st;
         }
+        sums.clear();
+        return {};
+    };
+    auto take = [&](const data::FisDet& l) {
+        if (l.ACKNO % 100 != 0) return;
+        const std::string code = ledgerCode(l.HESAPKODU);
+        if (code.empty()) return;
+        if (!start.empty() && text::compare(code, start, true) < 0) return;
+        if (!end.empty() && text::compare(code, end, true) > 0) return;
+        const bool debit = text::trim(l.BORCALACAK) == "B";
+        sums[{code, debit}] += debit ? l.TLBORC : l.TLALACAK;
+    };
+    // A run over most of the year reads all lines in one pass; a short one reads the lines of
+    // its own vouchers only.
+    if (taken.size() * 3 >= static_cast<std::size_t>(total) && total > 64) {
+        if (auto st = books->lines.set("MFD:KeyFisSiraNo"); !st) return st.error();
+        std::string current;
+        const Taken* open = nullptr;
+        for (long n = 1;; ++n) {
+            auto l = books->lines.next();
+            if (!l) {
+                if (data::is(l, data::ErrorCode::NoRecord)) break;
+                return l.error();
+            }
+            if ((n & 8191) == 0 && ui.cancelled()) return false;
+            if (l->KEYSTR != current) {
+                if (open)
+                    if (auto st = flush(*open); !st) return st.error();
+                current = l->KEYSTR;
+                auto it = byKey.find(current);
+                open = it == byKey.end() ? nullptr : &taken[it->second];
+            }
+            if (open) take(*l);
+        }
+        if (open)
+            if (auto st = flush(*open); !st) return st.error();
+        return true;
+    }
+    std::vector<std::pair<std::string, std::uint32_t>> keys(byKey.begin(), byKey.end());
+    std::sort(keys.begin(), keys.end(),
+              [](const auto& a, const auto& b) { return a.second < b.second; });
+    for (const auto& [key, i] : keys) {
+        if ((i & 255) == 0 && ui.cancelled()) return false;
+        data::FisDet prefix;
+        prefix.KEYSTR = key;
+        if (auto st = books->lines.scanPrefix("MFD:KeyFisSiraNo", prefix, 1, take); !st)
+            return st.error();
+        if (auto st = flush(taken[i]); !st) return st.error();
     }
     return true;
 }
