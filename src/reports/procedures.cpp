@@ -5,6 +5,9 @@
 #include "core/text.h"
 #include "output/raw.h"
 #include "output/textfile.h"
+#include "vouchers/books.h"
+#include "reports/cash_book.h"
+#include "reports/general_ledger.h"
 #include "reports/run.h"
 
 #include <cstdio>
@@ -165,7 +168,7 @@ struct Output {
     }
 };
 Result<Output> openOutput(const app::Options& o, const PdfOpener& pdf, std::size_t width,
-                          int fontSize) {
+                          int fontSize, std::optional<output::PageStyle> pdfStyle = {}) {
     const int routes = o.has("pdf") + o.has("xlsx") + o.has("txt") + o.has("raw");
     if (routes != 1)
         return Error::badInput("--pdf, --xlsx, --txt ve --raw seçeneklerinden tam biri gerekli");
@@ -201,7 +204,8 @@ Result<Output> openOutput(const app::Options& o, const PdfOpener& pdf, std::size
             return Error::badInput("Bu programda PDF çıkışı yok; --txt, --xlsx ya da --raw "
                                    "kullanın.");
         auto s = pdf(o.get("pdf"),
-                     reportPageStyle(output::PrinterKind::Ordinary, width, fontSize));
+                     pdfStyle ? *pdfStyle
+                              : reportPageStyle(output::PrinterKind::Ordinary, width, fontSize));
         if (!s) return s.error();
         out.sink = std::move(*s);
     }
@@ -324,6 +328,83 @@ Status runStandardCmd(app::ProcedureContext& ctx, const app::Options& o) {
                        : StdMuavinRapor(ctx.data, ctx.ui, *m, no);
 }
 
+// A whole number flag of at least `min`; `fallback` when the flag is not given.
+Result<std::int32_t> wholeNumber(const app::Options& o, const char* name, std::int32_t min,
+                                 std::int32_t fallback) {
+    auto n = o.integer(name);
+    if (!n) return n.error();
+    if (!*n) return fallback;
+    if (**n < min || **n > 2147483647)
+        return Error::badInput(std::string("--") + name + " " + std::to_string(min) +
+                               " ya da daha büyük bir tam sayı olmalı: " + o.get(name));
+    return static_cast<std::int32_t>(**n);
+}
+
+Status runGeneralLedgerCmd(app::ProcedureContext& ctx, const app::Options& o,
+                           const PdfOpener& pdf) {
+    auto books = vouchers::Books::open(ctx.data);
+    if (!books) return books.error();
+    auto company = books->readCompany();
+    if (!company) return company.error();
+    // Without flags the run is what the filter window proposes.
+    GeneralLedgerOptions g = generalLedgerDefaults(*company);
+    g.accountStart = text::trim(o.get("from"));
+    g.accountEnd = text::trim(o.get("to"));
+    for (const std::string* s : {&g.accountStart, &g.accountEnd})
+        if (!text::isCp1254(*s) || text::length(*s) > 18)
+            return Error::badInput("Hesap kodu en çok 18 karakter olmalı: \"" + *s + "\"");
+    if (o.has("months") || o.has("dates")) {
+        auto per = period(ctx, o);
+        if (!per) return per.error();
+        g.startMonth = per->m1;
+        g.endMonth = per->m2;
+        g.startDate = per->d1;
+        g.endDate = per->d2;
+    }
+    auto first = wholeNumber(o, "journal-from", 0, g.firstJournal);
+    if (!first) return first.error();
+    g.firstJournal = *first;
+    auto last = wholeNumber(o, "journal-to", 0, 0);
+    if (!last) return last.error();
+    g.lastJournal = *last;
+    auto page = wholeNumber(o, "first-page", 1, 1);
+    if (!page) return page.error();
+    g.firstPage = *page;
+    g.pageCount = o.flag("page-count");
+    g.storeState = o.flag("store-state");
+    if (g.pageCount && g.storeState)
+        return Error::badInput("--page-count ile --store-state birlikte verilemez");
+    // Every refusal comes before the output is opened, so a refused run leaves no file.
+    if (auto st = checkGeneralLedger(ctx.data, g); !st) return st;
+    auto out = openOutput(o, pdf, 150, g.fontSize,
+                          generalLedgerPageStyle(output::PrinterKind::Ordinary, g.fontSize));
+    if (!out) return out.error();
+    auto r = runGeneralLedger(ctx.data, ctx.ui, g, out->kind, *out->sink);
+    if (!r) return r.error();
+    if (!*r) return Error::refused("İptal edildi", true);
+    return {};
+}
+
+Status runCashBookCmd(app::ProcedureContext& ctx, const app::Options& o, const PdfOpener& pdf) {
+    CashBookOptions c;
+    c.account = text::trim(o.get("account"));
+    if (c.account.empty()) return Error::badInput("--account gerekli: kasa hesap kodu");
+    if (!text::isCp1254(c.account) || text::length(c.account) > 18)
+        return Error::badInput("Hesap kodu en çok 18 karakter olmalı: \"" + c.account + "\"");
+    if (!o.has("dates")) return Error::badInput("--dates D1-D2 gerekli");
+    auto per = period(ctx, o);
+    if (!per) return per.error();
+    c.startDate = per->d1;
+    c.endDate = per->d2;
+    c.reportDate = core::Date::today();
+    if (auto st = checkCashBook(ctx.data, c); !st) return st;
+    auto out = openOutput(o, pdf, cashBookWidth(), c.fontSize);
+    if (!out) return out.error();
+    auto r = runCashBook(ctx.data, ctx.ui, c, out->route());
+    if (!r) return r.error();
+    return saveSheet(*out);
+}
+
 const std::vector<std::string> kCommonFlags = {
     "definition", "measure", "months", "dates",     "from", "to",  "report-date",
     "font-size",  "opening", "closing", "pdf",      "xlsx", "txt", "raw", "kind"};
@@ -367,6 +448,33 @@ void registerProcedures(app::ProcedureRegistry& registry, PdfOpener pdf) {
         };
         s.flags = with(kCommonFlags, {"kebir", "month-totals", "cancelled", "page-per-account",
                                       "only-active", "cumulative"});
+        registry.add(std::move(s));
+    }
+    {
+        app::ProcedureSpec s;
+        s.command = {"report", "general-ledger"};
+        s.usage = "DIR [--from CODE --to CODE] [--months A-B | --dates D1-D2] [--journal-from N] "
+                  "[--journal-to N] [--first-page N] [--page-count] [--store-state] (--raw FILE "
+                  "--kind NPQ|LPQ | --pdf FILE | --txt FILE|-): the general ledger";
+        s.runs = app::Runs::Worker;
+        s.run = [pdf](app::ProcedureContext& ctx, const app::Options& o) {
+            return runGeneralLedgerCmd(ctx, o, pdf);
+        };
+        s.flags = {"from", "to",         "months", "dates", "journal-from", "journal-to",
+                   "first-page", "raw", "kind",   "pdf",   "txt"};
+        s.switches = {"page-count", "store-state"};
+        registry.add(std::move(s));
+    }
+    {
+        app::ProcedureSpec s;
+        s.command = {"report", "cash-book"};
+        s.usage = "DIR --account CODE --dates D1-D2 (--pdf FILE | --xlsx FILE | --txt FILE|- | "
+                  "--raw FILE --kind NPQ|LPQ): the cash book of one cash account";
+        s.runs = app::Runs::Worker;
+        s.run = [pdf](app::ProcedureContext& ctx, const app::Options& o) {
+            return runCashBookCmd(ctx, o, pdf);
+        };
+        s.flags = {"account", "dates", "pdf", "xlsx", "txt", "raw", "kind"};
         registry.add(std::move(s));
     }
     {

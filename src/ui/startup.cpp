@@ -14,6 +14,7 @@
 #include "ui/frame.h"
 #include "ui/geometry.h"
 #include "ui/kul.h"
+#include "ui/ledger_book_windows.h"
 #include "ui/login.h"
 #include "ui/qtui.h"
 #include "ui/render/pdf_writer.h"
@@ -172,6 +173,7 @@ void registerWindows(app::ProcedureRegistry& registry, MainFrame& frame) {
     registerJournalWindow(registry, frame);
     registerAccountWindows(registry, frame);
     registerReportWindows(registry, frame);
+    registerLedgerBookWindows(registry, frame);
     registerVoucherListWindows(registry, frame);
     registerVoucherPrintWindows(registry, frame);
     // The plain definition lists stand in only for report lists nobody registered before them.

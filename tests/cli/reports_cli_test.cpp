@@ -128,4 +128,70 @@ TEST_F(ReportsCli, StoredDefinitionsAndTheirRefusals) {
     }
 }
 
+// The general ledger prints journalised vouchers only: the journal numbers months 1-3 first.
+TEST_F(ReportsCli, GeneralLedgerAndCashBook) {
+    for (const char* m : {"1", "2", "3"}) {
+        auto j = cli({"journal", "print", dir(), "--month", m, "--certified", "--txt",
+                      (root_ / "j.txt").string()});
+        ASSERT_EQ(j.code, 0) << j.err;
+    }
+    auto g = cli({"report", "general-ledger", dir(), "--months", "1-3", "--store-state", "--txt",
+                  "-"});
+    ASSERT_EQ(g.code, 0) << g.err;
+    EXPECT_NE(g.out.find("KEBİR HESAP KODU      :100 "), std::string::npos) << g.out;
+    const std::string end = lineWith(g.out, "S A Y F A   S O N U");
+    EXPECT_NE(end.find("200.00"), std::string::npos) << g.out;
+    // The stored state moves the proposal past the printed entries: nothing is left to print.
+    auto again = cli({"report", "general-ledger", dir(), "--months", "1-3", "--txt", "-"});
+    ASSERT_EQ(again.code, 0) << again.err;
+    EXPECT_EQ(again.out.find("KEBİR HESAP KODU"), std::string::npos) << again.out;
+    auto raw = root_ / "kebir.prn";
+    auto r = cli({"report", "general-ledger", dir(), "--journal-from", "1", "--from", "600",
+                  "--to", "600", "--raw", raw.string(), "--kind", "NPQ"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::string bytes = slurp(raw);
+    EXPECT_EQ(bytes.rfind("\x1B@\x1B" "CB\x1BP\x0F\x1BG", 0), 0u);
+    EXPECT_NE(bytes.find("\x1BGS A Y F A"), std::string::npos);
+
+    auto k = cli({"report", "cash-book", dir(), "--account", "100 01 001", "--dates",
+                  "01.03." + year() + "-31.03." + year(), "--txt", "-"});
+    ASSERT_EQ(k.code, 0) << k.err;
+    EXPECT_NE(lineWith(k.out, "Devir").find("125.50"), std::string::npos) << k.out;
+    EXPECT_NE(lineWith(k.out, "12.03.").find("200.00"), std::string::npos) << k.out;
+    EXPECT_NE(lineWith(k.out, "Genel Toplam").find("200.00"), std::string::npos) << k.out;
+    const fs::path xlsx = root_ / "kasa.xlsx";
+    ASSERT_EQ(cli({"report", "cash-book", dir(), "--account", "100 01 001", "--dates",
+                   "01.01." + year() + "-31.12." + year(), "--xlsx", xlsx.string()})
+                  .code,
+              0);
+    EXPECT_EQ(slurp(xlsx).rfind("PK", 0), 0u);
+}
+
+TEST_F(ReportsCli, BookRefusalsLeaveNoFile) {
+    const fs::path out = root_ / "never.txt";
+    const std::string dates = "01.01." + year() + "-31.12." + year();
+    const std::vector<std::vector<std::string>> refused = {
+        {"report", "general-ledger", dir(), "--from", "100 01", "--txt", out.string()},
+        {"report", "general-ledger", dir(), "--from", "600", "--to", "100", "--txt", out.string()},
+        {"report", "general-ledger", dir(), "--from", "999", "--raw", out.string(), "--kind", "NPQ"},
+        {"report", "general-ledger", dir(), "--months", "3-1", "--txt", out.string()},
+        {"report", "general-ledger", dir(), "--journal-from", "9", "--journal-to", "2", "--txt",
+         out.string()},
+        {"report", "general-ledger", dir(), "--first-page", "0", "--txt", out.string()},
+        {"report", "general-ledger", dir(), "--raw", out.string()},
+        {"report", "cash-book", dir(), "--account", "999 01", "--dates", dates, "--txt",
+         out.string()},
+        {"report", "cash-book", dir(), "--dates", dates, "--xlsx", out.string()},
+        {"report", "cash-book", dir(), "--account", "100 01 001", "--txt", out.string()},
+        {"report", "cash-book", dir(), "--account", "100 01 001", "--dates",
+         "31.12." + year() + "-01.01." + year(), "--pdf", out.string()},
+    };
+    for (const auto& args : refused) {
+        auto r = cli(args);
+        EXPECT_NE(r.code, 0) << args[1] << " " << args[3] << " " << r.out;
+        EXPECT_FALSE(r.err.empty());
+        EXPECT_FALSE(fs::exists(out)) << args[1] << " " << args[3];
+    }
+}
+
 } // namespace

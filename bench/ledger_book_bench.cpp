@@ -1,0 +1,218 @@
+// The general ledger and the cash book on a synthetic company with every voucher journalised.
+// The books are written into a data folder (one transaction); every tenth voucher is made a
+// tahsil or tediye voucher, and every voucher gets its journal number in date order. The reports
+// then run in a fresh process of this program on that folder, so their peak memory is their own
+// and not that of the generated books:
+//
+//   - the general ledger of the whole year to a raw printer file ("NPQ") and to a text file;
+//   - the cash book of the busiest detail account for the year to a text file.
+//
+//     hk_ledger_book_bench [vouchers] [folder]     (10 lines a voucher; default 100000 vouchers)
+//     hk_ledger_book_bench --run folder CASHACCOUNT (the second half alone)
+
+#include "app/testing/fake_ui.h"
+#include "data/database.h"
+#include "data/dataset.h"
+#include "generator.h"
+#include "output/raw.h"
+#include "output/textfile.h"
+#include "reports/cash_book.h"
+#include "reports/general_ledger.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <numeric>
+#include <string>
+
+using namespace hk;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double cpuNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+long peakKb() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+struct Timer {
+    const char* what;
+    Clock::time_point wall = Clock::now();
+    double cpu = cpuNow();
+    ~Timer() {
+        const double w = std::chrono::duration<double>(Clock::now() - wall).count();
+        std::printf("%-52s cpu %9.1f ms   wall %9.1f ms   peak %ld kB\n", what,
+                    (cpuNow() - cpu) * 1000, w * 1000, peakKb());
+        std::fflush(stdout);
+    }
+};
+
+// Counts lines and forgets them: the report's own cost without a renderer.
+class NullSink final : public output::PageSink {
+  public:
+    long lines = 0;
+    core::Status page(const output::Page& p) override {
+        lines += static_cast<long>(p.lines.size());
+        return {};
+    }
+    core::Status finish() override { return {}; }
+    bool streamsLines() const override { return true; }
+    core::Status line(const output::Line&) override {
+        ++lines;
+        return {};
+    }
+};
+
+template <typename T> T must(core::Result<T> r, const char* what) {
+    if (!r) {
+        std::fprintf(stderr, "%s: %s\n", what, r.error().describe().c_str());
+        std::exit(1);
+    }
+    return std::move(*r);
+}
+void must(core::Status s, const char* what) {
+    if (!s) {
+        std::fprintf(stderr, "%s: %s\n", what, s.error().describe().c_str());
+        std::exit(1);
+    }
+}
+
+std::uintmax_t sizeOf(const std::filesystem::path& p) {
+    std::error_code ec;
+    const auto n = std::filesystem::file_size(p, ec);
+    return ec ? 0 : n;
+}
+
+// Writes the books; returns the busiest detail account.
+std::string write(int vouchers, const std::filesystem::path& dir) {
+    bench::CompanySize size;
+    size.vouchers = vouchers;
+    bench::Company c = bench::generate(size);
+    // Every tenth voucher a tahsil or a tediye: its lines move the cash account by mirror image.
+    for (std::size_t i = 0; i < c.headers.size(); ++i)
+        if (i % 10 == 0) c.headers[i].FISTUR.assign(1, i % 20 == 0 ? 'A' : 'E');
+    std::vector<std::size_t> order(c.headers.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const auto& x = c.headers[a];
+        const auto& y = c.headers[b];
+        return x.FISTRH != y.FISTRH ? x.FISTRH < y.FISTRH : x.FISNO < y.FISNO;
+    });
+    for (std::size_t n = 0; n < order.size(); ++n)
+        c.headers[order[n]].YEVMIYENO = static_cast<std::int32_t>(n + 1);
+
+    auto ds = must(data::DataSet::open(data::Locations::resolve(dir.string(), dir)), "open");
+    Timer t("write the books (one transaction)");
+    data::Transaction tx(ds.data());
+    auto plan = must(ds.open<data::HsPlan>(), "HsPlan");
+    auto heads = must(ds.open<data::FisBas>(), "FisBas");
+    auto lines = must(ds.open<data::FisDet>(), "FisDet");
+    auto company = must(ds.open<data::Yasal>(), "Yasal");
+    data::Yasal y;
+    y.MALIDONEMBAS = core::Date{1, 1, 2024};
+    y.MALIDONEMSON = core::Date{31, 12, 2024};
+    y.SIRKETUNVANI1 = "BENCH";
+    must(company.add(y), "Yasal add");
+    for (const auto& a : c.accounts) must(plan.add(a), "HsPlan add");
+    for (const auto& h : c.headers) must(heads.add(h), "FisBas add");
+    std::map<std::string, long> perAccount;
+    for (const auto& l : c.lines) {
+        must(lines.add(l), "FisDet add");
+        ++perAccount[l.HESAPKODU];
+    }
+    std::string busy;
+    long most = 0;
+    for (const auto& [code, n] : perAccount)
+        if (n > most) most = n, busy = code;
+    must(tx.commit(), "commit");
+    std::printf("%zu accounts, %zu vouchers, %zu lines, all journalised; cash account %s "
+                "(%ld lines of its own)\n",
+                c.accounts.size(), c.headers.size(), c.lines.size(), busy.c_str(), most);
+    return busy;
+}
+
+int runReports(const std::filesystem::path& dir, const std::string& cash) {
+    app::testing::FakeUi ui;
+    auto ds = must(data::DataSet::open(data::Locations::resolve(dir.string(), dir)), "open");
+    std::printf("reports in a process of their own (peak before: %ld kB)\n", peakKb());
+    reports::GeneralLedgerOptions o;
+    o.firstJournal = 1;
+    o.storeState = false;
+    {
+        // The two stages apart: the work file, then the book into a sink that keeps nothing.
+        auto work = reports::newGeneralLedgerWork();
+        {
+            Timer t("general ledger, whole year: KebirAyir (work file)");
+            must(reports::KebirAyir(ds, ui, o, work), "KebirAyir");
+        }
+        std::printf("    %lld work records\n", static_cast<long long>(must(work.count(), "count")));
+        NullSink sink;
+        Timer t("general ledger, whole year: KebirRaporu (no output)");
+        must(reports::KebirRaporu(ds, ui, o, work, output::PrinterKind::Npq, sink), "KebirRaporu");
+    }
+    {
+        auto target = must(output::openRawFile(dir / "kebir.prn"), "raw file");
+        output::RawSink sink(std::move(target));
+        Timer t("general ledger, whole year, raw (NPQ)");
+        auto r = must(reports::runGeneralLedger(ds, ui, o, output::PrinterKind::Npq, sink),
+                      "general ledger raw");
+        std::printf("    %ld accounts, %ld lines, %d pages, %ju bytes\n", r->accounts, r->lines,
+                    r->pages, sizeOf(dir / "kebir.prn"));
+    }
+    {
+        auto sink = must(output::TextFileSink::open(dir / "kebir.txt"), "text file");
+        Timer t("general ledger, whole year, text file");
+        auto r = must(reports::runGeneralLedger(ds, ui, o, output::PrinterKind::Ordinary, *sink),
+                      "general ledger text");
+        std::printf("    %ld lines, %d pages, %ju bytes\n", r->lines, r->pages,
+                    sizeOf(dir / "kebir.txt"));
+    }
+    {
+        reports::CashBookOptions k;
+        k.account = cash;
+        k.startDate = core::Date{1, 1, 2024};
+        k.endDate = core::Date{31, 12, 2024};
+        k.reportDate = core::Date{31, 12, 2024};
+        auto sink = must(output::TextFileSink::open(dir / "kasa.txt"), "text file");
+        reports::Route route;
+        route.sink = sink.get();
+        route.textFile = true;
+        Timer t("cash book, busiest account, whole year, text file");
+        auto r = must(reports::runCashBook(ds, ui, k, route), "cash book");
+        std::printf("    %ld movement lines, %ju bytes\n", r.lines, sizeOf(dir / "kasa.txt"));
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--run") return runReports(argv[2], argv[3]);
+    const int vouchers = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const std::filesystem::path dir =
+        argc > 2 ? std::filesystem::path(argv[2])
+                 : std::filesystem::temp_directory_path() / "hk_ledger_book_bench";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string cash = write(vouchers, dir);
+    std::fflush(stdout);
+    // A fresh process: the generated books do not count against the reports' memory.
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string d = dir.string();
+    execl(self.c_str(), self.c_str(), "--run", d.c_str(), cash.c_str(), static_cast<char*>(nullptr));
+    std::perror("exec");
+    return 1;
+}
