@@ -21,6 +21,8 @@
 #include "ui/journal_window.h"
 #include "ui/reports_windows.h"
 #include "ui/voucher_print.h"
+#include "ui/voucher_ack.h"
+#include "ui/voucher_tools.h"
 #include "ui/yasal.h"
 
 #include <QApplication>
@@ -174,6 +176,8 @@ void registerWindows(app::ProcedureRegistry& registry, MainFrame& frame) {
     registerReportWindows(registry, frame);
     registerVoucherListWindows(registry, frame);
     registerVoucherPrintWindows(registry, frame);
+    registerDescriptionWindows(registry, frame);
+    registerVoucherToolWindows(registry, frame);
     // The plain definition lists stand in only for report lists nobody registered before them.
     registerDefinitionWindows(registry, frame);
 }
