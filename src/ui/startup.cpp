@@ -23,6 +23,7 @@
 #include "ui/voucher_print.h"
 #include "ui/voucher_ack.h"
 #include "ui/voucher_tools.h"
+#include "ui/voucher_lines.h"
 #include "ui/yasal.h"
 
 #include <QApplication>
@@ -178,6 +179,7 @@ void registerWindows(app::ProcedureRegistry& registry, MainFrame& frame) {
     registerVoucherPrintWindows(registry, frame);
     registerDescriptionWindows(registry, frame);
     registerVoucherToolWindows(registry, frame);
+    registerVoucherLineWindows(registry, frame);
     // The plain definition lists stand in only for report lists nobody registered before them.
     registerDefinitionWindows(registry, frame);
 }

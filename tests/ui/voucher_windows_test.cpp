@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -444,6 +445,37 @@ class VoucherWindowsTest : public QObject {
         QCOMPARE(runs.back().first, std::string("MizanDuzelt"));
         QCOMPARE(v::totalsOf(*v::Books::open(*ds)->account("120 01")).months[2][0], 60.0);
         QCOMPARE(l.panel()->selectedIndex(), 1);
+    }
+
+    void accountTransferAndExportsGoThroughTheRunner() {
+        company();
+        voucher(3, 2, 10);
+        VoucherListContext c = listCtx();
+        HesapTransferWindow w(c, "120 01");
+        w.targetField()->setText(QStringLiteral("120"));
+        w.transferButton()->click();
+        QCOMPARE(runs.back().first, std::string("HesapTransferi"));
+        QCOMPARE(ui.messages.back().text, std::string("Seçilen Hesap Kodu Muavin Kod Olmalı!"));
+        QCOMPARE(w.result(), int(QDialog::Rejected)); // open for a correction
+        QVERIFY(w.transferButton()->isEnabled());
+        w.targetField()->setText(QStringLiteral("120 02"));
+        w.transferButton()->click();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        auto b = v::Books::open(*ds);
+        QCOMPARE(v::totalsOf(*b->account("120 02")).months[2][0], 10.0);
+
+        ExcelFisDetayAktarWindow x(listCtx());
+        x.target = dir->filePath("detay.xlsx").toStdString();
+        ui.answer(2); // declined: not done
+        x.exportJournal(true);
+        QCOMPARE(runs.back().first, std::string("YevmiyeExcelYaz"));
+        QVERIFY(x.statusLine()->text().isEmpty());
+        QVERIFY(!QFile::exists(dir->filePath("detay.xlsx")));
+        ui.answer(1);
+        x.exportMonth();
+        QCOMPARE(runs.back().first, std::string("FisDetayExcelYaz"));
+        QCOMPARE(x.statusLine()->text(), QStringLiteral("İşlem Tamamlandı"));
+        QVERIFY(QFile::exists(dir->filePath("detay.xlsx")));
     }
 
     void cancelledVoucherStaysRedWhenSelected() {
