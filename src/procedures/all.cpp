@@ -7,6 +7,7 @@
 #include "vouchers/procedures.h"
 #include "vouchers/tools_procedures.h"
 #include "vouchers/sheet_procedures.h"
+#include "vouchers/window_procedures.h"
 
 namespace hk::procedures {
 
@@ -17,6 +18,7 @@ void registerAll(app::ProcedureRegistry& registry, const app::PdfOpener& pdf) {
     vouchers::registerProcedures(registry);
     reports::registerProcedures(registry, pdf);
     vouchers::registerToolProcedures(registry);
+    vouchers::registerWindowToolProcedures(registry);
     vouchers::registerSheetProcedures(
         registry, pdf ? vouchers::SheetPdfOpener([pdf](const std::filesystem::path& path,
                                                        const output::PageStyle& style) {

@@ -53,6 +53,10 @@ template <data::RecordStruct T> class TableSource : public BrowseSource {
     std::function<std::optional<QColor>(const T&)> foreground;
     std::function<std::optional<QColor>(const T&)> background;
 
+    // Rows the list leaves out (a query by example): records it refuses are read past, so a
+    // page still holds n rows when there are that many.
+    std::function<bool(const T&)> filter;
+
     void setRange(std::optional<KeyRange<T>> r) { range_ = std::move(r); }
     const std::optional<KeyRange<T>>& range() const { return range_; }
 
@@ -160,6 +164,7 @@ template <data::RecordStruct T> class TableSource : public BrowseSource {
                 }
                 passedAnchor = true; // the anchor is gone: everything beyond its key counts
             }
+            if (filter && !filter(rec)) continue;
             out.push_back(makeRow(rec));
         }
         if (!forward) std::reverse(out.begin(), out.end());

@@ -1,4 +1,5 @@
 #include "ui/frame.h"
+#include "ui/procedure_runner.h"
 
 #include "ui/login.h"
 #include "ui/qtui.h"
@@ -50,6 +51,7 @@ struct MainFrame::WorkerRun {
     std::unique_ptr<QThread> thread;
     core::Status result;
     std::optional<int> programEnd; // exit code, when a fatal message ended the program
+    std::function<void(bool)> done; // the starter's follow-up, on the GUI thread
 };
 
 QString frameTitle(const std::string& dataFolder) {
@@ -240,19 +242,44 @@ void MainFrame::runItem(const app::MenuEntry& e) {
     }
 }
 
-void MainFrame::startWorker(const app::ProcedureSpec& spec, app::Options options) {
+void MainFrame::runProcedure(const std::string& name, app::Options options,
+                             std::function<void(bool)> done) {
+    const app::ProcedureSpec* spec = setup_.procedures ? setup_.procedures->find(name) : nullptr;
+    try {
+        if (!spec || !spec->run || !ctx_ || !setup_.ui) {
+            if (setup_.ui) app::raiseNotBuilt(*setup_.ui, name);
+            if (done) done(false);
+            return;
+        }
+        if (spec->runs == app::Runs::Worker) {
+            startWorker(*spec, std::move(options), std::move(done));
+            return;
+        }
+        auto st = spec->run(*ctx_, options);
+        if (!st) app::reportFailure(*setup_.ui, st.error());
+        if (done) done(st.ok());
+    } catch (const app::ProgramEnd& end) {
+        QCoreApplication::exit(end.exitCode());
+    }
+}
+
+void MainFrame::startWorker(const app::ProcedureSpec& spec, app::Options options,
+                            std::function<void(bool)> done) {
     auto run = std::make_unique<WorkerRun>();
     run->procedure = spec.name;
+    run->done = std::move(done);
     // Opened here, so a folder that cannot be opened is reported before anything starts.
     auto ds = data::DataSet::open(ctx_->data.locations());
     if (!ds) {
         app::reportFailure(*setup_.ui, ds.error(), 23);
+        if (run->done) run->done(false);
         return;
     }
     run->data.emplace(std::move(ds.value()));
     auto security = app::users::open(run->data->data());
     if (!security) {
         app::reportFailure(*setup_.ui, security.error(), 23);
+        if (run->done) run->done(false);
         return;
     }
     run->security.emplace(std::move(security.value()));
@@ -295,6 +322,7 @@ void MainFrame::finishWorker(WorkerRun* r) {
             return;
         }
     }
+    if (done->done) done->done(done->result.ok());
     if (closeWhenIdle_ && workers_.empty()) close();
 }
 
@@ -353,6 +381,16 @@ void MainFrame::closeEvent(QCloseEvent* e) {
     }
     saveWindowGeometry(this, setup_.settings, kFrameSection);
     e->accept();
+}
+
+} // namespace hk::ui
+
+namespace hk::ui {
+
+RunProcedure frameRunner(MainFrame& frame) {
+    return [&frame](const std::string& name, app::Options o, std::function<void(bool)> done) {
+        frame.runProcedure(name, std::move(o), std::move(done));
+    };
 }
 
 } // namespace hk::ui

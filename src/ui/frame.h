@@ -76,6 +76,13 @@ class MainFrame : public QMainWindow {
     // Runs the item of that number as if chosen from the menu.
     void trigger(int menuNumber);
 
+    // Runs a registered procedure as a menu item would (a Runs::Worker one on a thread of its own
+    // with its progress window, any other here) and calls `done` on the GUI thread when it has
+    // ended, with whether it succeeded; its failure has been shown by then. Windows use it for
+    // their long tools so the frame stays usable and the window can refresh afterwards.
+    void runProcedure(const std::string& name, app::Options options,
+                      std::function<void(bool ok)> done = {});
+
     // Procedures running on worker threads right now.
     int runningProcedures() const { return static_cast<int>(workers_.size()); }
     // The context the frame's own (GUI-thread) procedures run with; null when the frame was set
@@ -109,7 +116,8 @@ class MainFrame : public QMainWindow {
     void choosePrinter();
     void runItem(const app::MenuEntry& entry);
     struct WorkerRun;
-    void startWorker(const app::ProcedureSpec& spec, app::Options options);
+    void startWorker(const app::ProcedureSpec& spec, app::Options options,
+                     std::function<void(bool)> done = {});
     void finishWorker(WorkerRun* run);
     void stopWorkers();
     void makeContext();

@@ -22,6 +22,9 @@
 #include "ui/journal_window.h"
 #include "ui/reports_windows.h"
 #include "ui/voucher_print.h"
+#include "ui/voucher_ack.h"
+#include "ui/voucher_tools.h"
+#include "ui/voucher_lines.h"
 #include "ui/yasal.h"
 
 #include <QApplication>
@@ -176,6 +179,9 @@ void registerWindows(app::ProcedureRegistry& registry, MainFrame& frame) {
     registerLedgerBookWindows(registry, frame);
     registerVoucherListWindows(registry, frame);
     registerVoucherPrintWindows(registry, frame);
+    registerDescriptionWindows(registry, frame);
+    registerVoucherToolWindows(registry, frame);
+    registerVoucherLineWindows(registry, frame);
     // The plain definition lists stand in only for report lists nobody registered before them.
     registerDefinitionWindows(registry, frame);
 }

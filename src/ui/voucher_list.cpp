@@ -6,6 +6,7 @@
 #include "core/text.h"
 #include "ui/frame.h"
 #include "ui/startup.h"
+#include "ui/voucher_tools.h"
 #include "vouchers/account_transfer.h"
 #include "vouchers/books.h"
 #include "vouchers/csv.h"
@@ -20,8 +21,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
 #include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace hk::ui {
 
@@ -52,6 +59,24 @@ void report(app::Ui& ui, const core::Status& st) {
     if (!st && !st.error().shown)
         ui.message(st.error().describe(), {}, app::Icon::Warning, "&Tamam", 1);
 }
+
+// Cancelled vouchers stay red when selected: the row's own text colour replaces the
+// highlighted-text colour the style would otherwise paint over it.
+class KeepForegroundDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QVariant fg = index.data(Qt::ForegroundRole);
+        if (fg.isValid()) {
+            const QBrush b = fg.value<QBrush>();
+            option->palette.setBrush(QPalette::HighlightedText, b);
+            option->palette.setBrush(QPalette::Text, b);
+        }
+    }
+};
 
 // One listed voucher and where it stands in the file, so a page continues exactly after it.
 struct Item {
@@ -219,6 +244,7 @@ FisListesi::FisListesi(VoucherListContext ctx, QWidget* parent)
     list_ = new BrowsePanel(source_, {QStringLiteral("Tarih Sırası"), QStringLiteral("Fiş Sırası")},
                             *ctx_.ui, this);
     list_->setLocatorVisible(false);
+    list_->view()->setItemDelegate(new KeepForegroundDelegate(list_->view()));
     list_->applyRights(*ctx_.rights, kListMenu, false);
     list_->insertButton()->setText(QStringLiteral("&Yeni Gir"));
     list_->onInsert = [this] {
@@ -416,12 +442,31 @@ void FisListesi::exportList() {
     (void)r;
 }
 
+void FisListesi::runTool(const std::string& name, app::Options o) {
+    QPointer<FisListesi> self(this);
+    ctx_.runProcedure(name, std::move(o), [self](bool) {
+        if (self) self->refresh(true);
+    });
+}
+
 void FisListesi::rebuildMonth() {
+    if (ctx_.runProcedure) {
+        app::Options o;
+        o.set("month", std::to_string(query_.month));
+        runTool("MizanDuzelt", std::move(o));
+        return;
+    }
     report(*ctx_.ui, vouchers::MizanDuzelt(*ctx_.data, *ctx_.ui, query_.month));
     refresh(true);
 }
 
 void FisListesi::renumberMonth() {
+    if (ctx_.runProcedure) {
+        app::Options o;
+        o.argument = std::to_string(query_.month);
+        runTool("FisSirala", std::move(o));
+        return;
+    }
     report(*ctx_.ui, vouchers::FisSirala(*ctx_.data, *ctx_.ui, query_.month));
     refresh(true);
 }
@@ -479,7 +524,13 @@ FisTransferWindow::FisTransferWindow(VoucherListContext& ctx, std::string key, Q
     form->addRow(QStringLiteral("Yeni Fiş No"), number_);
     form->addRow(QStringLiteral("Yeni Fiş Gün"), day_);
     form->addRow(QStringLiteral("Yeni Fis Ay"), month_);
-    form->addRow(QStringLiteral("Yeni Fiş Nitelik"), attribute_);
+    lookup_ = new QPushButton(QStringLiteral("..."), this);
+    lookup_->setAutoDefault(false);
+    auto* attributeRow = new QHBoxLayout;
+    attributeRow->addWidget(attribute_, 1);
+    attributeRow->addWidget(lookup_);
+    form->addRow(QStringLiteral("Yeni Fiş Nitelik"), attributeRow);
+    connect(lookup_, &QPushButton::clicked, this, [this] { resolveAttribute(true); });
     form->addRow(QStringLiteral("Fiş Türü ?"), type_);
     transfer_ = new QPushButton(QStringLiteral("Transfer"), this);
     auto* exit = new QPushButton(QStringLiteral("Çıkış"), this);
@@ -498,19 +549,37 @@ FisTransferWindow::FisTransferWindow(VoucherListContext& ctx, std::string key, Q
     }
 }
 
+bool FisTransferWindow::resolveAttribute(bool always) {
+    const std::string typed = text::upperTr(s(attribute_->text()));
+    if (!always) {
+        static const char* const fixed[] = {"N", "ACF", "KPF", "IPT", "YAN"};
+        if (std::find(std::begin(fixed), std::end(fixed), typed) != std::end(fixed)) return true;
+        if (auto known = vouchers::attributeExists(*ctx_.data, typed); !typed.empty() && known && *known)
+            return true;
+    }
+    // Without the list the engine's refusal names the unknown code.
+    if (!ctx_.chooseAttribute) return !always;
+    const auto code = ctx_.chooseAttribute();
+    if (!code) {
+        attribute_->setFocus(); // a cancel returns to the field
+        return false;
+    }
+    attribute_->setText(q(*code));
+    return true;
+}
+
 void FisTransferWindow::run() {
+    if (!resolveAttribute(false)) return;
     vouchers::TransferTarget t;
     t.number = number_->text().trimmed().toInt();
     t.day = day_->text().trimmed().toInt();
     t.month = month_->text().trimmed().toInt();
     t.attribute = text::upperTr(s(attribute_->text()));
     t.type = type_->currentIndex() == 1 ? 'A' : type_->currentIndex() == 2 ? 'E' : 'M';
-    auto known = vouchers::attributeExists(*ctx_.data, t.attribute);
     auto r = vouchers::FisTransfer(*ctx_.ui, *ctx_.data, key_, t);
     if (!r && r.error().kind == core::ErrorKind::BadInput) {
         // Bad input keeps the window open for a correction.
         report(*ctx_.ui, r.error());
-        (void)known;
         return;
     }
     if (!r) report(*ctx_.ui, r.error());
@@ -630,6 +699,31 @@ void HesapTransferWindow::run() {
     };
     if (!month(fromMonth_, r.fromMonth) || !month(toMonth_, r.toMonth)) return;
     if (r.fromMonth == 0 && (!date(fromDate_, r.fromDate) || !date(toDate_, r.toDate))) return;
+    if (ctx_.runProcedure) {
+        // A busy account's lines take a while: the transfer runs off the GUI thread. A refusal
+        // (shown by the transfer) keeps the window open for a correction.
+        app::Options o;
+        o.set("source", source_);
+        o.set("target", s(target_->text()));
+        if (r.fromMonth > 0) {
+            o.set("from-month", std::to_string(r.fromMonth));
+            o.set("to-month", std::to_string(r.toMonth));
+        } else {
+            o.set("from-date", s(fromDate_->text()));
+            o.set("to-date", s(toDate_->text()));
+        }
+        transfer_->setEnabled(false);
+        QPointer<HesapTransferWindow> self(this);
+        ctx_.runProcedure("HesapTransferi", std::move(o), [self](bool ok) {
+            if (!self) return;
+            self->transfer_->setEnabled(true);
+            if (ok)
+                self->accept();
+            else
+                self->target_->setFocus();
+        });
+        return;
+    }
     auto res = vouchers::accountTransfer(*ctx_.data, *ctx_.ui, source_, s(target_->text()), r);
     if (!res) {
         const std::string t = text::clip(res.error().text);
@@ -668,6 +762,17 @@ FisIciSiralaWindow::FisIciSiralaWindow(VoucherListContext ctx, QWidget* parent)
 }
 
 void FisIciSiralaWindow::run() {
+    if (ctx_.runProcedure) {
+        app::Options o;
+        o.set("from", from_->text().trimmed().toStdString());
+        o.set("to", to_->text().trimmed().toStdString());
+        sort_->setEnabled(false);
+        QPointer<FisIciSiralaWindow> self(this);
+        ctx_.runProcedure("FisIciSiralaAylar", std::move(o), [self](bool) {
+            if (self) self->sort_->setEnabled(true);
+        });
+        return;
+    }
     auto n = vouchers::FisIciSirala(*ctx_.data, *ctx_.ui, from_->text().trimmed().toInt(),
                                     to_->text().trimmed().toInt(), ctx_.session->FisIciSirala);
     if (!n) report(*ctx_.ui, n.error());
@@ -695,8 +800,23 @@ ExcelFisDetayAktarWindow::ExcelFisDetayAktarWindow(VoucherListContext ctx, QWidg
     form->addRow(row);
 }
 
+void ExcelFisDetayAktarWindow::runExport(const std::string& name, app::Options o) {
+    o.set("xlsx", target);
+    status_->clear();
+    QPointer<ExcelFisDetayAktarWindow> self(this);
+    ctx_.runProcedure(name, std::move(o), [self](bool ok) {
+        if (self && ok) self->status_->setText(QStringLiteral("İşlem Tamamlandı"));
+    });
+}
+
 void ExcelFisDetayAktarWindow::exportMonth() {
     const int m = month_->text().trimmed().toInt();
+    if (ctx_.runProcedure) {
+        app::Options o;
+        o.set("month", std::to_string(m));
+        runExport("FisDetayExcelYaz", std::move(o));
+        return;
+    }
     auto r = app::exportList(
         *ctx_.ui, [&]() { return vouchers::fisDetaySheet(*ctx_.data, *ctx_.ui, m); },
         output::ExportTarget{target, false, {}});
@@ -704,6 +824,13 @@ void ExcelFisDetayAktarWindow::exportMonth() {
 }
 
 void ExcelFisDetayAktarWindow::exportJournal(bool full) {
+    if (ctx_.runProcedure) {
+        // Every voucher of the year: off the GUI thread with the progress window.
+        app::Options o;
+        o.set("full", full ? "1" : "0");
+        runExport("YevmiyeExcelYaz", std::move(o));
+        return;
+    }
     auto r = app::exportList(
         *ctx_.ui, [&]() { return vouchers::yevmiyeSheet(*ctx_.data, *ctx_.ui, full); },
         output::ExportTarget{target, false, {}}, app::kJournalExportQuestion);
@@ -722,6 +849,8 @@ void registerVoucherListWindows(app::ProcedureRegistry& registry, MainFrame& fra
     };
     // The voucher form is its own procedure; the list opens it through the registry, which
     // reports message 24 while it is not there.
+    ctx->runProcedure = frameRunner(frame);
+    ctx->chooseAttribute = [ctx, f]() { return chooseAttribute(*ctx->data, *ctx->ui, f); };
     ctx->openForm = [procedures, f](const std::string& key) {
         if (auto* c = f->context()) (void)app::runRegistered(*procedures, "FHkFisBas", key, *c);
         return true;

@@ -10,12 +10,14 @@
 #include "app/ui.h"
 #include "data/dataset.h"
 #include "ui/browse.h"
+#include "ui/procedure_runner.h"
 #include "vouchers/voucher_lists.h"
 
 #include <QDialog>
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -45,6 +47,12 @@ struct VoucherListContext {
     // Starts another procedure by its catalogue name (print, bulk print).
     std::function<void(const std::string&, const std::string&)> start;
     RunModal runModal;
+    // The attribute list "Fiş Nitelik Listesi" for a choice (the transfer window's attribute);
+    // unset: an unknown attribute is refused as bad input.
+    std::function<std::optional<std::string>()> chooseAttribute;
+    // Runs a registered procedure (the long tools: off the GUI thread with the progress window)
+    // and calls back when it has ended; unset: the tools run here, on the calling thread.
+    RunProcedure runProcedure;
 };
 
 class FisListesi : public QWidget {
@@ -78,6 +86,8 @@ class FisListesi : public QWidget {
     void renumberMonth();
 
   private:
+    // A long tool through the procedure runner; the list is refreshed in place afterwards.
+    void runTool(const std::string& name, app::Options o);
     std::string currentKey() const;
     bool guardChange();
     void refresh(bool keepSelection);
@@ -122,15 +132,20 @@ class FisTransferWindow : public QDialog {
     QLineEdit* attributeField() const { return attribute_; }
     QComboBox* typeChoice() const { return type_; }
     QPushButton* transferButton() const { return transfer_; }
+    QPushButton* attributeLookup() const { return lookup_; }
 
   private:
     void run();
+    // A typed attribute that is neither a fixed code nor in the attribute file opens the list;
+    // false when the user left it without a choice.
+    bool resolveAttribute(bool always);
     VoucherListContext& ctx_;
     std::string key_;
     bool opened_ = false;
     QLineEdit *number_ = nullptr, *day_ = nullptr, *month_ = nullptr, *attribute_ = nullptr;
     QComboBox* type_ = nullptr;
     QPushButton* transfer_ = nullptr;
+    QPushButton* lookup_ = nullptr;
 };
 
 // "Yevmiye No Kaldır".
@@ -200,6 +215,7 @@ class ExcelFisDetayAktarWindow : public QWidget {
     void exportJournal(bool full);
 
   private:
+    void runExport(const std::string& name, app::Options o);
     VoucherListContext ctx_;
     QLineEdit* month_ = nullptr;
     QLabel* status_ = nullptr;

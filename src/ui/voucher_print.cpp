@@ -9,6 +9,7 @@
 #include "ui/fields.h"
 #include "ui/frame.h"
 #include "ui/preview.h"
+#include "ui/voucher_tools.h"
 #include "vouchers/sheet_import.h"
 #include "vouchers/sheet_print.h"
 
@@ -79,7 +80,33 @@ bool printVoucherSheets(data::DataSet& ds, app::Session& session, app::Ui& ui,
     return true;
 }
 
-bool checkAttribute(data::DataSet& ds, app::Ui& ui, PictureEdit& field, bool always) {
+bool printVoucher(data::DataSet& ds, app::Session& session, app::Ui& ui, const SheetRoutes& routes,
+                  const std::string& key) {
+    const std::string k = text::clip(key);
+    if (k.empty()) {
+        ui.message(kNoVoucherToPrint, "Fiş Yaz", app::Icon::Warning, "&Tamam", 1);
+        return false;
+    }
+    auto heads = ds.open<data::FisBas>();
+    if (!heads) {
+        showError(ui, heads.error(), "Fiş Yaz");
+        return false;
+    }
+    data::FisBas probe;
+    probe.KEYSTR = k;
+    if (auto h = heads->get("MFB:KeyFis", probe); !h) {
+        if (!data::is(h.error(), data::ErrorCode::NotFound)) {
+            showError(ui, h.error(), "Fiş Yaz");
+            return false;
+        }
+        ui.message(k + kVoucherToPrintMissing, "Fiş Yaz", app::Icon::Warning, "&Tamam", 1);
+        return false;
+    }
+    return printVoucherSheets(ds, session, ui, routes, k, k);
+}
+
+bool checkAttribute(data::DataSet& ds, app::Ui& ui, PictureEdit& field, bool always,
+                    const AttributeChooser& choose) {
     const std::string typed = text::upperTr(text::trim(field.textValue()));
     auto kinds = ds.open<data::Nitelik>();
     if (!kinds) {
@@ -94,6 +121,15 @@ bool checkAttribute(data::DataSet& ds, app::Ui& ui, PictureEdit& field, bool alw
             field.setTextValue(typed);
             return true;
         }
+    }
+    if (choose) {
+        const auto code = choose();
+        if (!code) {
+            field.setFocus();
+            return false;
+        }
+        field.setTextValue(*code);
+        return true;
     }
     std::vector<std::string> codes, items;
     if (kinds->set("MFN:KeyNtlk"))
@@ -138,9 +174,9 @@ BulkPrintWindow::BulkPrintWindow(data::DataSet& ds, app::Session& session, app::
     top->addLayout(buttons);
 
     connect(nitelik, &QLineEdit::editingFinished, this,
-            [this] { checkAttribute(ds_, ui_, *nitelik, false); });
+            [this] { checkAttribute(ds_, ui_, *nitelik, false, chooseAttribute); });
     connect(nitelikAra, &QPushButton::clicked, this,
-            [this] { checkAttribute(ds_, ui_, *nitelik, true); });
+            [this] { checkAttribute(ds_, ui_, *nitelik, true, chooseAttribute); });
     // A typed start is copied into the end.
     connect(tarihBasi, &QLineEdit::editingFinished, this,
             [this] { tarihSonu->setText(tarihBasi->text()); });
@@ -161,7 +197,7 @@ void BulkPrintWindow::printSelection() {
                     "&Tamam", 1);
         return;
     }
-    if (!checkAttribute(ds_, ui_, *nitelik, false)) return;
+    if (!checkAttribute(ds_, ui_, *nitelik, false, chooseAttribute)) return;
     vouchers::BulkSelection s;
     s.type = "MAE"[fisTur->currentIndex() < 0 ? 0 : fisTur->currentIndex()];
     s.attribute = nitelik->textValue();
@@ -211,9 +247,9 @@ SheetImportWindow::SheetImportWindow(data::DataSet& ds, app::Session& session, a
 
     connect(dosyaAra, &QPushButton::clicked, this, [this] { chooseFile(); });
     connect(nitelik, &QLineEdit::editingFinished, this,
-            [this] { checkAttribute(ds_, ui_, *nitelik, false); });
+            [this] { checkAttribute(ds_, ui_, *nitelik, false, chooseAttribute); });
     connect(nitelikAra, &QPushButton::clicked, this,
-            [this] { checkAttribute(ds_, ui_, *nitelik, true); });
+            [this] { checkAttribute(ds_, ui_, *nitelik, true, chooseAttribute); });
     connect(oku, &QPushButton::clicked, this, [this] { runImport(); });
     connect(cikis, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -249,6 +285,7 @@ void registerVoucherPrintWindows(app::ProcedureRegistry& registry, MainFrame& fr
     import.name = "HkrFiSOku";
     import.run = [&frame](app::ProcedureContext& c, const app::Options&) -> core::Status {
         SheetImportWindow w(c.data, c.session, c.ui, &frame);
+        w.chooseAttribute = [&c, &w] { return ui::chooseAttribute(c.data, c.ui, &w); };
         w.exec();
         return {};
     };
@@ -262,10 +299,24 @@ void registerVoucherPrintWindows(app::ProcedureRegistry& registry, MainFrame& fr
             frame.openChild("YFisRaporu", std::make_unique<PreviewWindow>(std::move(doc), ui));
         };
         BulkPrintWindow w(c.data, c.session, ui, std::move(routes), &frame);
+        w.chooseAttribute = [&c, &w] { return ui::chooseAttribute(c.data, c.ui, &w); };
         w.exec();
         return {};
     };
     registry.add(std::move(bulk));
+    app::ProcedureSpec one;
+    one.name = "FisYaz";
+    one.run = [&frame](app::ProcedureContext& c, const app::Options& o) -> core::Status {
+        app::Ui& ui = c.ui;
+        SheetRoutes routes;
+        routes.preview = [&frame, &ui](output::Document doc) {
+            frame.openChild("YFisRaporu", std::make_unique<PreviewWindow>(std::move(doc), ui));
+        };
+        // Every refusal has been shown by printVoucher.
+        (void)printVoucher(c.data, c.session, ui, routes, o.argument);
+        return {};
+    };
+    registry.add(std::move(one));
 }
 
 } // namespace hk::ui

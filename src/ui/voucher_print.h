@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QComboBox;
@@ -48,9 +49,22 @@ bool printVoucherSheets(data::DataSet& ds, app::Session& session, app::Ui& ui,
                         const SheetRoutes& routes, const std::string& firstKey,
                         const std::string& lastKey);
 
+// "FisYaz": prints the one voucher whose key is given (the voucher list's print button and the
+// voucher form). An empty key or a key no voucher has is refused with a message and prints
+// nothing.
+inline constexpr const char* kNoVoucherToPrint = "Yazdırılacak Fiş Seçilmedi..";
+inline constexpr const char* kVoucherToPrintMissing = " Nolu Fiş Bulunamadı..";
+bool printVoucher(data::DataSet& ds, app::Session& session, app::Ui& ui, const SheetRoutes& routes,
+                  const std::string& key);
+
+// Opens the attribute list "Fiş Nitelik Listesi" for a choice: the chosen code, or nothing.
+using AttributeChooser = std::function<std::optional<std::string>()>;
+
 // Looks a typed attribute up in the attribute file; when it is not there the list opens and the
-// choice replaces it (true), leaving the list without a choice gives false.
-bool checkAttribute(data::DataSet& ds, app::Ui& ui, PictureEdit& field, bool always);
+// choice replaces it (true), leaving the list without a choice gives false. Without a chooser the
+// codes are offered in the short pick list of the Ui.
+bool checkAttribute(data::DataSet& ds, app::Ui& ui, PictureEdit& field, bool always,
+                    const AttributeChooser& choose = {});
 
 class BulkPrintWindow : public QDialog {
     Q_OBJECT
@@ -63,6 +77,7 @@ class BulkPrintWindow : public QDialog {
     QComboBox* fisTur;
     PictureEdit *nitelik, *tarihBasi, *tarihSonu, *noBasi, *noSonu;
     QPushButton *nitelikAra, *fisYaz, *cikis;
+    AttributeChooser chooseAttribute; // the attribute list; unset: the Ui's pick list
 
   private:
     data::DataSet& ds_;
@@ -84,6 +99,7 @@ class SheetImportWindow : public QDialog {
     PictureEdit *nitelik, *belgeAciklama, *odemeTipi;
     QComboBox* belgeTipi;
     QPushButton *dosyaAra, *nitelikAra, *oku, *cikis;
+    AttributeChooser chooseAttribute; // the attribute list; unset: the Ui's pick list
     QLabel* durum; // the progress line
 
   private:
@@ -92,7 +108,8 @@ class SheetImportWindow : public QDialog {
     app::Ui& ui_;
 };
 
-// Registers HkrFiSOku (modal, menu 5127) and TopluFisYaz (the voucher list's "Toplu Yaz").
+// Registers HkrFiSOku (modal, menu 5127), TopluFisYaz (the voucher list's "Toplu Yaz") and
+// FisYaz (one voucher by its key).
 void registerVoucherPrintWindows(app::ProcedureRegistry& registry, MainFrame& frame);
 
 } // namespace hk::ui

@@ -301,6 +301,48 @@ class FrameTest : public QObject {
         QCOMPARE(QString::fromStdString(ui.messages[0].caption), QStringLiteral("Hatalı işlem"));
     }
 
+    void runProcedureCallsBackOnTheGuiThreadWhenAWorkerEnds() {
+        std::atomic<QThread*> ranOn{nullptr};
+        std::string argument;
+        add(
+            "FisSirala",
+            [&](hk::app::ProcedureContext&, const hk::app::Options& o) -> hk::core::Status {
+                ranOn = QThread::currentThread();
+                argument = o.argument;
+                return {};
+            },
+            hk::app::Runs::Worker);
+        add(
+            "Kapali",
+            [](hk::app::ProcedureContext&, const hk::app::Options&) -> hk::core::Status {
+                return hk::core::Error::refused("Olmadı.");
+            });
+        MainFrame f(setup());
+        std::vector<std::pair<bool, QThread*>> calls;
+        auto done = [&calls](bool ok) { calls.emplace_back(ok, QThread::currentThread()); };
+        hk::app::Options o;
+        o.argument = "3";
+        f.runProcedure("FisSirala", o, done);
+        QTRY_COMPARE_WITH_TIMEOUT(calls.size(), std::size_t(1), 5000);
+        QCOMPARE(f.runningProcedures(), 0);
+        QVERIFY(calls[0].first);
+        QCOMPARE(calls[0].second, QThread::currentThread());
+        QVERIFY(ranOn != nullptr && ranOn != QThread::currentThread());
+        QCOMPARE(argument, std::string("3"));
+        // A procedure of the GUI thread that fails: shown once, the caller hears "not done".
+        f.runProcedure("Kapali", {}, done);
+        QCOMPARE(calls.size(), std::size_t(2));
+        QVERIFY(!calls[1].first);
+        QCOMPARE(ui.messages.size(), std::size_t(1));
+        QCOMPARE(ui.messages[0].text, std::string("Olmadı."));
+        // One nobody registered: message 24, and "not done".
+        f.runProcedure("YokBoyle", {}, done);
+        QCOMPARE(calls.size(), std::size_t(3));
+        QVERIFY(!calls[2].first);
+        QCOMPARE(ui.messages.size(), std::size_t(2));
+        QVERIFY(ui.messages[1].text.find("YokBoyle") != std::string::npos);
+    }
+
     void closingStopsRunningProceduresFirst() {
         WorkerProbe probe;
         add("YMizanDuzelt", probe.fn(), hk::app::Runs::Worker);
