@@ -17,6 +17,7 @@
 #include "ui/login.h"
 #include "ui/qtui.h"
 #include "ui/render/pdf_writer.h"
+#include "ui/voucher_form.h"
 #include "ui/voucher_list.h"
 #include "ui/journal_window.h"
 #include "ui/reports_windows.h"
@@ -174,6 +175,7 @@ void registerWindows(app::ProcedureRegistry& registry, MainFrame& frame) {
     registerReportWindows(registry, frame);
     registerVoucherListWindows(registry, frame);
     registerVoucherPrintWindows(registry, frame);
+    registerVoucherForm(registry, frame);
     // The plain definition lists stand in only for report lists nobody registered before them.
     registerDefinitionWindows(registry, frame);
 }
