@@ -264,8 +264,7 @@ bool FHkFisBas::load(const std::string& key) {
     }
     attribute->setTextValue(text::clip(draft_.header.FISNTLK));
     if (auto st = work_.store(draft_.lines); !st) {
-        ctx_.ui->message(st.error().file + " " + std::to_string(st.error().code), "Next(HkYasal)",
-                         app::Icon::Warning, "&Tamam", 1);
+        storageFailure(st.error());
         return false;
     }
     showLines();
@@ -376,11 +375,13 @@ void FHkFisBas::showLines() {
 }
 
 void FHkFisBas::storeLines() {
-    if (auto st = work_.store(lines_); !st) {
-        ctx_.ui->message(st.error().file + " " + std::to_string(st.error().code), "Next(HkYasal)",
-                         app::Icon::Warning, "&Tamam", 1);
-    }
+    if (auto st = work_.store(lines_); !st) storageFailure(st.error());
     showLines();
+}
+
+void FHkFisBas::storageFailure(const core::Error& e) {
+    // A storage error is shown as its number and text, the failed operation as the caption.
+    ctx_.ui->message(e.describe(), e.file, app::Icon::Warning, "&Tamam", 1);
 }
 
 void FHkFisBas::lockHeader() {
@@ -416,6 +417,7 @@ bool FHkFisBas::runLineForm(data::FisDet line, bool insert) {
     st.difference = v::totalsOf(lines_).difference();
     st.current = insert ? currentLine() : line.FISSIRANO;
     st.karsitNo = draft_.header.KARSITNO;
+    st.cashByForm = insertMode() || company_.TAHSILTEDIYEOTOMATIKKAPA != 0;
     const int oldNumber = line.FISSIRANO;
     line.KEYSTR = draft_.header.KEYSTR;
     FHkFisDet form(ctx_, st, line, insert, this);

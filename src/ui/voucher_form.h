@@ -69,6 +69,9 @@ struct LineFormState {
     data::Yasal company;
     double difference = 0; // the voucher's TL debit total - credit total
     int current = 0;       // the highlighted line's number
+    // The form makes the cash line of a Tahsil/Tediye voucher itself on save (a new voucher, or
+    // a company that closes them automatically): the cash side is then not typed.
+    bool cashByForm = true;
     std::int32_t karsitNo = 100;
 };
 
@@ -264,6 +267,7 @@ class FHkFisBas : public QDialog {
     void lockHeader();
     void refreshTitle();
     void collectHeader();
+    void storageFailure(const core::Error& e);
 
     VoucherFormContext ctx_;
     data::Yasal company_;

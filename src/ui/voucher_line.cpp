@@ -447,8 +447,8 @@ void FHkFisDet::refreshStates() {
     const bool fx = account_ && !text::clip(account_->DOVIZKODU).empty();
     const bool debitSide = value(tlDebit) > 0, creditSide = value(tlCredit) > 0;
     // The cash side of a Tahsil or Tediye voucher is the form's own line (made on save).
-    tlDebit->setEnabled(!creditSide && state_.type != 'A');
-    tlCredit->setEnabled(!debitSide && state_.type != 'E');
+    tlDebit->setEnabled(!creditSide && !(state_.cashByForm && state_.type == 'A'));
+    tlCredit->setEnabled(!debitSide && !(state_.cashByForm && state_.type == 'E'));
     subDebit->setEnabled(sub && !creditSide);
     subCredit->setEnabled(sub && !debitSide);
     fxDebit->setEnabled(fx && !creditSide);

@@ -528,6 +528,12 @@ class VoucherFormTest : public QObject {
         QVERIFY(a.codeLeft());
         QVERIFY(!a.tlDebit->isEnabled());
         QVERIFY(a.tlCredit->isEnabled());
+        // A stored Tahsil voucher whose cash line is not made again keeps it editable.
+        st.cashByForm = false;
+        FHkFisDet kept(c, st, d::FisDet{}, false);
+        kept.code->setTextValue("100 01");
+        QVERIFY(kept.codeLeft());
+        QVERIFY(kept.tlDebit->isEnabled());
         st.type = 'M';
         FHkFisDet m(c, st, d::FisDet{}, true);
         m.code->setTextValue("600 01");
@@ -812,6 +818,57 @@ class VoucherFormTest : public QObject {
     }
 
     // ---- sorting, leaving, deleting ---------------------------------------------------------
+
+    void copyStartsFromTheHighlightedLine() {
+        company(4);
+        auto f = newForm(12);
+        addLine(*f, "120 01", 10, 0, "ilk");
+        f->selectLine(0);
+        drivers.push_back([](QDialog& w) {
+            auto& l = dynamic_cast<FHkFisDet&>(w);
+            if (l.code->textValue() != "120 01" || l.description->textValue() != "ilk" ||
+                *l.tlDebit->number() != 10.0)
+                return 0;
+            l.confirm();
+            return l.result();
+        });
+        f->newLine(true);
+        QCOMPARE(f->lines().size(), std::size_t(2));
+        QCOMPARE(f->lines()[1].FISSIRANO, std::int16_t(2));
+        QCOMPARE(f->lines()[1].ACKNO, 200);
+    }
+
+    void saveAndPrintStartsTheVoucherPrintWithTheKey() {
+        company(4);
+        std::vector<std::pair<std::string, std::string>> started;
+        auto c = ctx();
+        c.start = [&](const std::string& n, const std::string& a) { started.emplace_back(n, a); };
+        FHkFisBas f(c, std::string{});
+        f.day->setNumber(2);
+        addLine(f, "120 01", 10, 0);
+        addLine(f, "600 01", 0, 10);
+        QVERIFY(f.trySave(true));
+        QCOMPARE(started.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(started[0].first), QStringLiteral("FisYaz"));
+        QCOMPARE(started[0].second, f.savedKey());
+    }
+
+    void temizleClearsTheDocumentFieldsOnlyOnEvet() {
+        company(4);
+        auto f = newForm(12);
+        for (int answer : {2, 1}) {
+            f->documentType->setCurrentText(QStringLiteral("Fatura"));
+            f->documentNo->setTextValue("A-1");
+            f->documentDescription->setTextValue("x");
+            ui.answer(answer);
+            f->clearDocument();
+            QCOMPARE(QString::fromStdString(ui.messages.back().text),
+                     QStringLiteral("EDefter Bilgileri Temizlensin mi?"));
+            QCOMPARE(f->documentNo->textValue().empty(), answer == 1);
+            QCOMPARE(f->documentType->currentText().isEmpty(), answer == 1);
+            QCOMPARE(f->documentDescription->textValue().empty(), answer == 1);
+        }
+    }
 
     void sortPutsDebitsFirstByAccount() {
         company(4);
