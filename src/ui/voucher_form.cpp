@@ -22,6 +22,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -152,6 +153,11 @@ FHkFisBas::FHkFisBas(VoucherFormContext ctx, const std::string& key, QWidget* pa
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
+    // Widths by characters, not by contents: measuring every row would make a long voucher
+    // slow to open.
+    const int ch = table->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const int widths[9] = {5, 14, 20, 28, 15, 15, 13, 13, 4};
+    for (int c = 0; c < 9; ++c) table->setColumnWidth(c, widths[c] * ch + 8);
     box->addWidget(table, 1);
     totals = new QLabel(this);
     box->addWidget(totals);
@@ -593,6 +599,10 @@ void FHkFisBas::leave() {
         return;
     leaving_ = true;
     QDialog::reject();
+}
+
+void FHkFisBas::keyPressEvent(QKeyEvent* e) {
+    if (!enterMovesOn(this, e)) QDialog::keyPressEvent(e);
 }
 
 void FHkFisBas::reject() {

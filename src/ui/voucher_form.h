@@ -21,6 +21,7 @@
 #include <string>
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -77,6 +78,9 @@ struct LineFormState {
 
 // Cuts the fields' leave rules off a window that is closing for good.
 void detachFields(QWidget* w);
+// Enter in an entry field moves to the next field, as in every entry form of the program; true
+// when the key was taken.
+bool enterMovesOn(QWidget* w, QKeyEvent* e);
 
 // ---- the line form ----------------------------------------------------------------------------
 
@@ -127,6 +131,7 @@ class FHkFisDet : public QDialog {
 
   protected:
     bool eventFilter(QObject* o, QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override; // Enter moves to the next field
 
   private:
     data::FisDet collect() const;
@@ -256,6 +261,7 @@ class FHkFisBas : public QDialog {
 
   protected:
     void reject() override; // Escape and the window's close go through leave()
+    void keyPressEvent(QKeyEvent* e) override; // Enter moves to the next field
 
   private:
     bool load(const std::string& key);

@@ -11,6 +11,7 @@
 #include "vouchers/numbering.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -43,6 +44,21 @@ PictureEdit* amountField(QWidget* parent) {
 // window that is going away.
 void detachFields(QWidget* w) {
     for (auto* f : w->findChildren<QLineEdit*>()) f->disconnect(w);
+}
+
+bool enterMovesOn(QWidget* w, QKeyEvent* e) {
+    if (e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter) return false;
+    QWidget* from = w->focusWidget();
+    if (!qobject_cast<QLineEdit*>(from)) return false;
+    // Buttons and disabled fields are passed over: the next entry field takes the focus.
+    for (QWidget* n = from->nextInFocusChain(); n && n != from; n = n->nextInFocusChain()) {
+        if (qobject_cast<QLineEdit*>(n) && n->isEnabled() && n->isVisibleTo(w) &&
+            (n->focusPolicy() & Qt::TabFocus) && w->isAncestorOf(n)) {
+            n->setFocus(Qt::TabFocusReason);
+            break;
+        }
+    }
+    return true;
 }
 
 // ---- calculator -------------------------------------------------------------------------------
@@ -385,6 +401,10 @@ FHkFisDet::FHkFisDet(VoucherFormContext& ctx, LineFormState state, data::FisDet 
 
 FHkFisDet::~FHkFisDet() {
     detachFields(this);
+}
+
+void FHkFisDet::keyPressEvent(QKeyEvent* e) {
+    if (!enterMovesOn(this, e)) QDialog::keyPressEvent(e);
 }
 
 bool FHkFisDet::eventFilter(QObject* o, QEvent* e) {

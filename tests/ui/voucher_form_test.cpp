@@ -490,6 +490,20 @@ class VoucherFormTest : public QObject {
         QCOMPARE(QString::fromStdString(f->lines()[1].FISACK), QStringLiteral("kira"));
     }
 
+    void enterMovesToTheNextField() {
+        company(4);
+        auto c = ctx();
+        LineFormState st;
+        FHkFisDet l(c, st, d::FisDet{}, true);
+        l.show();
+        QApplication::setActiveWindow(&l);
+        l.description->setFocus();
+        QApplication::processEvents();
+        QTest::keyClick(l.description, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(l.tlDebit));
+        QVERIFY(l.isVisible()); // Enter does not close the form
+    }
+
     void accountRulesOfTheLineForm() {
         company(4);
         auto c = ctx();
