@@ -566,6 +566,14 @@ bool FHkFisBas::trySave(bool print) {
         report(*ctx_.ui, l.error());
         return false;
     }
+    {
+        auto books = v::Books::open(*ctx_.data);
+        core::Status st = books ? v::checkLineAccounts(books->plan, *l) : books.error();
+        if (!st) {
+            report(*ctx_.ui, st.error());
+            return false;
+        }
+    }
     v::Draft d = draft_;
     d.lines = std::move(*l);
     v::Env env{*ctx_.session, *ctx_.ui, *ctx_.data};

@@ -97,6 +97,21 @@ bool finishAmounts(data::FisDet& line) {
     return true;
 }
 
+core::Status checkLineAccounts(data::TypedTable<data::HsPlan>& plan, const Lines& lines) {
+    for (const auto& l : lines) {
+        if (!isAmountLine(l)) continue;
+        data::HsPlan key;
+        key.HESAPKODU = text::clip(l.HESAPKODU);
+        auto a = plan.get("HSP:KeyHesap", key);
+        if (a && text::clip(a->NTLK) == "M") continue;
+        if (!a && !data::is(a.error(), data::ErrorCode::NotFound)) return a.error();
+        return core::Error::badInput("Satır " + std::to_string(l.FISSIRANO) + ": " +
+                                     text::clip(l.HESAPKODU) +
+                                     (a ? " muavin hesap değil." : " hesap planında yok."));
+    }
+    return {};
+}
+
 output::Sheet workLinesSheet(const Lines& lines) {
     output::Sheet s;
     s.headingRow({{"Borc Alacak"},

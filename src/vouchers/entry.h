@@ -78,6 +78,12 @@ bool takeDifference(data::FisDet& line, double difference);
 // False when both TL amounts are 0 (the line is refused).
 bool finishAmounts(data::FisDet& line);
 
+// Lines read from a workbook reach the form without the line form's account check. Before a
+// save every amount line must name a detail account of the chart: a line on a main or group
+// account would be posted into a total that is meant to be the sum of its sub-accounts. The
+// first offending line is named.
+core::Status checkLineAccounts(data::TypedTable<data::HsPlan>& plan, const Lines& lines);
+
 // "Excel" of the line list: the list's columns, one row per work line.
 output::Sheet workLinesSheet(const Lines& lines);
 

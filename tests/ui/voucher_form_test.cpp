@@ -831,6 +831,29 @@ class VoucherFormTest : public QObject {
         }
     }
 
+    void linesReadWithABadAccountAreRefusedOnSave() {
+        company(4);
+        const std::pair<const char*, const char*> cases[] = {{"999 01", "hesap planında yok"},
+                                                             {"120", "muavin hesap değil"}};
+        for (auto [code, reason] : cases) {
+            auto f = newForm(12);
+            addLine(*f, "600 01", 0, 10);
+            hk::output::Sheet s;
+            s.row().text("h");
+            s.row().text("h");
+            s.row().text(code).text("dış").number(10);
+            QVERIFY(hk::output::writeXlsx(s, dir.filePath("FisDetay.xlsx").toStdString()).ok());
+            f->readExcel();
+            QCOMPARE(f->lines().size(), std::size_t(2));
+            QVERIFY(!f->trySave());
+            const QString t = QString::fromStdString(ui.messages.back().text);
+            QVERIFY2(t.contains(QString::fromUtf8(reason)) && t.contains(QStringLiteral("Satır 2")),
+                     qPrintable(t));
+            QCOMPARE(voucherCount(), 0);
+            QCOMPARE(creditIn("600 01", 4), 0.0);
+        }
+    }
+
     // ---- sorting, leaving, deleting ---------------------------------------------------------
 
     void copyStartsFromTheHighlightedLine() {
