@@ -18,6 +18,7 @@
 #include "ui/login.h"
 #include "ui/qtui.h"
 #include "ui/render/pdf_writer.h"
+#include "ui/voucher_form.h"
 #include "ui/voucher_list.h"
 #include "ui/journal_window.h"
 #include "ui/reports_windows.h"
@@ -182,6 +183,7 @@ void registerWindows(app::ProcedureRegistry& registry, MainFrame& frame) {
     registerDescriptionWindows(registry, frame);
     registerVoucherToolWindows(registry, frame);
     registerVoucherLineWindows(registry, frame);
+    registerVoucherForm(registry, frame);
     // The plain definition lists stand in only for report lists nobody registered before them.
     registerDefinitionWindows(registry, frame);
 }
