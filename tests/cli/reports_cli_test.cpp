@@ -149,7 +149,7 @@ TEST_F(ReportsCli, GeneralLedgerAndCashBook) {
     auto r = cli({"report", "general-ledger", dir(), "--journal-from", "1", "--from", "600",
                   "--to", "600", "--raw", raw.string(), "--kind", "NPQ"});
     ASSERT_EQ(r.code, 0) << r.err;
-    const std::string bytes = slurp(raw);
+    const std::string bytes = hk::test::readFile(raw);
     EXPECT_EQ(bytes.rfind("\x1B@\x1B" "CB\x1BP\x0F\x1BG", 0), 0u);
     EXPECT_NE(bytes.find("\x1BGS A Y F A"), std::string::npos);
 
@@ -164,7 +164,7 @@ TEST_F(ReportsCli, GeneralLedgerAndCashBook) {
                    "01.01." + year() + "-31.12." + year(), "--xlsx", xlsx.string()})
                   .code,
               0);
-    EXPECT_EQ(slurp(xlsx).rfind("PK", 0), 0u);
+    EXPECT_EQ(hk::test::readFile(xlsx).rfind("PK", 0), 0u);
 }
 
 TEST_F(ReportsCli, BookRefusalsLeaveNoFile) {
