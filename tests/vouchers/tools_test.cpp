@@ -291,6 +291,34 @@ TEST_F(Tools, RenumberingStoppedAfterParkingIsCompletedLater) {
     EXPECT_EQ(storedCompany().MAHSUPNUMARATOR[2], 2);
 }
 
+// Vouchers are moved many to a transaction: a cancel keeps the ones already moved (whole, with
+// their lines) and leaves the rest where they were.
+TEST_F(Tools, RenumberingCancelledMidWayKeepsWholeVouchers) {
+    simple(3, 9, 10);
+    simple(3, 2, 20);
+    simple(3, 5, 40);
+    ui_.progressUpdates = 0;
+    ui_.cancelAfterProgress = true; // the first voucher's progress line, then the stop
+    ASSERT_FALSE(FisSirala(*ds_, ui_, 3));
+    auto hs = heads();
+    ASSERT_EQ(hs.size(), 3u);
+    int parked = 0;
+    for (const auto& h : hs) {
+        EXPECT_EQ(linesOf(h.KEYSTR).size(), 2u) << h.KEYSTR;
+        if (h.KEYSTR.substr(0, 2) == "83") ++parked;
+        else EXPECT_EQ(h.KEYSTR.substr(0, 2), "03");
+    }
+    EXPECT_EQ(parked, 1);
+    ui_.cancelAfterProgress = false;
+    auto n = FisSiralaDuzelt(*ds_, ui_);
+    ASSERT_TRUE(n);
+    EXPECT_EQ(*n, 1);
+    for (const auto& h : heads()) EXPECT_EQ(h.KEYSTR.substr(0, 2), "03");
+    double total = 0;
+    for (const auto& h : heads()) total += h.BTOPLAM;
+    EXPECT_DOUBLE_EQ(total, 70);
+}
+
 TEST_F(Tools, RenumberingAgainAfterAnInterruptionFinishesTheParkedFirst) {
     simple(3, 9, 10);
     simple(3, 2, 20);
