@@ -92,7 +92,7 @@ class StartupTest : public QObject {
                         box->buttons().first()->click();
                     }
                 });
-                frame->trigger(2060);
+                frame->trigger(2040);
                 title = frame->windowTitle();
                 statusUser = frame->statusField(3)->text();
                 for (QAction* a : frame->menuBar()->actions())
@@ -112,7 +112,7 @@ class StartupTest : public QObject {
                                    "Genel Tanımlamalar", "Düzenleme İşlemleri", "&Yazıcı Ayarları",
                                    "&Pencere", "Çı&kış"}));
         QCOMPARE(children, qsizetype(1));
-        QVERIFY(boxes.contains(QStringLiteral("Program KebirRapFiltre henüz tanımlanmamış.")));
+        QVERIFY(boxes.contains(QStringLiteral("Program MuavinMaliyetFiltreEkrani henüz tanımlanmamış.")));
         QFile ini(tmp.path() + QStringLiteral("/Hesapkar.INI"));
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QString iniText = QString::fromUtf8(ini.readAll());
