@@ -347,6 +347,7 @@ class VoucherFormTest : public QObject {
     void vatSplitOf118At18Percent() {
         company(4);
         auto f = newForm(5);
+        addLine(*f, "600 01", 0, 118);
         drivers.push_back([this](QDialog& w) {
             auto& l = dynamic_cast<FHkFisDet&>(w);
             l.code->setTextValue("770 01");
@@ -365,17 +366,21 @@ class VoucherFormTest : public QObject {
             l.vat(1);
             return l.result();
         });
+        f->selectLine(0);
         f->newLine();
         const auto& lines = f->lines();
-        QCOMPARE(lines.size(), std::size_t(2));
-        QCOMPARE(QString::fromStdString(lines[0].HESAPKODU), QStringLiteral("770 01"));
-        QCOMPARE(lines[0].TLBORC, 100.0);
-        QCOMPARE(lines[0].ACKNO, 100); // the first KARSITNO
-        QCOMPARE(QString::fromStdString(lines[1].HESAPKODU), QStringLiteral("191 01"));
-        QCOMPARE(lines[1].TLBORC, 18.0);
+        QCOMPARE(lines.size(), std::size_t(3));
+        QCOMPARE(QString::fromStdString(lines[1].HESAPKODU), QStringLiteral("770 01"));
+        QCOMPARE(lines[1].TLBORC, 100.0);
         QCOMPARE(lines[1].FISSIRANO, std::int16_t(2));
-        addLine(*f, "600 01", 0, 118);
+        QCOMPARE(lines[1].ACKNO, 100); // the first KARSITNO, not 2 x 100
+        QCOMPARE(QString::fromStdString(lines[2].HESAPKODU), QStringLiteral("191 01"));
+        QCOMPARE(lines[2].TLBORC, 18.0);
+        QCOMPARE(lines[2].FISSIRANO, std::int16_t(3));
+        QCOMPARE(lines[2].ACKNO, 300);
         QVERIFY(f->trySave());
+        auto b = v::Books::open(*data);
+        QCOMPARE(b->head(f->savedKey())->KARSITNO, 200); // advanced by the split
         QCOMPARE(debitIn("191 01", 4), 18.0);
         QCOMPARE(debitIn("770", 4), 100.0);
     }
@@ -488,6 +493,27 @@ class VoucherFormTest : public QObject {
         QCOMPARE(f->lines()[1].TLALACAK, 75.5);
         QCOMPARE(QString::fromStdString(f->lines()[1].BORCALACAK), QStringLiteral("A"));
         QCOMPARE(QString::fromStdString(f->lines()[1].FISACK), QStringLiteral("kira"));
+    }
+
+    void standardDescriptionIsAppendedToWhatIsTyped() {
+        company(4);
+        auto c = ctx();
+        std::vector<std::optional<std::string>> answers = {"Mart kirası", std::nullopt};
+        c.pickDescription = [&]() {
+            auto a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        };
+        LineFormState st;
+        FHkFisDet l(c, st, d::FisDet{}, true);
+        l.description->setTextValue("Ödenen");
+        l.pickDescription();
+        QCOMPARE(QString::fromStdString(l.description->textValue()),
+                 QStringLiteral("Ödenen Mart kirası"));
+        QCOMPARE(QString::fromStdString(memory.lastDescription), QStringLiteral("Ödenen Mart kirası"));
+        l.pickDescription(); // leaving the list without a choice changes nothing
+        QCOMPARE(QString::fromStdString(l.description->textValue()),
+                 QStringLiteral("Ödenen Mart kirası"));
     }
 
     void enterMovesToTheNextField() {
