@@ -475,6 +475,37 @@ class VoucherFormTest : public QObject {
         QCOMPARE(QString::fromStdString(f->lines()[0].HESAPKODU), QStringLiteral("600 01"));
     }
 
+    void changedLineKeepsItsNumberAndDescriptions() {
+        company(4);
+        auto f = newForm(7);
+        addLine(*f, "120 01", 10, 0, "bir");
+        addLine(*f, "600 01", 0, 10, "iki");
+        f->selectLine(0);
+        drivers.push_back([](QDialog& w) {
+            auto& s = dynamic_cast<SerbestYazi&>(w);
+            s.lines[1]->setTextValue("ek");
+            s.ok->click();
+            return s.result();
+        });
+        f->extraDescription();
+        f->selectLine(0);
+        drivers.push_back([](QDialog& w) {
+            auto& l = dynamic_cast<FHkFisDet&>(w);
+            l.code->setTextValue("770 01");
+            l.codeLeft();
+            l.tlDebit->setNumber(12);
+            l.confirm();
+            return l.result();
+        });
+        f->changeLine();
+        std::vector<std::tuple<int, int, std::string>> got;
+        for (const auto& l : f->lines()) got.emplace_back(l.FISSIRANO, l.ACKNO, l.HESAPKODU);
+        const std::vector<std::tuple<int, int, std::string>> want = {
+            {1, 100, "770 01"}, {1, 102, "770 01"}, {2, 200, "600 01"}};
+        QCOMPARE(got, want);
+        QCOMPARE(f->lines()[0].TLBORC, 12.0);
+    }
+
     void previousLineAndDifferenceFillTheNewLine() {
         company(4);
         auto f = newForm(7);
@@ -618,6 +649,24 @@ class VoucherFormTest : public QObject {
         l.fxDebit->setNumber(3);
         l.fxDebitLeft();
         QCOMPARE(*l.fxDebit->number(), 0.0);
+        // The typed currency amount stands when the TL side follows it (a small rate would
+        // not give it back when converted again).
+        account("120 06", "M", "JPY");
+        {
+            auto r = data->open<d::DDoviz>();
+            d::DDoviz x;
+            x.DOVIZKODU = "JPY";
+            x.DOVIZKURTARIHI = {9, 4, 2026};
+            x.DOVIZKURTUTARI = 0.01;
+            QVERIFY(r->add(x).ok());
+        }
+        FHkFisDet j(c, st, d::FisDet{}, true);
+        j.code->setTextValue("120 06");
+        QVERIFY(j.codeLeft());
+        j.fxCredit->setNumber(5.33);
+        j.fxCreditLeft();
+        QCOMPARE(*j.tlCredit->number(), 0.05);
+        QCOMPARE(*j.fxCredit->number(), 5.33);
         // A day without a rate converts nothing.
         st.date = {10, 4, 2026};
         FHkFisDet n(c, st, d::FisDet{}, true);
