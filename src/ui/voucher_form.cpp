@@ -439,7 +439,8 @@ bool FHkFisBas::runLineForm(data::FisDet line, bool insert) {
         v::removeLine(lines_, oldNumber);
         at = oldNumber - 1;
         auto first = form.produced().front();
-        const std::int32_t ack = first.keepAckNo ? first.line.ACKNO : oldNumber * 100;
+        // A split's net line carries MFB:KARSITNO; otherwise the line keeps the ACKNO it had.
+        const std::int32_t ack = first.line.ACKNO != 0 ? first.line.ACKNO : oldNumber * 100;
         first.line.FISSIRANO = static_cast<std::int16_t>(oldNumber);
         first.line.ACKNO = ack;
         v::insertLine(lines_, first.line, at, true);

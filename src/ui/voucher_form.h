@@ -149,6 +149,7 @@ class FHkFisDet : public QDialog {
     std::optional<data::HsPlan> account_;
     PictureEdit* lastAmount_ = nullptr;
     std::vector<Produced> produced_;
+    bool convertingFx_ = false;
 };
 
 // ---- small dialogs ----------------------------------------------------------------------------

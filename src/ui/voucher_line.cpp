@@ -539,7 +539,7 @@ void FHkFisDet::tlDebitLeft() {
         tlCredit->setNumber(0);
         subCredit->setNumber(0);
         fxCredit->setNumber(0);
-        if (insert_)
+        if (insert_ && !convertingFx_)
             if (auto r = rate()) fxDebit->setNumber(core::numeric::round(v / *r, 2));
         refreshStates();
         return;
@@ -554,7 +554,7 @@ void FHkFisDet::tlCreditLeft() {
         tlDebit->setNumber(0);
         subDebit->setNumber(0);
         fxDebit->setNumber(0);
-        if (insert_)
+        if (insert_ && !convertingFx_)
             if (auto r = rate()) fxCredit->setNumber(core::numeric::round(v / *r, 2));
     }
     refreshStates();
@@ -569,7 +569,10 @@ void FHkFisDet::fxDebitLeft() {
     if (insert_ && value(fxDebit) != 0)
         if (auto r = rate()) {
             tlDebit->setNumber(core::numeric::round(value(fxDebit) * *r, 2));
+            // The typed currency amount stands; only the TL side follows it.
+            convertingFx_ = true;
             tlDebitLeft();
+            convertingFx_ = false;
         }
 }
 
@@ -582,7 +585,9 @@ void FHkFisDet::fxCreditLeft() {
     if (insert_ && value(fxCredit) != 0)
         if (auto r = rate()) {
             tlCredit->setNumber(core::numeric::round(value(fxCredit) * *r, 2));
+            convertingFx_ = true;
             tlCreditLeft();
+            convertingFx_ = false;
         }
 }
 

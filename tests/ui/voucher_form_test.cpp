@@ -347,6 +347,7 @@ class VoucherFormTest : public QObject {
     void vatSplitOf118At18Percent() {
         company(4);
         auto f = newForm(5);
+        addLine(*f, "600 01", 0, 118);
         drivers.push_back([this](QDialog& w) {
             auto& l = dynamic_cast<FHkFisDet&>(w);
             l.code->setTextValue("770 01");
@@ -365,17 +366,21 @@ class VoucherFormTest : public QObject {
             l.vat(1);
             return l.result();
         });
+        f->selectLine(0);
         f->newLine();
         const auto& lines = f->lines();
-        QCOMPARE(lines.size(), std::size_t(2));
-        QCOMPARE(QString::fromStdString(lines[0].HESAPKODU), QStringLiteral("770 01"));
-        QCOMPARE(lines[0].TLBORC, 100.0);
-        QCOMPARE(lines[0].ACKNO, 100); // the first KARSITNO
-        QCOMPARE(QString::fromStdString(lines[1].HESAPKODU), QStringLiteral("191 01"));
-        QCOMPARE(lines[1].TLBORC, 18.0);
+        QCOMPARE(lines.size(), std::size_t(3));
+        QCOMPARE(QString::fromStdString(lines[1].HESAPKODU), QStringLiteral("770 01"));
+        QCOMPARE(lines[1].TLBORC, 100.0);
         QCOMPARE(lines[1].FISSIRANO, std::int16_t(2));
-        addLine(*f, "600 01", 0, 118);
+        QCOMPARE(lines[1].ACKNO, 100); // the first KARSITNO, not 2 x 100
+        QCOMPARE(QString::fromStdString(lines[2].HESAPKODU), QStringLiteral("191 01"));
+        QCOMPARE(lines[2].TLBORC, 18.0);
+        QCOMPARE(lines[2].FISSIRANO, std::int16_t(3));
+        QCOMPARE(lines[2].ACKNO, 300);
         QVERIFY(f->trySave());
+        auto b = v::Books::open(*data);
+        QCOMPARE(b->head(f->savedKey())->KARSITNO, 200); // advanced by the split
         QCOMPARE(debitIn("191 01", 4), 18.0);
         QCOMPARE(debitIn("770", 4), 100.0);
     }
@@ -470,6 +475,37 @@ class VoucherFormTest : public QObject {
         QCOMPARE(QString::fromStdString(f->lines()[0].HESAPKODU), QStringLiteral("600 01"));
     }
 
+    void changedLineKeepsItsNumberAndDescriptions() {
+        company(4);
+        auto f = newForm(7);
+        addLine(*f, "120 01", 10, 0, "bir");
+        addLine(*f, "600 01", 0, 10, "iki");
+        f->selectLine(0);
+        drivers.push_back([](QDialog& w) {
+            auto& s = dynamic_cast<SerbestYazi&>(w);
+            s.lines[1]->setTextValue("ek");
+            s.ok->click();
+            return s.result();
+        });
+        f->extraDescription();
+        f->selectLine(0);
+        drivers.push_back([](QDialog& w) {
+            auto& l = dynamic_cast<FHkFisDet&>(w);
+            l.code->setTextValue("770 01");
+            l.codeLeft();
+            l.tlDebit->setNumber(12);
+            l.confirm();
+            return l.result();
+        });
+        f->changeLine();
+        std::vector<std::tuple<int, int, std::string>> got;
+        for (const auto& l : f->lines()) got.emplace_back(l.FISSIRANO, l.ACKNO, l.HESAPKODU);
+        const std::vector<std::tuple<int, int, std::string>> want = {
+            {1, 100, "770 01"}, {1, 102, "770 01"}, {2, 200, "600 01"}};
+        QCOMPARE(got, want);
+        QCOMPARE(f->lines()[0].TLBORC, 12.0);
+    }
+
     void previousLineAndDifferenceFillTheNewLine() {
         company(4);
         auto f = newForm(7);
@@ -488,6 +524,27 @@ class VoucherFormTest : public QObject {
         QCOMPARE(f->lines()[1].TLALACAK, 75.5);
         QCOMPARE(QString::fromStdString(f->lines()[1].BORCALACAK), QStringLiteral("A"));
         QCOMPARE(QString::fromStdString(f->lines()[1].FISACK), QStringLiteral("kira"));
+    }
+
+    void standardDescriptionIsAppendedToWhatIsTyped() {
+        company(4);
+        auto c = ctx();
+        std::vector<std::optional<std::string>> answers = {"Mart kirası", std::nullopt};
+        c.pickDescription = [&]() {
+            auto a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        };
+        LineFormState st;
+        FHkFisDet l(c, st, d::FisDet{}, true);
+        l.description->setTextValue("Ödenen");
+        l.pickDescription();
+        QCOMPARE(QString::fromStdString(l.description->textValue()),
+                 QStringLiteral("Ödenen Mart kirası"));
+        QCOMPARE(QString::fromStdString(memory.lastDescription), QStringLiteral("Ödenen Mart kirası"));
+        l.pickDescription(); // leaving the list without a choice changes nothing
+        QCOMPARE(QString::fromStdString(l.description->textValue()),
+                 QStringLiteral("Ödenen Mart kirası"));
     }
 
     void enterMovesToTheNextField() {
@@ -592,6 +649,24 @@ class VoucherFormTest : public QObject {
         l.fxDebit->setNumber(3);
         l.fxDebitLeft();
         QCOMPARE(*l.fxDebit->number(), 0.0);
+        // The typed currency amount stands when the TL side follows it (a small rate would
+        // not give it back when converted again).
+        account("120 06", "M", "JPY");
+        {
+            auto r = data->open<d::DDoviz>();
+            d::DDoviz x;
+            x.DOVIZKODU = "JPY";
+            x.DOVIZKURTARIHI = {9, 4, 2026};
+            x.DOVIZKURTUTARI = 0.01;
+            QVERIFY(r->add(x).ok());
+        }
+        FHkFisDet j(c, st, d::FisDet{}, true);
+        j.code->setTextValue("120 06");
+        QVERIFY(j.codeLeft());
+        j.fxCredit->setNumber(5.33);
+        j.fxCreditLeft();
+        QCOMPARE(*j.tlCredit->number(), 0.05);
+        QCOMPARE(*j.fxCredit->number(), 5.33);
         // A day without a rate converts nothing.
         st.date = {10, 4, 2026};
         FHkFisDet n(c, st, d::FisDet{}, true);
