@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 namespace hk::reports {
@@ -163,6 +164,16 @@ Result<CashBookStats> KasaDefteriYaz(data::DataSet& ds, app::Ui& ui, ListingRepo
     const bool mirrors =
         companyCash.empty() || under(cash, companyCash) || under(companyCash, cash);
 
+    // The cash account's own lines, read once through FisDet's account index (in the order of
+    // MFD:KeyFisDet, as a probe per voucher would meet them): a mahsup voucher moves the account
+    // by these, so a year of vouchers costs the account's lines rather than a probe each.
+    std::unordered_map<std::string, std::vector<data::FisDet>> own;
+    {
+        auto found = books->lines.collectWhere("MFD:KeyFisDet", "HESAPKODU", cash);
+        if (!found) return found.error();
+        for (auto& [mark, l] : *found) own[l.KEYSTR].push_back(std::move(l));
+    }
+
     // 1-3: the carried-forward sums and the movements of the period.
     double carriedDebit = 0, carriedCredit = 0;
     std::vector<Movement> moves;
@@ -189,30 +200,33 @@ Result<CashBookStats> KasaDefteriYaz(data::DataSet& ds, app::Ui& ui, ListingRepo
         prefix.HESAPKODU = cash;
         // A mahsup voucher moves the cash account by its own lines; the others by the mirror
         // image of every line not on it.
-        auto st = k == 'M'
-                      ? books->lines.scanPrefix("MFD:KeyFisDet", prefix, 2,
-                                                [&](const data::FisDet& l) {
-                                                    if (l.ACKNO % 100 != 0) return;
-                                                    if (before) {
-                                                        carriedDebit += l.TLBORC;
-                                                        carriedCredit += l.TLALACAK;
-                                                    } else {
-                                                        moves.push_back({*h, l, k});
-                                                    }
-                                                })
-                      : books->lines.scanPrefix("MFD:KeyFisSiraNo", prefix, 1,
-                                                [&](const data::FisDet& l) {
-                                                    if (l.ACKNO % 100 != 0) return;
-                                                    if (text::trim(l.HESAPKODU) == cash) return;
-                                                    data::FisDet m = l;
-                                                    std::swap(m.TLBORC, m.TLALACAK);
-                                                    if (before) {
-                                                        carriedDebit += m.TLBORC;
-                                                        carriedCredit += m.TLALACAK;
-                                                    } else {
-                                                        moves.push_back({*h, m, k});
-                                                    }
-                                                });
+        if (k == 'M') {
+            const auto it = own.find(h->KEYSTR);
+            if (it == own.end()) continue;
+            for (const auto& l : it->second) {
+                if (l.ACKNO % 100 != 0) continue;
+                if (before) {
+                    carriedDebit += l.TLBORC;
+                    carriedCredit += l.TLALACAK;
+                } else {
+                    moves.push_back({*h, l, k});
+                }
+            }
+            continue;
+        }
+        auto st = books->lines.scanPrefix("MFD:KeyFisSiraNo", prefix, 1,
+                        [&](const data::FisDet& l) {
+                            if (l.ACKNO % 100 != 0) return;
+                            if (text::trim(l.HESAPKODU) == cash) return;
+                            data::FisDet m = l;
+                            std::swap(m.TLBORC, m.TLALACAK);
+                            if (before) {
+                                carriedDebit += m.TLBORC;
+                                carriedCredit += m.TLALACAK;
+                            } else {
+                                moves.push_back({*h, m, k});
+                            }
+                        });
         if (!st) return st.error();
     }
     // By date, then by kind character; the read order (date, number) stays within them.

@@ -13,6 +13,8 @@
 #include "core/text.h"
 #include "ui/fields.h"
 #include "ui/frame.h"
+#include "ui/voucher_ack.h"
+#include "ui/voucher_tools.h"
 #include "vouchers/books.h"
 #include "vouchers/numbering.h"
 #include "vouchers/tools.h"
@@ -658,27 +660,14 @@ void registerVoucherForm(app::ProcedureRegistry& registry, MainFrame& frame) {
         };
         data::DataSet* ds = &c.data;
         app::Ui* ui = &c.ui;
-        ctx.pickDescription = [ds, ui]() -> std::optional<std::string> {
-            auto t = ds->open<data::FisAck>();
-            if (!t) return std::nullopt;
-            std::vector<std::string> texts;
-            if (!t->set("ACK:KeyAck")) return std::nullopt;
-            for (auto r = t->next(); r; r = t->next()) texts.push_back(text::clip(r->ACK));
-            const int i = ui->pick("Fiş Açıklama Listesi", texts);
-            if (i < 0 || i >= static_cast<int>(texts.size())) return std::nullopt;
-            return texts[static_cast<std::size_t>(i)];
+        const app::RightsService* rights = &c.rights;
+        // The standard descriptions and the attributes are chosen from their own lists (FisAck,
+        // "Fiş Nitelik Listesi"), where a missing one can be added on the spot.
+        ctx.pickDescription = [ds, ui, rights, f]() -> std::optional<std::string> {
+            return chooseDescription(DescriptionContext{ds, ui, rights, {}}, f);
         };
-        ctx.pickAttribute = [ds, ui]() -> std::optional<std::string> {
-            auto rows = v::attributes(*ds);
-            if (!rows) return std::nullopt;
-            std::vector<std::string> codes, shown;
-            for (const auto& r : *rows) {
-                codes.push_back(text::clip(r.FISNTLK));
-                shown.push_back(text::clip(r.FISNTLK) + " " + text::clip(r.ACK));
-            }
-            const int i = ui->pick("Fiş Nitelik Listesi", shown);
-            if (i < 0 || i >= static_cast<int>(codes.size())) return std::nullopt;
-            return codes[static_cast<std::size_t>(i)];
+        ctx.pickAttribute = [ds, ui, f]() -> std::optional<std::string> {
+            return chooseAttribute(*ds, *ui, f);
         };
         ctx.start = [procedures, f](const std::string& name, const std::string& arg) {
             if (auto* fc = f->context()) (void)app::runRegistered(*procedures, name, arg, *fc);
