@@ -70,7 +70,7 @@ SelectHkFisBas::SelectHkFisBas(data::DataSet& ds, app::Ui& ui, bool select, QWid
         std::vector<KeyOrder<FisBas>>{
             {"MFB:KeyFis", [](FisBas& h, const std::string& s) { return textInto(h.KEYSTR, s, 10); }}},
         std::vector<Column<FisBas>>{
-            {QStringLiteral("Key Str"), 10, "", [](const FisBas& h) { return textCell(h.KEYSTR); }},
+            {QStringLiteral("Key Str"), 12, "", [](const FisBas& h) { return textCell(h.KEYSTR); }},
             {QStringLiteral("Fis Trh"), 10, "d6b", [](const FisBas& h) { return Cell{h.FISTRH}; }},
             {QStringLiteral("Fis No"), 7, "n_7", [](const FisBas& h) { return numberCell(h.FISNO); }},
             {QStringLiteral("Fis Tur"), 6, "", [](const FisBas& h) { return textCell(h.FISTUR); }},
@@ -205,7 +205,7 @@ Fisdetlistesi::Fisdetlistesi(data::DataSet& ds, app::Ui& ui, QWidget* parent)
     auto table = ds_.open<FisDet>();
     if (!table) reportError(ui_, table.error(), 23);
     std::vector<Column<FisDet>> columns{
-        {QStringLiteral("Key Str"), 10, "", [](const FisDet& l) { return textCell(l.KEYSTR); }},
+        {QStringLiteral("Key Str"), 12, "", [](const FisDet& l) { return textCell(l.KEYSTR); }},
         {QStringLiteral("B/A"), 3, "", [](const FisDet& l) { return textCell(l.BORCALACAK); }},
         {QStringLiteral("Fis Trh"), 10, "d6b", [](const FisDet& l) { return Cell{l.FISTRH}; }},
         {QStringLiteral("Fis No"), 7, "n_7", [](const FisDet& l) { return numberCell(l.FISNO); }},
@@ -256,6 +256,7 @@ Fisdetlistesi::Fisdetlistesi(data::DataSet& ds, app::Ui& ui, QWidget* parent)
     // set here and the list read again.
     connect(list_->tabs(), &QTabBar::currentChanged, this, [this](int i) { orderChanged(i); });
     orderChanged(kTabKey);
+    resize(1100, 520); // the first opening; later ones take the remembered geometry
 }
 
 void Fisdetlistesi::orderChanged(int order) {

@@ -431,6 +431,17 @@ void FisListesi::clearJournalNumber() {
 }
 
 void FisListesi::exportList() {
+    if (ctx_.runProcedure) {
+        // A whole year's list can be long: the export runs off the GUI thread.
+        app::Options o;
+        o.set("month", std::to_string(query_.month));
+        if (query_.type != ' ') o.set("type", std::string(1, query_.type));
+        o.set("order", query_.order == ListOrder::ByKey ? "key" : "date");
+        if (query_.wholeYear) o.set("whole-year", "1");
+        o.set("xlsx", exportTarget);
+        runTool("FisListesiExcelYaz", std::move(o));
+        return;
+    }
     auto r = app::exportList(
         *ctx_.ui,
         [this]() -> core::Result<output::Sheet> {

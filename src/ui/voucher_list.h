@@ -72,6 +72,8 @@ class FisListesi : public QWidget {
     QPushButton* typeButton(char type) const;
     QPushButton* button(const QString& caption) const; // a tool button by caption
     QLabel* totalsLabel() const { return totalsLabel_; }
+    // Where "Fiş Listesi Excel" writes (empty: a new workbook opened in the spreadsheet).
+    std::string exportTarget;
 
     // The actions behind the buttons (public so tests drive them as the buttons do).
     void insertVoucher();

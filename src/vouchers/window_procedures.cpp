@@ -87,6 +87,28 @@ core::Status runJournalExport(app::ProcedureContext& ctx, const app::Options& o)
         app::kJournalExportQuestion));
 }
 
+core::Status runVoucherListExport(app::ProcedureContext& ctx, const app::Options& o) {
+    auto m = whole(o, "month", ctx.session.SeciliAy());
+    if (!m) return m.error();
+    if (*m < 1 || *m > 12) return core::Error::badInput("Ay 1 ile 12 arasında olmalı");
+    ListQuery q;
+    q.month = *m;
+    q.wholeYear = o.flag("whole-year");
+    q.from = ctx.session.AyBaslangic(q.wholeYear ? 1 : q.month);
+    q.to = ctx.session.AyBitis(q.wholeYear ? 12 : q.month);
+    q.order = o.get("order") == "key" ? ListOrder::ByKey : ListOrder::ByDate;
+    const std::string type = o.get("type");
+    q.type = type.empty() ? ' ' : type[0];
+    return exportDone(app::exportList(
+        ctx.ui,
+        [&]() -> core::Result<output::Sheet> {
+            auto l = listVouchers(ctx.data, q);
+            if (!l) return l.error();
+            return voucherListSheet(*l);
+        },
+        targetOf(o)));
+}
+
 } // namespace
 
 void registerWindowToolProcedures(app::ProcedureRegistry& r) {
@@ -102,6 +124,7 @@ void registerWindowToolProcedures(app::ProcedureRegistry& r) {
     add("FisIciSiralaAylar", runSortMonths);
     add("FisDetayExcelYaz", runLineExport);
     add("YevmiyeExcelYaz", runJournalExport);
+    add("FisListesiExcelYaz", runVoucherListExport);
 }
 
 } // namespace hk::vouchers

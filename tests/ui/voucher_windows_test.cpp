@@ -6,6 +6,7 @@
 #include "app/session.h"
 #include "app/testing/fake_ui.h"
 #include "data/dataset.h"
+#include "output/sheet_reader.h"
 #include "procedures/all.h"
 #include "ui/fields.h"
 #include "ui/voucher_ack.h"
@@ -476,6 +477,31 @@ class VoucherWindowsTest : public QObject {
         QCOMPARE(runs.back().first, std::string("FisDetayExcelYaz"));
         QCOMPARE(x.statusLine()->text(), QStringLiteral("İşlem Tamamlandı"));
         QVERIFY(QFile::exists(dir->filePath("detay.xlsx")));
+    }
+
+    void listExportRunsThroughTheRunnerWithTheListsState() {
+        company();
+        voucher(3, 2, 10);
+        voucher(5, 3, 20);
+        voucher(5, 4, 30, "IPT");
+        FisListesi l(listCtx());
+        l.exportTarget = dir->filePath("liste.xlsx").toStdString();
+        l.setWholeYear(true);
+        ui.answer(1);
+        l.button(QStringLiteral("Fiş Listesi Excel"))->click();
+        QCOMPARE(runs.back().first, std::string("FisListesiExcelYaz"));
+        auto wb = hk::output::Workbook::open(l.exportTarget);
+        QVERIFY(wb.ok());
+        QCOMPARE(wb->rowCount(), std::uint32_t(4)); // the heading and the year's three vouchers
+        QCOMPARE(wb->cellText(1, 1), std::string("Key Str"));
+        QCOMPARE(wb->cellText(4, 5), std::string("IPT"));
+        // Back to the month: only month 3's voucher.
+        l.setWholeYear(false);
+        ui.answer(1);
+        l.button(QStringLiteral("Fiş Listesi Excel"))->click();
+        wb = hk::output::Workbook::open(l.exportTarget);
+        QVERIFY(wb.ok());
+        QCOMPARE(wb->rowCount(), std::uint32_t(2));
     }
 
     void cancelledVoucherStaysRedWhenSelected() {
