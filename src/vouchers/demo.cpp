@@ -118,7 +118,14 @@ core::Result<std::vector<std::string>> addDemoBook(Env& env, int months) {
             d.fiscalMonth = m;
             d.header.FISTRH = dateInFiscalMonth(y, m, p.day);
             int n = 0;
-            for (auto& l : p.lines) insertLine(d.lines, l, n++);
+            for (auto& l : p.lines) {
+                // The line carries its account's names, as the line form gives them.
+                auto a = b.account(l.HESAPKODU);
+                if (!a) return a.error();
+                l.HESAPADI1 = a->HESAPAD1;
+                l.HESAPADI2 = a->HESAPAD2;
+                insertLine(d.lines, l, n++);
+            }
             auto key = save(env, d, cash);
             if (!key) return key.error();
             ++saved;
