@@ -42,15 +42,6 @@ constexpr int kCurrencyMenu = 4030;
 
 Cell text(const std::string& s) { return s; }
 
-void closeOwn(QWidget* w) {
-    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(p)) {
-            sub->close();
-            return;
-        }
-    w->window()->close();
-}
-
 QHBoxLayout* buttonRow(std::initializer_list<QPushButton*> buttons) {
     auto* row = new QHBoxLayout;
     row->addStretch(1);
@@ -112,7 +103,7 @@ CsPlanList::CsPlanList(AccountsContext ctx, QWidget* parent) : QWidget(parent), 
         FHkCSPlan f(ctx_, false, TableSource<CsPlan>::record(row), this);
         return runDialog(f) == QDialog::Accepted;
     };
-    connect(exit, &QPushButton::clicked, this, [this] { closeOwn(this); });
+    connect(exit, &QPushButton::clicked, this, [this] { closeOwnWindow(this); });
     list_->reload();
 }
 
@@ -201,7 +192,7 @@ DovizListesi::DovizListesi(AccountsContext ctx, bool select, QWidget* parent)
     }
     connect(exit_, &QPushButton::clicked, this, [this] {
         emit closeRequested();
-        if (!qobject_cast<QDialog*>(window())) closeOwn(this);
+        if (!qobject_cast<QDialog*>(window())) closeOwnWindow(this);
     });
     list_->reload();
 }

@@ -4,6 +4,7 @@
 #include "app/catalogue.h"
 #include "core/text.h"
 #include "ui/accounts_windows.h"
+#include "ui/browse.h"
 #include "ui/fields.h"
 #include "ui/form_messages.h"
 
@@ -144,15 +145,6 @@ std::shared_ptr<BrowseSource> chartSource(AccountsContext& ctx, ChartListKind ki
     return src;
 }
 
-void closeOwn(QWidget* w) {
-    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(p)) {
-            sub->close();
-            return;
-        }
-    w->window()->close();
-}
-
 } // namespace
 
 int execDialog(QDialog& d) { return d.exec(); }
@@ -231,7 +223,7 @@ HsPlanList::HsPlanList(AccountsContext ctx, ChartListKind kind, bool select, QWi
     }
     connect(close_, &QPushButton::clicked, this, [this] {
         emit closeRequested();
-        if (!qobject_cast<QDialog*>(window())) closeOwn(this);
+        if (!qobject_cast<QDialog*>(window())) closeOwnWindow(this);
     });
     list_->reload();
 }

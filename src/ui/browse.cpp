@@ -8,6 +8,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
@@ -224,6 +225,15 @@ void BrowsePanel::reportReadError() {
     if (reportedError_ || !model_->lastError()) return;
     reportedError_ = true;
     reportError(ui_, *model_->lastError(), 1);
+}
+
+void closeOwnWindow(QWidget* w) {
+    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(p)) {
+            sub->close();
+            return;
+        }
+    w->window()->close();
 }
 
 } // namespace hk::ui

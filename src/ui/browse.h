@@ -103,4 +103,8 @@ class BrowsePanel : public QWidget {
     bool reportedError_ = false;
 };
 
+// "Çıkış" of a list: closes the list's own window, its MDI child frame when it has one (window()
+// would be the main frame there), else the top-level window holding it.
+void closeOwnWindow(QWidget* w);
+
 } // namespace hk::ui

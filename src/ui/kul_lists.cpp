@@ -74,17 +74,6 @@ bool execForm(UpdateForm& f) {
     return f.exec() == QDialog::Accepted;
 }
 
-// "Çıkış" closes the list's own window: its MDI child frame when it has one (window() would be
-// the main frame there), else the top-level window holding it.
-void closeOwnWindow(QWidget* w) {
-    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(p)) {
-            sub->close();
-            return;
-        }
-    w->window()->close();
-}
-
 // The layout of both administration windows: the master list on top, its dependent lists in
 // tabs below, "Çıkış" at the bottom right. Returns the exit button.
 QPushButton* masterDetail(QWidget* w, const QString& title, QWidget* master,

@@ -1,4 +1,5 @@
 #include "ui/voucher_ack.h"
+#include "ui/browse.h"
 
 #include "app/catalogue.h"
 #include "core/text.h"
@@ -23,15 +24,6 @@ namespace {
 
 constexpr int kDescriptionMenu = 4020;
 using data::FisAck;
-
-void closeOwn(QWidget* w) {
-    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(p)) {
-            sub->close();
-            return;
-        }
-    w->window()->close();
-}
 
 } // namespace
 
@@ -108,7 +100,7 @@ FisAckList::FisAckList(DescriptionContext ctx, bool select, QWidget* parent)
     }
     connect(exit_, &QPushButton::clicked, this, [this] {
         emit closeRequested();
-        if (!qobject_cast<QDialog*>(window())) closeOwn(this);
+        if (!qobject_cast<QDialog*>(window())) closeOwnWindow(this);
     });
     list_->reload();
 }

@@ -1,4 +1,5 @@
 #include "ui/voucher_lines.h"
+#include "ui/browse.h"
 
 #include "app/catalogue.h"
 #include "app/sheet_export.h"
@@ -33,15 +34,6 @@ constexpr int kTabVoucher = 1; // "FisSiraNo": MFD:KeyFisDet, one voucher
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
-}
-
-void closeOwn(QWidget* w) {
-    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(p)) {
-            sub->close();
-            return;
-        }
-    w->window()->close();
 }
 
 bool textInto(std::string& field, const std::string& s, std::size_t width) {
@@ -108,7 +100,7 @@ SelectHkFisBas::SelectHkFisBas(data::DataSet& ds, app::Ui& ui, bool select, QWid
     connect(excel_, &QPushButton::clicked, this, [this] { exportList(); });
     connect(exit_, &QPushButton::clicked, this, [this] {
         emit closeRequested();
-        if (!qobject_cast<QDialog*>(window())) closeOwn(this);
+        if (!qobject_cast<QDialog*>(window())) closeOwnWindow(this);
     });
     list_->reload();
 }
@@ -251,7 +243,7 @@ Fisdetlistesi::Fisdetlistesi(data::DataSet& ds, app::Ui& ui, QWidget* parent)
     connect(choose_, &QPushButton::clicked, this, [this] { chooseVoucher(); });
     connect(query_, &QPushButton::clicked, this, [this] { runQuery(); });
     connect(excel_, &QPushButton::clicked, this, [this] { exportList(); });
-    connect(exit_, &QPushButton::clicked, this, [this] { closeOwn(this); });
+    connect(exit_, &QPushButton::clicked, this, [this] { closeOwnWindow(this); });
     // The panel restarts the list on a tab change before this runs; the range of the new tab is
     // set here and the list read again.
     connect(list_->tabs(), &QTabBar::currentChanged, this, [this](int i) { orderChanged(i); });

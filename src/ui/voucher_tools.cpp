@@ -1,4 +1,5 @@
 #include "ui/voucher_tools.h"
+#include "ui/browse.h"
 
 #include "accounts/messages.h"
 #include "app/catalogue.h"
@@ -27,15 +28,6 @@ namespace {
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
-}
-
-void closeOwn(QWidget* w) {
-    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(p)) {
-            sub->close();
-            return;
-        }
-    w->window()->close();
 }
 
 } // namespace
@@ -107,7 +99,7 @@ FisNitelikWindow::FisNitelikWindow(data::DataSet& ds, app::Ui& ui, bool select, 
     connect(change_, &QPushButton::clicked, this, [this] { changeRow(); });
     connect(close_, &QPushButton::clicked, this, [this] {
         emit closeRequested();
-        if (!qobject_cast<QDialog*>(window())) closeOwn(this);
+        if (!qobject_cast<QDialog*>(window())) closeOwnWindow(this);
     });
     if (select) connect(table_, &QTableWidget::cellDoubleClicked, this, [this] { choose(); });
     connect(table_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* i) { cellEdited(i); });
