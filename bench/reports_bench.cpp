@@ -9,6 +9,7 @@
 #include "data/database.h"
 #include "data/dataset.h"
 #include "generator.h"
+#include "measure.h"
 #include "output/textfile.h"
 #include "reports/run.h"
 #include "vouchers/rebuild.h"
@@ -28,58 +29,11 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double cpuNow() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-long peakKb() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
-
-struct Timer {
-    const char* what;
-    Clock::time_point wall = Clock::now();
-    double cpu = cpuNow();
-    ~Timer() {
-        const double w = std::chrono::duration<double>(Clock::now() - wall).count();
-        std::printf("%-48s cpu %9.1f ms   wall %9.1f ms   peak %ld kB\n", what,
-                    (cpuNow() - cpu) * 1000, w * 1000, peakKb());
-        std::fflush(stdout);
-    }
-};
-
-// Counts lines and forgets them: the report's own cost without a renderer.
-class NullSink final : public output::PageSink {
-  public:
-    long lines = 0;
-    core::Status page(const output::Page& p) override {
-        lines += static_cast<long>(p.lines.size());
-        return {};
-    }
-    core::Status finish() override { return {}; }
-    bool streamsLines() const override { return true; }
-    core::Status line(const output::Line&) override {
-        ++lines;
-        return {};
-    }
-};
-
-template <typename T> T must(core::Result<T> r, const char* what) {
-    if (!r) {
-        std::fprintf(stderr, "%s: %s\n", what, r.error().describe().c_str());
-        std::exit(1);
-    }
-    return std::move(*r);
-}
-void must(core::Status s, const char* what) {
-    if (!s) {
-        std::fprintf(stderr, "%s: %s\n", what, s.error().describe().c_str());
-        std::exit(1);
-    }
-}
+using bench::cpuNow;
+using bench::must;
+using bench::NullSink;
+using bench::peakKb;
+using bench::Timer;
 
 } // namespace
 
