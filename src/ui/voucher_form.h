@@ -98,6 +98,7 @@ class FHkFisDet : public QDialog {
     void tlCreditLeft();
     void fxDebitLeft();
     void fxCreditLeft();
+    void fxSideLeft(PictureEdit* fx, PictureEdit* tl, void (FHkFisDet::*tlLeft)());
     void subDebitLeft();
     void subCreditLeft();
     // The buttons.

@@ -560,33 +560,23 @@ void FHkFisDet::tlCreditLeft() {
     refreshStates();
 }
 
-void FHkFisDet::fxDebitLeft() {
-    if (value(fxDebit) != 0 && value(fxCredit) != 0) {
-        fxDebit->setNumber(0);
-        fxDebit->setFocus();
-        return;
-    }
-    if (insert_ && value(fxDebit) != 0)
-        if (auto r = rate()) {
-            tlDebit->setNumber(core::numeric::round(value(fxDebit) * *r, 2));
-            // The typed currency amount stands; only the TL side follows it.
-            convertingFx_ = true;
-            tlDebitLeft();
-            convertingFx_ = false;
-        }
-}
+void FHkFisDet::fxDebitLeft() { fxSideLeft(fxDebit, tlDebit, &FHkFisDet::tlDebitLeft); }
 
-void FHkFisDet::fxCreditLeft() {
+void FHkFisDet::fxCreditLeft() { fxSideLeft(fxCredit, tlCredit, &FHkFisDet::tlCreditLeft); }
+
+// Leaving a currency amount: both sides typed clears this one; otherwise, on a new line, the TL
+// side follows it at the line's rate and the typed currency amount stands.
+void FHkFisDet::fxSideLeft(PictureEdit* fx, PictureEdit* tl, void (FHkFisDet::*tlLeft)()) {
     if (value(fxDebit) != 0 && value(fxCredit) != 0) {
-        fxCredit->setNumber(0);
-        fxCredit->setFocus();
+        fx->setNumber(0);
+        fx->setFocus();
         return;
     }
-    if (insert_ && value(fxCredit) != 0)
+    if (insert_ && value(fx) != 0)
         if (auto r = rate()) {
-            tlCredit->setNumber(core::numeric::round(value(fxCredit) * *r, 2));
+            tl->setNumber(core::numeric::round(value(fx) * *r, 2));
             convertingFx_ = true;
-            tlCreditLeft();
+            (this->*tlLeft)();
             convertingFx_ = false;
         }
 }

@@ -38,6 +38,16 @@ using vouchers::ListOrder;
 
 namespace {
 
+// The last row of a tool window: its action button and "Çıkış"; returns "Çıkış".
+QPushButton* actionRow(QWidget* w, QFormLayout* form, QPushButton* action) {
+    auto* exit = new QPushButton(QStringLiteral("Çıkış"), w);
+    auto* row = new QHBoxLayout;
+    row->addWidget(action);
+    row->addWidget(exit);
+    form->addRow(row);
+    return exit;
+}
+
 constexpr int kListMenu = 1000;
 const QColor kSelected(255, 128, 128);
 const QColor kCancelled(255, 0, 0);
@@ -492,11 +502,7 @@ FisKopyalaWindow::FisKopyalaWindow(VoucherListContext& ctx, std::string key, QWi
     date_->setPlaceholderText(QStringLiteral("gg.aa.yyyy"));
     form->addRow(QStringLiteral("Fiş Tarihi"), date_);
     copy_ = new QPushButton(QStringLiteral("Kopyala"), this);
-    auto* exit = new QPushButton(QStringLiteral("Çıkış"), this);
-    auto* row = new QHBoxLayout;
-    row->addWidget(copy_);
-    row->addWidget(exit);
-    form->addRow(row);
+    auto* exit = actionRow(this, form, copy_);
     connect(copy_, &QPushButton::clicked, this, [this] { run(); });
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -544,11 +550,7 @@ FisTransferWindow::FisTransferWindow(VoucherListContext& ctx, std::string key, Q
     connect(lookup_, &QPushButton::clicked, this, [this] { resolveAttribute(true); });
     form->addRow(QStringLiteral("Fiş Türü ?"), type_);
     transfer_ = new QPushButton(QStringLiteral("Transfer"), this);
-    auto* exit = new QPushButton(QStringLiteral("Çıkış"), this);
-    auto* row = new QHBoxLayout;
-    row->addWidget(transfer_);
-    row->addWidget(exit);
-    form->addRow(row);
+    auto* exit = actionRow(this, form, transfer_);
     connect(transfer_, &QPushButton::clicked, this, [this] { run(); });
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
     if (t) {
@@ -609,11 +611,7 @@ YevmiyeNoSilWindow::YevmiyeNoSilWindow(VoucherListContext& ctx, QWidget* parent)
         if (auto y = b->readCompany())
             number_->setText(QString::number(static_cast<long long>(y->SONYEVMIYENO)));
     run_ = new QPushButton(QStringLiteral("Yevmiye No Kaldır"), this);
-    auto* exit = new QPushButton(QStringLiteral("Çıkış"), this);
-    auto* row = new QHBoxLayout;
-    row->addWidget(run_);
-    row->addWidget(exit);
-    form->addRow(row);
+    auto* exit = actionRow(this, form, run_);
     connect(run_, &QPushButton::clicked, this, [this] { run(); });
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -661,11 +659,7 @@ HesapTransferWindow::HesapTransferWindow(VoucherListContext& ctx, std::string so
     progress_ = new QLabel(this);
     form->addRow(progress_);
     transfer_ = new QPushButton(QStringLiteral("Transfer"), this);
-    auto* exit = new QPushButton(QStringLiteral("Çıkış"), this);
-    auto* row = new QHBoxLayout;
-    row->addWidget(transfer_);
-    row->addWidget(exit);
-    form->addRow(row);
+    auto* exit = actionRow(this, form, transfer_);
 
     const QString m = QString::asprintf("%02d", ctx_.session->SeciliAy());
     fromMonth_->setText(m);
@@ -763,11 +757,7 @@ FisIciSiralaWindow::FisIciSiralaWindow(VoucherListContext ctx, QWidget* parent)
     months->addWidget(to_);
     form->addRow(QStringLiteral("Dönem"), months);
     sort_ = new QPushButton(QStringLiteral("Sırala"), this);
-    auto* exit = new QPushButton(QStringLiteral("Çıkış"), this);
-    auto* row = new QHBoxLayout;
-    row->addWidget(sort_);
-    row->addWidget(exit);
-    form->addRow(row);
+    auto* exit = actionRow(this, form, sort_);
     connect(sort_, &QPushButton::clicked, this, [this] { run(); });
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
 }
