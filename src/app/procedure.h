@@ -101,7 +101,7 @@ class ProcedureRegistry {
 };
 
 // Builds Options from command-line words (after the command words and the data folder): "--x V",
-// "--x=V", switches, and positional words ("-" alone is positional). A flag the spec does not
+// "--x=V", switches, and positional words ("-" alone is positional). A flag the procedure does not
 // name, or a valued flag without its value, is an Error naming it.
 core::Result<Options> parseCommandLine(const std::vector<std::string>& words,
                                        const ProcedureSpec& spec);
