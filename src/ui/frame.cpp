@@ -362,6 +362,10 @@ QMdiSubWindow* MainFrame::openChild(const std::string& procedure, std::unique_pt
     sub->setProperty(kProcedureProperty, q(procedure));
     rememberGeometry(sub, setup_.settings, procedure);
     sub->show();
+    // The area places a window wider or taller than itself partly above or left of its origin,
+    // where no scroll bar reaches (and a position saved from such a window would bring it back):
+    // keep the title bar and the left edge inside.
+    if (sub->x() < 0 || sub->y() < 0) sub->move(std::max(0, sub->x()), std::max(0, sub->y()));
     return sub;
 }
 

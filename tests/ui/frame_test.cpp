@@ -244,6 +244,27 @@ class FrameTest : public QObject {
         QVERIFY(!hk::ui::restoreWindowGeometry(&probe, settings.access(), "YilSonu"));
     }
 
+    // A window wider and taller than the frame's area, and one whose saved position lies left of
+    // and above the area, both open with their title bar and left edge inside it.
+    void childLargerThanTheAreaStaysReachable() {
+        MainFrame f(setup());
+        f.resize(500, 400);
+        f.show();
+        auto wide = std::make_unique<QPlainTextEdit>();
+        wide->setMinimumSize(1200, 900);
+        QMdiSubWindow* w = f.openChild("FisListesi", std::move(wide));
+        QVERIFY(w->x() >= 0);
+        QVERIFY(w->y() >= 0);
+        w->close();
+        QCoreApplication::processEvents();
+        settings.values[{"KulGrupList", "XPos"}] = "-300";
+        settings.values[{"KulGrupList", "YPos"}] = "-40";
+        settings.values[{"KulGrupList", "Width"}] = "400";
+        settings.values[{"KulGrupList", "Height"}] = "200";
+        QMdiSubWindow* saved = f.openChild("KulGrupList", std::make_unique<QPlainTextEdit>());
+        QCOMPARE(saved->geometry(), QRect(0, 0, 400, 200));
+    }
+
     void printerChoiceIsTitledAndCancelWritesNothing() {
         auto s = setup();
         std::vector<std::string> chosen;
