@@ -300,6 +300,13 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
         return st.error();
     std::string lastKebir;
     long scanned = 0;
+    // An account's lines and their places in report order; kept from account to account.
+    struct Item {
+        std::uint32_t head;
+        std::uint32_t at; // in `own` or `gathered`
+    };
+    std::vector<Item> items;
+    std::vector<data::FisDet> own;
     for (;;) {
         auto a = books->plan.next();
         if (!a) {
@@ -319,12 +326,7 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
 
         // The account's lines of the run, in report order: the lines stay where they were
         // read, and only their places are ordered.
-        struct Item {
-            std::uint32_t head;
-            std::uint32_t at; // in `own` or `gathered`
-        };
-        std::vector<Item> items;
-        std::vector<std::pair<data::Bookmark, data::FisDet>> own;
+        items.clear();
         std::vector<data::FisDet> gathered;
         bool active = false;
         auto isBefore = [&](const Head& hd) {
@@ -332,12 +334,18 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
         };
         if (!o.kebir) {
             // In key order; within a voucher in line order, as the voucher's own key reads them.
-            auto found = books->lines.collectWhere("MFD:KeyFisDet", "HESAPKODU", code);
-            if (!found) return found.error();
-            own = std::move(*found);
-            items.reserve(own.size());
-            for (std::uint32_t i = 0; i < own.size(); ++i) {
-                const std::uint32_t at = byKey.find(own[i].second.KEYSTR);
+            // Read into the records of the previous account, whose texts keep their capacity.
+            std::uint32_t count = 0;
+            auto st = books->lines.table().scanWhere(
+                "MFD:KeyFisDet", "HESAPKODU", code,
+                [&](const data::Record& r, const data::Bookmark&) -> Result<bool> {
+                    if (count == own.size()) own.emplace_back();
+                    data::fromRecord(r, own[count++]);
+                    return true;
+                });
+            if (!st) return st.error();
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const std::uint32_t at = byKey.find(own[i].KEYSTR);
                 if (at == KeyIndex::kNone) continue;
                 if (!isBefore(heads[at])) active = true;
                 items.push_back({at, i});
@@ -368,7 +376,7 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
             }
         }
         auto lineOf = [&](const Item& it) -> const data::FisDet& {
-            return o.kebir ? gathered[it.at] : own[it.at].second;
+            return o.kebir ? gathered[it.at] : own[it.at];
         };
         if (o.onlyActive && !active) continue;
         if (o.kebir) lastKebir = code;

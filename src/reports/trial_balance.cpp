@@ -172,23 +172,37 @@ Result<std::unordered_map<std::string, DateSums>> sumByDate(vouchers::Books& b,
     if (keys.empty()) return sums;
     KeyIndex taken;
     taken.build(keys.size(), [&](std::size_t i) -> std::string_view { return keys[i]; });
-    if (auto st = b.lines.setPhysical(); !st) return st.error();
+    // The lines are read in the table's own buffer, taking the nine fields the sums need
+    // rather than making a whole voucher line of each.
+    data::Table& lines = b.lines.table();
+    const data::FileDef& def = lines.def();
+    std::array<std::uint32_t, 9> at{};
+    const std::array<const char*, 9> names = {"KEYSTR",         "HESAPKODU", "ACKNO",
+                                              "TLBORC",         "TLALACAK",  "ALTBIRIMBORC",
+                                              "ALTBIRIMALACAK", "DOVIZBORC", "DOVIZALACAK"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        auto f = def.field(names[i]);
+        if (!f) return Error::badInput(std::string("FisDet alanı yok: ") + names[i]);
+        at[i] = lines.buffer().slotOf(*f);
+    }
+    if (auto st = lines.setPhysical(); !st) return st.error();
     for (;;) {
-        auto l = b.lines.next();
-        if (!l) {
-            if (data::is(l, data::ErrorCode::NoRecord)) break;
-            return l.error();
+        if (auto st = lines.next(); !st) {
+            if (data::is(st.error(), data::ErrorCode::NoRecord)) break;
+            return st.error();
         }
         if ((++n & 16383) == 0 && ui.cancelled()) {
             cancelled = true;
             return sums;
         }
-        if (l->ACKNO % 100 != 0) continue;
-        const std::uint32_t t = taken.find(l->KEYSTR);
+        const data::Record& l = lines.buffer();
+        // ACKNO is a LONG: the record's integer as the line's own field holds it.
+        if (static_cast<std::int32_t>(l.slot(at[2]).integer) % 100 != 0) continue;
+        const std::uint32_t t = taken.find(l.slot(at[0]).text);
         if (t == KeyIndex::kNone) continue;
-        DateSums& s = sums[l->HESAPKODU];
-        const Six a = {l->TLBORC,       l->TLALACAK,  l->ALTBIRIMBORC,
-                       l->ALTBIRIMALACAK, l->DOVIZBORC, l->DOVIZALACAK};
+        DateSums& s = sums[l.slot(at[1]).text];
+        const Six a = {l.slot(at[3]).real, l.slot(at[4]).real, l.slot(at[5]).real,
+                       l.slot(at[6]).real, l.slot(at[7]).real, l.slot(at[8]).real};
         addTo(s.km, a);
         if (inPeriod[t]) addTo(s.cr, a);
     }
