@@ -3,7 +3,12 @@
 // runs with the standard TL definition into a sink that discards its lines (printed routes) or
 // into a text file. Prints CPU and wall time per run and the peak resident memory.
 //
-//     hk_reports_bench [vouchers] [folder]     (10 lines a voucher; default 100000 vouchers)
+//     hk_reports_bench [vouchers] [folder] [--reuse] [--only tb|dates|one|all] [--repeat N]
+//
+// 10 lines a voucher, default 100000 vouchers. --reuse runs the reports on a folder an earlier
+// run of the same size wrote (writing a million lines takes minutes on a loaded machine, and two
+// builds compare best on the very same file); --only runs one report (for a profiler); --repeat
+// runs each report N times, each timed on its own.
 
 #include "app/testing/fake_ui.h"
 #include "data/database.h"
@@ -21,8 +26,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <algorithm>
 #include <map>
 #include <string>
+#include <vector>
 
 using namespace hk;
 using Clock = std::chrono::steady_clock;
@@ -39,17 +46,45 @@ using bench::Timer;
 
 int main(int argc, char** argv) {
     bench::CompanySize size;
-    size.vouchers = argc > 1 ? std::atoi(argv[1]) : 100000;
+    std::vector<std::string> positional;
+    bool reuse = false;
+    std::string only;
+    int repeat = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--reuse")
+            reuse = true;
+        else if (a == "--only" && i + 1 < argc)
+            only = argv[++i];
+        else if (a == "--repeat" && i + 1 < argc)
+            repeat = std::max(1, std::atoi(argv[++i]));
+        else
+            positional.push_back(a);
+    }
+    size.vouchers = !positional.empty() ? std::atoi(positional[0].c_str()) : 100000;
     const std::filesystem::path dir =
-        argc > 2 ? std::filesystem::path(argv[2])
-                 : std::filesystem::temp_directory_path() / "hk_reports_bench";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+        positional.size() > 1 ? std::filesystem::path(positional[1])
+                              : std::filesystem::temp_directory_path() / "hk_reports_bench";
+    const auto wanted = [&](const char* what) { return only.empty() || only == what; };
+    if (!reuse) {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
     app::testing::FakeUi ui;
     auto ds = must(data::DataSet::open(data::Locations::resolve(dir.string(), dir)), "open");
-    const bench::Company c = bench::generate(size);
+    // Reusing a folder for the all-accounts or trial balance runs alone needs no books in memory.
+    const bench::Company c =
+        !reuse || wanted("one") ? bench::generate(size) : bench::Company{};
     std::string busy;
-    {
+    if (reuse) {
+        std::map<std::string, long> perAccount;
+        for (const auto& l : c.lines) ++perAccount[l.HESAPKODU];
+        long most = 0;
+        for (const auto& [code, n] : perAccount)
+            if (n > most) most = n, busy = code;
+        std::printf("reusing %s; busiest account %s with %ld lines\n", dir.string().c_str(),
+                    busy.c_str(), most);
+    } else {
         Timer t("write the books (one transaction)");
         data::Transaction tx(ds.data());
         auto plan = must(ds.open<data::HsPlan>(), "HsPlan");
@@ -75,37 +110,39 @@ int main(int argc, char** argv) {
         std::printf("%zu accounts, %zu vouchers, %zu lines; busiest account %s with %ld lines\n",
                     c.accounts.size(), c.headers.size(), c.lines.size(), busy.c_str(), most);
     }
-    {
+    if (!reuse) {
         Timer t("rebuild of the totals (YMizanDuzelt)");
         must(vouchers::YMizanDuzelt(ds, ui, false), "rebuild");
     }
     reports::DefinitionChoice def;
     auto tb = [&](const char* what, reports::TrialBalanceRun run) {
-        NullSink sink;
-        reports::Route r;
-        r.sink = &sink;
-        {
-            Timer t(what);
-            must(reports::runTrialBalance(ds, ui, def, run, r), what);
+        for (int i = 0; i < repeat; ++i) {
+            NullSink sink;
+            reports::Route r;
+            r.sink = &sink;
+            {
+                Timer t(what);
+                must(reports::runTrialBalance(ds, ui, def, run, r), what);
+            }
+            std::printf("    %ld lines\n", sink.lines);
         }
-        std::printf("    %ld lines\n", sink.lines);
     };
     reports::TrialBalanceRun months;
     months.options.startMonth = 1;
     months.options.endMonth = 6;
     months.options.status = 'T';
-    tb("trial balance, months 1-6", months);
+    if (wanted("tb")) tb("trial balance, months 1-6", months);
     reports::TrialBalanceRun dates = months;
     dates.options.startMonth = dates.options.endMonth = 0;
     dates.options.startDate = core::Date{1, 3, 2024};
     dates.options.endDate = core::Date{30, 6, 2024};
-    tb("trial balance, dates 01.03-30.06", dates);
+    if (wanted("dates")) tb("trial balance, dates 01.03-30.06", dates);
 
     reports::LedgerOptions one;
     one.startMonth = 1;
     one.endMonth = 12;
     one.accountStart = one.accountEnd = busy;
-    {
+    for (int i = 0; i < repeat && wanted("one"); ++i) {
         NullSink sink;
         reports::Route r;
         r.sink = &sink;
@@ -117,7 +154,8 @@ int main(int argc, char** argv) {
     }
     reports::LedgerOptions all = one;
     all.accountStart = all.accountEnd = "";
-    {
+    if (!wanted("all")) return 0;
+    for (int i = 0; i < repeat; ++i) {
         auto sink = must(output::TextFileSink::open(dir / "RMua000.Txt"), "text file");
         reports::Route r;
         r.sink = sink.get();

@@ -3,7 +3,9 @@
 #include "core/numeric.h"
 #include "core/text.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -175,14 +177,14 @@ std::string blanks(int width) {
     return std::string(static_cast<std::size_t>(width), ' ');
 }
 
-std::string formatNumber(double v, const Picture& p) {
-    if (!std::isfinite(v)) return hashes(p.width);
-    const std::string fixed = numeric::toFixed(std::fabs(v), p.decimals);
+// Lays out the magnitude `fixed` (plain digits with exactly the picture's decimals, as toFixed
+// gives them) of a value that is negative when `negative`.
+std::string layOutNumber(const std::string& fixed, bool negative, const Picture& p) {
     bool zero = true;
     for (char c : fixed)
         zero = zero && (c == '0' || c == '.');
     if (zero && p.blankWhenZero) return blanks(p.width);
-    const bool neg = v < 0 && !zero;
+    const bool neg = negative && !zero;
     const std::size_t dot = fixed.find('.');
     std::string intPart = fixed.substr(0, dot);
     const std::string frac = dot == std::string::npos ? std::string() : fixed.substr(dot + 1);
@@ -217,6 +219,11 @@ std::string formatNumber(double v, const Picture& p) {
     if (used > static_cast<std::size_t>(p.width)) return hashes(p.width);
     const std::string fill(static_cast<std::size_t>(p.width) - used, p.fill);
     return p.fill == ' ' ? fill + lead + body + trail : lead + fill + body + trail;
+}
+
+std::string formatNumber(double v, const Picture& p) {
+    if (!std::isfinite(v)) return hashes(p.width);
+    return layOutNumber(numeric::toFixed(std::fabs(v), p.decimals), v < 0, p);
 }
 
 const std::array<const char*, 12> kMonthNames = {"Ocak",  "Şubat",   "Mart",   "Nisan",
@@ -609,6 +616,55 @@ std::string format(double value, std::string_view picture) {
     auto p = parse(picture);
     if (!p) return "???";
     return *formatValue(value, *p);
+}
+
+std::string format(double value, const Picture& p) {
+    return *formatValue(value, p);
+}
+
+std::string format(std::string_view textValue, const Picture& p) {
+    if (p.kind == Kind::text) return text::pad(textValue, static_cast<std::size_t>(p.width));
+    if (text::trim(textValue).empty()) return *formatValue(0, p);
+    auto v = numeric::parse(textValue);
+    if (!v) return hashes(p.width);
+    return *formatValue(*v, p);
+}
+
+std::string formatScaled(std::int64_t units, int scale, const Picture& p) {
+    if (p.kind != Kind::number || scale < 0 || scale > 18) return "???";
+    // The magnitude without the sign: INT64_MIN has no positive counterpart in int64.
+    const std::uint64_t m = units < 0 ? 0 - static_cast<std::uint64_t>(units)
+                                      : static_cast<std::uint64_t>(units);
+    auto pow10 = [](int n) {
+        std::uint64_t r = 1;
+        for (int i = 0; i < n; ++i) r *= 10;
+        return r;
+    };
+    // Down to the picture's decimals, halves away from zero (the sign is kept apart, as
+    // toFixed does).
+    const int keep = std::min(p.decimals, scale);
+    std::uint64_t q = m;
+    if (keep < scale) {
+        const std::uint64_t d = pow10(scale - keep);
+        const std::uint64_t r = m % d;
+        q = m / d + (r >= d - r ? 1 : 0);
+    }
+    std::string fixed;
+    if (keep == 0) {
+        fixed = std::to_string(q);
+    } else {
+        const std::uint64_t d = pow10(keep);
+        std::string frac = std::to_string(q % d);
+        fixed = std::to_string(q / d);
+        fixed += '.';
+        fixed.append(static_cast<std::size_t>(keep) - frac.size(), '0');
+        fixed += frac;
+    }
+    if (p.decimals > keep) {
+        if (keep == 0) fixed += '.';
+        fixed.append(static_cast<std::size_t>(p.decimals - keep), '0');
+    }
+    return layOutNumber(fixed, units < 0, p);
 }
 
 std::string format(const Date& date, std::string_view picture) {

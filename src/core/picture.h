@@ -33,6 +33,7 @@
 #include "core/date.h"
 #include "core/result.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -73,6 +74,15 @@ Result<std::string> formatChecked(std::string_view text, std::string_view pictur
 std::string format(double value, std::string_view picture);
 std::string format(const Date& date, std::string_view picture);
 std::string format(std::string_view text, std::string_view picture);
+// The same with a picture parsed once, for code that formats many values with one picture.
+std::string format(double value, const Picture& picture);
+std::string format(std::string_view text, const Picture& picture);
+// FORMAT of the exact decimal units / 10^scale (scale 0..18) under a number picture, without a
+// binary round trip: the digits are those of the decimal itself, rounded to the picture's
+// decimals with halves away from zero. Equal to format(double) of the same value whenever the
+// value has at most 15 significant digits (every such decimal reads back from its double
+// unchanged). "???" for a picture that is not a number picture.
+std::string formatScaled(std::int64_t units, int scale, const Picture& picture);
 
 // DEFORMAT: the value behind a formatted text. Numbers accept what the picture prints (grouping
 // only in the integer part, the picture's decimal mark, '-' or parentheses) and plain decimal

@@ -83,6 +83,10 @@ class Expression {
     // Why the last evaluation failed ("division by zero", ...); empty after a success.
     const std::string& lastError() const { return error_; }
 
+    // The bound variables the expression reads (a caller that fills records per evaluation can
+    // leave the others alone).
+    const std::vector<Variable>& variables() const { return variables_; }
+
     // The value of the last successful run, before it was turned into text.
     const Value& lastValue() const { return stack_[0]; }
 

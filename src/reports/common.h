@@ -9,8 +9,10 @@
 #include "output/printer.h"
 #include "vouchers/books.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hk::reports {
 
@@ -32,6 +34,54 @@ struct AccountRange {
 // True when no code can lie between start and end: the start sorts after the end and does not
 // lie in the end's branch (an end other than a detail account takes its sub-accounts).
 bool emptyRange(std::string_view start, std::string_view end);
+
+// Voucher key -> a voucher's place in a run's list, looked up for every voucher line a run
+// reads: an open table of views of the keys, probed linearly, so that a look-up costs a hash of
+// the key and mostly one slot and one compare (a map of strings cost a third of a long run).
+class KeyIndex {
+  public:
+    static constexpr std::uint32_t kNone = 0xFFFFFFFF;
+
+    // keyAt(i) for i < count: views that must outlive the index and stay where they are. The
+    // first of equal keys wins.
+    template <typename F> void build(std::size_t count, F&& keyAt) {
+        std::size_t cap = 16;
+        while (cap < count * 2) cap <<= 1;
+        slots_.assign(cap, Slot{});
+        mask_ = cap - 1;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string_view k = keyAt(i);
+            const std::uint64_t h = hash(k);
+            std::size_t at = h & mask_;
+            while (slots_[at].index != kNone && !(slots_[at].hash == h && slots_[at].key == k))
+                at = (at + 1) & mask_;
+            if (slots_[at].index == kNone) slots_[at] = Slot{h, k, static_cast<std::uint32_t>(i)};
+        }
+    }
+    std::uint32_t find(std::string_view k) const {
+        if (slots_.empty()) return kNone;
+        const std::uint64_t h = hash(k);
+        for (std::size_t at = h & mask_;; at = (at + 1) & mask_) {
+            const Slot& s = slots_[at];
+            if (s.index == kNone) return kNone;
+            if (s.hash == h && s.key == k) return s.index;
+        }
+    }
+
+  private:
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::string_view key;
+        std::uint32_t index = kNone;
+    };
+    static std::uint64_t hash(std::string_view k) {
+        std::uint64_t h = 14695981039346656037ull; // FNV-1a
+        for (unsigned char c : k) h = (h ^ c) * 1099511628211ull;
+        return h ^ (h >> 29);
+    }
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+};
 
 // Opening ("ACF"), closing ("KPF") and cancelled ("IPT") vouchers by the run's options.
 bool voucherTaken(std::string_view attribute, bool opening, bool closing, bool cancelled);

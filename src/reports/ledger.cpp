@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
-#include <unordered_map>
+#include <string_view>
 
 namespace hk::reports {
 
@@ -58,6 +58,9 @@ struct Running {
             std::pair{l.TLBORC, l.TLALACAK}, std::pair{l.ALTBIRIMBORC, l.ALTBIRIMALACAK},
             std::pair{l.DOVIZBORC, l.DOVIZALACAK}};
         for (std::size_t i = 0; i < 3; ++i) {
+            // A balance is already rounded: a line without amounts of the measure leaves it as
+            // it is (most lines carry TL amounts alone).
+            if (dc[i].first == 0 && dc[i].second == 0) continue;
             const int places = i == 1 ? 3 : 2;
             balance[i] = core::numeric::round(balance[i] + dc[i].first - dc[i].second, places);
             vars[2 * i] = balance[i] >= 0 ? balance[i] : 0;
@@ -127,6 +130,14 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
                                               "BKDOVIZBORC",    "BKDOVIZALACAK"};
     for (std::size_t i = 0; i < 6; ++i) bindings.bind(names[i], expr::Variable(&run.vars[i]));
     report.compile(bindings, &expr::rewriteLedgerBalanceCodes);
+    // Per line only what the definition reads is copied into the bindings.
+    {
+        const std::vector<const void*> read = report.readAddresses();
+        mfb.narrowTo(read);
+        mfd.narrowTo(read);
+        hsp.narrowTo(read);
+    }
+    report.setCellsWanted(out.isSheet());
     std::vector<bool> balanceColumn;
     for (const auto& c : report.columns())
         balanceColumn.push_back(expr::rewriteLedgerBalanceCodes(c.def.FIELDKOD) !=
@@ -192,8 +203,8 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
     auto range = AccountRange::make(*books, start, end, false);
     if (!range) return range.error();
 
-    std::unordered_map<std::string, std::uint32_t> byKey;
-    for (std::uint32_t i = 0; i < heads.size(); ++i) byKey.emplace(heads[i].h.KEYSTR, i);
+    KeyIndex byKey;
+    byKey.build(heads.size(), [&](std::size_t i) -> std::string_view { return heads[i].h.KEYSTR; });
 
     // Ledger accounts gather the lines of their sub-accounts: which vouchers each account appears
     // in, from one pass over the lines. Detail accounts read their own lines through the index.
@@ -208,10 +219,10 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
                 return l.error();
             }
             if ((++n & 4095) == 0 && ui.cancelled()) return Error::refused("İptal edildi", true);
-            auto it = byKey.find(l->KEYSTR);
-            if (it == byKey.end()) continue;
+            const std::uint32_t at = byKey.find(l->KEYSTR);
+            if (at == KeyIndex::kNone) continue;
             auto& v = seen[l->HESAPKODU];
-            if (v.empty() || v.back() != it->second) v.push_back(it->second);
+            if (v.empty() || v.back() != at) v.push_back(at);
         }
         for (auto& [code, v] : seen) std::sort(v.begin(), v.end());
     }
@@ -289,6 +300,13 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
         return st.error();
     std::string lastKebir;
     long scanned = 0;
+    // An account's lines and their places in report order; kept from account to account.
+    struct Item {
+        std::uint32_t head;
+        std::uint32_t at; // in `own` or `gathered`
+    };
+    std::vector<Item> items;
+    std::vector<data::FisDet> own;
     for (;;) {
         auto a = books->plan.next();
         if (!a) {
@@ -306,28 +324,36 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
         }
         const std::string code = a->HESAPKODU;
 
-        // The account's lines of the run, in report order.
-        struct Item {
-            std::uint32_t head;
-            data::FisDet line;
-        };
-        std::vector<Item> items;
+        // The account's lines of the run, in report order: the lines stay where they were
+        // read, and only their places are ordered.
+        items.clear();
+        std::vector<data::FisDet> gathered;
         bool active = false;
         auto isBefore = [&](const Head& hd) {
             return monthMode ? hd.month < m1 : hd.h.FISTRH.dayNumber() < o.startDate.dayNumber();
         };
         if (!o.kebir) {
             // In key order; within a voucher in line order, as the voucher's own key reads them.
-            auto found = books->lines.collectWhere("MFD:KeyFisDet", "HESAPKODU", code);
-            if (!found) return found.error();
-            for (auto& [mark, l] : *found) {
-                auto it = byKey.find(l.KEYSTR);
-                if (it == byKey.end()) continue;
-                if (!isBefore(heads[it->second])) active = true;
-                items.push_back({it->second, std::move(l)});
+            // Read into the records of the previous account, whose texts keep their capacity.
+            std::uint32_t count = 0;
+            auto st = books->lines.table().scanWhere(
+                "MFD:KeyFisDet", "HESAPKODU", code,
+                [&](const data::Record& r, const data::Bookmark&) -> Result<bool> {
+                    if (count == own.size()) own.emplace_back();
+                    data::fromRecord(r, own[count++]);
+                    return true;
+                });
+            if (!st) return st.error();
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const std::uint32_t at = byKey.find(own[i].KEYSTR);
+                if (at == KeyIndex::kNone) continue;
+                if (!isBefore(heads[at])) active = true;
+                items.push_back({at, i});
             }
-            std::stable_sort(items.begin(), items.end(),
-                             [](const Item& x, const Item& y) { return x.head < y.head; });
+            // Stable by voucher: (voucher, place read) orders equal vouchers as read.
+            std::sort(items.begin(), items.end(), [](const Item& x, const Item& y) {
+                return x.head != y.head ? x.head < y.head : x.at < y.at;
+            });
         }
         for (std::uint32_t hi : o.kebir ? vouchersOf(code) : std::vector<std::uint32_t>{}) {
             const Head& hd = heads[hi];
@@ -345,14 +371,19 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
                 if (l->KEYSTR != hd.h.KEYSTR) break;
                 if (!under(l->HESAPKODU, code)) break;
                 if (!isBefore(hd)) active = true;
-                items.push_back({hi, *l});
+                items.push_back({hi, static_cast<std::uint32_t>(gathered.size())});
+                gathered.push_back(std::move(*l));
             }
         }
+        auto lineOf = [&](const Item& it) -> const data::FisDet& {
+            return o.kebir ? gathered[it.at] : own[it.at];
+        };
         if (o.onlyActive && !active) continue;
         if (o.kebir) lastKebir = code;
 
         current = *a;
         hsp.set(*a);
+        data::FisDet descriptionLine;
         run.reset();
         bool due = !yearStart;
         bool first = true, wrote = false;
@@ -361,12 +392,14 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
             bool monthLines = false;
             for (; next < items.size() && heads[items[next].head].month == m; ++next) {
                 const Head& hd = heads[items[next].head];
-                data::FisDet l = items[next].line;
-                if (l.ACKNO % 100 != 0) {
-                    data::FisDet t;
-                    t.FISACK = text::left(l.FISACK, 32);
-                    l = t;
+                // An extra description line shows its text alone.
+                const data::FisDet* lp = &lineOf(items[next]);
+                if (lp->ACKNO % 100 != 0) {
+                    descriptionLine = data::FisDet{};
+                    descriptionLine.FISACK = text::left(lp->FISACK, 32);
+                    lp = &descriptionLine;
                 }
+                const data::FisDet& l = *lp;
                 mfb.set(hd.h);
                 mfd.set(l);
                 auto pass = report.passes(ui);

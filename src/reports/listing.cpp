@@ -2,9 +2,11 @@
 
 #include "core/picture.h"
 #include "core/text.h"
+#include "core/utf8.h"
 #include "expr/rewrite.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace hk::reports {
 
@@ -42,8 +44,76 @@ bool wholeNumberPicture(const std::string& picture) {
     return p && p->kind == pic::Kind::number && p->decimals == 0;
 }
 
-std::string fit(std::string_view s, std::size_t width) {
-    return text::left(text::pad(s, width), width);
+// Appends the first `limit` characters of s (limit <= width), padded with blanks to `width`
+// characters: fit(s, width) when limit = width, and a text picture of `limit` characters fitted to
+// the column otherwise. Written into the line directly, as every column of every line takes it.
+void appendFit(std::string& line, std::string_view s, std::size_t width, std::size_t limit) {
+    std::size_t i = 0, n = 0;
+    while (n < limit && i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        i += b < 0x80 ? 1 : core::utf8::decode(s, i).len;
+        ++n;
+    }
+    line.append(s.data(), i);
+    line.append(width - n, ' ');
+}
+
+// Amounts within these bounds take the fast paths below; larger ones (up to 21 digits) go the
+// general way. 10^15 hundredths have at most 15 significant digits, so their double prints back
+// as the same decimal; 2^53 hundredths divide into the same double strtod reads from the text.
+constexpr std::int64_t kExactUnits = 1'000'000'000'000'000;
+constexpr std::int64_t kDoubleUnits = std::int64_t{1} << 53;
+
+bool within(const Decimal& d, std::int64_t bound) {
+    const Decimal::Units u = d.units();
+    return u < bound && u > -bound;
+}
+
+// Decimal::toString without its per-digit insertions.
+std::string decimalText(const Decimal& d) {
+    if (!within(d, kExactUnits)) return d.toString();
+    const auto u = static_cast<std::int64_t>(d.units());
+    std::uint64_t a = u < 0 ? static_cast<std::uint64_t>(-u) : static_cast<std::uint64_t>(u);
+    char buf[32];
+    char* e = buf + sizeof buf;
+    char* p = e;
+    int digits = 0;
+    do {
+        if (digits == 2) *--p = '.';
+        *--p = static_cast<char>('0' + a % 10);
+        a /= 10;
+        ++digits;
+    } while (a != 0 || digits < 3);
+    if (u < 0) *--p = '-';
+    return std::string(p, static_cast<std::size_t>(e - p));
+}
+
+// Decimal::toDouble (the double nearest to the amount) without the text round trip: the
+// division of two exact doubles is correctly rounded, as strtod is.
+double decimalDouble(const Decimal& d) {
+    if (!within(d, kDoubleUnits)) return d.toDouble();
+    return static_cast<double>(static_cast<std::int64_t>(d.units())) / 100.0;
+}
+
+// An amount under the column's picture, the digits taken from the decimal itself where that
+// gives the same text as formatting its double.
+std::string amountText(const Column& c, const Decimal& d) {
+    if (c.picture.empty()) return decimalText(d);
+    if (!c.parsed) return pic::format(d.toDouble(), c.picture); // "???"
+    if (c.parsed->kind == pic::Kind::number && within(d, kExactUnits))
+        return pic::formatScaled(static_cast<std::int64_t>(d.units()), 2, *c.parsed);
+    return pic::format(decimalDouble(d), *c.parsed);
+}
+
+// A record's text under the column's picture, fitted to the column.
+void appendText(std::string& line, const Column& c) {
+    if (c.picture.empty()) return appendFit(line, c.text, c.width, c.width);
+    if (c.parsed && c.parsed->kind == pic::Kind::text) {
+        const auto n = static_cast<std::size_t>(c.parsed->width);
+        return appendFit(line, c.text, c.width, std::min(n, c.width));
+    }
+    const std::string s = c.parsed ? pic::format(c.text, *c.parsed) : pic::format(c.text, c.picture);
+    appendFit(line, s, c.width, c.width);
 }
 
 } // namespace
@@ -101,6 +171,10 @@ ListingReport::ListingReport(Definition def) : def_(std::move(def)) {
         c.totalled = isYes(d.TOPLA);
         const std::string k = text::upperTr(trimmed(d.NTLK));
         c.kind = k == "D" ? 'D' : k == "F" ? 'F' : 'S';
+        c.picture = pictureOf(d);
+        if (!c.picture.empty())
+            if (auto p = pic::parse(c.picture)) c.parsed = std::move(*p);
+        c.width = d.UZUNLUK > 0 ? static_cast<std::size_t>(d.UZUNLUK) : 0;
         cols_.push_back(std::move(c));
     }
 }
@@ -157,10 +231,30 @@ Result<Decimal> toDecimal(const expr::Number& n) {
     return Decimal::fromUnits(q);
 }
 
+std::vector<const void*> ListingReport::readAddresses() const {
+    std::vector<const void*> out;
+    auto add = [&](const std::optional<expr::Expression>& e) {
+        if (!e) return;
+        for (const auto& v : e->variables()) out.push_back(v.address);
+    };
+    for (const auto& c : cols_) {
+        add(c.value);
+        add(c.filter);
+    }
+    for (const auto& f : filters_) add(f);
+    return out;
+}
+
 Status ListingReport::evaluate(app::Ui& ui) {
     for (auto& c : cols_) {
         if (c.kind == 'S') {
-            c.text = c.value ? text::left(c.value->evaluate(), kTextValueChars) : std::string();
+            // Into the column's own text, whose capacity the next record reuses.
+            if (c.value)
+                c.value->evaluate(c.text);
+            else
+                c.text.clear();
+            if (c.text.size() > kTextValueChars)
+                c.text.resize(core::utf8::offsetOf(c.text, kTextValueChars));
         } else {
             expr::Number n;
             Decimal v;
@@ -172,7 +266,7 @@ Status ListingReport::evaluate(app::Ui& ui) {
                 v = *d;
             }
             c.at(1) = v;
-            c.text = v.toString();
+            c.text = decimalText(v);
         }
         if (c.hasFilter) {
             const expr::Truth t = c.filter ? c.filter->evaluateTruth() : expr::Truth::Failed;
@@ -192,51 +286,55 @@ Status ListingReport::evaluate(app::Ui& ui) {
 Result<BuiltLine> ListingReport::build(Mode mode, int level) {
     BuiltLine out;
     std::string& line = out.text;
+    line.reserve(width() + 32);
     for (auto& c : cols_) {
         if (!c.printed) continue;
-        const std::size_t w = c.def.UZUNLUK > 0 ? static_cast<std::size_t>(c.def.UZUNLUK) : 0;
-        const std::string picture = pictureOf(c.def);
-        std::string cell;
+        const std::size_t w = c.width;
         switch (mode) {
         case Mode::Heading: {
-            const int i = std::clamp(level, 1, 3) - 1;
-            cell = fit(c.def.AD[static_cast<std::size_t>(i)], w);
-            out.cells.emplace_back(text::clip(c.def.AD[static_cast<std::size_t>(i)]));
+            const std::string& caption = c.def.AD[static_cast<std::size_t>(std::clamp(level, 1, 3) - 1)];
+            appendFit(line, caption, w, w);
+            if (cells_) out.cells.emplace_back(text::clip(caption));
             break;
         }
         case Mode::Underline:
-            cell = c.totalled ? std::string(w, '-') : std::string(w, ' ');
-            out.cells.emplace_back(output::EmptyCell{});
+            line.append(w, c.totalled ? '-' : ' ');
+            if (cells_) out.cells.emplace_back(output::EmptyCell{});
             break;
         default:
             if (!c.numeric()) {
                 // A total line carries no record's texts: the last record's code, name or
                 // description beside a total would read as if the total were that record's.
                 if (level == 1) {
-                    cell = fit(picture.empty() ? c.text : pic::format(c.text, picture), w);
-                    out.cells.emplace_back(text::clip(c.text));
+                    appendText(line, c);
+                    if (cells_) out.cells.emplace_back(text::clip(c.text));
                 } else {
-                    cell = std::string(w, ' ');
-                    out.cells.emplace_back(output::EmptyCell{});
+                    line.append(w, ' ');
+                    if (cells_) out.cells.emplace_back(output::EmptyCell{});
                 }
             } else if (level == 1 || c.totalled) {
-                const double v = c.at(level).toDouble();
-                cell = fit(picture.empty() ? c.at(level).toString() : pic::format(v, picture), w);
-                if (v == 0 && picture.empty() == false && cell.find_first_not_of(' ') ==
-                                                              std::string::npos)
-                    out.cells.emplace_back(output::EmptyCell{});
-                else
-                    out.cells.emplace_back(v);
+                const Decimal& d = c.at(level);
+                const std::size_t at = line.size();
+                appendFit(line, amountText(c, d), w, w);
+                if (cells_) {
+                    const double v = decimalDouble(d);
+                    if (v == 0 && !c.picture.empty() &&
+                        line.find_first_not_of(' ', at) == std::string::npos)
+                        out.cells.emplace_back(output::EmptyCell{});
+                    else
+                        out.cells.emplace_back(v);
+                }
             } else {
-                cell = std::string(w, ' ');
-                out.cells.emplace_back(output::EmptyCell{});
+                line.append(w, ' ');
+                if (cells_) out.cells.emplace_back(output::EmptyCell{});
             }
             break;
         }
-        line += cell;
         line += ' ';
     }
-    if (text::length(line) > output::kMaxLineChars) line = text::left(line, output::kMaxLineChars);
+    // A line of at most that many bytes has at most that many characters.
+    if (line.size() > output::kMaxLineChars && text::length(line) > output::kMaxLineChars)
+        line = text::left(line, output::kMaxLineChars);
     if (mode == Mode::Detail || mode == Mode::Plus) {
         for (auto& c : cols_) {
             if (!c.numeric() || !c.totalled) continue;
@@ -299,7 +397,8 @@ Status ListingOutput::line(const BuiltLine& l, bool emphasis, bool bold) {
         }
         return {};
     }
-    const std::string t = text::clip(l.text);
+    std::string_view t = l.text; // without trailing blanks, as text::clip gives it
+    while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
     return emphasis ? writer_->writeEmphasised(t) : writer_->write(t);
 }
 

@@ -14,6 +14,7 @@
 
 #include "app/ui.h"
 #include "core/numeric.h"
+#include "core/picture.h"
 #include "core/result.h"
 #include "data/dataset.h"
 #include "data/records.h"
@@ -53,6 +54,11 @@ struct Column {
     std::optional<expr::Expression> value;
     std::optional<expr::Expression> filter;
     bool hasFilter = false;
+    // The layout, taken from the definition once: the picture without its '@' and its parsed
+    // form (none when the picture is invalid), the printed width.
+    std::string picture;
+    std::optional<core::picture::Picture> parsed;
+    std::size_t width = 0;
 
     Decimal& at(int level) { return acc[static_cast<std::size_t>(level - 1)]; }
     const Decimal& at(int level) const { return acc[static_cast<std::size_t>(level - 1)]; }
@@ -103,6 +109,12 @@ class ListingReport {
     // only when a total leaves the accumulators' range.
     core::Result<BuiltLine> build(Mode mode, int level);
 
+    // Whether built lines carry their spreadsheet cells (on by default). A run into a page
+    // writer turns them off: only the text is printed.
+    void setCellsWanted(bool wanted) { cells_ = wanted; }
+    // Every address the compiled columns and filters read.
+    std::vector<const void*> readAddresses() const;
+
     // Sets accumulators from..10 of the chosen columns to zero.
     void zero(int from, const std::vector<bool>& which);
     void zeroAll(int from);
@@ -114,6 +126,7 @@ class ListingReport {
   private:
     Definition def_;
     std::vector<Column> cols_;
+    bool cells_ = true;
     std::array<std::optional<expr::Expression>, 3> filters_;
     std::array<bool, 3> hasFilter_{};
 };

@@ -96,16 +96,6 @@ data::XHsp masterOf(const data::HsPlan& h) {
     return x;
 }
 
-Result<std::optional<data::XHsp>> getWork(data::TypedTable<data::XHsp>& work,
-                                          const std::string& code) {
-    data::XHsp k;
-    k.HESAPKODU = code;
-    auto r = work.get("XHSP:KeyHesap", k);
-    if (r) return std::optional<data::XHsp>(*r);
-    if (data::is(r, data::ErrorCode::NotFound)) return std::optional<data::XHsp>();
-    return r.error();
-}
-
 // The work records of the first stage, gathered in memory and written to the work file once
 // each: every detail posts into itself and its ancestors, and doing that through the work file
 // cost a keyed read and write per ancestor.
@@ -132,10 +122,12 @@ class Gathered {
             setKm(w, k);
         }
     }
-    Status writeTo(data::TypedTable<data::XHsp>& work) {
-        for (const auto& x : records_)
-            if (auto st = work.add(x); !st) return st;
-        return {};
+    // In the order they were added: the chart's key order, which is the work file's (the same
+    // key on the same codes).
+    std::vector<data::XHsp>& records() { return records_; }
+    const data::XHsp* find(const std::string& code) const {
+        auto it = index_.find(code);
+        return it == index_.end() ? nullptr : &records_[it->second];
     }
 
   private:
@@ -156,7 +148,9 @@ Result<std::unordered_map<std::string, DateSums>> sumByDate(vouchers::Books& b,
                                                              const TrialBalanceOptions& o,
                                                              app::Ui& ui, bool& cancelled) {
     std::unordered_map<std::string, DateSums> sums;
-    std::unordered_map<std::string, bool> taken; // voucher key -> dated in the period
+    // The vouchers taken: their keys, and whether each is dated in the period.
+    std::vector<std::string> keys;
+    std::vector<char> inPeriod;
     if (auto st = b.heads.set("MFB:KeyTarih"); !st) return st.error();
     long n = 0;
     for (;;) {
@@ -171,29 +165,46 @@ Result<std::unordered_map<std::string, DateSums>> sumByDate(vouchers::Books& b,
             return sums;
         }
         if (!voucherTaken(h->FISNTLK, o.opening, o.closing, false)) continue;
-        taken.emplace(h->KEYSTR, !o.startDate.isSet() ||
-                                     h->FISTRH.dayNumber() >= o.startDate.dayNumber());
+        keys.push_back(h->KEYSTR);
+        inPeriod.push_back(!o.startDate.isSet() ||
+                           h->FISTRH.dayNumber() >= o.startDate.dayNumber());
     }
-    if (taken.empty()) return sums;
-    if (auto st = b.lines.setPhysical(); !st) return st.error();
+    if (keys.empty()) return sums;
+    KeyIndex taken;
+    taken.build(keys.size(), [&](std::size_t i) -> std::string_view { return keys[i]; });
+    // The lines are read in the table's own buffer, taking the nine fields the sums need
+    // rather than making a whole voucher line of each.
+    data::Table& lines = b.lines.table();
+    const data::FileDef& def = lines.def();
+    std::array<std::uint32_t, 9> at{};
+    const std::array<const char*, 9> names = {"KEYSTR",         "HESAPKODU", "ACKNO",
+                                              "TLBORC",         "TLALACAK",  "ALTBIRIMBORC",
+                                              "ALTBIRIMALACAK", "DOVIZBORC", "DOVIZALACAK"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        auto f = def.field(names[i]);
+        if (!f) return Error::badInput(std::string("FisDet alanı yok: ") + names[i]);
+        at[i] = lines.buffer().slotOf(*f);
+    }
+    if (auto st = lines.setPhysical(); !st) return st.error();
     for (;;) {
-        auto l = b.lines.next();
-        if (!l) {
-            if (data::is(l, data::ErrorCode::NoRecord)) break;
-            return l.error();
+        if (auto st = lines.next(); !st) {
+            if (data::is(st.error(), data::ErrorCode::NoRecord)) break;
+            return st.error();
         }
         if ((++n & 16383) == 0 && ui.cancelled()) {
             cancelled = true;
             return sums;
         }
-        if (l->ACKNO % 100 != 0) continue;
-        auto t = taken.find(l->KEYSTR);
-        if (t == taken.end()) continue;
-        DateSums& s = sums[l->HESAPKODU];
-        const Six a = {l->TLBORC,       l->TLALACAK,  l->ALTBIRIMBORC,
-                       l->ALTBIRIMALACAK, l->DOVIZBORC, l->DOVIZALACAK};
+        const data::Record& l = lines.buffer();
+        // ACKNO is a LONG: the record's integer as the line's own field holds it.
+        if (static_cast<std::int32_t>(l.slot(at[2]).integer) % 100 != 0) continue;
+        const std::uint32_t t = taken.find(l.slot(at[0]).text);
+        if (t == KeyIndex::kNone) continue;
+        DateSums& s = sums[l.slot(at[1]).text];
+        const Six a = {l.slot(at[3]).real, l.slot(at[4]).real, l.slot(at[5]).real,
+                       l.slot(at[6]).real, l.slot(at[7]).real, l.slot(at[8]).real};
         addTo(s.km, a);
-        if (t->second) addTo(s.cr, a);
+        if (inPeriod[t]) addTo(s.cr, a);
     }
     return sums;
 }
@@ -305,27 +316,25 @@ Result<bool> TnmMizanIslemi(data::DataSet& ds, app::Ui& ui, const TrialBalanceOp
         }
         gathered.postUp(a->HESAPKODU, cr, km);
     }
-    if (auto st = gathered.writeTo(work); !st) return st.error();
-
-    // Completion: the parents, the detail balances and filter, the frame classes, the parents'
-    // balances and filter.
+    // Completion, in memory and in key order: the parents, the detail balances and filter, the
+    // frame classes, the parents' balances and filter. Each record then goes to the work file
+    // once, in its final form; a record the filter drops is never written.
+    std::vector<data::XHsp>& records = gathered.records();
+    std::vector<char> keep(records.size(), 1);
     std::vector<Parent> parents;
-    std::map<std::string, std::size_t> byCode;
+    std::vector<std::size_t> parentRecord; // index in `records` of parents[i]; npos for classes
+    std::unordered_map<std::string, std::size_t> byCode;
     std::map<std::string, std::size_t> classes; // "C" and "S" entries by code
-    if (auto st = work.set("XHSP:KeyHesap"); !st) return st.error();
-    for (;;) {
-        auto x = work.next();
-        if (!x) {
-            if (data::is(x, data::ErrorCode::NoRecord)) break;
-            return x.error();
-        }
-        if (isDetail(x->NTLK)) continue;
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        const data::XHsp& x = records[r];
+        if (isDetail(x.NTLK)) continue;
         Parent p;
-        p.code = x->HESAPKODU;
-        const std::string k = text::trim(x->NTLK);
+        p.code = x.HESAPKODU;
+        const std::string k = text::trim(x.NTLK);
         p.kind = k.empty() ? 'K' : k[0];
         byCode[p.code] = parents.size();
         parents.push_back(std::move(p));
+        parentRecord.push_back(r);
     }
     if (o.frame) {
         const std::size_t count = parents.size();
@@ -339,29 +348,24 @@ Result<bool> TnmMizanIslemi(data::DataSet& ds, app::Ui& ui, const TrialBalanceOp
                 p.kind = len == 1 ? 'C' : 'S';
                 classes[c] = parents.size();
                 parents.push_back(std::move(p));
+                parentRecord.push_back(std::string::npos);
             }
         }
     }
 
-    if (auto st = work.set("XHSP:KeyHesap"); !st) return st.error();
-    for (;;) {
-        auto x = work.next();
-        if (!x) {
-            if (data::is(x, data::ErrorCode::NoRecord)) break;
-            return x.error();
-        }
-        if (!isDetail(x->NTLK)) continue;
-        const Six cr = rounded(crOf(*x)), km = rounded(kmOf(*x));
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        data::XHsp& x = records[r];
+        if (!isDetail(x.NTLK)) continue;
+        const Six cr = rounded(crOf(x)), km = rounded(kmOf(x));
         if (dropped(o.status, km)) {
-            if (auto st = work.erase(); !st) return st.error();
+            keep[r] = 0;
             continue;
         }
         const Six bk = balanceOf(km);
-        setCr(*x, cr);
-        setKm(*x, km);
-        setBk(*x, bk);
-        if (auto st = work.put(*x); !st) return st.error();
-        const std::string& code = x->HESAPKODU;
+        setCr(x, cr);
+        setKm(x, km);
+        setBk(x, bk);
+        const std::string& code = x.HESAPKODU;
         for (std::size_t i = 0; i < code.size(); ++i) {
             if (code[i] != ' ' || i == 0) continue;
             auto it = byCode.find(code.substr(0, i));
@@ -379,6 +383,10 @@ Result<bool> TnmMizanIslemi(data::DataSet& ds, app::Ui& ui, const TrialBalanceOp
         }
     }
 
+    // The frame classes' own records, named from the class chart.
+    std::vector<data::XHsp> classRecords;
+    classRecords.reserve(classes.size());
+    std::vector<std::size_t> classOf(parents.size(), std::string::npos);
     if (o.frame) {
         auto cs = ds.open<data::CsPlan>();
         if (!cs) return cs.error();
@@ -391,26 +399,35 @@ Result<bool> TnmMizanIslemi(data::DataSet& ds, app::Ui& ui, const TrialBalanceOp
             if (auto c = cs->get("CsHSP:KeyHesap", k)) x.HESAPAD1 = c->HESAPAD1;
             setCr(x, parents[i].cr);
             setKm(x, parents[i].km);
-            if (auto st = work.add(x); !st) return st.error();
+            classOf[i] = classRecords.size();
+            classRecords.push_back(std::move(x));
         }
     }
 
-    for (const auto& p : parents) {
-        auto w = getWork(work, p.code);
-        if (!w) return w.error();
-        if (!*w) continue;
-        data::XHsp& x = **w;
+    std::vector<char> classKeep(classRecords.size(), 1);
+    for (std::size_t i = 0; i < parents.size(); ++i) {
+        const Parent& p = parents[i];
+        const bool isClass = parentRecord[i] == std::string::npos;
+        data::XHsp& x = isClass ? classRecords[classOf[i]] : records[parentRecord[i]];
         // Parents are rounded like their details, so a printed parent row agrees with the
         // balance taken from it.
         const Six km = rounded(kmOf(x));
         setCr(x, rounded(crOf(x)));
         setKm(x, km);
         setBk(x, o.style == 'T' ? balanceOf(km) : rounded(p.bk));
-        if (dropped(o.status, km)) {
-            if (auto st = work.erase(); !st) return st.error();
-        } else if (auto st = work.put(x); !st) {
-            return st.error();
-        }
+        if (dropped(o.status, km)) (isClass ? classKeep[classOf[i]] : keep[parentRecord[i]]) = 0;
+    }
+
+    for (std::size_t r = 0; r < records.size(); ++r)
+        if (keep[r])
+            if (auto st = work.add(records[r]); !st) return st.error();
+    for (std::size_t c = 0; c < classRecords.size(); ++c) {
+        // A class whose code is a detail account's own: the work file refuses the second
+        // record, whether or not the filter would drop the class.
+        const data::XHsp* same = gathered.find(classRecords[c].HESAPKODU);
+        const bool clash = same && keep[static_cast<std::size_t>(same - records.data())];
+        if (classKeep[c] || clash)
+            if (auto st = work.add(classRecords[c]); !st) return st.error();
     }
     ui.progress("100% Completed ", 100);
     return true;
@@ -449,6 +466,15 @@ Result<ReportStats> TnmMizanRaporu(data::DataSet& ds, app::Ui& ui, ListingReport
     RecordBinding<data::XHsp> xb(bindings);
     RecordBinding<data::HsPlan> hb(bindings);
     report.compile(bindings, &expr::rewriteTrialBalanceCodes);
+    // Per row only what the definition reads is copied into the bindings, and the chart is read
+    // only when the definition names one of its fields (the standard ones read the work file).
+    bool readsAccount = false;
+    {
+        const std::vector<const void*> read = report.readAddresses();
+        xb.narrowTo(read);
+        readsAccount = hb.narrowTo(read);
+    }
+    report.setCellsWanted(out.isSheet());
 
     const std::size_t width = report.width();
     const bool monthMode = o.startMonth != 0;
@@ -517,7 +543,9 @@ Result<ReportStats> TnmMizanRaporu(data::DataSet& ds, app::Ui& ui, ListingReport
             return x.error();
         }
         xb.set(*x);
-        if (text::length(x->HESAPKODU) > 2) {
+        if (!readsAccount) {
+            // hb stays blank, and nothing reads it.
+        } else if (text::length(x->HESAPKODU) > 2) {
             auto h = books->account(x->HESAPKODU);
             if (h)
                 hb.set(*h);
