@@ -4,10 +4,10 @@
 //
 // Invariants:
 //   - Rows: record `id` (rowids rise from 1 and are never reused while the table lives, also
-//     across empty(), so a bookmark never finds a later record) is the compact image at
-//     rows_[id - base_ - 1] in the byte store `images_`. An image holds every slot of the Record
+//     across empty(), so a bookmark never finds a later record) is the compact image that
+//     rows_[id - base_ - 1] points to. An image holds every slot of the Record
 //     exactly (each of its integer, real and text members), so a record read back equals the
-//     record written, member for member.
+//     record written, member for member. Images live in chunks that never move.
 //   - Keys: the entries (key value, rowid) of every record whose key has a value are ordered by
 //     the bytes of the encoded key value (memcmp, the SQLite engine's order) and then by rowid.
 //     Each live entry stands in exactly one of three places of its key:
@@ -163,7 +163,7 @@ class MemoryTable final : public TableImpl {
     core::Status readRow(std::int64_t row) override {
         const RowRef* r = rowRef(row);
         if (!r) return error(ErrorCode::NotFound);
-        decodeImage(images_.data() + r->off, buffer_);
+        decodeImage(image(*r), buffer_);
         pos_.current = row;
         return {};
     }
@@ -171,7 +171,7 @@ class MemoryTable final : public TableImpl {
     core::Status readStored(Record& out) override {
         const RowRef* r = pos_.current == 0 ? nullptr : rowRef(pos_.current);
         if (!r) return error(ErrorCode::NoRecord);
-        decodeImage(images_.data() + r->off, out);
+        decodeImage(image(*r), out);
         return {};
     }
 
@@ -206,7 +206,7 @@ class MemoryTable final : public TableImpl {
         if (!r) return error(ErrorCode::NoRecord);
         if (auto st = buffer_.validate(); !st) return st;
         const std::int64_t id = pos_.current;
-        decodeImage(images_.data() + r->off, stored_);
+        decodeImage(image(*r), stored_);
         keyValues(stored_, oldKvs_);
         keyValues(buffer_, newKvs_);
         for (std::size_t k = 0; k < newKvs_.size(); ++k) {
@@ -224,7 +224,7 @@ class MemoryTable final : public TableImpl {
         scratch_.clear();
         encodeImage(buffer_, scratch_);
         if (scratch_.size() <= r->len) {
-            std::memcpy(images_.data() + r->off, scratch_.data(), scratch_.size());
+            std::memcpy(chunks_[r->chunk].data() + r->off, scratch_.data(), scratch_.size());
             garbageImages_ += r->len - scratch_.size();
             r->len = static_cast<std::uint32_t>(scratch_.size());
         } else {
@@ -239,7 +239,7 @@ class MemoryTable final : public TableImpl {
         RowRef* r = pos_.current == 0 ? nullptr : rowRef(pos_.current);
         if (!r) return error(ErrorCode::NoRecord);
         const std::int64_t id = pos_.current;
-        decodeImage(images_.data() + r->off, stored_);
+        decodeImage(image(*r), stored_);
         keyValues(stored_, oldKvs_);
         for (std::size_t k = 0; k < oldKvs_.size(); ++k)
             if (oldKvs_[k]) remove(static_cast<std::uint32_t>(k), *oldKvs_[k], id);
@@ -256,8 +256,9 @@ class MemoryTable final : public TableImpl {
         base_ = lastRowid_;
         rows_.clear();
         rows_.shrink_to_fit();
-        images_.clear();
-        images_.shrink_to_fit();
+        chunks_.clear();
+        chunks_.shrink_to_fit();
+        imageBytes_ = 0;
         garbageImages_ = 0;
         live_ = 0;
         for (auto& k : keys_) {
@@ -274,11 +275,16 @@ class MemoryTable final : public TableImpl {
     void positionChanged() override { cursor_.valid = false; }
 
   private:
+    // Images are kept in chunks of 1 MiB that never move: a growing work file neither copies
+    // what it holds nor touches its memory twice.
+    static constexpr std::size_t kChunk = std::size_t{1} << 20;
     struct RowRef {
-        std::uint64_t off = 0;
+        std::uint32_t chunk = 0;
+        std::uint32_t off = 0;
         std::uint32_t len = 0;
         bool live = true;
     };
+    const char* image(const RowRef& r) const { return chunks_[r.chunk].data() + r.off; }
 
     // The entry a read chose, and where it stands.
     struct Pick {
@@ -304,11 +310,19 @@ class MemoryTable final : public TableImpl {
     }
 
     RowRef appendImage(std::string_view img) {
-        if (garbageImages_ > (1u << 20) && garbageImages_ * 2 > images_.size()) compactImages();
+        if (garbageImages_ > kChunk && garbageImages_ * 2 > imageBytes_) compactImages();
+        if (chunks_.empty() ||
+            chunks_.back().size() + img.size() > chunks_.back().capacity()) {
+            chunks_.emplace_back();
+            chunks_.back().reserve(std::max(kChunk, img.size()));
+        }
+        std::string& c = chunks_.back(); // appending within its capacity never moves it
         RowRef r;
-        r.off = images_.size();
+        r.chunk = static_cast<std::uint32_t>(chunks_.size() - 1);
+        r.off = static_cast<std::uint32_t>(c.size());
         r.len = static_cast<std::uint32_t>(img.size());
-        images_.append(img);
+        c.append(img);
+        imageBytes_ += img.size();
         return r;
     }
 
@@ -319,16 +333,17 @@ class MemoryTable final : public TableImpl {
     }
 
     void compactImages() {
-        std::string fresh;
-        fresh.reserve(images_.size() - garbageImages_);
+        std::vector<std::string> old;
+        old.swap(chunks_);
+        imageBytes_ = 0;
+        garbageImages_ = 0;
         for (RowRef& r : rows_) {
             if (!r.live) continue;
-            const std::uint64_t at = fresh.size();
-            fresh.append(images_, r.off, r.len);
-            r.off = at;
+            const std::string_view img(old[r.chunk].data() + r.off, r.len);
+            const bool live = r.live;
+            r = appendImage(img);
+            r.live = live;
         }
-        images_.swap(fresh);
-        garbageImages_ = 0;
     }
 
     // ---- keys --------------------------------------------------------------------------------
@@ -386,7 +401,7 @@ class MemoryTable final : public TableImpl {
         auto less = [&ix](const Entry& a, const Entry& b) {
             return compare(ix.kv(a), a.row, ix.kv(b), b.row) < 0;
         };
-        std::sort(ix.pending.begin(), ix.pending.end(), less);
+        sortPending(ix);
         const std::size_t room = 512 + 2 * static_cast<std::size_t>(
                                            std::sqrt(static_cast<double>(ix.sorted.size())));
         if (!deadHeavy && ix.recent.size() + ix.pending.size() <= room) {
@@ -401,6 +416,46 @@ class MemoryTable final : public TableImpl {
         ix.pending.clear();
         ++version_;
         return ix;
+    }
+
+    // Orders a run of adds. A million entries are sorted on the first 24 bytes of their key
+    // values held as three integers (a ledger code, a date, a journal number and a side fit in
+    // them), so only entries whose prefixes tie compare their key values in full. Padding with
+    // zeros keeps the byte order: where two padded prefixes differ, either the values differ
+    // there too, or the shorter one is a prefix of the other and sorts first either way.
+    static void sortPending(KeyIndex& ix) {
+        auto less = [&ix](const Entry& a, const Entry& b) {
+            return compare(ix.kv(a), a.row, ix.kv(b), b.row) < 0;
+        };
+        if (ix.pending.size() < 256) {
+            std::sort(ix.pending.begin(), ix.pending.end(), less);
+            return;
+        }
+        struct Item {
+            std::uint64_t w[3];
+            std::uint32_t at;
+        };
+        auto word = [](std::string_view v, std::size_t from) {
+            std::uint64_t w = 0;
+            for (std::size_t i = 0; i < 8; ++i) {
+                const std::size_t k = from + i;
+                w = (w << 8) | (k < v.size() ? static_cast<unsigned char>(v[k]) : 0u);
+            }
+            return w;
+        };
+        std::vector<Item> items(ix.pending.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const std::string_view v = ix.kv(ix.pending[i]);
+            items[i] = {{word(v, 0), word(v, 8), word(v, 16)}, static_cast<std::uint32_t>(i)};
+        }
+        std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+            for (int k = 0; k < 3; ++k)
+                if (a.w[k] != b.w[k]) return a.w[k] < b.w[k];
+            return less(ix.pending[a.at], ix.pending[b.at]);
+        });
+        std::vector<Entry> sorted(items.size());
+        for (std::size_t i = 0; i < items.size(); ++i) sorted[i] = ix.pending[items[i].at];
+        ix.pending.swap(sorted);
     }
 
     // One ordered array of every live entry, its key values copied in order into fresh bytes.
@@ -500,7 +555,7 @@ class MemoryTable final : public TableImpl {
             b.loS = b.hiS = forward ? from.hiS : from.loS;
         }
         const RowRef& r = rows_[static_cast<std::size_t>(p.entry.row - base_ - 1)];
-        decodeImage(images_.data() + r.off, buffer_);
+        decodeImage(image(r), buffer_);
         pos_.key = key;
         pos_.kv.assign(ix.kv(p.entry));
         pos_.rowid = p.entry.row;
@@ -552,7 +607,7 @@ class MemoryTable final : public TableImpl {
             if (i < 0) return error(ErrorCode::NoRecord);
         }
         const RowRef& r = rows_[static_cast<std::size_t>(i)];
-        decodeImage(images_.data() + r.off, buffer_);
+        decodeImage(image(r), buffer_);
         const std::int64_t id = base_ + 1 + i;
         pos_.rowid = id;
         pos_.atEnd = false;
@@ -561,8 +616,9 @@ class MemoryTable final : public TableImpl {
     }
 
     std::vector<RowRef> rows_;
-    std::string images_;
-    std::uint64_t garbageImages_ = 0;
+    std::vector<std::string> chunks_;
+    std::uint64_t imageBytes_ = 0;    // in chunks_, live or not
+    std::uint64_t garbageImages_ = 0; // of those, no longer any row's
     std::size_t live_ = 0;
     std::int64_t base_ = 0; // rowids up to here were emptied away
     std::int64_t lastRowid_ = 0;
