@@ -9,6 +9,8 @@
 //
 //     hk_ledger_book_bench [vouchers] [folder]     (10 lines a voucher; default 100000 vouchers)
 //     hk_ledger_book_bench --run folder CASHACCOUNT (the second half alone)
+//     hk_ledger_book_bench --sort folder            (KebirAyir alone, for a profiler)
+//     hk_ledger_book_bench --cash folder CASHACCOUNT (the cash book alone, for a profiler)
 
 #include "app/testing/fake_ui.h"
 #include "data/database.h"
@@ -20,6 +22,7 @@
 #include "reports/cash_book.h"
 #include "reports/general_ledger.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -99,6 +102,23 @@ std::string write(int vouchers, const std::filesystem::path& dir) {
     return busy;
 }
 
+// The cash book of `cash` for the year into a text file.
+void timeCashBook(data::DataSet& ds, app::Ui& ui, const std::filesystem::path& dir,
+                 const std::string& cash) {
+    reports::CashBookOptions k;
+    k.account = cash;
+    k.startDate = core::Date{1, 1, 2024};
+    k.endDate = core::Date{31, 12, 2024};
+    k.reportDate = core::Date{31, 12, 2024};
+    auto sink = must(output::TextFileSink::open(dir / "kasa.txt"), "text file");
+    reports::Route route;
+    route.sink = sink.get();
+    route.textFile = true;
+    Timer t("cash book, busiest account, whole year, text file");
+    auto r = must(reports::runCashBook(ds, ui, k, route), "cash book");
+    std::printf("    %ld movement lines, %ju bytes\n", r.lines, sizeOf(dir / "kasa.txt"));
+}
+
 int runReports(const std::filesystem::path& dir, const std::string& cash) {
     app::testing::FakeUi ui;
     auto ds = must(data::DataSet::open(data::Locations::resolve(dir.string(), dir)), "open");
@@ -109,11 +129,18 @@ int runReports(const std::filesystem::path& dir, const std::string& cash) {
     {
         // The two stages apart: the work file, then the book into a sink that keeps nothing.
         auto work = reports::newGeneralLedgerWork();
+        const std::size_t heapBefore = mallinfo2().uordblks;
         {
             Timer t("general ledger, whole year: KebirAyir (work file)");
             must(reports::KebirAyir(ds, ui, o, work), "KebirAyir");
         }
-        std::printf("    %lld work records\n", static_cast<long long>(must(work.count(), "count")));
+        // What the filled work file holds on the heap (KebirAyir's own lists are gone by now;
+        // SQLite's page cache and mapped file are not counted).
+        const double heap = static_cast<double>(mallinfo2().uordblks) - static_cast<double>(heapBefore);
+        const auto records = must(work.count(), "count");
+        std::printf("    %lld work records, %.1f MB of heap for the work file (%.0f bytes a record)\n",
+                    static_cast<long long>(records), heap / 1e6,
+                    records ? heap / static_cast<double>(records) : 0.0);
         NullSink sink;
         Timer t("general ledger, whole year: KebirRaporu (no output)");
         must(reports::KebirRaporu(ds, ui, o, work, output::PrinterKind::Npq, sink), "KebirRaporu");
@@ -135,20 +162,7 @@ int runReports(const std::filesystem::path& dir, const std::string& cash) {
         std::printf("    %ld lines, %d pages, %ju bytes\n", r->lines, r->pages,
                     sizeOf(dir / "kebir.txt"));
     }
-    {
-        reports::CashBookOptions k;
-        k.account = cash;
-        k.startDate = core::Date{1, 1, 2024};
-        k.endDate = core::Date{31, 12, 2024};
-        k.reportDate = core::Date{31, 12, 2024};
-        auto sink = must(output::TextFileSink::open(dir / "kasa.txt"), "text file");
-        reports::Route route;
-        route.sink = sink.get();
-        route.textFile = true;
-        Timer t("cash book, busiest account, whole year, text file");
-        auto r = must(reports::runCashBook(ds, ui, k, route), "cash book");
-        std::printf("    %ld movement lines, %ju bytes\n", r.lines, sizeOf(dir / "kasa.txt"));
-    }
+    timeCashBook(ds, ui, dir, cash);
     return 0;
 }
 
@@ -167,6 +181,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc == 4 && std::string(argv[1]) == "--run") return runReports(argv[2], argv[3]);
+    if (argc == 4 && std::string(argv[1]) == "--cash") {
+        // The cash book alone, for a profiler.
+        app::testing::FakeUi ui;
+        auto ds = must(data::DataSet::open(data::Locations::resolve(argv[2], argv[2])), "open");
+        timeCashBook(ds, ui, argv[2], argv[3]);
+        return 0;
+    }
     const int vouchers = argc > 1 ? std::atoi(argv[1]) : 100000;
     const std::filesystem::path dir =
         argc > 2 ? std::filesystem::path(argv[2])

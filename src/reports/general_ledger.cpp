@@ -10,8 +10,8 @@
 #include "vouchers/books.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <map>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -36,17 +36,26 @@ constexpr std::size_t kTitleColumn = 56;
 constexpr std::size_t kLineChars = 150;
 
 // A line built by placing values at fixed 1-based columns; positions count characters, so a
-// Turkish letter never shifts a column.
+// Turkish letter never shifts a column. A book writes a million of these: plain ASCII bytes, by
+// far the most of them, are taken without decoding.
 class Columns {
   public:
+    Columns() { chars_.fill(U' '); }
     void place(std::size_t col, std::string_view s, std::size_t width = kWidth) {
         if (col < 1) return;
         std::size_t at = col - 1, n = 0;
         for (std::size_t i = 0; i < s.size() && n < width && at < kWidth; ++n, ++at) {
+            const auto b = static_cast<unsigned char>(s[i]);
+            if (b < 0x80) {
+                chars_[at] = b;
+                ++i;
+                continue;
+            }
             const auto step = core::utf8::decode(s, i);
             chars_[at] = step.cp == core::utf8::kInvalid ? U'?' : step.cp;
             i += step.len;
         }
+        high_ = std::max(high_, std::min(at, kWidth));
     }
     // `s` right-aligned in a field of `width` characters from `col` (never cut).
     void right(std::size_t col, std::string_view s, std::size_t width) {
@@ -56,19 +65,50 @@ class Columns {
     // Right after the last non-blank character.
     void append(std::string_view s) { place(used() + 1, s); }
     std::size_t used() const {
-        std::size_t end = kWidth;
+        std::size_t end = high_;
         while (end > 0 && chars_[end - 1] == U' ') --end;
         return end;
     }
     std::string str() const {
         std::string out;
-        for (std::size_t i = 0, n = used(); i < n; ++i) core::utf8::append(out, chars_[i]);
+        const std::size_t n = used();
+        out.reserve(n + 8);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (chars_[i] < 0x80)
+                out.push_back(static_cast<char>(chars_[i]));
+            else
+                core::utf8::append(out, chars_[i]);
+        }
         return out;
     }
 
   private:
     static constexpr std::size_t kWidth = output::kMaxLineChars;
-    std::u32string chars_ = std::u32string(kWidth, U' ');
+    std::array<char32_t, kWidth> chars_;
+    std::size_t high_ = 0; // nothing but blanks from here on
+};
+
+// What the work file takes from a voucher line.
+struct LineView {
+    std::string_view code, side;
+    std::int32_t ackno = 0;
+    double debit = 0, credit = 0;
+};
+
+// Where those fields stand in a voucher line's record buffer, found once per run.
+struct LineSlots {
+    std::uint32_t keystr, code, side, ackno, debit, credit;
+    explicit LineSlots(const data::FileDef& d)
+        : keystr(slot(d, "KEYSTR")), code(slot(d, "HESAPKODU")), side(slot(d, "BORCALACAK")),
+          ackno(slot(d, "ACKNO")), debit(slot(d, "TLBORC")), credit(slot(d, "TLALACAK")) {}
+    // The same values the line's struct would hold.
+    LineView view(const data::Record& r) const {
+        return {r.slot(code).text, r.slot(side).text, static_cast<std::int32_t>(r.slot(ackno).integer),
+                r.slot(debit).real, r.slot(credit).real};
+    }
+    static std::uint32_t slot(const data::FileDef& d, std::string_view name) {
+        return d.fields[*d.field(name)].slot;
+    }
 };
 
 int keyMonth(std::string_view key) {
@@ -121,6 +161,10 @@ class Book {
         code_ = std::move(code);
         name_ = std::move(name);
         debit_ = credit_ = 0;
+        // Every detail line of the account carries its code and name at the same columns.
+        account_ = Columns();
+        account_.place(13, code_, 18);
+        account_.place(33, name_, 48);
     }
 
     Status detail(const data::XKebir& r) {
@@ -132,14 +176,21 @@ class Book {
         }
         const bool debit = isDebitSide(r.DURUM);
         const double amount = debit ? r.TLBORC : r.TLALACAK;
-        Columns c;
-        c.place(1, pic::format(r.FISTRH, "d6"));
-        c.place(13, code_, 18);
-        c.place(33, name_, 48);
+        Columns c = account_; // the code at 13 and the name at 33
+        // The records of an account come by date: one date's text serves a run of them.
+        if (r.FISTRH != lastDate_ || dateText_.empty()) {
+            lastDate_ = r.FISTRH;
+            dateText_ = pic::format(r.FISTRH, "d6");
+        }
+        c.place(1, dateText_); // ten characters: it never reaches the code
         c.right(debit ? 84 : 91, pic::format(amount, "n18.2"), 19);
         c.place(113, number5(r.YEVMIYENO) + "/ ", 20);
-        const std::string word = typeWord(r.FISTUR);
-        if (!word.empty()) c.append(word + " " + number5(r.FISNO));
+        if (r.FISTUR != lastType_ || !typeKnown_) {
+            lastType_ = r.FISTUR;
+            typeKnown_ = true;
+            word_ = typeWord(r.FISTUR);
+        }
+        if (!word_.empty()) c.append(word_ + " " + number5(r.FISNO));
         // Written before it is counted: a new page's header carries the totals without it.
         if (auto st = w_.write(c.str()); !st) return st;
         (debit ? debit_ : credit_) += amount;
@@ -237,6 +288,11 @@ class Book {
     bool matbu_;
     std::string code_, name_;
     double debit_ = 0, credit_ = 0;
+    Columns account_;
+    core::Date lastDate_;
+    std::string dateText_;
+    std::string lastType_, word_; // the voucher type's word, kept while the type repeats
+    bool typeKnown_ = false;
 };
 
 Status storeState(data::DataSet& ds, std::int32_t journal, int month) {
@@ -362,9 +418,16 @@ Result<bool> KebirAyir(data::DataSet& ds, app::Ui& ui, const GeneralLedgerOption
     // A journal number belongs to one voucher, so an entry's record is complete once its
     // voucher is read; only a number met twice (a damaged book) needs the record read back.
     std::unordered_set<std::int32_t> written;
-    std::map<std::pair<std::string, bool>, double> sums;
+    // The sums of the voucher being read, per ledger code and side: a voucher touches a handful
+    // of them, so a short list searched in place beats a tree; it is written out in key order.
+    struct Sum {
+        std::pair<std::string, bool> k;
+        double amount = 0;
+    };
+    std::vector<Sum> sums;
     auto flush = [&](const Taken& t) -> Status {
         const bool again = !written.insert(t.journal).second;
+        std::sort(sums.begin(), sums.end(), [](const Sum& a, const Sum& b) { return a.k < b.k; });
         for (const auto& [k, amount] : sums) {
             data::XKebir r;
             r.HESAPKODU = k.first;
@@ -389,36 +452,47 @@ Result<bool> KebirAyir(data::DataSet& ds, app::Ui& ui, const GeneralLedgerOption
         sums.clear();
         return {};
     };
-    auto take = [&](const data::FisDet& l) {
-        if (l.ACKNO % 100 != 0) return;
-        const std::string code = ledgerCode(l.HESAPKODU);
+    auto take = [&](const LineView& l) {
+        if (l.ackno % 100 != 0) return;
+        const std::string code = ledgerCode(l.code);
         if (code.empty()) return;
         if (!start.empty() && text::compare(code, start, true) < 0) return;
         if (!end.empty() && text::compare(code, end, true) > 0) return;
-        const bool debit = text::trim(l.BORCALACAK) == "B";
-        sums[{code, debit}] += debit ? l.TLBORC : l.TLALACAK;
+        const bool debit = text::trim(l.side) == "B";
+        const double amount = debit ? l.debit : l.credit;
+        for (Sum& s : sums)
+            if (s.k.second == debit && s.k.first == code) {
+                s.amount += amount;
+                return;
+            }
+        sums.push_back({{code, debit}, 0.0 + amount}); // as a fresh sum starts: 0 + amount
     };
     // A run over most of the year reads all lines in one pass; a short one reads the lines of
     // its own vouchers only.
     if (taken.size() * 3 >= static_cast<std::size_t>(total) && total > 64) {
-        if (auto st = books->lines.set("MFD:KeyFisSiraNo"); !st) return st.error();
+        // A million wide lines: the few fields needed are read from the record buffer as they
+        // stand, instead of copying every line (and its long texts) into a struct.
+        data::Table& lines = books->lines.table();
+        const LineSlots at(lines.def());
+        if (auto st = lines.set("MFD:KeyFisSiraNo"); !st) return st.error();
         std::string current;
         const Taken* open = nullptr;
         for (long n = 1;; ++n) {
-            auto l = books->lines.next();
-            if (!l) {
-                if (data::is(l, data::ErrorCode::NoRecord)) break;
-                return l.error();
+            if (auto st = lines.next(); !st) {
+                if (data::is(st.error(), data::ErrorCode::NoRecord)) break;
+                return st.error();
             }
             if ((n & 8191) == 0 && ui.cancelled()) return false;
-            if (l->KEYSTR != current) {
+            const data::Record& rec = lines.buffer();
+            const std::string& key = rec.slot(at.keystr).text;
+            if (key != current) {
                 if (open)
                     if (auto st = flush(*open); !st) return st.error();
-                current = l->KEYSTR;
+                current = key;
                 auto it = byKey.find(current);
                 open = it == byKey.end() ? nullptr : &taken[it->second];
             }
-            if (open) take(*l);
+            if (open) take(at.view(rec));
         }
         if (open)
             if (auto st = flush(*open); !st) return st.error();
@@ -431,7 +505,10 @@ Result<bool> KebirAyir(data::DataSet& ds, app::Ui& ui, const GeneralLedgerOption
         if ((i & 255) == 0 && ui.cancelled()) return false;
         data::FisDet prefix;
         prefix.KEYSTR = key;
-        if (auto st = books->lines.scanPrefix("MFD:KeyFisSiraNo", prefix, 1, take); !st)
+        auto one = [&](const data::FisDet& l) {
+            take({l.HESAPKODU, l.BORCALACAK, l.ACKNO, l.TLBORC, l.TLALACAK});
+        };
+        if (auto st = books->lines.scanPrefix("MFD:KeyFisSiraNo", prefix, 1, one); !st)
             return st.error();
         if (auto st = flush(taken[i]); !st) return st.error();
     }
