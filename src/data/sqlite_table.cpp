@@ -316,6 +316,33 @@ class SqliteTable final : public TableImpl {
         return sp.release();
     }
 
+    core::Status deferIndexes() override {
+        if (auto st = inUnitOfWork(); !st) return st;
+        dropBatch();
+        return dropExtraIndexes(*c_, table_, *def_);
+    }
+
+    core::Status restoreIndexes() override {
+        if (auto st = inUnitOfWork(); !st) return st;
+        dropBatch();
+        // The build sorts every entry of the index. Sorted runs beyond the page cache's size go
+        // to a temporary file for it, not to memory: a million lines would otherwise hold the
+        // whole index in memory twice over.
+        if (auto st = c_->exec("PRAGMA temp_store = FILE"); !st) return st;
+        auto st = ensureExtraIndexes(*c_, table_, *def_);
+        auto back = c_->exec("PRAGMA temp_store = MEMORY");
+        if (!st) return st;
+        return back;
+    }
+
+    // Dropping an index outside a unit of work would commit at once, and a failure after it
+    // would leave the table without it until its next opening.
+    core::Status inUnitOfWork() const {
+        if (sqlite3_get_autocommit(c_->db()) != 0)
+            return error(ErrorCode::EngineError, "bir işlem birimi içinde olmalı");
+        return {};
+    }
+
     core::Result<bool> selectEqual(std::uint32_t key, std::uint32_t field, std::string_view value,
                                    std::vector<std::pair<Bookmark, Record>>& out) override {
         const FieldDef& f = def_->fields[field];
