@@ -37,13 +37,15 @@ constexpr std::array<const char*, 8> kDocumentTypes = {
 
 struct Account {
     std::string ntlk, name1, name2;
+    // Where its lines post in this import's batch, found at its first line.
+    const PostingBatch::Levels* levels = nullptr;
 };
 
 struct Row {
     long line = 0;
     bool extra = false; // an extra description line of the amount line before it
     std::string account, description;
-    const Account* chart = nullptr; // the account found in the chart
+    Account* chart = nullptr; // the account found in the chart
     double debit = 0, credit = 0, quantity = 0, currency = 0;
 };
 
@@ -457,7 +459,7 @@ class Importer {
                 l.FISNO = number;
                 l.FISTUR = v.type;
                 l.FISNTLK = v.attribute;
-                const Account& a = *r.chart;
+                Account& a = *r.chart;
                 l.HESAPADI1 = a.name1;
                 l.HESAPADI2 = a.name2;
                 l.BELGETIPI = v.doc.type;
@@ -470,7 +472,11 @@ class Importer {
                 l.KSAATI = now_;
                 h.BTOPLAM += r.debit;
                 h.ATOPLAM += r.credit;
-                batch_.post(l, v.attribute, m, 1.0);
+                // A cancelled voucher posts nowhere: its accounts stay out of the batch.
+                if (!isCancelled(v.attribute)) {
+                    if (!a.levels) a.levels = &batch_.levelsOf(l.HESAPKODU);
+                    batch_.post(*a.levels, l, v.attribute, m, 1.0);
+                }
                 last_ = l;
             }
             if (auto st = b_.lines.add(l); !st) return st;

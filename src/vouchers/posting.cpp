@@ -60,20 +60,30 @@ std::vector<std::string> postingLevels(std::string_view code) {
     return out;
 }
 
+const PostingBatch::Levels& PostingBatch::levelsOf(const std::string& code) {
+    auto [lv, fresh] = levels_.try_emplace(code);
+    if (fresh)
+        for (const auto& level : postingLevels(code)) {
+            auto [it, added] = byCode_.try_emplace(level);
+            if (added) order_.push_back(level);
+            lv->second.push_back(&it->second);
+        }
+    return lv->second;
+}
+
 void PostingBatch::post(const data::FisDet& line, std::string_view attribute, int m,
                         double sign) {
+    if (!isAmountLine(line) || isCancelled(attribute)) return;
+    post(levelsOf(line.HESAPKODU), line, attribute, m, sign);
+}
+
+void PostingBatch::post(const Levels& levels, const data::FisDet& line,
+                        std::string_view attribute, int m, double sign) {
     if (!isAmountLine(line) || isCancelled(attribute)) return;
     const Amounts a = amountsOf(line);
     const Place place = placeOf(attribute);
     if (place == Place::Monthly && (m < 1 || m > 12)) return; // no month element to post into
-    auto [lv, fresh] = levels_.try_emplace(line.HESAPKODU);
-    if (fresh)
-        for (const auto& code : postingLevels(line.HESAPKODU)) {
-            auto [it, added] = byCode_.try_emplace(code);
-            if (added) order_.push_back(code);
-            lv->second.push_back(&it->second);
-        }
-    for (AccountTotals* t : lv->second) {
+    for (AccountTotals* t : levels) {
         Amounts& into = place == Place::Opening   ? t->opening
                         : place == Place::Closing ? t->closing
                                                   : t->months[static_cast<std::size_t>(m - 1)];

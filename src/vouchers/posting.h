@@ -52,6 +52,12 @@ class PostingBatch {
     // Adds (sign +1) or removes (sign -1) one amount line of a voucher with `attribute` in
     // fiscal month m. Extra description lines and "IPT" vouchers change nothing.
     void post(const data::FisDet& line, std::string_view attribute, int m, double sign);
+    // The same for a caller that posts many lines of one code: `levels` is what levelsOf gave
+    // for the line's account code, valid until apply().
+    using Levels = std::vector<AccountTotals*>;
+    const Levels& levelsOf(const std::string& code);
+    void post(const Levels& levels, const data::FisDet& line, std::string_view attribute, int m,
+              double sign);
     bool empty() const { return byCode_.empty(); }
     // Writes every touched account once; levels without an account are skipped.
     core::Status apply(data::TypedTable<data::HsPlan>& plan);
