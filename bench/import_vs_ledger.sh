@@ -5,6 +5,8 @@
 # Prints wall time, CPU time (user + system) and peak memory (GNU time -v) of each and the ratios:
 # the import alone, and the import followed by the trial balance of the year (what `ledger balance`
 # answers) against ledger. HK_BENCH_BUILD=DIR uses an already configured Release build folder.
+# HK_BENCH_BASE=DIR also times the import of another Release build (an earlier version, already
+# built: it is not rebuilt) on the same generated company, for a before/after figure.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 LINES=${1:-1000000}
@@ -68,6 +70,13 @@ measure both sh -c '"$1" voucher import "$2/data2" "$2/book.csv" --program-dir "
   "$1" report trial-balance "$2/data2" --months 1-12 --txt "$2/mizan2.txt" --program-dir "$2/prog"' \
   sh "$CLI" "$WORK"
 cmp -s "$WORK/mizan.txt" "$WORK/mizan2.txt" || echo "warning: the two trial balances differ"
+if [ -n "${HK_BENCH_BASE:-}" ]; then
+  rm -rf "$WORK/data3"
+  cp -r "$WORK/data.fresh" "$WORK/data3"
+  measure base "$HK_BENCH_BASE/src/cli/hesapkar-cli" voucher import "$WORK/data3" "$WORK/book.csv" \
+    --program-dir "$WORK/prog"
+  rm -rf "$WORK/data3"
+fi
 measure rebuild "$CLI" rebuild "$WORK/data" --program-dir "$WORK/prog"
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
@@ -80,4 +89,9 @@ row "ledger balance" ledger
 ratio "ratio import / ledger" import ledger
 ratio "ratio import + trial balance / ledger" both ledger
 row "rebuild (YMizanDuzelt, whole command)" rebuild
+if [ -n "${HK_BENCH_BASE:-}" ]; then
+  row "voucher import, $HK_BENCH_BASE" base
+  ratio "ratio import / that import" import base
+  ratio "ratio that import / ledger" base ledger
+fi
 "$BUILD/bench/hk_voucher_bench" "$WORK/data"

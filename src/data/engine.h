@@ -93,6 +93,9 @@ class TableImpl {
     virtual core::Status empty() = 0;
     virtual core::Status append() = 0;
     virtual core::Status rebuildKeys() = 0;
+    // See Table::deferIndexes; an engine without indexes beyond the keys has nothing to do.
+    virtual core::Status deferIndexes() { return {}; }
+    virtual core::Status restoreIndexes() { return {}; }
 
   protected:
     core::Error error(ErrorCode c, std::string detail = {}, int message = 0) const {

@@ -74,14 +74,36 @@ constexpr ExtraIndex kExtraIndexes[] = {
 
 } // namespace
 
+namespace {
+
+// The name of an extra index of `table` ("" when the layout lacks its key).
+std::string extraIndexName(std::string_view table, const FileDef& d, const ColumnSet& cs,
+                           const ExtraIndex& x) {
+    auto k = d.key(x.key);
+    if (!k) return {};
+    return std::string(table) + "/" + x.field + "," + cs.keyNames[*k];
+}
+
+} // namespace
+
+core::Status dropExtraIndexes(Connection& c, std::string_view table, const FileDef& d) {
+    const ColumnSet cs = columnsOf(d);
+    for (const ExtraIndex& x : kExtraIndexes) {
+        if (x.layout != d.layout) continue;
+        const std::string name = extraIndexName(table, d, cs, x);
+        if (name.empty()) continue;
+        if (auto st = c.exec("DROP INDEX IF EXISTS " + quoteIdent(name)); !st) return st;
+    }
+    return {};
+}
+
 core::Status ensureExtraIndexes(Connection& c, std::string_view table, const FileDef& d) {
     const ColumnSet cs = columnsOf(d);
     for (const ExtraIndex& x : kExtraIndexes) {
         if (x.layout != d.layout) continue;
-        auto k = d.key(x.key);
-        if (!k) continue;
-        const std::string column = cs.keyNames[*k];
-        const std::string name = std::string(table) + "/" + x.field + "," + column;
+        const std::string name = extraIndexName(table, d, cs, x);
+        if (name.empty()) continue;
+        const std::string column = cs.keyNames[*d.key(x.key)];
         auto s = c.prepare("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?1");
         if (!s) return s.error();
         int rc;

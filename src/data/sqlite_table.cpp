@@ -316,6 +316,46 @@ class SqliteTable final : public TableImpl {
         return sp.release();
     }
 
+    core::Status deferIndexes() override {
+        if (auto st = inUnitOfWork(); !st) return st;
+        dropBatch();
+        return dropExtraIndexes(*c_, table_, *def_);
+    }
+
+    core::Status restoreIndexes() override {
+        if (auto st = inUnitOfWork(); !st) return st;
+        dropBatch();
+        // The build sorts every entry of the index, holding as much of it in memory as the page
+        // cache may hold and writing sorted runs beyond that to a temporary file. For the build
+        // the cache is made small and the runs go to a file, not to memory: a million lines
+        // would otherwise hold their index in memory twice over, beside the cache.
+        auto cache = c_->prepare("PRAGMA cache_size");
+        if (!cache) return cache.error();
+        std::int64_t size = 0;
+        {
+            StmtUse use(*cache);
+            if (sqlite3_step(*cache) == SQLITE_ROW) size = sqlite3_column_int64(*cache, 0);
+        }
+        if (size == 0) return error(ErrorCode::EngineError, "önbellek boyutu okunamadı");
+        if (auto st = c_->exec("PRAGMA temp_store = FILE"); !st) return st;
+        if (auto st = c_->exec("PRAGMA cache_size = -16384"); !st) return st;
+        auto st = ensureExtraIndexes(*c_, table_, *def_);
+        // The size read back is a number from the engine, not data.
+        auto backCache = c_->exec("PRAGMA cache_size = " + std::to_string(size));
+        auto backTemp = c_->exec("PRAGMA temp_store = MEMORY");
+        if (!st) return st;
+        if (!backCache) return backCache;
+        return backTemp;
+    }
+
+    // Dropping an index outside a unit of work would commit at once, and a failure after it
+    // would leave the table without it until its next opening.
+    core::Status inUnitOfWork() const {
+        if (sqlite3_get_autocommit(c_->db()) != 0)
+            return error(ErrorCode::EngineError, "bir işlem birimi içinde olmalı");
+        return {};
+    }
+
     core::Result<bool> selectEqual(std::uint32_t key, std::uint32_t field, std::string_view value,
                                    std::vector<std::pair<Bookmark, Record>>& out) override {
         const FieldDef& f = def_->fields[field];

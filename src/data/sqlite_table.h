@@ -18,6 +18,8 @@ core::Status createTable(Connection& c, std::string_view table, const FileDef& d
 core::Status createIndexes(Connection& c, std::string_view table, const FileDef& d);
 // The indexes of the file's layout beyond its keys (schema.cpp), created when missing.
 core::Status ensureExtraIndexes(Connection& c, std::string_view table, const FileDef& d);
+// Drops them (a bulk load within a unit of work; ensureExtraIndexes makes them again).
+core::Status dropExtraIndexes(Connection& c, std::string_view table, const FileDef& d);
 // Opens `table` under layout d (meta check, creation when allowed). Relations apply when the
 // table is the file's own table under its current layout and `relations` is set.
 core::Result<std::unique_ptr<TableImpl>> openSqliteTable(std::shared_ptr<Connection> c,

@@ -159,6 +159,12 @@ core::Status Table::append() {
 core::Status Table::rebuildKeys() {
     return impl_ ? impl_->rebuildKeys() : notOpenError();
 }
+core::Status Table::deferIndexes() {
+    return impl_ ? impl_->deferIndexes() : notOpenError();
+}
+core::Status Table::restoreIndexes() {
+    return impl_ ? impl_->restoreIndexes() : notOpenError();
+}
 
 namespace {
 

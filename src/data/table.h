@@ -114,6 +114,15 @@ class Table {
     core::Status append();
     core::Status rebuildKeys();
 
+    // Bulk writing inside a unit of work: deferIndexes() drops the indexes a data file keeps
+    // beyond its keys (FisDet's account index), so that a bulk load does not insert into them
+    // one record at a time in no useful order; restoreIndexes() builds them again, sorted, in
+    // one pass. Keys are kept up as always. Both must run in the same unit of work (refused
+    // outside one): a rollback or a crash brings the index back as it was, and a table opened
+    // without it makes it again anyway. A memory work file has no such indexes.
+    core::Status deferIndexes();
+    core::Status restoreIndexes();
+
     // Range scans over a key. scan visits every record whose key value lies between those of
     // `from` and `to`, both included; scanPrefix every record whose first `parts` key components
     // equal those of `prefix`. The end of the records ends a scan normally; a read error ends it

@@ -9,6 +9,7 @@
 #include "vouchers/numbering.h"
 #include "vouchers/posting.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <unordered_map>
@@ -36,12 +37,15 @@ constexpr std::array<const char*, 8> kDocumentTypes = {
 
 struct Account {
     std::string ntlk, name1, name2;
+    // Where its lines post in this import's batch, found at its first line.
+    const PostingBatch::Levels* levels = nullptr;
 };
 
 struct Row {
     long line = 0;
     bool extra = false; // an extra description line of the amount line before it
     std::string account, description;
+    Account* chart = nullptr; // the account found in the chart
     double debit = 0, credit = 0, quantity = 0, currency = 0;
 };
 
@@ -104,7 +108,7 @@ class Importer {
             ++rows_;
             if (rows_ % 20000 == 0)
                 env_.ui.progress(std::to_string(rows_) + ". satır " +
-                                     (write ? "yazılıyor" : "denetleniyor"),
+                                     (write && errorCount_ == 0 ? "yazılıyor" : "denetleniyor"),
                                  -1);
             if (f.size() != head->size()) {
                 error(line, "sütun sayısı başlıktaki " + std::to_string(head->size()) +
@@ -119,7 +123,7 @@ class Importer {
             if (id != cur.id) {
                 if (!cur.id.empty())
                     if (auto st = finish(cur); !st) return st;
-                if (!write && !seen.insert(id).second)
+                if (!seen.insert(id).second)
                     error(line, "\"" + id + "\" fişinin satırları art arda değil");
                 cur = Voucher{};
                 cur.id = id;
@@ -136,6 +140,8 @@ class Importer {
     }
 
     core::Status finishWriting() {
+        if (deferred_)
+            if (auto st = b_.lines.table().restoreIndexes(); !st) return st;
         if (auto st = batch_.apply(b_.plan); !st) return st;
         if (auto st = b_.readCompany(); !st) return st.error();
         return b_.writeCompany(y_);
@@ -302,6 +308,8 @@ class Importer {
             error(line, "hesap planında yok: \"" + r.account + "\"");
         else if (a->second.ntlk != "M")
             error(line, "muavin hesap değil: \"" + r.account + "\"");
+        else
+            r.chart = &a->second;
         auto amount = [&](Col c, double& into) {
             auto x = csv::parseAmount(field(f, c), sep_);
             if (!x) {
@@ -344,7 +352,7 @@ class Importer {
     core::Status finish(Voucher& v) {
         ++vouchers_;
         int m = 0;
-        if (!writing_) {
+        {
             if (!v.bad) {
                 m = fiscalMonthOfDate(y_, v.date);
                 if (m == 0) error(v.line, "tarih mali dönem dışında: " + csv::formatDate(v.date));
@@ -371,8 +379,6 @@ class Importer {
                                   core::numeric::toFixed(debit, 2) + ", alacak " +
                                   core::numeric::toFixed(credit, 2));
             if (m == 0 || v.bad) return {};
-        } else {
-            m = fiscalMonthOfDate(y_, v.date);
         }
         // Numbering, on the copy of the company record this import keeps.
         std::string key;
@@ -381,7 +387,6 @@ class Importer {
             int slot = 0;
             auto d = FisNoAl(y_, v.date.day, m, v.type, &slot);
             if (!d) {
-                if (writing_) return d.error();
                 error(v.line, d.error().text);
                 return {};
             }
@@ -389,11 +394,35 @@ class Importer {
             number = d->number;
             if (keys_.insert(key).second) break;
         }
-        if (writing_) return write(v, key, number, m);
+        // Once a row has failed nothing more is written: the unit of work is rolled back
+        // whole, and the rest of the file is only checked, so that every failing row is named.
+        if (writing_ && errorCount_ == 0) return write(v, key, number, m);
+        return {};
+    }
+
+    // A large import leaves the line file's account index aside and builds it once at the end:
+    // inserting a million entries one by one into an index ordered by account (the lines come
+    // in voucher order) touches its pages in no useful order, and once the index outgrows the
+    // page cache that costs more than the whole rest of the import. The rebuild reads every
+    // line of the file, old ones too, so it pays only when this import brings at least as many
+    // lines as there were, and at least kDeferAfter of them.
+    static constexpr long kDeferAfter = 20000;
+    core::Status deferIndexesWhenLarge() {
+        if (deferred_) return {};
+        if (existingLines_ < 0) {
+            auto n = b_.lines.count();
+            if (!n) return n.error();
+            existingLines_ = static_cast<long>(*n);
+        }
+        if (written_ < std::max(kDeferAfter, existingLines_)) return {};
+        if (auto st = b_.lines.table().deferIndexes(); !st) return st;
+        deferred_ = true;
         return {};
     }
 
     core::Status write(const Voucher& v, const std::string& key, std::int16_t number, int m) {
+        if (auto st = deferIndexesWhenLarge(); !st) return st;
+        written_ += static_cast<long>(v.rows.size());
         data::FisBas h;
         h.KEYSTR = key;
         h.FISTRH = v.date;
@@ -430,7 +459,7 @@ class Importer {
                 l.FISNO = number;
                 l.FISTUR = v.type;
                 l.FISNTLK = v.attribute;
-                const auto& a = chart_.at(r.account);
+                Account& a = *r.chart;
                 l.HESAPADI1 = a.name1;
                 l.HESAPADI2 = a.name2;
                 l.BELGETIPI = v.doc.type;
@@ -443,7 +472,11 @@ class Importer {
                 l.KSAATI = now_;
                 h.BTOPLAM += r.debit;
                 h.ATOPLAM += r.credit;
-                batch_.post(l, v.attribute, m, 1.0);
+                // A cancelled voucher posts nowhere: its accounts stay out of the batch.
+                if (!isCancelled(v.attribute)) {
+                    if (!a.levels) a.levels = &batch_.levelsOf(l.HESAPKODU);
+                    batch_.post(*a.levels, l, v.attribute, m, 1.0);
+                }
                 last_ = l;
             }
             if (auto st = b_.lines.add(l); !st) return st;
@@ -463,6 +496,8 @@ class Importer {
     std::vector<std::string> errors_;
     long errorCount_ = 0, vouchers_ = 0, rows_ = 0;
     PostingBatch batch_;
+    long written_ = 0, existingLines_ = -1;
+    bool deferred_ = false;
     data::FisDet last_;
     std::string who_ = text::left(env_.session.AktifKullanici, 10);
     core::Date today_ = core::Date::today();
@@ -475,38 +510,49 @@ std::string number(double v) {
 
 } // namespace
 
+namespace {
+
+// The refusal of a file with failing rows: the first of them and their count.
+core::Error refusal(const Importer& run, const std::filesystem::path& file) {
+    std::string t;
+    for (const auto& e : run.errorTexts()) t += e + "\n";
+    t += std::to_string(run.errors()) + " hata";
+    if (run.errors() > static_cast<long>(kMaxReportedErrors))
+        t += " (ilk " + std::to_string(kMaxReportedErrors) + " gösterildi)";
+    t += "; hiçbir şey yazılmadı.";
+    return core::Error::badInput(t, file.string());
+}
+
+} // namespace
+
 core::Result<ImportSummary> importVouchers(Env& env, const std::filesystem::path& file,
                                            bool dryRun) {
     auto books = Books::open(env.data);
     if (!books) return books.error();
     ImportSummary s;
-    {
+    if (dryRun) {
         // Checking reads a snapshot; nothing is written.
         Importer check(env, *books);
         if (auto st = check.load(); !st) return st.error();
         if (auto st = check.pass(file, false); !st) return st.error();
+        if (check.errors() > 0) return refusal(check, file);
         s.vouchers = check.vouchers();
         s.rows = check.rows();
-        if (check.errors() > 0) {
-            std::string t;
-            for (const auto& e : check.errorTexts()) t += e + "\n";
-            t += std::to_string(check.errors()) + " hata";
-            if (check.errors() > static_cast<long>(kMaxReportedErrors))
-                t += " (ilk " + std::to_string(kMaxReportedErrors) + " gösterildi)";
-            t += "; hiçbir şey yazılmadı.";
-            return core::Error::badInput(t, file.string());
-        }
+        return s;
     }
-    if (dryRun) return s;
+    // The file is checked and written in one reading, under the write lock: every row is checked
+    // against the company record, the chart and the keys as they are now, and writing stops at
+    // the first failing row while the checks go on to the end. A file with any failing row is
+    // refused as a whole: the unit of work is rolled back, so nothing of it remains.
     data::Transaction tx{*books->db};
     if (!tx.started()) return tx.started().error();
-    // Under the write lock the company record, the chart and the keys are read again, so the
-    // numbers follow whatever another program saved meanwhile.
-    Importer write(env, *books);
-    if (auto st = write.load(); !st) return st.error();
-    if (auto st = write.pass(file, true); !st) return st.error();
-    if (write.errors() > 0) return core::Error::badInput(write.errorTexts().front(), file.string());
-    if (auto st = write.finishWriting(); !st) return st.error();
+    Importer run(env, *books);
+    if (auto st = run.load(); !st) return st.error();
+    if (auto st = run.pass(file, true); !st) return st.error();
+    if (run.errors() > 0) return refusal(run, file);
+    s.vouchers = run.vouchers();
+    s.rows = run.rows();
+    if (auto st = run.finishWriting(); !st) return st.error();
     if (auto st = tx.commit(); !st) return st.error();
     env.ui.progressDone();
     s.written = true;

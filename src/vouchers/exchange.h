@@ -1,8 +1,8 @@
 #pragma once
 // Books in and out as CSV (the format is described in README.md): `voucher import` checks the
-// whole file first and writes nothing unless every row is sound; then it numbers, keys and posts
-// every voucher by the rules of voucher entry, all in one transaction, adding each account's
-// totals once per import. `voucher export` writes the same format, so exporting and importing
+// whole file and keeps nothing of it unless every row is sound; it numbers, keys and posts every
+// voucher by the rules of voucher entry, all in one transaction, adding each account's totals
+// once per import. `voucher export` writes the same format, so exporting and importing
 // into an empty company gives the same books.
 
 #include "core/result.h"

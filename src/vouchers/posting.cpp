@@ -60,18 +60,33 @@ std::vector<std::string> postingLevels(std::string_view code) {
     return out;
 }
 
+const PostingBatch::Levels& PostingBatch::levelsOf(const std::string& code) {
+    auto [lv, fresh] = levels_.try_emplace(code);
+    if (fresh)
+        for (const auto& level : postingLevels(code)) {
+            auto [it, added] = byCode_.try_emplace(level);
+            if (added) order_.push_back(level);
+            lv->second.push_back(&it->second);
+        }
+    return lv->second;
+}
+
 void PostingBatch::post(const data::FisDet& line, std::string_view attribute, int m,
                         double sign) {
+    if (!isAmountLine(line) || isCancelled(attribute)) return;
+    post(levelsOf(line.HESAPKODU), line, attribute, m, sign);
+}
+
+void PostingBatch::post(const Levels& levels, const data::FisDet& line,
+                        std::string_view attribute, int m, double sign) {
     if (!isAmountLine(line) || isCancelled(attribute)) return;
     const Amounts a = amountsOf(line);
     const Place place = placeOf(attribute);
     if (place == Place::Monthly && (m < 1 || m > 12)) return; // no month element to post into
-    for (const auto& code : postingLevels(line.HESAPKODU)) {
-        auto [it, added] = byCode_.try_emplace(code);
-        if (added) order_.push_back(code);
-        Amounts& into = place == Place::Opening   ? it->second.opening
-                        : place == Place::Closing ? it->second.closing
-                                                  : it->second.months[static_cast<std::size_t>(m - 1)];
+    for (AccountTotals* t : levels) {
+        Amounts& into = place == Place::Opening   ? t->opening
+                        : place == Place::Closing ? t->closing
+                                                  : t->months[static_cast<std::size_t>(m - 1)];
         for (std::size_t i = 0; i < 6; ++i) into[i] += sign * a[i];
     }
 }
@@ -90,6 +105,7 @@ core::Status PostingBatch::apply(data::TypedTable<data::HsPlan>& plan) {
     }
     byCode_.clear();
     order_.clear();
+    levels_.clear();
     return {};
 }
 

@@ -43,9 +43,21 @@ std::vector<std::string> postingLevels(std::string_view code);
 
 class PostingBatch {
   public:
+    PostingBatch() = default;
+    PostingBatch(const PostingBatch&) = delete; // it holds pointers into itself
+    PostingBatch& operator=(const PostingBatch&) = delete;
+    PostingBatch(PostingBatch&&) = default;
+    PostingBatch& operator=(PostingBatch&&) = default;
+
     // Adds (sign +1) or removes (sign -1) one amount line of a voucher with `attribute` in
     // fiscal month m. Extra description lines and "IPT" vouchers change nothing.
     void post(const data::FisDet& line, std::string_view attribute, int m, double sign);
+    // The same for a caller that posts many lines of one code: `levels` is what levelsOf gave
+    // for the line's account code, valid until apply().
+    using Levels = std::vector<AccountTotals*>;
+    const Levels& levelsOf(const std::string& code);
+    void post(const Levels& levels, const data::FisDet& line, std::string_view attribute, int m,
+              double sign);
     bool empty() const { return byCode_.empty(); }
     // Writes every touched account once; levels without an account are skipped.
     core::Status apply(data::TypedTable<data::HsPlan>& plan);
@@ -53,6 +65,10 @@ class PostingBatch {
   private:
     std::unordered_map<std::string, AccountTotals> byCode_;
     std::vector<std::string> order_; // first-touched order, so writes are repeatable
+    // The totals of every level of a line's account code, found once per code: a bulk import
+    // posts a million lines to a few thousand codes. Nodes of byCode_ never move, so the
+    // pointers stay good until apply() clears both.
+    std::unordered_map<std::string, std::vector<AccountTotals*>> levels_;
 };
 
 // One line straight into the chart (callers that post a single line).
