@@ -38,7 +38,7 @@ class RenumberPaths : public hk::vouchers::testing::Company {
     // Vouchers written straight into the files (renumbering and the transfer read only the
     // headers and lines): amount lines with four-decimal amounts, extra description lines and
     // document fields, on random days of fiscal months 3 and 4.
-    std::vector<Voucher> randomBook(std::mt19937& rng, int count) {
+    std::vector<Voucher> randomBook(std::mt19937& rng, int count, int maxLines = 6) {
         const std::vector<std::string> codes = {"120 01 005", "120 01 006", "100 01", "191 01",
                                                 "600 01", "391 01"};
         std::vector<Voucher> out;
@@ -55,7 +55,7 @@ class RenumberPaths : public hk::vouchers::testing::Company {
             w.head.KEYSTR = composeKey(company_, m, 0, 'M', no);
             w.head.FISTUR = "M";
             w.head.FISNTLK = rng() % 5 == 0 ? "IPT" : "N";
-            const int n = 1 + static_cast<int>(rng() % 6);
+            const int n = 1 + static_cast<int>(rng() % static_cast<unsigned>(maxLines));
             for (int k = 1; k <= n; ++k) {
                 data::FisDet l;
                 l.KEYSTR = w.head.KEYSTR;
@@ -166,45 +166,62 @@ class RenumberPaths : public hk::vouchers::testing::Company {
     }
 };
 
-// The renumbered month as worked out from the book before: vouchers in order of date, then old
+// The renumbered month 3 as worked out from the book before: vouchers in order of date, then old
 // number, numbered from 1; amount lines rounded to cents with their marker, description lines
 // without TL amounts; header totals the sums of the rounded lines. Month 4 stays as it was.
+// Returns the last number given.
+int renumberedMonth3(std::vector<Voucher>& book, const data::Yasal& company) {
+    std::vector<Voucher*> month3;
+    for (auto& v : book)
+        if (keyMonth(v.head.KEYSTR) == 3) month3.push_back(&v);
+    std::stable_sort(month3.begin(), month3.end(), [](const Voucher* a, const Voucher* b) {
+        return std::tie(a->head.FISTRH, a->head.FISNO) < std::tie(b->head.FISTRH, b->head.FISNO);
+    });
+    int no = 0;
+    for (Voucher* v : month3) {
+        ++no;
+        v->head.FISNO = static_cast<std::int16_t>(no);
+        v->head.KEYSTR = composeKey(company, 3, 0, 'M', no);
+        v->head.BTOPLAM = v->head.ATOPLAM = 0;
+        for (auto& l : v->lines) {
+            l.KEYSTR = v->head.KEYSTR;
+            l.FISNO = v->head.FISNO;
+            if (l.ACKNO % 100 == 0) {
+                l.TLBORC = roundCents(l.TLBORC);
+                l.TLALACAK = roundCents(l.TLALACAK);
+                l.BORCALACAK = l.TLBORC == 0 ? "A" : "B";
+                v->head.BTOPLAM += l.TLBORC;
+                v->head.ATOPLAM += l.TLALACAK;
+            } else {
+                l.TLBORC = l.TLALACAK = 0;
+            }
+        }
+    }
+    return no;
+}
+
 TEST_F(RenumberPaths, RenumberingGivesEveryLineItsNewKeyInPlaceOnARandomBook) {
     for (unsigned seed : {11u, 12u, 13u}) {
         TearDown();
         SetUp();
         std::mt19937 rng(seed);
         auto book = randomBook(rng, 60);
-        std::vector<Voucher*> month3;
-        for (auto& v : book)
-            if (keyMonth(v.head.KEYSTR) == 3) month3.push_back(&v);
-        std::stable_sort(month3.begin(), month3.end(), [](const Voucher* a, const Voucher* b) {
-            return std::tie(a->head.FISTRH, a->head.FISNO) < std::tie(b->head.FISTRH, b->head.FISNO);
-        });
-        int no = 0;
-        for (Voucher* v : month3) {
-            ++no;
-            v->head.FISNO = static_cast<std::int16_t>(no);
-            v->head.KEYSTR = composeKey(company_, 3, 0, 'M', no);
-            v->head.BTOPLAM = v->head.ATOPLAM = 0;
-            for (auto& l : v->lines) {
-                l.KEYSTR = v->head.KEYSTR;
-                l.FISNO = v->head.FISNO;
-                if (l.ACKNO % 100 == 0) {
-                    l.TLBORC = roundCents(l.TLBORC);
-                    l.TLALACAK = roundCents(l.TLALACAK);
-                    l.BORCALACAK = l.TLBORC == 0 ? "A" : "B";
-                    v->head.BTOPLAM += l.TLBORC;
-                    v->head.ATOPLAM += l.TLALACAK;
-                } else {
-                    l.TLBORC = l.TLALACAK = 0;
-                }
-            }
-        }
+        const int last = renumberedMonth3(book, company_);
         ASSERT_TRUE(FisSirala(*ds_, ui_, 3)) << "seed " << seed;
         expectBook(book);
-        EXPECT_EQ(storedCompany().MAHSUPNUMARATOR[2], no);
+        EXPECT_EQ(storedCompany().MAHSUPNUMARATOR[2], last);
     }
+}
+
+// More vouchers than one unit of work moves: the batches meet without losing or repeating a line.
+TEST_F(RenumberPaths, RenumberingOverSeveralUnitsOfWork) {
+    std::mt19937 rng(31);
+    auto book = randomBook(rng, 1400, 2);
+    const int last = renumberedMonth3(book, company_);
+    ASSERT_GT(last, 1000);
+    ASSERT_TRUE(FisSirala(*ds_, ui_, 3));
+    expectBook(book);
+    EXPECT_EQ(storedCompany().MAHSUPNUMARATOR[2], last);
 }
 
 // The account transfer changes only the account of the moved lines.
