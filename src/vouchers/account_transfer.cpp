@@ -9,7 +9,6 @@
 #include "vouchers/posting.h"
 #include "vouchers/tool_common.h"
 
-#include <unordered_map>
 #include <vector>
 
 namespace hk::vouchers {
@@ -22,7 +21,7 @@ namespace {
 
 // Vouchers per transaction: each batch is consistent on its own (lines and their postings move
 // together), and few commits keep a busy account's transfer fast.
-constexpr std::size_t kBatch = 1024;
+constexpr std::size_t kBatch = 256;
 
 // Whether a voucher lies in the range: its key month in the months, or its date between the
 // dates (either end open when not given).
@@ -34,19 +33,6 @@ bool inRange(const data::FisBas& h, const TransferRange& r) {
     if (r.fromMonth > 0) return m >= r.fromMonth && (r.toMonth == 0 || m <= r.toMonth);
     if (r.fromDate.isSet() && h.FISTRH < r.fromDate) return false;
     return !r.toDate.isSet() || !(r.toDate < h.FISTRH);
-}
-
-// The headers whose keys run from `first` to `last`, read in one pass over that range of the
-// header file (replacing what `out` held): a batch's vouchers lie close together in key order,
-// and one pass costs less than a look-up per voucher.
-core::Status headersOfRange(Books& b, const std::string& first, const std::string& last,
-                            std::unordered_map<std::string, data::FisBas>& out) {
-    out.clear();
-    data::FisBas from, to;
-    from.KEYSTR = first;
-    to.KEYSTR = last;
-    return b.heads.scan("MFB:KeyFis", from, to,
-                        [&](const data::FisBas& h) { out.emplace(h.KEYSTR, h); });
 }
 
 } // namespace
@@ -81,48 +67,37 @@ core::Result<TransferResult> accountTransfer(data::DataSet& ds, app::Ui& ui,
     if (!found) return found.error();
 
     TransferResult result;
-    std::unordered_map<std::string, data::FisBas> heads;
     std::size_t i = 0;
     while (i < found->size()) {
         data::Transaction tx{*b.db};
         if (!tx.started()) return tx.started().error();
-        // The batch: the lines of up to kBatch vouchers, a run of the found lines.
-        std::size_t end = i;
-        for (std::size_t n = 0; n < kBatch && end < found->size(); ++n) {
-            const std::string& key = (*found)[end].second.KEYSTR;
-            while (end < found->size() && (*found)[end].second.KEYSTR == key) ++end;
-        }
-        // Their headers in one pass over the batch's key range, read inside its transaction.
-        if (auto st = headersOfRange(b, (*found)[i].second.KEYSTR,
-                                     (*found)[end - 1].second.KEYSTR, heads);
-            !st)
-            return st.error();
         PostingBatch batch;
-        while (i < end) {
+        for (std::size_t n = 0; n < kBatch && i < found->size(); ++n) {
             // One voucher: the run of lines with its key.
             const std::string key = (*found)[i].second.KEYSTR;
-            std::size_t last = i;
-            while (last < end && (*found)[last].second.KEYSTR == key) ++last;
+            std::size_t end = i;
+            while (end < found->size() && (*found)[end].second.KEYSTR == key) ++end;
             const std::size_t first = i;
-            i = last;
-            const auto h = heads.find(key);
-            if (h == heads.end()) continue; // lines of no voucher
-            if (!inRange(h->second, range)) continue;
-            const int month = keyMonth(h->second.KEYSTR);
-            for (std::size_t j = first; j < last; ++j) {
+            i = end;
+            auto h = b.head(key);
+            if (!h) {
+                if (data::is(h.error(), data::ErrorCode::NotFound)) continue; // lines of no voucher
+                return h.error();
+            }
+            if (!inRange(*h, range)) continue;
+            const int month = keyMonth(h->KEYSTR);
+            for (std::size_t j = first; j < end; ++j) {
                 auto& [mark, line] = (*found)[j];
-                batch.post(line, h->second.FISNTLK, month, -1.0);
+                batch.post(line, h->FISNTLK, month, -1.0);
                 line.HESAPKODU = target;
                 if (auto st = b.lines.table().reget(mark); !st) return st.error();
                 if (auto st = b.lines.put(line); !st) return st.error();
-                batch.post(line, h->second.FISNTLK, month, 1.0);
+                batch.post(line, h->FISNTLK, month, 1.0);
                 ++result.lines;
             }
             ++result.vouchers;
             if (result.vouchers % 64 == 1)
-                ui.progress(pic::format(h->second.FISTRH, "d6b") + " " +
-                                std::to_string(h->second.FISNO),
-                            -1);
+                ui.progress(pic::format(h->FISTRH, "d6b") + " " + std::to_string(h->FISNO), -1);
         }
         if (auto st = batch.apply(b.plan); !st) return st.error();
         if (auto st = tx.commit(); !st) return st.error();
