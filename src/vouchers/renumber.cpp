@@ -69,10 +69,17 @@ core::Result<std::vector<data::FisBas>> headsOfPair(Books& b, int first) {
 // disk flushes.
 constexpr int kBatch = 500;
 
+// Lines with the places they stand at in the file.
+using Placed = std::vector<std::pair<data::Bookmark, data::FisDet>>;
+
+// The lines of a voucher are those its key finds, and the keys do not tell upper from lower case.
+std::string lineGroup(const std::string& key) {
+    return text::upperTr(key);
+}
+
 // A voucher's lines in line-number order, each with its place in the file, read in one pass
 // over its key range and before any of them is written: a write in the middle of a scan would
 // make the scan read its rows again.
-using Placed = std::vector<std::pair<data::Bookmark, data::FisDet>>;
 core::Result<Placed> placedLines(Books& b, const std::string& key) {
     Placed out;
     data::FisDet prefix;
@@ -85,8 +92,9 @@ core::Result<Placed> placedLines(Books& b, const std::string& key) {
 }
 
 // The lines of the vouchers whose keys run from `first` to `last` (key order), read in one pass
-// over that range into `out`, whose keys name the vouchers wanted (lines of other keys in the
-// range are left out): a pass per voucher would read ahead past each voucher's last line.
+// over that range into `out`, whose keys (lineGroup of the voucher keys) name the vouchers wanted;
+// lines of other keys in the range are left out. A pass per voucher would read ahead past each
+// voucher's last line.
 core::Status placedLinesOfRange(Books& b, const std::string& first, const std::string& last,
                                 std::unordered_map<std::string, Placed>& out) {
     data::FisDet from, to;
@@ -97,7 +105,7 @@ core::Status placedLinesOfRange(Books& b, const std::string& first, const std::s
     to.FISSIRANO = INT16_MAX;
     to.ACKNO = INT32_MAX;
     return b.lines.scan("MFD:KeyFisSiraNo", from, to, [&](const data::FisDet& l) {
-        auto it = out.find(l.KEYSTR);
+        auto it = out.find(lineGroup(l.KEYSTR));
         if (it != out.end()) it->second.emplace_back(b.lines.table().bookmark(), l);
     });
 }
@@ -343,7 +351,7 @@ core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
         if (!tx.started()) return tx.started();
         const std::size_t end = std::min(month->size(), i + static_cast<std::size_t>(kBatch));
         batchLines.clear();
-        for (std::size_t k = i; k < end; ++k) batchLines[(*month)[k].KEYSTR];
+        for (std::size_t k = i; k < end; ++k) batchLines[lineGroup((*month)[k].KEYSTR)];
         if (auto st =
                 placedLinesOfRange(b, (*month)[i].KEYSTR, (*month)[end - 1].KEYSTR, batchLines);
             !st)
@@ -359,7 +367,7 @@ core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
             if (shown++ % kEvery == 0)
                 ui.progress(voucherText(*cur, " Fişi Yedekleniyor..."), -1);
             const std::string parked = pair(kParkingBase + m) + text::sub(cur->KEYSTR, 3, 8);
-            Placed& lines = batchLines[cur->KEYSTR];
+            Placed& lines = batchLines[lineGroup(cur->KEYSTR)];
             if (auto st = moveVoucher(b, *cur, lines, parked, cur->FISNO); !st) return st;
             auto& rows = places[parked];
             rows.clear();

@@ -224,6 +224,40 @@ TEST_F(RenumberPaths, RenumberingOverSeveralUnitsOfWork) {
     EXPECT_EQ(storedCompany().MAHSUPNUMARATOR[2], last);
 }
 
+// Keys do not tell upper from lower case: a line whose key differs from its header's only in
+// case is the voucher's line and moves with it.
+TEST_F(RenumberPaths, RenumberingTakesTheLinesTheKeyFindsWhateverTheirCase) {
+    {
+        auto b = Books::open(*ds_);
+        data::FisBas h;
+        h.KEYSTR = "03M0000005";
+        h.FISTRH = core::Date{4, 3, 2015};
+        h.FISNO = 5;
+        h.FISTUR = "M";
+        h.FISNTLK = "N";
+        ASSERT_TRUE(b->heads.add(h));
+        for (const char* key : {"03M0000005", "03m0000005"}) {
+            data::FisDet l;
+            l.KEYSTR = key;
+            l.FISSIRANO = key[2] == 'M' ? 1 : 2;
+            l.ACKNO = l.FISSIRANO * 100;
+            l.HESAPKODU = "120 01 005";
+            l.TLBORC = 10;
+            ASSERT_TRUE(b->lines.add(l));
+        }
+    }
+    ASSERT_TRUE(FisSirala(*ds_, ui_, 3));
+    const auto hs = heads();
+    ASSERT_EQ(hs.size(), 1u);
+    EXPECT_EQ(hs[0].KEYSTR, "0300000001");
+    EXPECT_DOUBLE_EQ(hs[0].BTOPLAM, 20);
+    auto b = Books::open(*ds_);
+    const auto ls = b->linesOf("0300000001");
+    ASSERT_TRUE(ls);
+    ASSERT_EQ(ls->size(), 2u);
+    for (const auto& l : *ls) EXPECT_EQ(l.FISNO, 1);
+}
+
 // The account transfer changes only the account of the moved lines.
 TEST_F(RenumberPaths, AccountTransferRewritesOnlyTheAccountOnARandomBook) {
     for (unsigned seed : {21u, 22u}) {
