@@ -51,6 +51,7 @@ class TableImpl {
     core::Status setPhysical();
     Bookmark bookmark() const;
     core::Status restore(const Bookmark& b);
+    core::Status seat(const Bookmark& b);
     // Reads the record of `row` into the buffer; NotFound when there is none.
     virtual core::Status readRow(std::int64_t row) = 0;
     // Positions in the order of `key` at the encoded key value `kv` and `rowid` (kBeforeAll /

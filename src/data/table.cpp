@@ -3,6 +3,7 @@
 #include "data/database.h"
 #include "data/engine.h"
 #include "data/keycodec.h"
+#include "data/seat.h"
 
 namespace hk::data {
 
@@ -53,6 +54,12 @@ core::Status TableImpl::restore(const Bookmark& b) {
     pos_.atEnd = false;
     pos_.current = 0;
     positionChanged();
+    return {};
+}
+
+core::Status TableImpl::seat(const Bookmark& b) {
+    if (auto st = restore(b); !st) return st;
+    pos_.current = b.row;
     return {};
 }
 
@@ -259,6 +266,11 @@ core::Result<Transaction> Table::begin() {
     Transaction tx(impl_->connection());
     if (!tx.started()) return tx.started().error();
     return core::Result<Transaction>(std::move(tx));
+}
+
+core::Status seat(Table& t, const Bookmark& b) {
+    if (!t.isOpen()) return notOpenError();
+    return t.impl()->seat(b);
 }
 
 } // namespace hk::data

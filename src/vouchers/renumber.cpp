@@ -4,6 +4,7 @@
 #include "core/text.h"
 #include "data/database.h"
 #include "data/errors.h"
+#include "data/seat.h"
 #include "vouchers/books.h"
 #include "vouchers/numbering.h"
 #include "vouchers/rebuild.h"
@@ -11,6 +12,11 @@
 #include "vouchers/worklines.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <unordered_map>
 #include <vector>
 
 namespace hk::vouchers {
@@ -63,33 +69,88 @@ core::Result<std::vector<data::FisBas>> headsOfPair(Books& b, int first) {
 // disk flushes.
 constexpr int kBatch = 500;
 
-// Reads and deletes the lines of a voucher in one pass over its key range, in line-number order.
-core::Result<std::vector<data::FisDet>> takeLines(Books& b, const std::string& key) {
-    std::vector<data::FisDet> out;
+// Lines with the places they stand at in the file.
+using Placed = std::vector<std::pair<data::Bookmark, data::FisDet>>;
+
+// The lines of a voucher are those its key finds, and the keys do not tell upper from lower case.
+std::string lineGroup(const std::string& key) {
+    return text::upperTr(key);
+}
+
+// A voucher's lines in line-number order, each with its place in the file, read in one pass
+// over its key range and before any of them is written: a write in the middle of a scan would
+// make the scan read its rows again.
+core::Result<Placed> placedLines(Books& b, const std::string& key) {
+    Placed out;
     data::FisDet prefix;
     prefix.KEYSTR = key;
-    auto st = b.lines.scanPrefix("MFD:KeyFisSiraNo", prefix, 1,
-                                 [&](const data::FisDet& l) -> core::Status {
-                                     out.push_back(l);
-                                     return b.lines.erase();
-                                 });
+    auto st = b.lines.scanPrefix("MFD:KeyFisSiraNo", prefix, 1, [&](const data::FisDet& l) {
+        out.emplace_back(b.lines.table().bookmark(), l);
+    });
     if (!st) return st.error();
     return out;
+}
+
+// The lines of the vouchers whose keys run from `first` to `last` (key order), read in one pass
+// over that range into `out`, whose keys (lineGroup of the voucher keys) name the vouchers wanted;
+// lines of other keys in the range are left out. A pass per voucher would read ahead past each
+// voucher's last line.
+core::Status placedLinesOfRange(Books& b, const std::string& first, const std::string& last,
+                                std::unordered_map<std::string, Placed>& out) {
+    data::FisDet from, to;
+    from.KEYSTR = first;
+    from.FISSIRANO = INT16_MIN;
+    from.ACKNO = INT32_MIN;
+    to.KEYSTR = last;
+    to.FISSIRANO = INT16_MAX;
+    to.ACKNO = INT32_MAX;
+    return b.lines.scan("MFD:KeyFisSiraNo", from, to, [&](const data::FisDet& l) {
+        auto it = out.find(lineGroup(l.KEYSTR));
+        if (it != out.end()) it->second.emplace_back(b.lines.table().bookmark(), l);
+    });
+}
+
+// Where the lines of the vouchers parked by this run stand, by parked key.
+using Places = std::unordered_map<std::string, std::vector<data::Bookmark>>;
+
+// The lines of a voucher read again by their places, when these are known from an earlier move
+// of this run; empty when any of them is no longer there under `key` (another program moved the
+// voucher meanwhile), so that the caller reads the voucher's key range instead. Only a
+// renumbering moves a parked voucher's lines, and the header's key change would carry along any
+// line left under the old key, so the voucher stays whole either way.
+core::Result<std::optional<Placed>> placedLinesAgain(Books& b, const std::string& key,
+                                                     const std::vector<data::Bookmark>& rows) {
+    Placed out;
+    out.reserve(rows.size());
+    for (const auto& mark : rows) {
+        if (auto st = b.lines.table().reget(mark); !st) {
+            if (data::is(st.error(), data::ErrorCode::NotFound)) return std::optional<Placed>{};
+            return st.error();
+        }
+        data::FisDet l = b.lines.current();
+        if (l.KEYSTR != key) return std::optional<Placed>{};
+        out.emplace_back(mark, std::move(l));
+    }
+    return std::optional<Placed>{std::move(out)};
 }
 
 // Moves one voucher to `newKey` / `newNo` inside the caller's transaction: lines get the key and
 // number, amount lines their TL amounts rounded to two decimals and the debit/credit marker,
 // description lines no TL amount; the header gets the totals of the moved lines.
-core::Status moveVoucher(Books& b, const data::FisBas& head, const std::string& newKey,
-                         std::int16_t newNo) {
-    auto lines = takeLines(b, head.KEYSTR);
-    if (!lines) return lines.error();
+//
+// Each line is rewritten where it stands (its key columns change in place) rather than deleted
+// and added again: a voucher is moved twice per renumbering, and a delete and an insert cost
+// twice the index work of one update. Lines keep their physical place (their places stay valid
+// after the move); their order under each key is the order of the key's own fields, as before.
+// `lines` are the voucher's lines as read in this transaction, in line-number order.
+core::Status moveVoucher(Books& b, const data::FisBas& head, Placed& lines,
+                         const std::string& newKey, std::int16_t newNo) {
     data::FisBas h = head;
     h.KEYSTR = newKey;
     h.FISNO = newNo;
     h.BTOPLAM = 0;
     h.ATOPLAM = 0;
-    for (auto& l : *lines) {
+    for (auto& [mark, l] : lines) {
         l.KEYSTR = newKey;
         l.FISNO = newNo;
         if (isAmountLine(l)) {
@@ -102,13 +163,13 @@ core::Status moveVoucher(Books& b, const data::FisBas& head, const std::string& 
             l.TLBORC = 0;
             l.TLALACAK = 0;
         }
+        // Read in this transaction already: written over without reading it again.
+        if (auto st = data::seat(b.lines.table(), mark); !st) return st;
+        if (auto st = b.lines.put(l); !st) return st;
     }
     if (auto again = b.head(head.KEYSTR); !again) return again.error();
     // The old key has no lines left, so the key change carries nothing along by itself.
-    if (auto st = b.heads.put(h); !st) return st;
-    for (const auto& l : *lines)
-        if (auto st = b.lines.add(l); !st) return st;
-    return {};
+    return b.heads.put(h);
 }
 
 core::Status stopped() {
@@ -122,10 +183,17 @@ struct Parked {
     int month = 0;
 };
 
-// Gives one parked voucher the next number of its month inside the caller's transaction; `y` is
-// the company record as this batch has drawn from it so far.
-core::Status finishOne(Books& b, app::Ui& ui, data::Yasal& y, const Parked& p, long& shown,
-                       const char* tail) {
+// One parked voucher's new place, drawn but not yet taken.
+struct Move {
+    data::FisBas head;
+    Drawn drawn;
+};
+
+// Draws the next number of its month for one parked voucher inside the caller's transaction; `y`
+// is the company record as this batch has drawn from it so far, `drawnHere` the keys this batch
+// has drawn already (taken as soon as their moves are made, which come after the drawing).
+core::Status drawOne(Books& b, app::Ui& ui, data::Yasal& y, const Parked& p, long& shown,
+                     const char* tail, std::set<std::string>& drawnHere, std::vector<Move>& moves) {
     auto h = b.head(p.key);
     if (!h) {
         if (data::is(h.error(), data::ErrorCode::NotFound)) return {}; // moved meanwhile
@@ -139,22 +207,33 @@ core::Status finishOne(Books& b, app::Ui& ui, data::Yasal& y, const Parked& p, l
             if (bad != 0) ui.message(std::to_string(bad), {}, app::Icon::Warning, "&Tamam", 1);
             return d.error();
         }
-        auto taken = b.headExists(d->key);
-        if (!taken) return taken.error();
         drawn = *d;
+        if (drawnHere.count(drawn.key) != 0) continue;
+        auto taken = b.headExists(drawn.key);
+        if (!taken) return taken.error();
         if (!*taken) break;
     }
+    drawnHere.insert(drawn.key);
     data::FisBas shownHead = *h;
     shownHead.FISNO = drawn.number;
     if (shown++ % kEvery == 0) ui.progress(voucherText(shownHead, tail), -1);
-    return moveVoucher(b, *h, drawn.key, drawn.number);
+    moves.push_back({std::move(*h), std::move(drawn)});
+    return {};
 }
 
 // Numbers the parked vouchers in the given order, kBatch of them per transaction; the counters
 // are written with each batch. A cancel commits the vouchers already numbered, then stops.
+//
+// Inside a batch the numbers are drawn in the given order (the date order of a renumbering) and
+// the moves are then made in the order of the parked keys: the batch commits as one, so the
+// order of its moves is never seen, and in key order they read and write the file's pages where
+// they lie together instead of all over it.
 core::Status finishAll(Books& b, app::Ui& ui, const std::vector<Parked>& todo, const char* tail,
-                       long& shown, bool cancellable, int* finished = nullptr) {
+                       long& shown, bool cancellable, int* finished = nullptr,
+                       const Places* known = nullptr) {
     std::size_t i = 0;
+    std::vector<Move> moves;
+    std::set<std::string> drawnHere;
     while (i < todo.size()) {
         data::Transaction tx{*b.db};
         if (!tx.started()) return tx.started();
@@ -162,13 +241,36 @@ core::Status finishAll(Books& b, app::Ui& ui, const std::vector<Parked>& todo, c
         if (!company) return company.error();
         data::Yasal y = *company;
         bool stop = false;
+        moves.clear();
+        drawnHere.clear();
         for (int n = 0; n < kBatch && i < todo.size(); ++n, ++i) {
             if (cancellable && ui.cancelled()) {
                 stop = true;
                 break;
             }
-            if (auto st = finishOne(b, ui, y, todo[i], shown, tail); !st) return st;
+            if (auto st = drawOne(b, ui, y, todo[i], shown, tail, drawnHere, moves); !st)
+                return st;
             if (finished) ++*finished;
+        }
+        std::sort(moves.begin(), moves.end(), [](const Move& x, const Move& z) {
+            return x.head.KEYSTR < z.head.KEYSTR;
+        });
+        for (const auto& mv : moves) {
+            std::optional<Placed> lines;
+            if (known) {
+                if (auto it = known->find(mv.head.KEYSTR); it != known->end()) {
+                    auto again = placedLinesAgain(b, mv.head.KEYSTR, it->second);
+                    if (!again) return again.error();
+                    lines = std::move(*again);
+                }
+            }
+            if (!lines) {
+                auto read = placedLines(b, mv.head.KEYSTR);
+                if (!read) return read.error();
+                lines = std::move(*read);
+            }
+            if (auto st = moveVoucher(b, mv.head, *lines, mv.drawn.key, mv.drawn.number); !st)
+                return st;
         }
         if (auto st = b.writeCompany(y); !st) return st;
         if (auto st = tx.commit(); !st) return st;
@@ -239,12 +341,23 @@ core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
         if (!month) return month.error();
     }
 
-    // Parking, kBatch vouchers per transaction; a cancel keeps the vouchers parked so far.
+    // Parking, kBatch vouchers per transaction; a cancel keeps the vouchers parked so far. The
+    // lines of a batch are read in one pass over its key range, and where they stand is kept
+    // for the numbering, which then reads each line once by its place.
+    Places places;
+    std::unordered_map<std::string, Placed> batchLines;
     for (std::size_t i = 0; i < month->size();) {
         data::Transaction tx{*b.db};
         if (!tx.started()) return tx.started();
+        const std::size_t end = std::min(month->size(), i + static_cast<std::size_t>(kBatch));
+        batchLines.clear();
+        for (std::size_t k = i; k < end; ++k) batchLines[lineGroup((*month)[k].KEYSTR)];
+        if (auto st =
+                placedLinesOfRange(b, (*month)[i].KEYSTR, (*month)[end - 1].KEYSTR, batchLines);
+            !st)
+            return st;
         bool stop = false;
-        for (int n = 0; n < kBatch && i < month->size(); ++n, ++i) {
+        for (; i < end; ++i) {
             if (ui.cancelled()) {
                 stop = true;
                 break;
@@ -254,7 +367,14 @@ core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
             if (shown++ % kEvery == 0)
                 ui.progress(voucherText(*cur, " Fişi Yedekleniyor..."), -1);
             const std::string parked = pair(kParkingBase + m) + text::sub(cur->KEYSTR, 3, 8);
-            if (auto st = moveVoucher(b, *cur, parked, cur->FISNO); !st) return st;
+            Placed& lines = batchLines[lineGroup(cur->KEYSTR)];
+            if (auto st = moveVoucher(b, *cur, lines, parked, cur->FISNO); !st) return st;
+            auto& rows = places[parked];
+            rows.clear();
+            for (auto& [mark, l] : lines) {
+                mark.keyValue.clear(); // read again by row, never resumed from
+                rows.push_back(std::move(mark));
+            }
         }
         if (auto st = tx.commit(); !st) return st;
         if (stop) return stopped();
@@ -294,7 +414,9 @@ core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
     std::vector<Parked> todo;
     todo.reserve(order.size());
     for (auto& key : order) todo.push_back({std::move(key), m});
-    if (auto st = finishAll(b, ui, todo, " Fişi Sıralanıyor.", shown, true); !st) return st;
+    if (auto st = finishAll(b, ui, todo, " Fişi Sıralanıyor.", shown, true, nullptr, &places);
+        !st)
+        return st;
     ui.progressDone();
     return {};
 }

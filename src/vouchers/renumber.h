@@ -4,9 +4,10 @@
 // inside each voucher (FisIciSirala).
 //
 // A renumbering moves each voucher of month m first to the parking range (key pair 80 + m) and
-// then back to a fresh number, one transaction per voucher: whenever it stops, every voucher is
-// whole under exactly one key, and FisSiralaDuzelt completes the parked ones. Account totals are
-// not touched (the vouchers stay in their month); line amounts are rounded to two decimals.
+// then back to a fresh number, in transactions that hold whole vouchers: whenever it stops,
+// every voucher is whole under exactly one key, and FisSiralaDuzelt completes the parked ones.
+// Account totals are not touched (the vouchers stay in their month); line amounts are rounded to
+// two decimals.
 //
 // The in-voucher sort rewrites each voucher's lines in one transaction, so an interruption can
 // never leave a voucher without its lines.
