@@ -16,18 +16,9 @@ namespace {
 
 class Exchange : public hk::vouchers::testing::Company {
   protected:
-    fs::path put(const std::string& name, const std::string& content) {
-        const fs::path p = dir_ / name;
-        std::ofstream(p, std::ios::binary) << content;
-        return p;
-    }
     core::Result<ImportSummary> import(const fs::path& p, bool dry = false) {
         Env e = env();
         return importVouchers(e, p, dry);
-    }
-    long count(bool heads) {
-        auto b = Books::open(*ds_);
-        return static_cast<long>(heads ? *b->heads.count() : *b->lines.count());
     }
 };
 

@@ -14,9 +14,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace hk::vouchers::testing {
 
@@ -108,6 +110,26 @@ class Company : public ::testing::Test {
         return h ? *h : data::HsPlan{};
     }
     Env env() { return Env{*session_, ui_, *ds_}; }
+
+    // Every stored voucher header, in key order.
+    std::vector<data::FisBas> heads() {
+        auto b = Books::open(*ds_);
+        std::vector<data::FisBas> out;
+        EXPECT_TRUE(b->heads.set("MFB:KeyFis"));
+        while (auto h = b->heads.next()) out.push_back(*h);
+        return out;
+    }
+    // How many headers (or lines) are stored.
+    long count(bool headers) {
+        auto b = Books::open(*ds_);
+        return static_cast<long>(headers ? *b->heads.count() : *b->lines.count());
+    }
+    // A file of the given content in the company's folder.
+    fs::path put(const std::string& name, const std::string& content) {
+        const fs::path p = dir_ / name;
+        std::ofstream(p, std::ios::binary) << content;
+        return p;
+    }
 
     // A new voucher of the working month on `day`, saved; the key or the error.
     core::Result<std::string> saveNew(int day, std::initializer_list<data::FisDet> lines,

@@ -100,11 +100,6 @@ std::string csvOf(const std::vector<Voucher>& book) {
 
 class ImportProperty : public hk::vouchers::testing::Company {
   protected:
-    fs::path put(const std::string& name, const std::string& content) {
-        const fs::path p = dir_ / name;
-        std::ofstream(p, std::ios::binary) << content;
-        return p;
-    }
     core::Result<ImportSummary> import(const fs::path& p, bool dry = false) {
         Env e = env();
         return importVouchers(e, p, dry);
@@ -115,10 +110,6 @@ class ImportProperty : public hk::vouchers::testing::Company {
         EXPECT_TRUE(b->plan.set("HSP:KeyHesap"));
         while (auto h = b->plan.next()) out[h->HESAPKODU] = totalsOf(*h);
         return out;
-    }
-    long count(bool heads) {
-        auto b = Books::open(*ds_);
-        return static_cast<long>(heads ? *b->heads.count() : *b->lines.count());
     }
 };
 

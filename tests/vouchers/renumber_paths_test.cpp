@@ -98,13 +98,6 @@ class RenumberPaths : public hk::vouchers::testing::Company {
         return out;
     }
 
-    std::vector<data::FisBas> heads() {
-        auto b = Books::open(*ds_);
-        std::vector<data::FisBas> out;
-        EXPECT_TRUE(b->heads.set("MFB:KeyFis"));
-        while (auto h = b->heads.next()) out.push_back(*h);
-        return out;
-    }
 
     // Every line of the books is where each of its keys and the account index say it is.
     void expectEveryLineFoundByEveryKey(const std::vector<Voucher>& expected) {

@@ -58,14 +58,6 @@ class SheetImport : public hk::vouchers::testing::Company {
         Env e = env();
         return HkrFiSOku(e, c);
     }
-    std::vector<data::FisBas> heads() {
-        auto t = ds_->open<data::FisBas>();
-        EXPECT_TRUE(t);
-        std::vector<data::FisBas> out;
-        EXPECT_TRUE(t->set("MFB:KeyFis"));
-        for (auto h = t->next(); h; h = t->next()) out.push_back(*h);
-        return out;
-    }
     std::vector<data::FisDet> linesOf(const std::string& key) {
         auto b = Books::open(*ds_);
         EXPECT_TRUE(b);

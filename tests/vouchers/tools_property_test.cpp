@@ -49,13 +49,6 @@ class ToolsProperty : public hk::vouchers::testing::Company {
             }
         }
     }
-    std::vector<data::FisBas> heads() {
-        auto b = Books::open(*ds_);
-        std::vector<data::FisBas> out;
-        EXPECT_TRUE(b->heads.set("MFB:KeyFis"));
-        while (auto h = b->heads.next()) out.push_back(*h);
-        return out;
-    }
     std::string save(int m, int day, double amount, const std::string& debit,
                      const std::string& attribute) {
         Draft d = newDraft(*session_);

@@ -54,13 +54,6 @@ class Tools : public hk::vouchers::testing::Company {
         auto b = Books::open(*ds_);
         return *b->linesOf(key);
     }
-    std::vector<data::FisBas> heads() {
-        auto b = Books::open(*ds_);
-        std::vector<data::FisBas> out;
-        EXPECT_TRUE(b->heads.set("MFB:KeyFis"));
-        while (auto h = b->heads.next()) out.push_back(*h);
-        return out;
-    }
     void setJournal(const std::string& key, long no) {
         auto b = Books::open(*ds_);
         auto h = b->head(key);
