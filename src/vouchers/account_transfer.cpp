@@ -87,10 +87,18 @@ core::Result<TransferResult> accountTransfer(data::DataSet& ds, app::Ui& ui,
             if (!inRange(*h, range)) continue;
             const int month = keyMonth(h->KEYSTR);
             for (std::size_t j = first; j < end; ++j) {
-                auto& [mark, line] = (*found)[j];
+                const auto& [mark, listed] = (*found)[j];
+                // The lines were listed before this unit of work: another program may have
+                // changed or deleted one since. Move the line as it is stored now, and only while
+                // it still is a line of this account in this voucher; a deleted one is gone.
+                if (auto st = b.lines.table().reget(mark); !st) {
+                    if (data::is(st.error(), data::ErrorCode::NotFound)) continue;
+                    return st.error();
+                }
+                data::FisDet line = b.lines.current();
+                if (line.HESAPKODU != listed.HESAPKODU || line.KEYSTR != listed.KEYSTR) continue;
                 batch.post(line, h->FISNTLK, month, -1.0);
                 line.HESAPKODU = target;
-                if (auto st = b.lines.table().reget(mark); !st) return st.error();
                 if (auto st = b.lines.put(line); !st) return st.error();
                 batch.post(line, h->FISNTLK, month, 1.0);
                 ++result.lines;

@@ -9,6 +9,9 @@
 #include "vouchers/tools.h"
 #include "vouchers/voucher_lists.h"
 
+#include <functional>
+#include <utility>
+
 using namespace hk;
 using namespace hk::vouchers;
 using hk::vouchers::testing::line;
@@ -470,6 +473,47 @@ TEST_F(Tools, AccountTransferRefusals) {
         EXPECT_EQ(lastMessage(), c.message);
     }
     EXPECT_DOUBLE_EQ(debitIn("120 01 005", 3), 200);
+}
+
+// The lines are listed before the transfer writes them: what another program does to one in
+// between stands. An edited line moves as it is stored, a deleted one is not written back.
+TEST_F(Tools, AccountTransferMovesLinesAsStoredWhenItWritesThem) {
+    simple(3, 1, 100);
+    const std::string edited = simple(3, 2, 200);
+    const std::string removed = simple(3, 3, 300);
+    struct MeddlingUi : app::testing::FakeUi {
+        std::function<void()> meddle; // once, at the first progress line
+        void progress(const std::string& text, int percent) override {
+            if (auto m = std::exchange(meddle, nullptr)) m();
+            FakeUi::progress(text, percent);
+        }
+    } ui;
+    ui.meddle = [&] {
+        auto t = ds_->open<data::FisDet>();
+        ASSERT_TRUE(t);
+        ASSERT_TRUE(t->set("MFD:KeyFisDet"));
+        while (auto l = t->next()) {
+            if (l->HESAPKODU != "120 01 005") continue;
+            if (l->KEYSTR == edited) {
+                data::FisDet changed = *l;
+                changed.FISACK = "Sonradan düzeltildi";
+                ASSERT_TRUE(t->put(changed));
+            } else if (l->KEYSTR == removed) {
+                ASSERT_TRUE(t->erase());
+            }
+        }
+    };
+    auto r = accountTransfer(*ds_, ui, "120 01 005", "120 01 006", TransferRange{3, 3, {}, {}});
+    ASSERT_TRUE(r) << r.error().text;
+    EXPECT_TRUE(!ui.meddle); // the other program did come in between
+    EXPECT_EQ(r->lines, 2);
+    const auto lines = linesOf(edited);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].HESAPKODU, "120 01 006");
+    EXPECT_EQ(lines[0].FISACK, "Sonradan düzeltildi");
+    const auto rest = linesOf(removed);
+    ASSERT_EQ(rest.size(), 1u);
+    EXPECT_EQ(rest[0].HESAPKODU, "600 01");
 }
 
 // ---- revaluation ------------------------------------------------------------------------------
