@@ -6,6 +6,7 @@
 #include "data/errors.h"
 #include "reports/binding.h"
 #include "reports/common.h"
+#include "reports/standard.h"
 #include "reports/trial_balance.h"
 #include "vouchers/books.h"
 
@@ -25,30 +26,21 @@ namespace pic = core::picture;
 
 namespace {
 
-struct Col {
-    const char* code;
-    const char* kind;
-    int width;
-    const char* picture;
-    const char* h1;
-    const char* h2;
-    const char* total;
-};
 
 // Column 9: the running balance, blank on the carried-forward line.
 constexpr std::size_t kKalanColumn = 8;
 
-const std::vector<Col>& columns() {
-    static const std::vector<Col> cols = {
-        {"MFB:FisTrh", "S", 10, "@d6b", "Fiş", "Tarihi", "H"},
-        {"FisTur", "S", 6, "@s6", "Fiş", "Türü", "H"},
-        {"MFB:FisNo", "D", 7, "@n7b", "Fiş", "No", "H"},
-        {"MFD:HesapKodu", "S", 18, "@s18", "Hesap", "Kodu", "H"},
-        {"HSP:HesapAd1", "S", 30, "@s30", "Hesap", "Açıklaması", "H"},
-        {"MFD:FisAck", "S", 30, "@s30b", "Fiş", "Açıklaması", "H"},
-        {"MFD:TLBorc", "D", 12, "@n12.2b", "Giren", "Tutar", "E"},
-        {"MFD:TLAlacak", "D", 12, "@n12.2b", "Çıkan", "Tutar", "E"},
-        {"Kalan", "D", 13, "@n-13.2", "Kalan", "Tutar", "H"}};
+const std::vector<ReadyColumn>& columns() {
+    static const std::vector<ReadyColumn> cols = {
+        {"MFB:FisTrh", "S", 10, "Fiş", "Tarihi", "@d6b", "H"},
+        {"FisTur", "S", 6, "Fiş", "Türü", "@s6", "H"},
+        {"MFB:FisNo", "D", 7, "Fiş", "No", "@n7b", "H"},
+        {"MFD:HesapKodu", "S", 18, "Hesap", "Kodu", "@s18", "H"},
+        {"HSP:HesapAd1", "S", 30, "Hesap", "Açıklaması", "@s30", "H"},
+        {"MFD:FisAck", "S", 30, "Fiş", "Açıklaması", "@s30b", "H"},
+        {"MFD:TLBorc", "D", 12, "Giren", "Tutar", "@n12.2b", "E"},
+        {"MFD:TLAlacak", "D", 12, "Çıkan", "Tutar", "@n12.2b", "E"},
+        {"Kalan", "D", 13, "Kalan", "Tutar", "@n-13.2", "H"}};
     return cols;
 }
 
@@ -109,27 +101,13 @@ Definition cashBookDefinition() {
     d.header.AD = "KASA DEFTERİ RAPORU";
     d.header.RAPORTEXT = "KASA DEFTERİ RAPORU";
     d.header.UZUNLUK = static_cast<std::int16_t>(cashBookWidth());
-    std::int16_t no = 0;
-    for (const Col& c : columns()) {
-        data::DRapor r;
-        r.RAPKOD = "3";
-        r.SIRANO = ++no;
-        r.FIELDKOD = c.code;
-        r.NTLK = c.kind;
-        r.UZUNLUK = static_cast<std::int16_t>(c.width);
-        r.AD[0] = c.h1;
-        r.AD[1] = c.h2;
-        r.FRML = c.picture;
-        r.YAZ = "E";
-        r.TOPLA = c.total;
-        d.columns.push_back(std::move(r));
-    }
+    addColumns(d, columns(), "");
     return d;
 }
 
 std::size_t cashBookWidth() {
     std::size_t w = 0;
-    for (const Col& c : columns()) w += static_cast<std::size_t>(c.width) + 1;
+    for (const ReadyColumn& c : columns()) w += static_cast<std::size_t>(c.width) + 1;
     return w;
 }
 

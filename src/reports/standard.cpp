@@ -21,29 +21,26 @@ const char* word(Measure m) {
     return "Tl";
 }
 
-struct Col {
-    const char* code;
-    const char* kind;
-    int width;
-    const char* h1;
-    const char* h2;
-    const char* picture;
-    const char* total;
-};
-
 Definition make(const char* kind, int number, const char* name, const char* title,
-                const std::vector<Col>& cols) {
+                const std::vector<ReadyColumn>& cols) {
     Definition d;
     d.header.RAPKOD = kind;
     d.header.RAPNO = static_cast<std::int16_t>(number);
     d.header.AD = name;
     d.header.RAPORTEXT = title;
     d.header.UZUNLUK = 200;
-    std::int16_t no = 0;
-    for (const auto& c : cols) {
+    addColumns(d, cols, std::to_string(number));
+    return d;
+}
+
+} // namespace
+
+void addColumns(Definition& d, const std::vector<ReadyColumn>& columns, const std::string& rapno) {
+    auto no = static_cast<std::int16_t>(d.columns.size());
+    for (const ReadyColumn& c : columns) {
         data::DRapor r;
-        r.RAPKOD = kind;
-        r.RAPNO = std::to_string(number);
+        r.RAPKOD = d.header.RAPKOD;
+        r.RAPNO = rapno;
         r.SIRANO = ++no;
         r.FIELDKOD = c.code;
         r.NTLK = c.kind;
@@ -55,10 +52,7 @@ Definition make(const char* kind, int number, const char* name, const char* titl
         r.TOPLA = c.total;
         d.columns.push_back(std::move(r));
     }
-    return d;
 }
-
-} // namespace
 
 std::optional<Measure> measureOf(std::string_view s) {
     const std::string u = text::upperTr(text::trim(s));

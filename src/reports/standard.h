@@ -9,7 +9,9 @@
 #include "reports/listing.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace hk::reports {
 
@@ -17,6 +19,20 @@ enum class Measure { Tl, AltBirim, Doviz };
 
 // "TL", "ALTBIRIM"/"ALTBİRİM", "DOVIZ"/"DÖVİZ" (any case); nullopt for anything else.
 std::optional<Measure> measureOf(std::string_view s);
+
+// A column of a ready-made definition, as its DRapor record holds it.
+struct ReadyColumn {
+    const char* code;
+    const char* kind;
+    int width;
+    const char* h1;
+    const char* h2;
+    const char* picture;
+    const char* total;
+};
+// Appends the DRapor records of `columns` to `d` under its kind and the number text `rapno`
+// (blank for a definition kept only in memory), numbered from 1, each printed.
+void addColumns(Definition& d, const std::vector<ReadyColumn>& columns, const std::string& rapno);
 
 Definition standardTrialBalance(Measure m, int number);
 Definition standardLedger(Measure m, int number);
