@@ -1,5 +1,9 @@
 #include "generator.h"
 
+#include "data/database.h"
+
+#include <map>
+
 #include <cstdio>
 #include <random>
 #include <string>
@@ -91,6 +95,40 @@ Company generate(const CompanySize& size) {
         }
     }
     return c;
+}
+
+core::Status writeBooks(data::DataSet& ds, const Company& c) {
+    data::Transaction tx(ds.data());
+    if (!tx.started()) return tx.started().error();
+    auto plan = ds.open<data::HsPlan>();
+    auto heads = ds.open<data::FisBas>();
+    auto lines = ds.open<data::FisDet>();
+    auto company = ds.open<data::Yasal>();
+    if (!plan) return plan.error();
+    if (!heads) return heads.error();
+    if (!lines) return lines.error();
+    if (!company) return company.error();
+    data::Yasal y;
+    y.MALIDONEMBAS = core::Date{1, 1, 2024};
+    y.MALIDONEMSON = core::Date{31, 12, 2024};
+    y.SIRKETUNVANI1 = "BENCH";
+    if (auto st = company->add(y); !st) return st;
+    for (const auto& a : c.accounts)
+        if (auto st = plan->add(a); !st) return st;
+    for (const auto& h : c.headers)
+        if (auto st = heads->add(h); !st) return st;
+    for (const auto& l : c.lines)
+        if (auto st = lines->add(l); !st) return st;
+    return tx.commit();
+}
+
+Busiest busiestAccount(const Company& c) {
+    std::map<std::string, long> perAccount;
+    for (const auto& l : c.lines) ++perAccount[l.HESAPKODU];
+    Busiest b;
+    for (const auto& [code, n] : perAccount)
+        if (n > b.lines) b.lines = n, b.code = code;
+    return b;
 }
 
 } // namespace hk::bench

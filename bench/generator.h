@@ -2,9 +2,12 @@
 // A synthetic company of any size: a three-level chart, vouchers with balanced lines spread over
 // the fiscal year, and daily rates for a few currencies. Deterministic for a given seed.
 
+#include "core/result.h"
+#include "data/dataset.h"
 #include "data/records.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace hk::bench {
@@ -28,5 +31,16 @@ struct Company {
 };
 
 Company generate(const CompanySize& size);
+
+// Writes the company record (fiscal year 2024), the chart, the headers and the lines into an
+// empty data folder in one unit of work.
+core::Status writeBooks(data::DataSet& ds, const Company& c);
+
+// The detail account with the most lines, and their number.
+struct Busiest {
+    std::string code;
+    long lines = 0;
+};
+Busiest busiestAccount(const Company& c);
 
 } // namespace hk::bench

@@ -73,29 +73,11 @@ std::string write(int vouchers, const std::filesystem::path& dir) {
         c.headers[order[n]].YEVMIYENO = static_cast<std::int32_t>(n + 1);
 
     auto ds = must(data::DataSet::open(data::Locations::resolve(dir.string(), dir)), "open");
-    Timer t("write the books (one transaction)");
-    data::Transaction tx(ds.data());
-    auto plan = must(ds.open<data::HsPlan>(), "HsPlan");
-    auto heads = must(ds.open<data::FisBas>(), "FisBas");
-    auto lines = must(ds.open<data::FisDet>(), "FisDet");
-    auto company = must(ds.open<data::Yasal>(), "Yasal");
-    data::Yasal y;
-    y.MALIDONEMBAS = core::Date{1, 1, 2024};
-    y.MALIDONEMSON = core::Date{31, 12, 2024};
-    y.SIRKETUNVANI1 = "BENCH";
-    must(company.add(y), "Yasal add");
-    for (const auto& a : c.accounts) must(plan.add(a), "HsPlan add");
-    for (const auto& h : c.headers) must(heads.add(h), "FisBas add");
-    std::map<std::string, long> perAccount;
-    for (const auto& l : c.lines) {
-        must(lines.add(l), "FisDet add");
-        ++perAccount[l.HESAPKODU];
+    {
+        Timer t("write the books (one transaction)");
+        must(bench::writeBooks(ds, c), "write the books");
     }
-    std::string busy;
-    long most = 0;
-    for (const auto& [code, n] : perAccount)
-        if (n > most) most = n, busy = code;
-    must(tx.commit(), "commit");
+    const auto [busy, most] = bench::busiestAccount(c);
     std::printf("%zu accounts, %zu vouchers, %zu lines, all journalised; cash account %s "
                 "(%ld lines of its own)\n",
                 c.accounts.size(), c.headers.size(), c.lines.size(), busy.c_str(), most);

@@ -75,38 +75,15 @@ int main(int argc, char** argv) {
     // Reusing a folder for the all-accounts or trial balance runs alone needs no books in memory.
     const bench::Company c =
         !reuse || wanted("one") ? bench::generate(size) : bench::Company{};
-    std::string busy;
+    const auto [busy, most] = bench::busiestAccount(c);
     if (reuse) {
-        std::map<std::string, long> perAccount;
-        for (const auto& l : c.lines) ++perAccount[l.HESAPKODU];
-        long most = 0;
-        for (const auto& [code, n] : perAccount)
-            if (n > most) most = n, busy = code;
         std::printf("reusing %s; busiest account %s with %ld lines\n", dir.string().c_str(),
                     busy.c_str(), most);
     } else {
-        Timer t("write the books (one transaction)");
-        data::Transaction tx(ds.data());
-        auto plan = must(ds.open<data::HsPlan>(), "HsPlan");
-        auto heads = must(ds.open<data::FisBas>(), "FisBas");
-        auto lines = must(ds.open<data::FisDet>(), "FisDet");
-        auto company = must(ds.open<data::Yasal>(), "Yasal");
-        data::Yasal y;
-        y.MALIDONEMBAS = core::Date{1, 1, 2024};
-        y.MALIDONEMSON = core::Date{31, 12, 2024};
-        y.SIRKETUNVANI1 = "BENCH";
-        must(company.add(y), "Yasal add");
-        for (const auto& a : c.accounts) must(plan.add(a), "HsPlan add");
-        for (const auto& h : c.headers) must(heads.add(h), "FisBas add");
-        std::map<std::string, long> perAccount;
-        for (const auto& l : c.lines) {
-            must(lines.add(l), "FisDet add");
-            ++perAccount[l.HESAPKODU];
+        {
+            Timer t("write the books (one transaction)");
+            must(bench::writeBooks(ds, c), "write the books");
         }
-        long most = 0;
-        for (const auto& [code, n] : perAccount)
-            if (n > most) most = n, busy = code;
-        must(tx.commit(), "commit");
         std::printf("%zu accounts, %zu vouchers, %zu lines; busiest account %s with %ld lines\n",
                     c.accounts.size(), c.headers.size(), c.lines.size(), busy.c_str(), most);
     }
