@@ -115,17 +115,7 @@ core::Result<std::vector<data::FisDet>> listLines(data::DataSet& ds, LineOrder o
 core::Result<std::vector<data::FisBas>> listHeaders(data::DataSet& ds) {
     auto t = ds.open<data::FisBas>();
     if (!t) return t.error();
-    if (auto s = t->set("MFB:KeyFis"); !s) return s.error();
-    std::vector<data::FisBas> out;
-    for (;;) {
-        auto r = t->next();
-        if (!r) {
-            if (data::is(r.error(), data::ErrorCode::NoRecord)) break;
-            return r.error();
-        }
-        out.push_back(*r);
-    }
-    return out;
+    return t->collect("MFB:KeyFis", data::FisBas{}, 0);
 }
 
 } // namespace hk::vouchers

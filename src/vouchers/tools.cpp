@@ -126,17 +126,7 @@ core::Result<bool> attributeExists(data::DataSet& ds, std::string_view code) {
 core::Result<std::vector<data::Nitelik>> attributes(data::DataSet& ds) {
     auto t = ds.open<data::Nitelik>();
     if (!t) return t.error();
-    if (auto st = t->set("MFN:KeyNtlk"); !st) return st.error();
-    std::vector<data::Nitelik> out;
-    for (;;) {
-        auto r = t->next();
-        if (!r) {
-            if (data::is(r.error(), data::ErrorCode::NoRecord)) break;
-            return r.error();
-        }
-        out.push_back(*r);
-    }
-    return out;
+    return t->collect("MFN:KeyNtlk", data::Nitelik{}, 0);
 }
 
 core::Status saveAttribute(data::DataSet& ds, const data::Nitelik& row, bool insert) {
