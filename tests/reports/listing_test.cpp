@@ -22,14 +22,14 @@ namespace {
 namespace text = core::text;
 namespace pic = core::picture;
 
-struct Spec {
+struct ColumnCase {
     const char* code;
     const char* kind;
     int width;
     const char* picture;
 };
 
-const std::vector<Spec> kColumns = {
+const std::vector<ColumnCase> kColumns = {
     {"T1", "S", 18, "@s18"},  {"T1", "S", 10, "@s30"},  {"T2", "S", 20, "@s5"},
     {"N1", "S", 6, "@n3"},    {"T2", "S", 12, ""},      {"A", "D", 18, "@n18.2"},
     {"B", "D", 14, "@n_14.2"}, {"A", "D", 12, "@n(12)b"}, {"B", "D", 25, ""},
@@ -60,7 +60,7 @@ Definition definition() {
 std::string fit(std::string_view s, std::size_t w) {
     return text::left(text::pad(s, w), w);
 }
-std::string picture(const Spec& s) {
+std::string picture(const ColumnCase& s) {
     std::string p = s.picture;
     if (!p.empty() && p[0] == '@') p.erase(0, 1);
     return p;
@@ -70,7 +70,7 @@ std::string picture(const Spec& s) {
 std::string plainLine(ListingReport& report, int level) {
     std::string line;
     for (std::size_t i = 0; i < kColumns.size(); ++i) {
-        const Spec& s = kColumns[i];
+        const ColumnCase& s = kColumns[i];
         const Column& c = report.columns()[i];
         const auto w = static_cast<std::size_t>(s.width);
         const std::string p = picture(s);
