@@ -64,6 +64,20 @@ class TableImpl {
         pos_.atEnd = atEnd;
         positionChanged();
     }
+    // Narrowed reads (Table::narrowTo): the fields reads fill, empty when they fill all. An
+    // engine may read more than asked (the memory engine reads whole records); it must not read
+    // less.
+    const std::vector<std::uint32_t>& readFields() const { return readFields_; }
+    bool narrowed() const { return !readFields_.empty(); }
+    void setReadFields(std::vector<std::uint32_t> fields) {
+        readFields_ = std::move(fields);
+        readFieldsChanged();
+    }
+    // Whether the record in the buffer was read narrowed: put() is refused until it is read
+    // whole again. Kept by Table after every read into the buffer.
+    bool partial() const { return partial_; }
+    void notePartial() { partial_ = narrowed(); }
+
     // The connection the table's database is open on; null for a memory table.
     virtual std::shared_ptr<Connection> connection() { return nullptr; }
 
@@ -103,12 +117,15 @@ class TableImpl {
         return engineError(c, name_, std::move(detail), message);
     }
     virtual void positionChanged() {}
+    virtual void readFieldsChanged() {}
 
     const FileDef* def_;
     std::string name_;
     Record buffer_;
     Position pos_;
     bool relations_ = false;
+    std::vector<std::uint32_t> readFields_;
+    bool partial_ = false;
 };
 
 // One SQLite connection with its cache of prepared statements.

@@ -70,6 +70,7 @@ core::Status withRelations(Table& t, TableImpl& impl, const std::vector<const Re
 
 core::Status Table::put() {
     if (!impl_) return notOpenError();
+    if (impl_->narrowed() || impl_->partial()) return narrowedWrite(25);
     const Record& now = impl_->buffer();
     auto changed = [&now](const RelationDef& rel, const Record& old) {
         for (const auto& [pf, cf] : rel.links)

@@ -154,15 +154,38 @@ class SqliteTable final : public TableImpl {
             sqlAppend_ += (j > 1 ? ", ?" : "?") + std::to_string(j);
         sqlAppend_ += ")";
         sqlDelete_ = "DELETE FROM " + qt + " WHERE rowid = ?1";
-        sqlByRowid_ = "SELECT rowid, NULL, " + list + " FROM " + qt + " WHERE rowid = ?1";
         sqlCount_ = "SELECT count(*) FROM " + qt;
         sqlEmpty_ = "DELETE FROM " + qt;
+        // What reads the record whole whatever the table's reads are narrowed to: the stored
+        // record the relation steps compare with, and the key rebuild.
+        sqlStoredByRowid_ = "SELECT rowid, NULL, " + list + " FROM " + qt + " WHERE rowid = ?1";
+        sqlPhysNextAll_ = "SELECT rowid, NULL, " + list + " FROM " + qt +
+                          " WHERE rowid > ?2 ORDER BY rowid LIMIT ?3";
+        for (const auto& k : cols_.keyNames) {
+            const std::string qk = quoteIdent(k);
+            sqlExists_.push_back("SELECT rowid FROM " + qt + " WHERE " + qk +
+                                 " = ?1 AND rowid <> ?2 LIMIT 1");
+        }
+        readMap_ = map_;
+        buildReads(list);
+    }
+
+    // The statements of the reads into the buffer, selecting `list` after the rowid and the key
+    // value: every data column, or those of the fields reads are narrowed to.
+    void buildReads(const std::string& list) {
+        const std::string qt = quoteIdent(table_);
+        dataCols_ = list;
+        sqlByRowid_ = "SELECT rowid, NULL, " + list + " FROM " + qt + " WHERE rowid = ?1";
         sqlPhysNext_ = "SELECT rowid, NULL, " + list + " FROM " + qt +
                        " WHERE rowid > ?2 ORDER BY rowid LIMIT ?3";
         sqlPhysPrev_ = "SELECT rowid, NULL, " + list + " FROM " + qt +
                        " WHERE rowid < ?2 ORDER BY rowid DESC LIMIT ?3";
         sqlPhysLast_ =
             "SELECT rowid, NULL, " + list + " FROM " + qt + " ORDER BY rowid DESC LIMIT ?3";
+        sqlGet_.clear();
+        sqlNext_.clear();
+        sqlPrev_.clear();
+        sqlLast_.clear();
         for (const auto& k : cols_.keyNames) {
             const std::string qk = quoteIdent(k);
             const std::string sel = "SELECT rowid, " + qk + ", " + list + " FROM " + qt;
@@ -176,8 +199,6 @@ class SqliteTable final : public TableImpl {
                                " DESC, rowid DESC LIMIT ?3");
             sqlLast_.push_back(sel + " WHERE " + qk + " IS NOT NULL ORDER BY " + qk +
                                " DESC, rowid DESC LIMIT ?3");
-            sqlExists_.push_back("SELECT rowid FROM " + qt + " WHERE " + qk +
-                                 " = ?1 AND rowid <> ?2 LIMIT 1");
         }
     }
 
@@ -193,7 +214,8 @@ class SqliteTable final : public TableImpl {
         if (rc == SQLITE_DONE) return error(ErrorCode::NotFound);
         if (rc != SQLITE_ROW) return c_->error(rc, name_);
         dropBatch();
-        readColumns(*s, buffer_);
+        readColumns(*s, buffer_, readMap_);
+        blankUnread(buffer_);
         pos_.key = static_cast<int>(key);
         pos_.kv = kv;
         pos_.rowid = sqlite3_column_int64(*s, 0);
@@ -205,7 +227,8 @@ class SqliteTable final : public TableImpl {
 
     core::Status readRow(std::int64_t row) override {
         dropBatch();
-        if (auto st = readByRowid(row, buffer_); !st) return st;
+        if (auto st = readByRowid(sqlByRowid_, row, buffer_, readMap_); !st) return st;
+        blankUnread(buffer_);
         pos_.current = row;
         remember();
         return {};
@@ -281,26 +304,29 @@ class SqliteTable final : public TableImpl {
             upd += (k ? ", " : "") + quoteIdent(cols_.keyNames[k]) + " = ?" + std::to_string(k + 1);
         upd += " WHERE rowid = ?" + std::to_string(cols_.keyNames.size() + 1);
         std::int64_t last = 0;
-        std::vector<Row> rows;
+        std::vector<Row> rows; // made once, refilled batch by batch
         for (;;) {
-            rows.clear();
+            std::size_t n = 0;
             {
-                auto s = prep(sqlPhysNext_);
+                auto s = prep(sqlPhysNextAll_);
                 if (!s) return withMessage(s.error(), 26);
                 StmtUse use(*s);
                 sqlite3_bind_int64(*s, 2, last);
                 sqlite3_bind_int64(*s, 3, 1000);
                 int rc;
                 while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
-                    rows.push_back(Row{sqlite3_column_int64(*s, 0), {}, Record(*def_)});
-                    readColumns(*s, rows.back().rec);
+                    if (rows.size() <= n) rows.push_back(Row{0, {}, Record(*def_)});
+                    Row& r = rows[n++];
+                    r.rowid = sqlite3_column_int64(*s, 0);
+                    readColumns(*s, r.rec, map_);
                 }
                 if (rc != SQLITE_DONE) return c_->error(rc, name_, 26);
             }
-            if (rows.empty()) break;
+            if (n == 0) break;
             auto u = c_->prepare(upd);
             if (!u) return withMessage(u.error(), 26);
-            for (const Row& r : rows) {
+            for (std::size_t j = 0; j < n; ++j) {
+                const Row& r = rows[j];
                 StmtUse use(*u);
                 std::vector<std::optional<std::string>> kvs;
                 for (const KeyDef& k : def_->keys)
@@ -379,7 +405,7 @@ class SqliteTable final : public TableImpl {
             b.keyValue.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(*s, 1)));
             b.row = sqlite3_column_int64(*s, 0);
             out.emplace_back(std::move(b), Record(*def_));
-            readColumns(*s, out.back().second);
+            readColumns(*s, out.back().second, readMap_);
         }
         if (rc != SQLITE_DONE) return c_->error(rc, name_);
         return true;
@@ -387,27 +413,80 @@ class SqliteTable final : public TableImpl {
 
     core::Status readStored(Record& out) override {
         if (pos_.current == 0) return error(ErrorCode::NoRecord, "güncel kayıt yok");
-        return readByRowid(pos_.current, out);
+        return readByRowid(sqlStoredByRowid_, pos_.current, out, map_);
     }
 
-    core::Status readByRowid(std::int64_t rowid, Record& out) {
-        auto s = prep(sqlByRowid_);
+    core::Status readByRowid(const std::string& sql, std::int64_t rowid, Record& out,
+                             const std::vector<ColMap>& columns) {
+        auto s = prep(sql);
         if (!s) return s.error();
         StmtUse use(*s);
         sqlite3_bind_int64(*s, 1, rowid);
         const int rc = sqlite3_step(*s);
         if (rc == SQLITE_DONE) return error(ErrorCode::NotFound);
         if (rc != SQLITE_ROW) return c_->error(rc, name_);
-        readColumns(*s, out);
+        readColumns(*s, out, columns);
         return {};
     }
 
   protected:
     void positionChanged() override { dropBatch(); }
 
+    // The reads select the columns of the chosen fields only; the rows fetched before are
+    // dropped, and the statements made again (the cached ones are known by their texts'
+    // addresses).
+    void readFieldsChanged() override {
+        dropBatch();
+        rememberedRow_ = 0;
+        stmts_.clear();
+        sqlEqual_.clear();
+        blank_.clear();
+        if (!narrowed()) {
+            readMap_ = map_;
+            std::string list;
+            for (const auto& n : cols_.names)
+                list += (list.empty() ? "" : ", ") + quoteIdent(n);
+            buildReads(list);
+            return;
+        }
+        std::vector<char> wanted(def_->fields.size(), 0);
+        for (std::uint32_t f : readFields_)
+            wanted[f] = 1;
+        readMap_.clear();
+        std::string list;
+        for (std::size_t i = 0; i < map_.size(); ++i) {
+            if (!wanted[map_[i].field]) continue;
+            readMap_.push_back(map_[i]);
+            list += (list.empty() ? "" : ", ") + quoteIdent(cols_.names[i]);
+        }
+        for (std::uint32_t f = 0; f < def_->fields.size(); ++f) {
+            const FieldDef& fd = def_->fields[f];
+            if (wanted[f] || fd.type == FieldType::GROUP) continue;
+            for (std::uint32_t e = 0; e < fd.count; ++e)
+                blank_.push_back(fd.slot + e);
+        }
+        buildReads(list.empty() ? std::string("NULL") : list);
+    }
+
+    // The fields a narrowed read leaves out, blank as Record::clear leaves them: a buffer
+    // recycled from an earlier read, or written by the caller, must not show its old values.
+    void blankUnread(Record& r) const {
+        for (std::uint32_t sl : blank_) {
+            Value& v = r.slot(sl);
+            v.integer = 0;
+            v.real = 0;
+            v.text.clear();
+        }
+    }
+
     // The key fields of the current record as read, so that an update that leaves them alone
-    // needs neither a look at the stored keys nor their encoding.
+    // needs neither a look at the stored keys nor their encoding. A narrowed read is never
+    // written back (Table refuses it), so it keeps nothing.
     void remember() {
+        if (narrowed()) {
+            rememberedRow_ = 0;
+            return;
+        }
         if (keySlots_.empty() && !def_->keys.empty()) {
             for (const KeyDef& k : def_->keys)
                 for (const KeyPart& p : k.parts) {
@@ -564,9 +643,11 @@ class SqliteTable final : public TableImpl {
         return c_->error(rc, name_, message);
     }
 
-    void readColumns(sqlite3_stmt* s, Record& rec) const {
+    // The columns of `columns` (all of map_, or those reads are narrowed to), from the third
+    // result column on.
+    static void readColumns(sqlite3_stmt* s, Record& rec, const std::vector<ColMap>& columns) {
         int i = 2;
-        for (const ColMap& c : map_) {
+        for (const ColMap& c : columns) {
             Value& v = rec.slot(c.slot);
             switch (c.kind) {
             case ColKind::Packed:
@@ -609,6 +690,7 @@ class SqliteTable final : public TableImpl {
         }
         Row& r = batch_[batchAt_++];
         std::swap(buffer_, r.rec);
+        blankUnread(buffer_);
         pos_.kv.swap(r.kv);
         pos_.rowid = r.rowid;
         pos_.atEnd = false;
@@ -647,7 +729,7 @@ class SqliteTable final : public TableImpl {
             } else {
                 r.kv.clear();
             }
-            readColumns(*s, r.rec);
+            readColumns(*s, r.rec, readMap_);
         }
         if (rc != SQLITE_DONE) {
             dropBatch();
@@ -663,9 +745,11 @@ class SqliteTable final : public TableImpl {
     std::string table_;
     ColumnSet cols_;
     std::vector<ColMap> map_;
+    std::vector<ColMap> readMap_;     // the columns reads fill: map_, or the narrowed ones
+    std::vector<std::uint32_t> blank_; // the slots a narrowed read leaves blank
     std::string dataCols_;
     std::string sqlInsert_, sqlUpdate_, sqlUpdateData_, sqlKeysByRowid_, sqlAppend_, sqlDelete_,
-        sqlByRowid_, sqlCount_, sqlEmpty_;
+        sqlByRowid_, sqlCount_, sqlEmpty_, sqlStoredByRowid_, sqlPhysNextAll_;
     std::string sqlPhysNext_, sqlPhysPrev_, sqlPhysLast_;
     std::vector<std::string> sqlGet_, sqlNext_, sqlPrev_, sqlLast_, sqlExists_;
     std::map<std::pair<std::uint32_t, std::uint32_t>, std::string> sqlEqual_; // stable addresses

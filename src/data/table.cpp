@@ -5,6 +5,8 @@
 #include "data/keycodec.h"
 #include "data/seat.h"
 
+#include <algorithm>
+
 namespace hk::data {
 
 core::Status TableImpl::set(std::uint32_t key, Seek s) {
@@ -60,6 +62,8 @@ core::Status TableImpl::restore(const Bookmark& b) {
 core::Status TableImpl::seat(const Bookmark& b) {
     if (auto st = restore(b); !st) return st;
     pos_.current = b.row;
+    // The caller vouches for the buffer: whole unless reads are narrowed now.
+    notePartial();
     return {};
 }
 
@@ -111,13 +115,13 @@ core::Status Table::get(std::string_view key) {
     auto k = impl_->def().key(key);
     if (!k)
         return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
-    return impl_->get(*k);
+    return read(impl_->get(*k));
 }
 core::Status Table::get(std::uint32_t key) {
     if (!impl_) return notOpenError();
     if (key >= impl_->def().keys.size())
         return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok");
-    return impl_->get(key);
+    return read(impl_->get(key));
 }
 core::Status Table::set(std::string_view key, Seek from) {
     if (!impl_) return notOpenError();
@@ -142,16 +146,20 @@ core::Status Table::restore(const Bookmark& b) {
 core::Status Table::reget(const Bookmark& b) {
     if (!impl_) return notOpenError();
     if (auto st = impl_->restore(b); !st) return st;
-    return impl_->readRow(b.row);
+    return read(impl_->readRow(b.row));
 }
 core::Status Table::next() {
-    return impl_ ? impl_->next() : notOpenError();
+    return impl_ ? read(impl_->next()) : notOpenError();
 }
 core::Status Table::previous() {
-    return impl_ ? impl_->previous() : notOpenError();
+    return impl_ ? read(impl_->previous()) : notOpenError();
 }
 core::Status Table::add() {
-    return impl_ ? impl_->add() : notOpenError();
+    if (!impl_) return notOpenError();
+    if (impl_->narrowed()) return narrowedWrite(4);
+    auto st = impl_->add();
+    if (st) impl_->notePartial(); // the buffer added is whole
+    return st;
 }
 core::Result<std::int64_t> Table::count() {
     if (!impl_) return notOpenError();
@@ -161,10 +169,57 @@ core::Status Table::empty() {
     return impl_ ? impl_->empty() : notOpenError();
 }
 core::Status Table::append() {
-    return impl_ ? impl_->append() : notOpenError();
+    if (!impl_) return notOpenError();
+    if (impl_->narrowed()) return narrowedWrite(4);
+    return impl_->append();
 }
 core::Status Table::rebuildKeys() {
-    return impl_ ? impl_->rebuildKeys() : notOpenError();
+    if (!impl_) return notOpenError();
+    if (impl_->narrowed()) return narrowedWrite(26);
+    return impl_->rebuildKeys();
+}
+
+core::Status Table::narrowTo(std::vector<std::uint32_t> fields) {
+    if (!impl_) return notOpenError();
+    const FileDef& d = impl_->def();
+    if (fields.empty()) return engineError(ErrorCode::BadValue, impl_->name(), "okunacak alan yok");
+    for (std::uint32_t f : fields)
+        if (f >= d.fields.size())
+            return engineError(ErrorCode::BadValue, impl_->name(), "alan yok: " + std::to_string(f));
+    std::sort(fields.begin(), fields.end());
+    fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
+    impl_->setReadFields(std::move(fields));
+    return {};
+}
+
+core::Status Table::narrowTo(std::initializer_list<std::string_view> names) {
+    if (!impl_) return notOpenError();
+    std::vector<std::uint32_t> fields;
+    for (std::string_view n : names) {
+        auto f = impl_->def().field(n);
+        if (!f) return engineError(ErrorCode::BadValue, impl_->name(), "alan yok: " + std::string(n));
+        fields.push_back(*f);
+    }
+    return narrowTo(std::move(fields));
+}
+
+void Table::widen() {
+    if (impl_ && impl_->narrowed()) impl_->setReadFields({});
+}
+
+const std::vector<std::uint32_t>& Table::readFields() const {
+    static const std::vector<std::uint32_t> none;
+    return impl_ ? impl_->readFields() : none;
+}
+
+core::Status Table::read(core::Status st) {
+    if (st) impl_->notePartial();
+    return st;
+}
+
+core::Error Table::narrowedWrite(int message) const {
+    return engineError(ErrorCode::EngineError, impl_->name(),
+                       "kayıt alanları daraltılarak okundu: yazılamaz", message);
 }
 core::Status Table::deferIndexes() {
     return impl_ ? impl_->deferIndexes() : notOpenError();
@@ -248,6 +303,7 @@ core::Status Table::scanWhere(std::string_view key, std::string_view field,
                 if (is(st.error(), ErrorCode::NoRecord)) break;
                 return st;
             }
+            impl_->notePartial();
             std::string_view v = impl_->buffer().slot(slot).text;
             while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
             if (v == value) found.emplace_back(impl_->bookmark(), impl_->buffer());

@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -108,6 +109,23 @@ class Table {
     // Deletes every record (relations are not applied: emptying is a maintenance step).
     core::Status empty();
 
+    // Narrowed reads: from here on, reads (next, previous, get, reget, scans, scanWhere) fill
+    // only these fields (indices into def().fields) and leave every other field of the buffer
+    // blank or zero, so that a pass over a million records decodes only what it uses. Positions
+    // and bookmarks work as before (the engines position on the stored key, not on the fields).
+    // A record read this way is not whole: while narrowed, add(), append(), put() and
+    // rebuildKeys() are refused (EngineError), and after widen() a put() is still refused until
+    // the current record has been read again whole (reget it), so a narrowed read can never be
+    // written back over the full record. erase() stays allowed. The memory engine reads whole
+    // records anyway (it is cheap already) but refuses the same writes. An empty list or an
+    // unknown field is refused (BadValue) and leaves the table as it was.
+    core::Status narrowTo(std::vector<std::uint32_t> fields);
+    core::Status narrowTo(std::initializer_list<std::string_view> names);
+    // Reads fill every field again.
+    void widen();
+    // The fields reads fill now; empty when every field is read.
+    const std::vector<std::uint32_t>& readFields() const;
+
     // Bulk loading for layout conversion: append() adds the buffer without maintaining keys (no
     // duplicate check, no relations); rebuildKeys() computes every key afterwards (message 26 on
     // failure, message 13 when a unique key turns out duplicated).
@@ -150,6 +168,10 @@ class Table {
     TableImpl* impl() { return impl_.get(); }
 
   private:
+    // Notes after a read whether the buffer now holds a narrowed record.
+    core::Status read(core::Status st);
+    core::Error narrowedWrite(int message) const;
+
     std::unique_ptr<TableImpl> impl_;
 };
 
@@ -197,6 +219,12 @@ template <RecordStruct T> class TypedTable {
         return t_.put();
     }
     core::Status erase() { return t_.erase(); }
+    // Narrowed reads (see Table::narrowTo): the records read carry only these fields, the
+    // others as a default-made T has them; add() and put() are refused meanwhile.
+    core::Status narrowTo(std::initializer_list<std::string_view> names) {
+        return t_.narrowTo(names);
+    }
+    void widen() { t_.widen(); }
     core::Result<std::int64_t> count() { return t_.count(); }
     core::Status empty() { return t_.empty(); }
     T current() const { return fromRecord<T>(t_.buffer()); }
@@ -266,6 +294,40 @@ template <RecordStruct T> class TypedTable {
     }
     core::Status load(const T& r) { return toRecord(r, t_.buffer()); }
     Table t_;
+};
+
+// Narrows a table's reads for a scope and gives it back as it was (wide, or narrowed to the
+// fields it had) when the scope ends, whatever way it ends.
+//
+//     data::NarrowReads few(lines.table(), {"KEYSTR", "HESAPKODU", "TLBORC"});
+//     if (!few.ok()) return few.status();
+class NarrowReads {
+  public:
+    NarrowReads(Table& t, std::initializer_list<std::string_view> names)
+        : t_(t), before_(t.isOpen() ? t.readFields() : std::vector<std::uint32_t>{}),
+          st_(t.narrowTo(names)) {}
+    NarrowReads(Table& t, std::vector<std::uint32_t> fields)
+        : t_(t), before_(t.isOpen() ? t.readFields() : std::vector<std::uint32_t>{}),
+          st_(t.narrowTo(std::move(fields))) {}
+    template <RecordStruct T>
+    NarrowReads(TypedTable<T>& t, std::initializer_list<std::string_view> names)
+        : NarrowReads(t.table(), names) {}
+    ~NarrowReads() {
+        if (!st_ || !t_.isOpen()) return;
+        if (before_.empty())
+            t_.widen();
+        else
+            (void)t_.narrowTo(before_); // fields it accepted before
+    }
+    NarrowReads(const NarrowReads&) = delete;
+    NarrowReads& operator=(const NarrowReads&) = delete;
+    bool ok() const { return st_.ok(); }
+    const core::Status& status() const { return st_; }
+
+  private:
+    Table& t_;
+    std::vector<std::uint32_t> before_;
+    core::Status st_;
 };
 
 } // namespace hk::data
