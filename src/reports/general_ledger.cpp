@@ -384,6 +384,10 @@ Result<bool> KebirAyir(data::DataSet& ds, app::Ui& ui, const GeneralLedgerOption
     long total = 0;
     data::FisBas from;
     from.FISTRH = o.startDate;
+    // Both passes read only the fields they use (reads leave the others blank).
+    data::NarrowReads headFields(books->heads,
+                                 {"KEYSTR", "FISTRH", "FISNO", "FISTUR", "FISNTLK", "YEVMIYENO"});
+    if (!headFields.ok()) return headFields.status().error();
     if (auto st = books->heads.set("MFB:KeyMuavin",
                                    o.startDate.isSet() ? data::Seek::AtOrAfter : data::Seek::First,
                                    from);
@@ -467,6 +471,9 @@ Result<bool> KebirAyir(data::DataSet& ds, app::Ui& ui, const GeneralLedgerOption
             }
         sums.push_back({{code, debit}, 0.0 + amount}); // as a fresh sum starts: 0 + amount
     };
+    data::NarrowReads lineFields(books->lines,
+                                 {"KEYSTR", "HESAPKODU", "BORCALACAK", "ACKNO", "TLBORC", "TLALACAK"});
+    if (!lineFields.ok()) return lineFields.status().error();
     // A run over most of the year reads all lines in one pass; a short one reads the lines of
     // its own vouchers only.
     if (taken.size() * 3 >= static_cast<std::size_t>(total) && total > 64) {

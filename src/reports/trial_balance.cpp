@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <random>
 #include <unordered_map>
 
@@ -151,6 +152,9 @@ Result<std::unordered_map<std::string, DateSums>> sumByDate(vouchers::Books& b,
     // The vouchers taken: their keys, and whether each is dated in the period.
     std::vector<std::string> keys;
     std::vector<char> inPeriod;
+    // Both passes read only the fields they use (reads leave the others blank).
+    data::NarrowReads headFields(b.heads, {"KEYSTR", "FISTRH", "FISNTLK"});
+    if (!headFields.ok()) return headFields.status().error();
     if (auto st = b.heads.set("MFB:KeyTarih"); !st) return st.error();
     long n = 0;
     for (;;) {
@@ -177,6 +181,7 @@ Result<std::unordered_map<std::string, DateSums>> sumByDate(vouchers::Books& b,
     data::Table& lines = b.lines.table();
     const data::FileDef& def = lines.def();
     std::array<std::uint32_t, 9> at{};
+    std::vector<std::uint32_t> fields;
     const std::array<const char*, 9> names = {"KEYSTR",         "HESAPKODU", "ACKNO",
                                               "TLBORC",         "TLALACAK",  "ALTBIRIMBORC",
                                               "ALTBIRIMALACAK", "DOVIZBORC", "DOVIZALACAK"};
@@ -184,7 +189,10 @@ Result<std::unordered_map<std::string, DateSums>> sumByDate(vouchers::Books& b,
         auto f = def.field(names[i]);
         if (!f) return Error::badInput(std::string("FisDet alanı yok: ") + names[i]);
         at[i] = lines.buffer().slotOf(*f);
+        fields.push_back(*f);
     }
+    data::NarrowReads lineFields(lines, std::move(fields));
+    if (!lineFields.ok()) return lineFields.status().error();
     if (auto st = lines.setPhysical(); !st) return st.error();
     for (;;) {
         if (auto st = lines.next(); !st) {
@@ -271,6 +279,15 @@ Result<bool> TnmMizanIslemi(data::DataSet& ds, app::Ui& ui, const TrialBalanceOp
     const std::string start = text::trim(o.accountStart);
     auto range = AccountRange::make(*books, start, text::trim(o.accountEnd), true);
     if (!range) return range.error();
+    // In date mode the sums come from the lines: of the chart only what masterOf copies is read,
+    // not the monthly totals.
+    std::optional<data::NarrowReads> planFields;
+    if (!monthMode) {
+        planFields.emplace(books->plan, std::initializer_list<std::string_view>{
+                                            "HESAPKODU", "HESAPAD1", "HESAPAD2", "NTLK",
+                                            "ALTBIRIM", "DOVIZKODU"});
+        if (!planFields->ok()) return planFields->status().error();
+    }
     data::HsPlan from;
     from.HESAPKODU = range->first;
     if (auto st = books->plan.set("HSP:KeyHesap", data::Seek::AtOrAfter, from); !st)
