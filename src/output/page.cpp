@@ -1,6 +1,7 @@
 #include "output/page.h"
 
 #include "core/text.h"
+#include "core/utf8.h"
 
 namespace hk::output {
 
@@ -36,24 +37,35 @@ std::string Line::visibleText() const {
     return out;
 }
 
+// One pass over each text part: plain ASCII bytes, most of any report, are taken as they come;
+// the rest is decoded. A part that is not valid UTF-8 is refused as such even when a control
+// character comes before the fault, and a control character is placed at the part's start.
 Status checkLine(const Line& line) {
     std::size_t chars = 0;
     for (const auto& p : line.parts) {
         if (p.control) continue;
-        if (!core::text::isValidUtf8(p.bytes))
-            return Error::of(0, "Yazdırılacak satır geçerli bir UTF-8 metni değil.");
-        const auto* b = reinterpret_cast<const unsigned char*>(p.bytes.data());
-        for (std::size_t i = 0; i < p.bytes.size(); ++i) {
-            // C0 controls, DEL and the C1 range (U+0080..U+009F, encoded C2 80..C2 9F) would move
-            // the printer's head or paper behind the writer's back.
-            const bool c0 = b[i] < 0x20 || b[i] == 0x7F;
-            const bool c1 =
-                b[i] == 0xC2 && i + 1 < p.bytes.size() && b[i + 1] >= 0x80 && b[i + 1] <= 0x9F;
-            if (c0 || c1)
-                return Error::of(0, "Yazdırılacak satırda kontrol karakteri var (konum " +
-                                        std::to_string(chars + 1) + ").");
+        const std::string_view s = p.bytes;
+        bool control = false;
+        std::size_t n = 0;
+        for (std::size_t i = 0; i < s.size(); ++n) {
+            const auto b = static_cast<unsigned char>(s[i]);
+            if (b < 0x80) {
+                // C0 controls and DEL would move the printer's head or paper behind the
+                // writer's back.
+                control = control || b < 0x20 || b == 0x7F;
+                ++i;
+                continue;
+            }
+            const auto st = core::utf8::decode(s, i);
+            if (st.cp == core::utf8::kInvalid)
+                return Error::of(0, "Yazdırılacak satır geçerli bir UTF-8 metni değil.");
+            control = control || (st.cp >= 0x80 && st.cp <= 0x9F); // C1 controls likewise
+            i += st.len;
         }
-        chars += core::text::length(p.bytes);
+        if (control)
+            return Error::of(0, "Yazdırılacak satırda kontrol karakteri var (konum " +
+                                    std::to_string(chars + 1) + ").");
+        chars += n;
     }
     if (chars > kMaxLineChars)
         return Error::of(0, "Yazdırılacak satır " + std::to_string(kMaxLineChars) +

@@ -7,8 +7,11 @@ namespace hk::output {
 using core::Result;
 using core::Status;
 
-Result<std::string> encodeTextLine(const Line& line, const TextFileOptions& options) {
-    std::string out;
+namespace {
+
+// Appends the line's bytes to `out` (a sink's pending block, so a line costs no string of its
+// own); on failure `out` may hold part of the line.
+Status encodeInto(std::string& out, const Line& line, const TextFileOptions& options) {
     for (const auto& p : line.parts) {
         if (p.control) {
             if (options.keepControlBytes) out += p.bytes;
@@ -33,6 +36,14 @@ Result<std::string> encodeTextLine(const Line& line, const TextFileOptions& opti
         }
     }
     if (line.newline) out += "\r\n";
+    return {};
+}
+
+} // namespace
+
+Result<std::string> encodeTextLine(const Line& line, const TextFileOptions& options) {
+    std::string out;
+    if (auto st = encodeInto(out, line, options); !st) return st.error();
     return out;
 }
 
@@ -55,13 +66,11 @@ Status TextFileSink::flush() {
 }
 
 Status TextFileSink::line(const Line& line) {
-    auto enc = encodeTextLine(line, options_);
-    if (!enc) {
+    if (auto st = encodeInto(pending_, line, options_); !st) {
         pending_.clear();
         file_.discard();
-        return enc.error();
+        return st;
     }
-    pending_ += *enc;
     if (pending_.size() >= kBlock) return flush();
     return {};
 }
