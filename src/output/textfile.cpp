@@ -1,6 +1,8 @@
 #include "output/textfile.h"
 
+#include "core/codepages.h"
 #include "core/text.h"
+#include "core/utf8.h"
 
 namespace hk::output {
 
@@ -8,6 +10,32 @@ using core::Result;
 using core::Status;
 
 namespace {
+
+// Appends the code-page bytes of a UTF-8 text as `whole` gives them, plain ASCII (the same in
+// every code page here) copied as it stands. A text `whole` refuses is left to it, so the error
+// is its own, with its position.
+Status appendEncoded(std::string& out, std::string_view s, int (*toByte)(char32_t),
+                     Result<std::string> (*whole)(std::string_view)) {
+    const std::size_t start = out.size();
+    for (std::size_t i = 0; i < s.size();) {
+        std::size_t j = i;
+        while (j < s.size() && static_cast<unsigned char>(s[j]) < 0x80) ++j;
+        out.append(s.data() + i, j - i);
+        if (j == s.size()) break;
+        const auto st = core::utf8::decode(s, j);
+        const int b = st.cp == core::utf8::kInvalid ? -1 : toByte(st.cp);
+        if (b < 0) {
+            out.resize(start);
+            auto refused = whole(s);
+            if (!refused) return refused.error();
+            out += *refused; // not reached: what decodes here decodes there
+            return {};
+        }
+        out.push_back(static_cast<char>(b));
+        i = j + st.len;
+    }
+    return {};
+}
 
 // Appends the line's bytes to `out` (a sink's pending block, so a line costs no string of its
 // own); on failure `out` may hold part of the line.
@@ -21,18 +49,18 @@ Status encodeInto(std::string& out, const Line& line, const TextFileOptions& opt
         case TextEncoding::Utf8:
             out += p.bytes;
             break;
-        case TextEncoding::Cp1254: {
-            auto enc = core::text::toCp1254(p.bytes);
-            if (!enc) return enc.error();
-            out += *enc;
+        case TextEncoding::Cp1254:
+            if (auto st = appendEncoded(out, p.bytes, core::codepages::toCp1254Byte,
+                                        core::text::toCp1254);
+                !st)
+                return st;
             break;
-        }
-        case TextEncoding::Cp857: {
-            auto enc = core::text::toCp857(p.bytes);
-            if (!enc) return enc.error();
-            out += *enc;
+        case TextEncoding::Cp857:
+            if (auto st = appendEncoded(out, p.bytes, core::codepages::toCp857Byte,
+                                        core::text::toCp857);
+                !st)
+                return st;
             break;
-        }
         }
     }
     if (line.newline) out += "\r\n";
