@@ -1,6 +1,7 @@
 // The page writer: paging, page headers, first page actually output, emphasis, refusals.
 #include "output/page.h"
 #include "output/raw.h"
+#include "core/text.h"
 
 #include <gtest/gtest.h>
 
@@ -218,6 +219,44 @@ TEST(PageWriterRefusals, LengthCountsCharactersNotBytesOrControlParts) {
     EXPECT_EQ(w.linesOnPage(), 3);
 }
 
+TEST(PageWriterRefusals, WhichFaultIsNamedAndWhere) {
+    // Parts of a line (control parts marked), and the start of the refusal's text ("" = accepted).
+    struct Case {
+        std::vector<std::pair<bool, std::string>> parts;
+        std::string refusal;
+    };
+    const std::string control = "Yazdırılacak satırda kontrol karakteri var";
+    const std::string utf8 = "Yazdırılacak satır geçerli bir UTF-8 metni değil.";
+    const Case cases[] = {
+        {{{false, "ışık ÇĞÜ 120 01"}}, ""},
+        {{{false, "a\x01" "b"}}, control + " (konum 1)."},
+        {{{false, "a\x7F"}}, control + " (konum 1)."},
+        {{{false, "\xC2\x9F"}}, control + " (konum 1)."},
+        {{{false, "\xC2\xA0ş"}}, ""}, // U+00A0 is no control
+        // A part that is not UTF-8 is named so, even past a control character.
+        {{{false, "a\x01" "b\xC3"}}, utf8},
+        {{{false, "\xC0\x81"}}, utf8}, // an over-long control character
+        // The position is where the part starts, in characters; control parts take none.
+        {{{false, "şöy"}, {true, "\x1B\x47"}, {false, "x\ty"}}, control + " (konum 4)."},
+        {{{false, "a\x01"}, {false, "\xC3"}}, control + " (konum 1)."},
+        {{{false, std::string(200, 'x')}, {true, "\x1B"}, {false, std::string(56, 'y')}},
+         "Yazdırılacak satır 255 karakterden uzun (256 karakter)."},
+    };
+    for (const auto& c : cases) {
+        Line l;
+        for (const auto& [isControl, bytes] : c.parts)
+            isControl ? l.addControl(bytes) : l.addText(bytes);
+        const Status st = checkLine(l);
+        SCOPED_TRACE(l.visibleText());
+        if (c.refusal.empty()) {
+            EXPECT_TRUE(st);
+        } else {
+            ASSERT_FALSE(st);
+            EXPECT_EQ(st.error().text, c.refusal);
+        }
+    }
+}
+
 TEST(PagePaper, A4AndTextPrinterPaper) {
     const PageStyle a4 = a4Paper(true, 6);
     EXPECT_DOUBLE_EQ(a4.paperWidthMm, 210.0);
@@ -360,6 +399,34 @@ TEST(PageWriterStreaming, PagesHeadersAndFirstPageAsWithWholePages) {
     const std::vector<std::string> want = {"begin 2", "S2", "c", "d", "end FF",
                                            "begin 3", "S3", "e", "f", "end FF"};
     EXPECT_EQ(lines.events, want);
+}
+
+TEST(PageWriterStreaming, RawFileTakesEveryCharacterAsTheDosCodePageConversionDoes) {
+    // Characters the DOS code page lacks, malformed bytes and plain ASCII at either end of a part.
+    const std::vector<std::string> texts = {"abc", "ş", "ışık ÇĞÜ", "€ 100", "Ж", "x\xC3", "\xFFy",
+                                            "ab\xE2\x82", "İ€İ", "Ää ñ ß", ""};
+    const auto out = std::filesystem::temp_directory_path() /
+                     ("hk_raw_cp857_" + std::to_string(::getpid()) + ".prn");
+    std::string want;
+    {
+        auto target = openRawFile(out);
+        ASSERT_TRUE(target);
+        RawSink raw(std::move(*target));
+        ASSERT_TRUE(raw.beginPage(1));
+        for (const auto& t : texts) {
+            Line l = Line::text(t);
+            l.addControl("\x1B\x45").addText(t + "!");
+            ASSERT_TRUE(raw.line(l));
+            want += hk::core::text::toCp857Lossy(t) + "\x1B\x45" +
+                    hk::core::text::toCp857Lossy(t + "!") + "\r\n";
+        }
+        ASSERT_TRUE(raw.endPage(false));
+        ASSERT_TRUE(raw.finish());
+    }
+    std::ifstream in(out, std::ios::binary);
+    const std::string got((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(got, want);
+    std::filesystem::remove(out);
 }
 
 TEST(PageWriterStreaming, RawFileBytesEqualTheWholePageBytes) {

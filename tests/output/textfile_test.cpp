@@ -1,6 +1,7 @@
 // Text-file output and files written whole or not at all.
 #include "output/atomic_file.h"
 #include "output/textfile.h"
+#include "core/text.h"
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,33 @@ TEST_F(TextFileTest, OtherEncodingsAndOptions) {
         ASSERT_TRUE(w.write("x"));
         ASSERT_TRUE(w.finish());
         EXPECT_EQ(readFile(out), c.expected);
+    }
+}
+
+TEST(TextFileEncoding, EveryTextAsTheCodePageConversionGivesItOrRefusesIt) {
+    const std::vector<std::string> texts = {"abc",   "ş",     "ışık ÇĞÜ 120 01", "€ 100", "Ж",
+                                            "a Ж b", "x\xC3", "\xFFy",           "İ€İ",   "Ää ñ ß",
+                                            ""};
+    using Convert = hk::core::Result<std::string> (*)(std::string_view);
+    const std::pair<TextEncoding, Convert> pages[] = {{TextEncoding::Cp1254, hk::core::text::toCp1254},
+                                                      {TextEncoding::Cp857, hk::core::text::toCp857}};
+    for (const auto& [encoding, convert] : pages) {
+        for (const auto& t : texts) {
+            SCOPED_TRACE(t);
+            Line l = Line::text("ön ");
+            l.addControl("\x1B\x45").addText(t);
+            auto got = encodeTextLine(l, {encoding, false, false});
+            auto prefix = convert("ön ");
+            auto want = convert(t);
+            ASSERT_TRUE(prefix);
+            if (!want) {
+                ASSERT_FALSE(got);
+                EXPECT_EQ(got.error().text, want.error().text); // the same position
+            } else {
+                ASSERT_TRUE(got) << got.error().text;
+                EXPECT_EQ(*got, *prefix + *want + "\r\n");
+            }
+        }
     }
 }
 
