@@ -35,7 +35,8 @@ template <data::RecordStruct T> class RecordBinding {
         const data::FileDef& def = data::fileDef(T::kLayout);
         data::detail::FieldWalker walk(def);
         rec_.visit([&](auto& member) {
-            const data::FieldDef& f = def.fields[walk.next()];
+            field_ = walk.next();
+            const data::FieldDef& f = def.fields[field_];
             const std::string name = def.prefix + ":" + f.name;
             bindMember(b, name, member);
         });
@@ -73,6 +74,15 @@ template <data::RecordStruct T> class RecordBinding {
         narrowed_ = true;
         return !used_.empty();
     }
+    // The fields (indices into the file's dictionary) of the members set() copies after
+    // narrowTo(): what a table's reads must fill for this binding (data::Table::narrowTo).
+    std::vector<std::uint32_t> fieldsRead() const {
+        std::vector<std::uint32_t> out;
+        for (const Member& m : used_) out.push_back(m.field);
+        std::sort(out.begin(), out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
+        return out;
+    }
 
   private:
     using Mirror = std::pair<std::function<std::int32_t()>, std::int32_t>;
@@ -83,6 +93,7 @@ template <data::RecordStruct T> class RecordBinding {
         void (*copy)(char* to, const char* from) = nullptr;
         const void* bound = nullptr;
         Mirror* mirror = nullptr;
+        std::uint32_t field = 0;
     };
     template <typename M> static void copyMember(char* to, const char* from) {
         *reinterpret_cast<M*>(to) = *reinterpret_cast<const M*>(from);
@@ -91,7 +102,7 @@ template <data::RecordStruct T> class RecordBinding {
         // Members are found again in another record of the type by their offset.
         const auto offset = static_cast<std::size_t>(reinterpret_cast<const char*>(&m) -
                                                      reinterpret_cast<const char*>(&rec_));
-        members_.push_back({offset, &copyMember<M>, bound, mirror});
+        members_.push_back({offset, &copyMember<M>, bound, mirror, field_});
     }
     template <typename M> void bindMember(expr::Bindings& b, const std::string& name, M& m) {
         if constexpr (data::detail::IsArray<M>::value) {
@@ -111,6 +122,7 @@ template <data::RecordStruct T> class RecordBinding {
     }
 
     T rec_{};
+    std::uint32_t field_ = 0; // the field being bound (constructor only)
     // deque: elements keep their address as more are added.
     std::deque<Mirror> mirrors_;
     std::vector<Member> members_;

@@ -137,6 +137,26 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
         mfd.narrowTo(read);
         hsp.narrowTo(read);
     }
+    // The year's vouchers and lines are read with only the fields the definition reads and
+    // those the report itself works with (ordering, the running balances, extra descriptions).
+    auto withFields = [](const data::FileDef& def, std::vector<std::uint32_t> fields,
+                         std::initializer_list<std::string_view> own) {
+        for (std::string_view n : own)
+            if (auto f = def.field(n)) fields.push_back(*f);
+        std::sort(fields.begin(), fields.end());
+        fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
+        return fields;
+    };
+    data::NarrowReads headFields(
+        books->heads.table(), withFields(books->heads.table().def(), mfb.fieldsRead(),
+                                         {"KEYSTR", "FISTRH", "FISNO", "FISNTLK"}));
+    if (!headFields.ok()) return headFields.status().error();
+    data::NarrowReads lineFields(
+        books->lines.table(),
+        withFields(books->lines.table().def(), mfd.fieldsRead(),
+                   {"KEYSTR", "HESAPKODU", "ACKNO", "FISACK", "TLBORC", "TLALACAK", "ALTBIRIMBORC",
+                    "ALTBIRIMALACAK", "DOVIZBORC", "DOVIZALACAK"}));
+    if (!lineFields.ok()) return lineFields.status().error();
     report.setCellsWanted(out.isSheet());
     std::vector<bool> balanceColumn;
     for (const auto& c : report.columns())
