@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <deque>
 #include <unordered_map>
 #include <vector>
 
@@ -134,14 +135,15 @@ struct OwnLines {
 
 // The chart records of the accounts a book's lines name, by the code as the line holds it. An
 // account is read by its key when first named; once a book has named many, the rest of the
-// chart is read in one pass, which costs less than a keyed read per account.
+// chart is read in one pass, which costs less than a keyed read per account. The records are
+// kept apart from the look-up table, whose entries stay small.
 class Chart {
   public:
     explicit Chart(vouchers::Books& b) : books_(b) {}
 
     // The account `code` names; a blank record when the chart has none.
     Result<const data::HsPlan*> find(const std::string& code) {
-        if (auto it = byCode_.find(code); it != byCode_.end()) return &it->second;
+        if (auto it = byCode_.find(code); it != byCode_.end()) return &records_[it->second];
         if (!whole_ && ++reads_ > kReadsBeforeWhole) {
             whole_ = true;
             if (auto st = books_.plan.set("HSP:KeyHesap"); !st) return st.error();
@@ -151,10 +153,11 @@ class Chart {
                     if (data::is(a, data::ErrorCode::NoRecord)) break;
                     return a.error();
                 }
-                const std::string key = a->HESAPKODU;
-                byCode_.try_emplace(key, std::move(*a));
+                if (byCode_.contains(a->HESAPKODU)) continue;
+                byCode_.emplace(a->HESAPKODU, records_.size());
+                records_.push_back(std::move(*a));
             }
-            if (auto it = byCode_.find(code); it != byCode_.end()) return &it->second;
+            if (auto it = byCode_.find(code); it != byCode_.end()) return &records_[it->second];
         }
         // Not under its exact code: the key, which ignores case, may still find it.
         data::HsPlan a;
@@ -163,13 +166,16 @@ class Chart {
             a = std::move(*found);
         else if (!data::is(found, data::ErrorCode::NotFound))
             return found.error();
-        return &byCode_.try_emplace(code, std::move(a)).first->second;
+        byCode_.emplace(code, records_.size());
+        records_.push_back(std::move(a));
+        return &records_.back();
     }
 
   private:
     static constexpr int kReadsBeforeWhole = 256;
     vouchers::Books& books_;
-    std::unordered_map<std::string, data::HsPlan> byCode_;
+    std::unordered_map<std::string, std::size_t> byCode_;
+    std::deque<data::HsPlan> records_; // never moves what it holds
     int reads_ = 0;
     bool whole_ = false;
 };
