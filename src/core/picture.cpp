@@ -177,48 +177,63 @@ std::string blanks(int width) {
     return std::string(static_cast<std::size_t>(width), ' ');
 }
 
-// Lays out the magnitude `fixed` (plain digits with exactly the picture's decimals, as toFixed
-// gives them) of a value that is negative when `negative`.
-std::string layOutNumber(const std::string& fixed, bool negative, const Picture& p) {
+// Appends the layout of the magnitude `fixed` (plain digits with exactly the picture's decimals,
+// as toFixed gives them) of a value that is negative when `negative`: exactly the picture's
+// width of characters. Written piece by piece into `out`, as every amount of a report takes it.
+void appendLaidOut(std::string& out, std::string_view fixed, bool negative, const Picture& p) {
+    const auto width = static_cast<std::size_t>(std::max(p.width, 0));
     bool zero = true;
     for (char c : fixed)
         zero = zero && (c == '0' || c == '.');
-    if (zero && p.blankWhenZero) return blanks(p.width);
+    if (zero && p.blankWhenZero) {
+        out.append(width, ' ');
+        return;
+    }
     const bool neg = negative && !zero;
     const std::size_t dot = fixed.find('.');
-    std::string intPart = fixed.substr(0, dot);
-    const std::string frac = dot == std::string::npos ? std::string() : fixed.substr(dot + 1);
-    if (p.grouping) {
-        std::string g;
-        const std::size_t n = intPart.size();
-        for (std::size_t k = 0; k < n; ++k) {
-            if (k > 0 && (n - k) % 3 == 0) g.push_back(p.grouping);
-            g.push_back(intPart[k]);
-        }
-        intPart = g;
-    }
-    std::string body = intPart;
-    if (p.decimals > 0) {
-        if (p.decimalMark) body.push_back(p.decimalMark);
-        body += frac;
-    }
-    std::string lead, trail;
+    const std::string_view intPart = fixed.substr(0, dot);
+    const std::string_view frac =
+        dot == std::string_view::npos ? std::string_view() : fixed.substr(dot + 1);
+    const std::size_t n = intPart.size();
+    const std::size_t groups = p.grouping && n > 0 ? (n - 1) / 3 : 0;
+    const bool mark = p.decimals > 0 && p.decimalMark;
+    const std::size_t body = n + groups + (p.decimals > 0 ? frac.size() + (mark ? 1 : 0) : 0);
+    char lead = 0, trail = 0;
     switch (p.sign) {
     case Picture::Sign::leading:
-        lead = neg ? "-" : "";
+        if (neg) lead = '-';
         break;
     case Picture::Sign::parentheses:
-        lead = neg ? "(" : "";
-        trail = neg ? ")" : " ";
+        if (neg) lead = '(';
+        trail = neg ? ')' : ' ';
         break;
     case Picture::Sign::trailing:
-        trail = neg ? "-" : " ";
+        trail = neg ? '-' : ' ';
         break;
     }
-    const std::size_t used = lead.size() + body.size() + trail.size();
-    if (used > static_cast<std::size_t>(p.width)) return hashes(p.width);
-    const std::string fill(static_cast<std::size_t>(p.width) - used, p.fill);
-    return p.fill == ' ' ? fill + lead + body + trail : lead + fill + body + trail;
+    const std::size_t used = (lead ? 1 : 0) + body + (trail ? 1 : 0);
+    if (used > width) {
+        out.append(width, '#');
+        return;
+    }
+    if (p.fill == ' ') out.append(width - used, ' ');
+    if (lead) out += lead;
+    if (p.fill != ' ') out.append(width - used, p.fill);
+    for (std::size_t k = 0; k < n; ++k) {
+        if (k > 0 && groups && (n - k) % 3 == 0) out += p.grouping;
+        out += intPart[k];
+    }
+    if (p.decimals > 0) {
+        if (mark) out += p.decimalMark;
+        out.append(frac);
+    }
+    if (trail) out += trail;
+}
+
+std::string layOutNumber(const std::string& fixed, bool negative, const Picture& p) {
+    std::string out;
+    appendLaidOut(out, fixed, negative, p);
+    return out;
 }
 
 std::string formatNumber(double v, const Picture& p) {
@@ -630,8 +645,11 @@ std::string format(std::string_view textValue, const Picture& p) {
     return *formatValue(*v, p);
 }
 
-std::string formatScaled(std::int64_t units, int scale, const Picture& p) {
-    if (p.kind != Kind::number || scale < 0 || scale > 18) return "???";
+void appendScaled(std::string& out, std::int64_t units, int scale, const Picture& p) {
+    if (p.kind != Kind::number || scale < 0 || scale > 18) {
+        out += "???";
+        return;
+    }
     // The magnitude without the sign: INT64_MIN has no positive counterpart in int64.
     const std::uint64_t m = units < 0 ? 0 - static_cast<std::uint64_t>(units)
                                       : static_cast<std::uint64_t>(units);
@@ -642,29 +660,45 @@ std::string formatScaled(std::int64_t units, int scale, const Picture& p) {
     };
     // Down to the picture's decimals, halves away from zero (the sign is kept apart, as
     // toFixed does).
-    const int keep = std::min(p.decimals, scale);
+    const int keep = std::max(std::min(p.decimals, scale), 0);
     std::uint64_t q = m;
     if (keep < scale) {
         const std::uint64_t d = pow10(scale - keep);
         const std::uint64_t r = m % d;
         q = m / d + (r >= d - r ? 1 : 0);
     }
-    std::string fixed;
-    if (keep == 0) {
-        fixed = std::to_string(q);
-    } else {
-        const std::uint64_t d = pow10(keep);
-        std::string frac = std::to_string(q % d);
-        fixed = std::to_string(q / d);
-        fixed += '.';
-        fixed.append(static_cast<std::size_t>(keep) - frac.size(), '0');
-        fixed += frac;
+    // The digits of q, the last `keep` of them after the mark, then the zeros of the picture's
+    // further decimals: what toFixed gives, built on the stack.
+    char digits[24];
+    std::size_t nd = 0;
+    do {
+        digits[nd++] = static_cast<char>('0' + q % 10);
+        q /= 10;
+    } while (q != 0);
+    const auto kept = static_cast<std::size_t>(keep);
+    while (nd < kept + 1) digits[nd++] = '0';
+    const auto decimals = static_cast<std::size_t>(std::max(p.decimals, 0));
+    char buf[64];
+    std::string big;
+    char* f = buf;
+    if (nd + 1 + decimals > sizeof buf) {
+        big.resize(nd + 1 + decimals);
+        f = big.data();
     }
-    if (p.decimals > keep) {
-        if (keep == 0) fixed += '.';
-        fixed.append(static_cast<std::size_t>(p.decimals - keep), '0');
+    std::size_t len = 0;
+    for (std::size_t i = nd; i-- > kept;) f[len++] = digits[i];
+    if (decimals > 0) {
+        f[len++] = '.';
+        for (std::size_t i = kept; i-- > 0;) f[len++] = digits[i];
+        for (std::size_t i = kept; i < decimals; ++i) f[len++] = '0';
     }
-    return layOutNumber(fixed, units < 0, p);
+    appendLaidOut(out, std::string_view(f, len), units < 0, p);
+}
+
+std::string formatScaled(std::int64_t units, int scale, const Picture& p) {
+    std::string out;
+    appendScaled(out, units, scale, p);
+    return out;
 }
 
 std::string format(const Date& date, std::string_view picture) {

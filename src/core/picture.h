@@ -83,6 +83,8 @@ std::string format(std::string_view text, const Picture& picture);
 // value has at most 15 significant digits (every such decimal reads back from its double
 // unchanged). "???" for a picture that is not a number picture.
 std::string formatScaled(std::int64_t units, int scale, const Picture& picture);
+// The same appended to `out`, for code that lays out a line of many amounts.
+void appendScaled(std::string& out, std::int64_t units, int scale, const Picture& picture);
 
 // DEFORMAT: the value behind a formatted text. Numbers accept what the picture prints (grouping
 // only in the integer part, the picture's decimal mark, '-' or parentheses) and plain decimal

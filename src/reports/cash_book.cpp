@@ -48,11 +48,6 @@ std::string asIs(std::string_view s) {
     return std::string(s);
 }
 
-char kindOf(const data::FisBas& h) {
-    const std::string t = text::upperTr(text::trim(h.FISTUR));
-    return t.empty() ? ' ' : t[0];
-}
-
 std::string kindWord(char k) {
     switch (k) {
     case 'A': return "Tahsil";
@@ -84,13 +79,105 @@ void blankColumn(BuiltLine& l, std::vector<Column>& cols, std::size_t which) {
     if (cell < l.cells.size()) l.cells[cell] = output::EmptyCell{};
 }
 
-// A movement of the period: its voucher and line are kept once each, aside, so that ordering a
-// year of movements moves a few bytes per movement, not two wide records.
-struct Movement {
-    core::Date date;
+// `s` without its leading and trailing blanks, as text::trim gives it, without a copy.
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+// The first letter of the voucher kind, upper-cased: only A, E and M matter, and no other
+// character upper-cases to one of them.
+char kindLetter(std::string_view fisTur) {
+    const std::string_view t = trimmed(fisTur);
+    if (t.empty()) return ' ';
+    switch (t[0]) {
+    case 'a': return 'A';
+    case 'e': return 'E';
+    case 'm': return 'M';
+    default: return t[0];
+    }
+}
+
+std::uint32_t slotOf(const data::FileDef& d, const char* field) {
+    return d.fields[*d.field(field)].slot;
+}
+
+// A voucher that moves the cash account.
+struct Taken {
+    data::FisBas head;
     char kind = 'M';
-    std::uint32_t head = 0; // into the collected voucher headers
-    std::uint32_t line = 0; // into the collected lines (debit and credit as the cash account sees them)
+    std::uint32_t own = 0; // a mahsup voucher's lines on the cash account: into OwnLines::groups
+};
+
+// The cash account's own lines, grouped by voucher (the order within a voucher as read), and
+// found by voucher key through a KeyIndex.
+struct OwnLines {
+    std::vector<data::FisDet> lines;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> groups; // [first, last) into `lines`
+    KeyIndex byKey;
+
+    void build() {
+        // Keys equal but for case sort together in the line key: group by the exact key.
+        std::stable_sort(lines.begin(), lines.end(), [](const data::FisDet& a, const data::FisDet& b) {
+            return a.KEYSTR < b.KEYSTR;
+        });
+        for (std::uint32_t i = 0; i < lines.size(); ++i)
+            if (i == 0 || lines[i].KEYSTR != lines[i - 1].KEYSTR)
+                groups.emplace_back(i, i + 1);
+            else
+                groups.back().second = i + 1;
+        byKey.build(groups.size(), [&](std::size_t g) -> std::string_view {
+            return lines[groups[g].first].KEYSTR;
+        });
+    }
+};
+
+// The chart records of the accounts a book's lines name, by the code as the line holds it. An
+// account is read by its key when first named; once a book has named many, the rest of the
+// chart is read in one pass, which costs less than a keyed read per account. The records are
+// kept apart from the look-up table, whose entries stay small.
+class Chart {
+  public:
+    explicit Chart(vouchers::Books& b) : books_(b) {}
+
+    // The account `code` names; a blank record when the chart has none.
+    Result<const data::HsPlan*> find(const std::string& code) {
+        if (auto it = byCode_.find(code); it != byCode_.end()) return &records_[it->second];
+        if (!whole_ && ++reads_ > kReadsBeforeWhole) {
+            whole_ = true;
+            if (auto st = books_.plan.set("HSP:KeyHesap"); !st) return st.error();
+            for (;;) {
+                auto a = books_.plan.next();
+                if (!a) {
+                    if (data::is(a, data::ErrorCode::NoRecord)) break;
+                    return a.error();
+                }
+                if (byCode_.contains(a->HESAPKODU)) continue;
+                byCode_.emplace(a->HESAPKODU, records_.size());
+                records_.push_back(std::move(*a));
+            }
+            if (auto it = byCode_.find(code); it != byCode_.end()) return &records_[it->second];
+        }
+        // Not under its exact code: the key, which ignores case, may still find it.
+        data::HsPlan a;
+        auto found = books_.account(text::trim(code));
+        if (found)
+            a = std::move(*found);
+        else if (!data::is(found, data::ErrorCode::NotFound))
+            return found.error();
+        byCode_.emplace(code, records_.size());
+        records_.push_back(std::move(a));
+        return &records_.back();
+    }
+
+  private:
+    static constexpr int kReadsBeforeWhole = 256;
+    vouchers::Books& books_;
+    std::unordered_map<std::string, std::size_t> byCode_;
+    std::deque<data::HsPlan> records_; // never moves what it holds
+    int reads_ = 0;
+    bool whole_ = false;
 };
 
 } // namespace
@@ -148,85 +235,114 @@ Result<CashBookStats> KasaDefteriYaz(data::DataSet& ds, app::Ui& ui, ListingRepo
     // The cash account's own lines, read once through FisDet's account index (in the order of
     // MFD:KeyFisDet, as a probe per voucher would meet them): a mahsup voucher moves the account
     // by these, so a year of vouchers costs the account's lines rather than a probe each.
-    std::unordered_map<std::string, std::vector<data::FisDet>> own;
+    OwnLines own;
     {
         auto found = books->lines.collectWhere("MFD:KeyFisDet", "HESAPKODU", cash);
         if (!found) return found.error();
-        for (auto& [mark, l] : *found) own[l.KEYSTR].push_back(std::move(l));
+        own.lines.reserve(found->size());
+        for (auto& [mark, l] : *found) own.lines.push_back(std::move(l));
+        own.build();
     }
 
-    // 1-3: the carried-forward sums and the movements of the period.
-    double carriedDebit = 0, carriedCredit = 0;
-    std::vector<Movement> moves;
-    std::vector<data::FisBas> heads;
-    std::deque<data::FisDet> lines; // never moves what it holds
-    long read = 0, kept = -1; // headers read; the one whose header `heads` ends with
-    // Notes one movement of the voucher just read; its header is kept with its first movement.
-    auto collect = [&](const data::FisBas& h, data::FisDet line, char kind) {
-        if (kept != read) {
-            heads.push_back(h);
-            kept = read;
-        }
-        lines.push_back(std::move(line));
-        moves.push_back({h.FISTRH, kind, static_cast<std::uint32_t>(heads.size() - 1),
-                         static_cast<std::uint32_t>(lines.size() - 1)});
-    };
-    if (auto st = books->heads.set("MFB:KeyMuavin"); !st) return st.error();
-    long seen = 0;
-    for (;; ++read) {
-        auto h = books->heads.next();
-        if (!h) {
-            if (data::is(h, data::ErrorCode::NoRecord)) break;
-            return h.error();
-        }
-        if (o.endDate.isSet() && h->FISTRH > o.endDate) break;
-        if (!voucherTaken(h->FISNTLK, true, true, false)) continue;
-        if ((++seen & 255) == 0) {
-            ui.progress(pic::format(h->FISTRH, "d6") + "  " + std::to_string(h->FISNO), -1);
-            if (ui.cancelled()) return Error::refused("Kasa defteri kullanıcı isteğiyle durduruldu.");
-        }
-        const char k = kindOf(*h);
-        if (k != 'M' && k != 'A' && k != 'E') continue;
-        if (k != 'M' && !mirrors) continue;
-        const bool before = o.startDate.isSet() && h->FISTRH < o.startDate;
-        data::FisDet prefix;
-        prefix.KEYSTR = h->KEYSTR;
-        prefix.HESAPKODU = cash;
-        // A mahsup voucher moves the cash account by its own lines; the others by the mirror
-        // image of every line not on it.
-        if (k == 'M') {
-            const auto it = own.find(h->KEYSTR);
-            if (it == own.end()) continue;
-            for (const auto& l : it->second) {
-                if (l.ACKNO % 100 != 0) continue;
-                if (before) {
-                    carriedDebit += l.TLBORC;
-                    carriedCredit += l.TLALACAK;
-                } else {
-                    collect(*h, l, k);
-                }
+    // 1: the vouchers that move the account, in the order of MFB:KeyMuavin (date, number). The
+    // headers are read as stored and only those kept are converted: most vouchers of a year
+    // are mahsup vouchers without a line on the account.
+    std::vector<Taken> taken;
+    {
+        data::Table& heads = books->heads.table();
+        const data::FileDef& hd = heads.def();
+        const std::uint32_t sKey = slotOf(hd, "KEYSTR"), sDate = slotOf(hd, "FISTRH"),
+                            sNo = slotOf(hd, "FISNO"), sKind = slotOf(hd, "FISTUR"),
+                            sAttr = slotOf(hd, "FISNTLK");
+        if (auto st = heads.set("MFB:KeyMuavin"); !st) return st.error();
+        long seen = 0;
+        for (;;) {
+            if (auto st = heads.next(); !st) {
+                if (data::is(st.error(), data::ErrorCode::NoRecord)) break;
+                return st.error();
             }
+            const data::Record& r = heads.buffer();
+            const core::Date date = data::unpackDate(r.slot(sDate).integer);
+            if (o.endDate.isSet() && date > o.endDate) break;
+            if (!voucherTaken(r.slot(sAttr).text, true, true, false)) continue;
+            if ((++seen & 255) == 0) {
+                ui.progress(pic::format(date, "d6") + "  " + std::to_string(r.slot(sNo).integer),
+                            -1);
+                if (ui.cancelled())
+                    return Error::refused("Kasa defteri kullanıcı isteğiyle durduruldu.");
+            }
+            const char k = kindLetter(r.slot(sKind).text);
+            if (k != 'M' && k != 'A' && k != 'E') continue;
+            if (k != 'M' && !mirrors) continue;
+            std::uint32_t group = 0;
+            if (k == 'M') {
+                group = own.byKey.find(r.slot(sKey).text);
+                if (group == KeyIndex::kNone) continue;
+            }
+            Taken& t = taken.emplace_back();
+            data::fromRecord(r, t.head);
+            t.kind = k;
+            t.own = group;
+        }
+    }
+
+    // The lines of a voucher that move the account, as the account sees them: a mahsup
+    // voucher's own lines on it; in a tahsil or tediye voucher the mirror image of every line
+    // not on it, read in line order (MFD:KeyFisSiraNo) into records reused from voucher to
+    // voucher. Extra description lines move nothing.
+    data::Table& lineTable = books->lines.table();
+    const data::FileDef& ld = lineTable.def();
+    const std::uint32_t sLineKey = slotOf(ld, "KEYSTR"), sAckNo = slotOf(ld, "ACKNO"),
+                        sAccount = slotOf(ld, "HESAPKODU");
+    data::Record prefix(ld);
+    std::vector<data::FisDet> mirrored;
+    std::vector<const data::FisDet*> moving;
+    auto movingLines = [&](const Taken& t) -> Status {
+        moving.clear();
+        if (t.kind == 'M') {
+            const auto [first, last] = own.groups[t.own];
+            for (std::uint32_t i = first; i < last; ++i)
+                if (own.lines[i].ACKNO % 100 == 0) moving.push_back(&own.lines[i]);
+            return {};
+        }
+        std::size_t n = 0;
+        prefix.slot(sLineKey).text = t.head.KEYSTR;
+        auto st = lineTable.scanPrefix("MFD:KeyFisSiraNo", prefix, 1, [&]() -> Result<bool> {
+            const data::Record& r = lineTable.buffer();
+            if (r.slot(sAckNo).integer % 100 != 0) return true;
+            if (trimmed(r.slot(sAccount).text) == cash) return true;
+            if (n == mirrored.size()) mirrored.emplace_back();
+            data::FisDet& m = mirrored[n++];
+            data::fromRecord(r, m);
+            std::swap(m.TLBORC, m.TLALACAK);
+            return true;
+        });
+        if (!st) return st;
+        for (std::size_t i = 0; i < n; ++i) moving.push_back(&mirrored[i]);
+        return {};
+    };
+
+    // 2: the carried-forward sums, in the order the vouchers were read.
+    double carriedDebit = 0, carriedCredit = 0;
+    std::vector<std::uint32_t> ordered; // the vouchers of the period
+    for (std::uint32_t i = 0; i < taken.size(); ++i) {
+        if (!(o.startDate.isSet() && taken[i].head.FISTRH < o.startDate)) {
+            ordered.push_back(i);
             continue;
         }
-        auto st = books->lines.scanPrefix("MFD:KeyFisSiraNo", prefix, 1,
-                        [&](const data::FisDet& l) {
-                            if (l.ACKNO % 100 != 0) return;
-                            if (text::trim(l.HESAPKODU) == cash) return;
-                            data::FisDet m = l;
-                            std::swap(m.TLBORC, m.TLALACAK);
-                            if (before) {
-                                carriedDebit += m.TLBORC;
-                                carriedCredit += m.TLALACAK;
-                            } else {
-                                collect(*h, std::move(m), k);
-                            }
-                        });
-        if (!st) return st.error();
+        if (auto st = movingLines(taken[i]); !st) return st.error();
+        for (const data::FisDet* l : moving) {
+            carriedDebit += l->TLBORC;
+            carriedCredit += l->TLALACAK;
+        }
     }
-    // By date, then by kind character; the read order (date, number) stays within them.
-    std::stable_sort(moves.begin(), moves.end(), [](const Movement& a, const Movement& b) {
-        if (a.date != b.date) return a.date < b.date;
-        return a.kind < b.kind;
+    // By date, then by kind character; the read order (date, number) stays within them. A
+    // voucher's movements stand together, in line order.
+    std::stable_sort(ordered.begin(), ordered.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const Taken& x = taken[a];
+        const Taken& y = taken[b];
+        if (x.head.FISTRH != y.head.FISTRH) return x.head.FISTRH < y.head.FISTRH;
+        return x.kind < y.kind;
     });
 
     CashBookStats stats;
@@ -235,7 +351,7 @@ Result<CashBookStats> KasaDefteriYaz(data::DataSet& ds, app::Ui& ui, ListingRepo
     stats.carriedDebit = carriedDebit;
     stats.carriedCredit = carriedCredit;
     double kalan = core::numeric::round(carriedDebit - carriedCredit, 2);
-    if (kalan <= 0 && moves.empty()) return stats; // the empty report
+    if (kalan <= 0 && ordered.empty()) return stats; // the empty report
 
     expr::Bindings bindings;
     RecordBinding<data::FisBas> mfb(bindings);
@@ -245,27 +361,27 @@ Result<CashBookStats> KasaDefteriYaz(data::DataSet& ds, app::Ui& ui, ListingRepo
     bindings.bind("FisTur", expr::Variable(&fisTur));
     bindings.bind("Kalan", expr::Variable(&kalan));
     report.compile(bindings, &asIs);
+    // Per line only what the definition reads is copied into the bindings.
+    {
+        const std::vector<const void*> read = report.readAddresses();
+        mfb.narrowTo(read);
+        mfd.narrowTo(read);
+        hsp.narrowTo(read);
+    }
+    report.setCellsWanted(out.isSheet());
     auto& cols = report.columns();
 
     const std::size_t width = report.width();
     const std::string dateText = "Rapor Tarihi :" + pic::format(o.reportDate, "d6");
     const std::string period = "İşlem Tarihi :" + pic::format(o.startDate, "@d6b") + " - " +
-                               pic::format(o.endDate, "@d6b");
+                                pic::format(o.endDate, "@d6b");
     std::array<BuiltLine, 3> headings;
     for (int i = 1; i <= 3; ++i) {
         auto l = report.build(Mode::Heading, i);
         if (!l) return l.error();
         headings[static_cast<std::size_t>(i - 1)] = std::move(*l);
     }
-    if (out.isSheet()) {
-        output::Sheet& s = *out.sheet();
-        s.row(output::RowStyle::Heading).text("KASA DEFTERİ RAPORU");
-        s.row(output::RowStyle::Heading).text(dateText);
-        s.row(output::RowStyle::Heading).text("HesapKodu : " + cash);
-        s.row(output::RowStyle::Heading).text(period);
-        s.headingRow(report.captions(1), output::RowStyle::Heading);
-        s.headingRow(report.captions(2), output::RowStyle::Heading);
-    } else {
+    if (!out.isSheet()) {
         out.writer()->setPageHeader([&](output::PageWriter& pw) -> Status {
             if (auto st = writeInit(pw, kind, false); !st) return st;
             if (auto st = pw.write(text::clip(spread("KASA DEFTERİ RAPORU", dateText, width)));
@@ -288,8 +404,22 @@ Result<CashBookStats> KasaDefteriYaz(data::DataSet& ds, app::Ui& ui, ListingRepo
         }
     } unhook{out};
 
-    // 3: the carried-forward line, its amounts counted into the totals.
-    if (kalan > 0) {
+    // 3: the sheet's title rows and the carried-forward line, its amounts counted into the
+    // totals. Written before the first movement, or at the end when there was none: a book
+    // with neither a movement nor a positive carried balance is the empty report.
+    bool begun = false;
+    auto begin = [&]() -> Status {
+        begun = true;
+        if (out.isSheet()) {
+            output::Sheet& s = *out.sheet();
+            s.row(output::RowStyle::Heading).text("KASA DEFTERİ RAPORU");
+            s.row(output::RowStyle::Heading).text(dateText);
+            s.row(output::RowStyle::Heading).text("HesapKodu : " + cash);
+            s.row(output::RowStyle::Heading).text(period);
+            s.headingRow(report.captions(1), output::RowStyle::Heading);
+            s.headingRow(report.captions(2), output::RowStyle::Heading);
+        }
+        if (kalan <= 0) return {};
         for (auto& c : cols) {
             c.text.clear();
             c.at(1) = Decimal();
@@ -303,35 +433,38 @@ Result<CashBookStats> KasaDefteriYaz(data::DataSet& ds, app::Ui& ui, ListingRepo
         if (!l) return l.error();
         l->label("Devir", 20);
         blankColumn(*l, cols, kKalanColumn);
-        if (auto st = out.line(*l); !st) return st.error();
-    }
+        return out.line(*l);
+    };
 
-    // 4: the movements.
-    std::unordered_map<std::string, data::HsPlan> accounts;
-    for (const Movement& m : moves) {
-        const data::FisDet& line = lines[m.line];
-        auto it = accounts.find(line.HESAPKODU);
-        if (it == accounts.end()) {
-            data::HsPlan a;
-            auto found = books->account(text::trim(line.HESAPKODU));
-            if (found)
-                a = *found;
-            else if (!data::is(found, data::ErrorCode::NotFound))
-                return found.error();
-            it = accounts.emplace(line.HESAPKODU, a).first;
+    // 4: the movements, voucher by voucher.
+    Chart chart(*books);
+    for (std::uint32_t i : ordered) {
+        const Taken& t = taken[i];
+        if (auto st = movingLines(t); !st) return st.error();
+        if (moving.empty()) continue;
+        if (!begun)
+            if (auto st = begin(); !st) return st.error();
+        mfb.set(t.head);
+        fisTur = kindWord(t.kind);
+        for (const data::FisDet* lp : moving) {
+            const data::FisDet& line = *lp;
+            auto account = chart.find(line.HESAPKODU);
+            if (!account) return account.error();
+            mfd.set(line);
+            hsp.set(**account);
+            kalan = core::numeric::round(kalan + line.TLBORC - line.TLALACAK, 2);
+            if (auto st = report.evaluate(ui); !st) return st.error();
+            auto l = report.build(Mode::Detail, 1);
+            if (!l) return l.error();
+            if (auto st = out.line(*l); !st) return st.error();
+            ++stats.lines;
+            if ((stats.lines & 1023) == 0 && ui.cancelled())
+                return Error::refused("Kasa defteri kullanıcı isteğiyle durduruldu.");
         }
-        mfb.set(heads[m.head]);
-        mfd.set(line);
-        hsp.set(it->second);
-        fisTur = kindWord(m.kind);
-        kalan = core::numeric::round(kalan + line.TLBORC - line.TLALACAK, 2);
-        if (auto st = report.evaluate(ui); !st) return st.error();
-        auto l = report.build(Mode::Detail, 1);
-        if (!l) return l.error();
-        if (auto st = out.line(*l); !st) return st.error();
-        ++stats.lines;
-        if ((stats.lines & 1023) == 0 && ui.cancelled())
-            return Error::refused("Kasa defteri kullanıcı isteğiyle durduruldu.");
+    }
+    if (!begun) {
+        if (kalan <= 0) return stats; // the empty report
+        if (auto st = begin(); !st) return st.error();
     }
 
     // 5: the underline and the grand total.

@@ -105,6 +105,28 @@ std::string amountText(const Column& c, const Decimal& d) {
     return pic::format(decimalDouble(d), *c.parsed);
 }
 
+// Cuts what was appended to `line` from `at` on to `width` characters, or pads it to them.
+void fitAppended(std::string& line, std::size_t at, std::size_t width) {
+    std::size_t i = at, n = 0;
+    while (n < width && i < line.size()) {
+        const auto b = static_cast<unsigned char>(line[i]);
+        i += b < 0x80 ? 1 : core::utf8::decode(line, i).len;
+        ++n;
+    }
+    line.resize(i);
+    line.append(width - n, ' ');
+}
+
+// amountText fitted to the column, laid out in the line itself where the picture allows.
+void appendAmount(std::string& line, const Column& c, const Decimal& d) {
+    if (c.parsed && c.parsed->kind == pic::Kind::number && within(d, kExactUnits)) {
+        const std::size_t at = line.size();
+        pic::appendScaled(line, static_cast<std::int64_t>(d.units()), 2, *c.parsed);
+        return fitAppended(line, at, c.width);
+    }
+    appendFit(line, amountText(c, d), c.width, c.width);
+}
+
 // A record's text under the column's picture, fitted to the column.
 void appendText(std::string& line, const Column& c) {
     if (c.picture.empty()) return appendFit(line, c.text, c.width, c.width);
@@ -123,9 +145,10 @@ std::string reportFilterWrong(int n) {
 }
 
 void BuiltLine::label(std::string_view l, std::size_t n) {
-    const std::size_t len = text::length(text);
-    std::string rest = len > n ? text::sub(text, n + 1, len - n) : std::string();
-    text = text::pad(l, n) + rest;
+    // The characters after the n-th stay as they are.
+    std::string out = text::pad(l, n);
+    out.append(text, core::utf8::offsetOf(text, n));
+    text = std::move(out);
     if (!cells.empty()) cells[0] = text::clip(l);
 }
 
@@ -315,7 +338,7 @@ Result<BuiltLine> ListingReport::build(Mode mode, int level) {
             } else if (level == 1 || c.totalled) {
                 const Decimal& d = c.at(level);
                 const std::size_t at = line.size();
-                appendFit(line, amountText(c, d), w, w);
+                appendAmount(line, c, d);
                 if (cells_) {
                     const double v = decimalDouble(d);
                     if (v == 0 && !c.picture.empty() &&

@@ -82,6 +82,44 @@ TEST(PictureParsed, EdgeDecimals) {
     EXPECT_EQ(pic::formatScaled(100, 2, *pic::parse("d6")), "???");
 }
 
+// An amount appended to a line leaves what stands before it and adds what formatScaled gives,
+// down to the extremes of the units.
+TEST(PictureParsed, AppendedAmountsFollowWhatStandsBeforeThem) {
+    struct Row {
+        std::int64_t units;
+        int scale;
+        const char* picture;
+        std::string want;
+    };
+    const Row rows[] = {
+        {123456789, 2, "n15.2", "   1,234,567.89"},
+        {-123456789, 2, "n(15.2)", " (1,234,567.89)"},
+        {-123456789, 2, "n15.2-", "  1,234,567.89-"},
+        {-4567, 2, "n*10.1", "-*****45.7"},
+        {4567, 2, "n010", "0000000046"},
+        {123456, 2, "n12.2", "    1,234.56"},
+        {0, 2, "n8.2b", "        "},
+        {INT64_MIN, 0, "n26", "-9,223,372,036,854,775,808"},
+        {INT64_MIN, 0, "n25", std::string(25, '#')},
+        {INT64_MAX, 18, "n25.15", "        9.223372036854776"},
+        // Layouts checked against formatting the double elsewhere; here only the appending.
+        {123456, 2, "n_12`2", ""},
+        {123456, 2, "n10v2", ""},
+        {-123456, 3, "n20`2", ""},
+    };
+    for (const auto& r : rows) {
+        auto p = pic::parse(r.picture);
+        ASSERT_TRUE(p) << r.picture;
+        const std::string alone = pic::formatScaled(r.units, r.scale, *p);
+        std::string line = "Şubat |";
+        pic::appendScaled(line, r.units, r.scale, *p);
+        EXPECT_EQ(line, "Şubat |" + alone) << r.picture;
+        if (!r.want.empty()) {
+            EXPECT_EQ(alone, r.want) << r.units << " " << r.picture;
+        }
+    }
+}
+
 TEST(PictureParsed, ParsedPicturesFormatAsTheirText) {
     const char* const pictures[] = {"s10", "@s3", "n3", "n_8.2", "d6b", "d17", "t4", "P(###)-###P",
                                     "n18.2b"};

@@ -1,10 +1,13 @@
 // The cash book: mirror lines of tahsil and tediye vouchers, the cash account's own lines in
 // mahsup vouchers, the carried-forward "Devir", the running "Kalan", "Genel Toplam", the order
-// of a day's vouchers, the empty report, the spreadsheet rows, the refusals and a golden text.
+// of a day's vouchers, the empty report, a book of many accounts, the spreadsheet rows, the
+// refusals and a golden text.
 #include "fixture.h"
 #include "reports/cash_book.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <set>
 
 namespace hk::reports::test {
 namespace {
@@ -225,6 +228,145 @@ TEST(CashBook, TahsilAndTediyeVouchersBelongToTheCompanysCashAccount) {
     const auto s = must(std::move(bank.result));
     EXPECT_EQ(s.lines, 1);
     EXPECT_DOUBLE_EQ(s.balance, 400);
+}
+
+// A tahsil voucher's counter lines each make a movement of their own, in line order, whatever
+// accounts they are on: credits come in, debits go out; its own cash line and its description
+// lines move nothing.
+TEST(CashBook, EveryCounterLineOfATahsilVoucherIsMirroredInLineOrder) {
+    Company c;
+    chart(c);
+    voucher(c, D(10, 3), 1, "A",
+            {{"120 01 001", 'A', 700, "Müşteri"},
+             {kCash, 'B', 950, "Kasaya"},
+             {"320 01 001", 'A', 300, "İade", {"ek satır"}},
+             {"102 01 001", 'B', 50, "Banka"}});
+    Book b;
+    run(c, between(D(1, 3), D(31, 3)), b);
+    const auto stats = must(std::move(b.result));
+    EXPECT_EQ(stats.lines, 3);
+    EXPECT_DOUBLE_EQ(stats.balance, 950);
+    const auto body = b.body();
+    ASSERT_EQ(body.size(), 5u);
+    struct Want {
+        const char* code;
+        const char* name;
+        const char* desc;
+        double in, out;
+        const char* kalan;
+    };
+    const Want want[] = {{"120 01 001", "Müşteri A", "Müşteri", 700, 0, "700.00"},
+                         {"320 01 001", "Satıcı A", "İade", 300, 0, "1,000.00"},
+                         {"102 01 001", "Ziraat Bankası", "Banka", 0, 50, "950.00"}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(want[i].code);
+        EXPECT_EQ(field(body[i], 12, 6), "Tahsil");
+        EXPECT_EQ(field(body[i], 27, 18), want[i].code);
+        EXPECT_EQ(field(body[i], 46, 30), want[i].name);
+        EXPECT_EQ(field(body[i], 77, 30), want[i].desc);
+        EXPECT_DOUBLE_EQ(giren(body[i]), want[i].in);
+        EXPECT_DOUBLE_EQ(cikan(body[i]), want[i].out);
+        EXPECT_EQ(kalanText(body[i]), want[i].kalan);
+    }
+    EXPECT_DOUBLE_EQ(giren(body[4]), 1000);
+    EXPECT_DOUBLE_EQ(cikan(body[4]), 50);
+}
+
+// Vouchers on either side of the first and the last date: before the first only feed "Devir"
+// (every line of them), from the first to the last date are printed, after the last are left out.
+TEST(CashBook, VouchersAroundTheDatesGoToTheCarriedLineOrToTheBook) {
+    Company c;
+    chart(c);
+    voucher(c, D(28, 2), 1, "A", {{"120 01 001", 'A', 400}, {"320 01 001", 'B', 100}});
+    voucher(c, D(29, 2), 2, "M", {{kCash, 'B', 60}, {"102 01 001", 'A', 60}, {kCash, 'A', 25},
+                                  {"102 01 001", 'B', 25}});
+    voucher(c, D(1, 3), 3, "A", {{"120 01 001", 'A', 80}, {"320 01 001", 'B', 30}});
+    voucher(c, D(31, 3), 4, "E", {{"320 01 001", 'B', 15}});
+    voucher(c, D(1, 4), 5, "A", {{"120 01 001", 'A', 5000}});
+    Book b;
+    run(c, between(D(1, 3), D(31, 3)), b);
+    const auto stats = must(std::move(b.result));
+    // Carried: 400 in and 100 out of the tahsil voucher, 60 in and 25 out of the mahsup one.
+    EXPECT_DOUBLE_EQ(stats.carriedDebit, 460);
+    EXPECT_DOUBLE_EQ(stats.carriedCredit, 125);
+    EXPECT_EQ(stats.lines, 3);
+    EXPECT_DOUBLE_EQ(stats.balance, 335 + 80 - 30 - 15);
+    const auto body = b.body();
+    ASSERT_EQ(body.size(), 6u);
+    EXPECT_EQ(core::text::sub(body[0], 1, 5), "Devir");
+    EXPECT_EQ(core::text::sub(body[1], 1, 10), " 1.03.2024");
+    EXPECT_EQ(kalanText(body[1]), "415.00");
+    EXPECT_EQ(kalanText(body[2]), "385.00");
+    EXPECT_EQ(core::text::sub(body[3], 1, 10), "31.03.2024");
+    EXPECT_EQ(kalanText(body[3]), "370.00");
+    EXPECT_DOUBLE_EQ(giren(body[5]), 460 + 80);
+    EXPECT_DOUBLE_EQ(cikan(body[5]), 125 + 30 + 15);
+}
+
+// A voucher of the period may move nothing (a tahsil voucher with only its cash line): the book
+// is then empty unless a positive balance is carried, which alone makes the book.
+TEST(CashBook, AVoucherThatMovesNothingMakesNoBookOfItsOwn) {
+    struct Case {
+        const char* name;
+        double carriedIn; // a tahsil voucher before the period
+        bool written;
+        std::size_t bodyLines;
+    };
+    const Case cases[] = {{"nothing carried", 0, false, 0}, {"a balance carried", 250, true, 3}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Company c;
+        chart(c);
+        if (k.carriedIn > 0) voucher(c, D(5, 2), 1, "A", {{"120 01 001", 'A', k.carriedIn}});
+        voucher(c, D(10, 3), 2, "A", {{kCash, 'B', 90, "", {"yalnız açıklama"}}});
+        Book b;
+        run(c, between(D(1, 3), D(31, 3)), b);
+        const auto stats = must(std::move(b.result));
+        EXPECT_EQ(stats.written, k.written);
+        EXPECT_EQ(stats.lines, 0);
+        EXPECT_EQ(b.printed.doc.pages.empty(), !k.written);
+        EXPECT_EQ(b.body().size(), k.bodyLines);
+        output::Sheet sheet;
+        Route route;
+        route.sheet = &sheet;
+        app::testing::FakeUi ui;
+        must(runCashBook(c.ds(), ui, between(D(1, 3), D(31, 3)), route));
+        EXPECT_EQ(sheet.rows().empty(), !k.written);
+    }
+}
+
+// A book naming more accounts than are worth a keyed read each reads the rest of the chart in
+// one pass: every line still shows its own account's name.
+TEST(CashBook, ABookOfManyAccountsShowsEachLinesOwnAccount) {
+    Company c;
+    chart(c);
+    constexpr int kAccounts = 300;
+    auto code = [](int i) {
+        char b[32];
+        std::snprintf(b, sizeof b, "120 01 %03d", i + 100);
+        return std::string(b);
+    };
+    for (int i = 0; i < kAccounts; ++i) c.account(code(i), "Müşteri " + std::to_string(i));
+    // Ten lines a voucher, the accounts taken in reverse so that code order and line order differ.
+    for (int v = 0; v < kAccounts / 10; ++v) {
+        std::vector<L> lines;
+        for (int j = 0; j < 10; ++j) lines.push_back({code(kAccounts - 1 - (v * 10 + j)), 'A', 1.0 + j});
+        voucher(c, D(2 + v % 20, 3), v + 1, "A", lines);
+    }
+    Book b;
+    run(c, between(D(1, 3), D(31, 3)), b);
+    const auto stats = must(std::move(b.result));
+    ASSERT_EQ(stats.lines, kAccounts);
+    std::set<std::string> seen;
+    for (const auto& l : b.body()) {
+        if (l.size() < 80 || l[2] != '.') continue;
+        const std::string c1 = field(l, 27, 18);
+        const int i = std::stoi(c1.substr(7)) - 100;
+        ASSERT_EQ(c1, code(i));
+        EXPECT_EQ(field(l, 46, 30), "Müşteri " + std::to_string(i)) << c1;
+        seen.insert(c1);
+    }
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(kAccounts));
 }
 
 TEST(CashBook, TheSpreadsheetGetsTheTitleAndNumericCells) {

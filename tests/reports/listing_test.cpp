@@ -1,7 +1,8 @@
 // The listing engine's line builder against the plain way of laying out a line (pad and cut each
 // column's formatted value, one picture parsed per value), on random records with Turkish texts,
 // amounts beyond 15 digits, pictures narrower and wider than their columns, an invalid picture
-// and a line over the length limit; and the record bindings narrowed to what a definition reads.
+// and a line over the length limit; total-line captions; and the record bindings narrowed to
+// what a definition reads.
 #include "app/testing/fake_ui.h"
 #include "core/picture.h"
 #include "core/text.h"
@@ -34,6 +35,7 @@ const std::vector<ColumnCase> kColumns = {
     {"N1", "S", 6, "@n3"},    {"T2", "S", 12, ""},      {"A", "D", 18, "@n18.2"},
     {"B", "D", 14, "@n_14.2"}, {"A", "D", 12, "@n(12)b"}, {"B", "D", 25, ""},
     {"A", "D", 10, "@x9"},    {"B", "D", 8, "@n8.2"},   {"N1", "S", 8, "@d6"},
+    {"A", "D", 9, "@n18.2-"}, {"B", "D", 20, "@n*15.1"},
     {"T1", "S", 90, "@s90"},  {"A", "D", 14, "@n14"},
 };
 
@@ -166,6 +168,30 @@ TEST(ListingLines, EveryColumnIsLaidOutAsItsFormattedValue) {
         auto total = report.build(Mode::Detail, 2);
         ASSERT_TRUE(total);
         EXPECT_EQ(total->text, want);
+    }
+}
+
+// A total line's caption takes the first n characters of the line, whatever their bytes; the
+// characters after them stay as they were.
+TEST(ListingLines, ACaptionReplacesTheFirstCharactersOfTheLine) {
+    struct Case {
+        const char* line;
+        const char* caption;
+        std::size_t n;
+        const char* want;
+    };
+    const Case cases[] = {
+        {"ÇĞİÖŞÜ abc  12,50", "Devir", 6, "Devir  abc  12,50"},
+        {"abcdef Işık", "GENEL TOPLAM", 5, "GENELf Işık"},
+        {"ab", "Toplam", 8, "Toplam  "},
+        {"çok uzun açıklama", "Ay", 3, "Ay  uzun açıklama"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.line);
+        BuiltLine l;
+        l.text = k.line;
+        l.label(k.caption, k.n);
+        EXPECT_EQ(l.text, k.want);
     }
 }
 
