@@ -128,11 +128,12 @@ const std::vector<std::pair<std::string, Route>>& routes() {
         {"get by key, then reget by bookmark",
          [](Table& t) {
              std::vector<Read> out;
-             for (const char* code : {"600", "100 01"}) {
+             // Lines 9 and 8 of fill().
+             for (const auto& [code, ackno] : {std::pair{"600", 0}, std::pair{"100 01", 200}}) {
                  t.clear();
                  EXPECT_TRUE(t.buffer().setText("KEYSTR", "01000001").ok());
                  EXPECT_TRUE(t.buffer().setText("HESAPKODU", code).ok());
-                 EXPECT_TRUE(t.buffer().setNumber("ACKNO", 100).ok());
+                 EXPECT_TRUE(t.buffer().setNumber("ACKNO", ackno).ok());
                  EXPECT_TRUE(t.buffer().setText("FISACK", "left by the caller").ok());
                  EXPECT_TRUE(t.get("MFD:KeyFisDet").ok());
                  out.push_back({t.buffer(), t.bookmark()});
@@ -212,7 +213,9 @@ Record stored(Table& t, const Bookmark& b) {
     t.widen();
     EXPECT_TRUE(t.reget(b).ok());
     Record r = t.buffer();
-    if (!fields.empty()) EXPECT_TRUE(t.narrowTo(fields).ok());
+    if (!fields.empty()) {
+        EXPECT_TRUE(t.narrowTo(fields).ok());
+    }
     return r;
 }
 
@@ -282,7 +285,9 @@ TEST_P(NarrowRead, TypedTableReadsTheChosenFieldsAndRefusesToPutThem) {
     for (std::size_t i = 0; i < 4; ++i) {
         EXPECT_EQ((*few)[i].HESAPKODU, (*whole)[i].HESAPKODU);
         EXPECT_EQ((*few)[i].TLBORC, (*whole)[i].TLBORC);
-        if (GetParam() == Engine::Sqlite) EXPECT_EQ((*few)[i].FISACK, "");
+        if (GetParam() == Engine::Sqlite) {
+            EXPECT_EQ((*few)[i].FISACK, "");
+        }
     }
     ASSERT_TRUE(lines.set("MFD:KeyFisSiraNo").ok());
     auto r = lines.next();
