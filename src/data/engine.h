@@ -33,6 +33,9 @@ struct Position {
     std::int64_t rowid = kBeforeAll;
     bool atEnd = false;
     std::int64_t current = 0; // rowid of the current record, 0 = none
+    // Forward reads in a key order stop below this encoded key value (empty: no bound). A range
+    // scan sets it so that an engine reading ahead in batches never fetches past the range.
+    std::string upper;
 };
 
 class Connection;
@@ -78,6 +81,9 @@ class TableImpl {
     bool partial() const { return partial_; }
     void notePartial() { partial_ = narrowed(); }
 
+    // Bounds the forward reads of the current key order below `end` (see Position::upper);
+    // an empty value lifts the bound. What was read already stays valid either way.
+    void boundForward(std::string end) { pos_.upper = std::move(end); }
     // The connection the table's database is open on; null for a memory table.
     virtual std::shared_ptr<Connection> connection() { return nullptr; }
 

@@ -584,6 +584,10 @@ class MemoryTable final : public TableImpl {
         }
         const Pick p = forward ? pickForward(ix, b) : pickBackward(ix, b);
         if (!p.found) return error(ErrorCode::NoRecord);
+        // A bounded range ends below its bound, the table staying where it is (as on SQLite).
+        if (forward && !pos_.upper.empty() &&
+            std::string_view(ix.kv(p.entry)) >= std::string_view(pos_.upper))
+            return error(ErrorCode::NoRecord);
         take(pos_.key, ix, p, b, forward);
         return {};
     }

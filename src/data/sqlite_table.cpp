@@ -184,6 +184,7 @@ class SqliteTable final : public TableImpl {
             "SELECT rowid, NULL, " + list + " FROM " + qt + " ORDER BY rowid DESC LIMIT ?3";
         sqlGet_.clear();
         sqlNext_.clear();
+        sqlNextBelow_.clear();
         sqlPrev_.clear();
         sqlLast_.clear();
         for (const auto& k : cols_.keyNames) {
@@ -194,6 +195,9 @@ class SqliteTable final : public TableImpl {
                               " = ?1 ORDER BY " + qk + ", rowid LIMIT 1");
             sqlNext_.push_back(sel + " WHERE " + qk + " >= ?1 AND (" + qk +
                                " > ?1 OR rowid > ?2) ORDER BY " + qk + ", rowid LIMIT ?3");
+            sqlNextBelow_.push_back(sel + " WHERE " + qk + " >= ?1 AND (" + qk +
+                                    " > ?1 OR rowid > ?2) AND " + qk + " < ?4 ORDER BY " + qk +
+                                    ", rowid LIMIT ?3");
             sqlPrev_.push_back(sel + " WHERE " + qk + " <= ?1 AND (" + qk +
                                " < ?1 OR rowid < ?2) ORDER BY " + qk +
                                " DESC, rowid DESC LIMIT ?3");
@@ -677,6 +681,7 @@ class SqliteTable final : public TableImpl {
         batchSize_ = 0;
         batchAt_ = 0;
         batchLimit_ = 0;
+        batchRangeDone_ = false;
     }
 
     core::Status step(bool forward) {
@@ -684,6 +689,10 @@ class SqliteTable final : public TableImpl {
         if (forward && pos_.atEnd) return error(ErrorCode::NoRecord);
         const bool usable =
             batchAt_ < batchSize_ && batchForward_ == forward && batchChanges_ == c_->changes();
+        // A bounded batch that came back short held the rest of the range.
+        if (!usable && batchRangeDone_ && forward && !pos_.upper.empty() && batchSize_ > 0 &&
+            batchAt_ == batchSize_ && batchForward_ && batchChanges_ == c_->changes())
+            return error(ErrorCode::NoRecord);
         if (!usable) {
             if (auto st = fetch(forward); !st) return st;
             if (batchSize_ == 0) return error(ErrorCode::NoRecord);
@@ -701,14 +710,20 @@ class SqliteTable final : public TableImpl {
 
     core::Status fetch(bool forward) {
         // Grows from a few rows (a get followed by one next) to a few hundred (a scan).
+        // A bounded range reads nothing past its end, so it may start with a larger batch: a
+        // voucher's lines come in one statement.
+        const bool bounded = forward && pos_.key >= 0 && !pos_.upper.empty();
         const bool continuing = batchForward_ == forward && batchLimit_ > 0;
-        const int limit = continuing ? std::min(batchLimit_ * 4, 512) : 8;
+        const int limit = continuing ? std::min(batchLimit_ * 4, 512) : bounded ? 32 : 8;
         const std::string* sql;
         if (pos_.key == -1)
             sql = forward ? &sqlPhysNext_ : pos_.atEnd ? &sqlPhysLast_ : &sqlPhysPrev_;
         else {
             const auto k = static_cast<std::size_t>(pos_.key);
-            sql = forward ? &sqlNext_[k] : pos_.atEnd ? &sqlLast_[k] : &sqlPrev_[k];
+            sql = bounded   ? &sqlNextBelow_[k]
+                  : forward ? &sqlNext_[k]
+                  : pos_.atEnd ? &sqlLast_[k]
+                               : &sqlPrev_[k];
         }
         auto s = prep(*sql);
         if (!s) return s.error();
@@ -716,6 +731,9 @@ class SqliteTable final : public TableImpl {
         sqlite3_bind_blob(*s, 1, pos_.kv.data(), static_cast<int>(pos_.kv.size()), SQLITE_STATIC);
         sqlite3_bind_int64(*s, 2, pos_.rowid);
         sqlite3_bind_int64(*s, 3, limit);
+        if (bounded)
+            sqlite3_bind_blob(*s, 4, pos_.upper.data(), static_cast<int>(pos_.upper.size()),
+                              SQLITE_STATIC);
         batchSize_ = 0;
         batchAt_ = 0;
         int rc;
@@ -738,6 +756,7 @@ class SqliteTable final : public TableImpl {
         batchForward_ = forward;
         batchLimit_ = limit;
         batchChanges_ = c_->changes();
+        batchRangeDone_ = bounded && batchSize_ < static_cast<std::size_t>(limit);
         return {};
     }
 
@@ -752,12 +771,14 @@ class SqliteTable final : public TableImpl {
         sqlByRowid_, sqlCount_, sqlEmpty_, sqlStoredByRowid_, sqlPhysNextAll_;
     std::string sqlPhysNext_, sqlPhysPrev_, sqlPhysLast_;
     std::vector<std::string> sqlGet_, sqlNext_, sqlPrev_, sqlLast_, sqlExists_;
+    std::vector<std::string> sqlNextBelow_; // forward reads bounded by Position::upper
     std::map<std::pair<std::uint32_t, std::uint32_t>, std::string> sqlEqual_; // stable addresses
 
     std::vector<Row> batch_;
     std::size_t batchSize_ = 0, batchAt_ = 0;
     int batchLimit_ = 0;
     bool batchForward_ = true;
+    bool batchRangeDone_ = false; // the batch ends the bounded range it was read from
     std::int64_t batchChanges_ = -1;
 
     std::vector<std::string> packed_;

@@ -273,9 +273,16 @@ core::Status Table::scanPrefix(std::string_view key, const Record& prefix, std::
     const std::string lo = encodeKeyPrefix(prefix, impl_->def().keys[*k], parts);
     const std::string end = prefixEnd(lo); // empty: no value above the prefix
     auto inRange = [&](const std::string& kv) { return kv.compare(0, lo.size(), lo) == 0; };
-    if (d == Direction::Forward)
+    if (d == Direction::Forward) {
         impl_->seek(*k, lo, kBeforeAll);
-    else if (end.empty())
+        // The engine need not read past the prefix; the bound goes with the scan, so that a
+        // next() after it reads on as ever.
+        impl_->boundForward(end);
+        auto st = scanFrom(*this, d, inRange, visit);
+        if (impl_) impl_->boundForward({});
+        return st;
+    }
+    if (end.empty())
         impl_->seek(*k, {}, kAfterAll, true);
     else
         impl_->seek(*k, end, kBeforeAll);

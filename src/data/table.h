@@ -145,7 +145,9 @@ class Table {
     // `from` and `to`, both included; scanPrefix every record whose first `parts` key components
     // equal those of `prefix`. The end of the records ends a scan normally; a read error ends it
     // with that error (never taken for the end). Records whose optional key is blank are not in
-    // that key and are not visited.
+    // that key and are not visited. A forward prefix scan reads nothing past its prefix: when it
+    // runs to the prefix's end, the table stands at the prefix's last record, and next() reads on
+    // from there.
     core::Status scan(std::string_view key, const Record& from, const Record& to,
                       const ScanVisitor& visit, Direction d = Direction::Forward);
     core::Status scanPrefix(std::string_view key, const Record& prefix, std::size_t parts,

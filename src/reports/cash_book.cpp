@@ -232,6 +232,34 @@ Result<CashBookStats> KasaDefteriYaz(data::DataSet& ds, app::Ui& ui, ListingRepo
     const bool mirrors =
         companyCash.empty() || under(cash, companyCash) || under(companyCash, cash);
 
+    double kalan = 0;
+    expr::Bindings bindings;
+    RecordBinding<data::FisBas> mfb(bindings);
+    RecordBinding<data::FisDet> mfd(bindings);
+    RecordBinding<data::HsPlan> hsp(bindings);
+    std::string fisTur;
+    bindings.bind("FisTur", expr::Variable(&fisTur));
+    bindings.bind("Kalan", expr::Variable(&kalan));
+    report.compile(bindings, &asIs);
+    // Per line only what the definition reads is copied into the bindings.
+    {
+        const std::vector<const void*> read = report.readAddresses();
+        mfb.narrowTo(read);
+        mfd.narrowTo(read);
+        hsp.narrowTo(read);
+    }
+    // The vouchers and lines are read with only the fields the definition reads and those the
+    // book itself works with (choosing, ordering, mirroring, the running balance).
+    data::NarrowReads headFields(
+        books->heads.table(), withFields(books->heads.table().def(), mfb.fieldsRead(),
+                                         {"KEYSTR", "FISTRH", "FISNO", "FISTUR", "FISNTLK"}));
+    if (!headFields.ok()) return headFields.status().error();
+    data::NarrowReads lineFields(
+        books->lines.table(),
+        withFields(books->lines.table().def(), mfd.fieldsRead(),
+                   {"KEYSTR", "HESAPKODU", "ACKNO", "TLBORC", "TLALACAK"}));
+    if (!lineFields.ok()) return lineFields.status().error();
+
     // The cash account's own lines, read once through FisDet's account index (in the order of
     // MFD:KeyFisDet, as a probe per voucher would meet them): a mahsup voucher moves the account
     // by these, so a year of vouchers costs the account's lines rather than a probe each.
@@ -350,24 +378,9 @@ Result<CashBookStats> KasaDefteriYaz(data::DataSet& ds, app::Ui& ui, ListingRepo
     carriedCredit = core::numeric::round(carriedCredit, 2);
     stats.carriedDebit = carriedDebit;
     stats.carriedCredit = carriedCredit;
-    double kalan = core::numeric::round(carriedDebit - carriedCredit, 2);
+    kalan = core::numeric::round(carriedDebit - carriedCredit, 2);
     if (kalan <= 0 && ordered.empty()) return stats; // the empty report
 
-    expr::Bindings bindings;
-    RecordBinding<data::FisBas> mfb(bindings);
-    RecordBinding<data::FisDet> mfd(bindings);
-    RecordBinding<data::HsPlan> hsp(bindings);
-    std::string fisTur;
-    bindings.bind("FisTur", expr::Variable(&fisTur));
-    bindings.bind("Kalan", expr::Variable(&kalan));
-    report.compile(bindings, &asIs);
-    // Per line only what the definition reads is copied into the bindings.
-    {
-        const std::vector<const void*> read = report.readAddresses();
-        mfb.narrowTo(read);
-        mfd.narrowTo(read);
-        hsp.narrowTo(read);
-    }
     report.setCellsWanted(out.isSheet());
     auto& cols = report.columns();
 

@@ -4,6 +4,8 @@
 #include "core/text.h"
 #include "data/errors.h"
 
+#include <algorithm>
+
 namespace hk::reports {
 
 namespace text = core::text;
@@ -80,6 +82,15 @@ core::Status writeInit(output::PageWriter& w, output::PrinterKind kind, bool emp
         kind, {ControlCode::Reset, ControlCode::Elite12, ControlCode::Condensed});
     if (emphasis) bytes += output::controlBytes(kind, ControlCode::EmphasisOn);
     return w.writeControl(bytes);
+}
+
+std::vector<std::uint32_t> withFields(const data::FileDef& def, std::vector<std::uint32_t> fields,
+                                      std::initializer_list<std::string_view> own) {
+    for (std::string_view n : own)
+        if (auto f = def.field(n)) fields.push_back(*f);
+    std::sort(fields.begin(), fields.end());
+    fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
+    return fields;
 }
 
 } // namespace hk::reports

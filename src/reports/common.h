@@ -10,6 +10,7 @@
 #include "vouchers/books.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -100,5 +101,10 @@ std::string companyTitle(const data::Yasal& y);
 // The page's first line: the printer's initialisation bytes (emphasis switched on when
 // `emphasis`), or an empty line on ordinary printers.
 core::Status writeInit(output::PageWriter& w, output::PrinterKind kind, bool emphasis);
+
+// The fields a report reads of a file (data::Table::narrowTo): those its compiled definition
+// reads (RecordBinding::fieldsRead) and the named ones its own work uses, sorted, each once.
+std::vector<std::uint32_t> withFields(const data::FileDef& def, std::vector<std::uint32_t> fields,
+                                      std::initializer_list<std::string_view> own);
 
 } // namespace hk::reports

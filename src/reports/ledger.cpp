@@ -139,14 +139,6 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
     }
     // The year's vouchers and lines are read with only the fields the definition reads and
     // those the report itself works with (ordering, the running balances, extra descriptions).
-    auto withFields = [](const data::FileDef& def, std::vector<std::uint32_t> fields,
-                         std::initializer_list<std::string_view> own) {
-        for (std::string_view n : own)
-            if (auto f = def.field(n)) fields.push_back(*f);
-        std::sort(fields.begin(), fields.end());
-        fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
-        return fields;
-    };
     data::NarrowReads headFields(
         books->heads.table(), withFields(books->heads.table().def(), mfb.fieldsRead(),
                                          {"KEYSTR", "FISTRH", "FISNO", "FISNTLK"}));

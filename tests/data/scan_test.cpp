@@ -113,6 +113,32 @@ TEST_P(Scan, RecordsVisitedCanBeChangedAndDeletedOnTheWay) {
     EXPECT_EQ(rest.value()[0].GOSTER, "H");
 }
 
+// A prefix scan reads only its range, yet leaves the table where it stopped: next() after it
+// reads on past the prefix, and a second scan of the same prefix sees a record added meanwhile.
+TEST_P(Scan, AfterAPrefixScanReadsGoOnAndSeeNewRecords) {
+    int seen = 0;
+    ASSERT_TRUE(table_.scanPrefix("IdKey", right("ALI", 0), 1, [&](const KLDUsers&) { ++seen; }).ok());
+    EXPECT_EQ(seen, 4);
+    auto after = table_.next();
+    ASSERT_TRUE(after.ok());
+    EXPECT_EQ(after->ID, "ALIB");
+    ASSERT_TRUE(table_.next().ok());
+    EXPECT_EQ(table_.current().ID, "VELI");
+    EXPECT_FALSE(table_.next().ok());
+
+    ASSERT_TRUE(table_.add(right("ALI", 40)).ok());
+    auto again = table_.collect("IdKey", right("ALI", 0), 1);
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(ids(again.value()), "ALI:-5 ALI:10 ALI:20 ALI:30 ALI:40");
+    // Stopped inside the range, the reads go on from the record it stopped at.
+    ASSERT_TRUE(table_.scanPrefix("IdKey", right("ALI", 0), 1, [&](const KLDUsers& r) {
+        return r.MENUNO < 10;
+    }).ok());
+    auto next = table_.next();
+    ASSERT_TRUE(next.ok());
+    EXPECT_EQ(next->MENUNO, 20);
+}
+
 TEST_P(Scan, UnknownKeyIsAnError) {
     auto st = table_.scanPrefix("YokKey", KLDUsers{}, 0, [](const KLDUsers&) {});
     EXPECT_FALSE(st.ok());

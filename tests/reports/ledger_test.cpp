@@ -182,23 +182,24 @@ TEST(Ledger, RunningBalancesRoundToCentsAndSubUnitsToThousandths) {
 // works with itself): a column on a field of neither kind must still show its value, for one
 // account and for a range of accounts alike.
 TEST(Ledger, ColumnsOnAnyLineOrVoucherFieldShowTheirValues) {
-    Company c;
-    chart(c);
-    c.voucher(D(5, 1), 1, {{.code = "100 01 001", .side = 'B', .amount = 10, .desc = "a", .docType = "FT", .docNo = "F-17"},
-                            {"600 01 001", 'A', 10}});
-    c.voucher(D(6, 1), 2, {{.code = "100 01 001", .side = 'B', .amount = 20, .desc = "b", .docType = "FT", .docNo = "F-18"},
-                            {"600 01 001", 'A', 20}});
-    Definition d = standardLedger(Measure::Tl, 7);
-    data::DRapor col = d.columns[0];
-    col.SIRANO = 11;
-    col.FIELDKOD = "MFD:BELGETIPI & '/' & MFD:BELGENO & '/' & MFB:FISTUR";
-    col.UZUNLUK = 12;
-    col.FRML = "@s12";
-    d.columns.push_back(col);
     for (const char* end : {"100 01 001", "699"}) {
         SCOPED_TRACE(end);
+        Company c;
+        chart(c);
+        c.voucher(D(5, 1), 1,
+                  {{.code = "100 01 001", .side = 'B', .amount = 10, .desc = "a", .docType = "FT", .docNo = "F-17"},
+                   {"600 01 001", 'A', 10}});
+        c.voucher(D(6, 1), 2,
+                  {{.code = "100 01 001", .side = 'B', .amount = 20, .desc = "b", .docType = "FT", .docNo = "F-18"},
+                   {"600 01 001", 'A', 20}});
+        Definition d = standardLedger(Measure::Tl, 7);
+        data::DRapor col = d.columns[0];
+        col.SIRANO = 11;
+        col.FIELDKOD = "MFD:BELGETIPI & '/' & MFD:BELGENO & '/' & MFB:FISTUR";
+        col.UZUNLUK = 12;
+        col.FRML = "@s12";
+        d.columns.push_back(col);
         LedgerOptions o = months(1, 1);
-        o.accountStart = "100 01 001";
         o.accountEnd = end;
         LedgerRun r;
         run(c, o, r, Measure::Tl, &d);
