@@ -449,6 +449,37 @@ class SqliteTable final : public TableImpl {
         return &related_.emplace(l, Table(std::move(*t))).first->second;
     }
 
+    // Answered from the key's index alone (it holds the key value and the rowid): the probe of a
+    // relation step reads no record, and fetches nothing past the last match.
+    core::Status placesWithPrefix(std::uint32_t key, const std::string& prefix,
+                                  std::vector<Bookmark>& out) override {
+        const std::string end = prefixEnd(prefix); // empty: no value above the prefix
+        auto [it, made] = sqlPlaces_.try_emplace({key, end.empty()});
+        if (made) {
+            const std::string qk = quoteIdent(cols_.keyNames[key]);
+            it->second = "SELECT rowid, " + qk + " FROM " + quoteIdent(table_) + " WHERE " + qk +
+                         " >= ?1" + (end.empty() ? "" : " AND " + qk + " < ?2") + " ORDER BY " +
+                         qk + ", rowid";
+        }
+        auto s = prep(it->second);
+        if (!s) return s.error();
+        StmtUse use(*s);
+        sqlite3_bind_blob(*s, 1, prefix.data(), static_cast<int>(prefix.size()), SQLITE_STATIC);
+        if (!end.empty())
+            sqlite3_bind_blob(*s, 2, end.data(), static_cast<int>(end.size()), SQLITE_STATIC);
+        int rc;
+        while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
+            Bookmark b;
+            b.key = static_cast<int>(key);
+            const auto* p = static_cast<const char*>(sqlite3_column_blob(*s, 1));
+            b.keyValue.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(*s, 1)));
+            b.row = sqlite3_column_int64(*s, 0);
+            out.push_back(std::move(b));
+        }
+        if (rc != SQLITE_DONE) return c_->error(rc, name_);
+        return {};
+    }
+
     core::Status plainUpdate(std::int64_t rowid, const Record& rec) {
         // Most updates leave every key as it was (posting into the monthly totals): then only
         // the data columns are written and the indexes are not touched.
@@ -669,6 +700,7 @@ class SqliteTable final : public TableImpl {
     std::string sqlPhysNext_, sqlPhysPrev_, sqlPhysLast_;
     std::vector<std::string> sqlGet_, sqlNext_, sqlPrev_, sqlLast_, sqlExists_;
     std::map<std::pair<std::uint32_t, std::uint32_t>, std::string> sqlEqual_; // stable addresses
+    std::map<std::pair<std::uint32_t, bool>, std::string> sqlPlaces_; // key, open-ended
 
     std::vector<Row> batch_;
     std::size_t batchSize_ = 0, batchAt_ = 0;
