@@ -478,9 +478,6 @@ class SqliteTable final : public TableImpl {
     // connection since; otherwise the stored key columns and key fields are read by rowid.
     core::Status plainUpdate(std::int64_t rowid, const Record& rec) {
         trackKeyFields();
-        keys_.clear();
-        for (const KeyDef& k : def_->keys)
-            keys_.push_back(encodeKey(rec, k));
         std::uint64_t mask = 0; // bit t: key field t changed; bit tracked + k: key k changed
         const std::size_t nt = trackedCol_.size();
         if (&rec == &buffer_ && rowid == rememberedRow_ && rememberedChanges_ == c_->changes()) {
@@ -491,10 +488,18 @@ class SqliteTable final : public TableImpl {
                 slotChanged[i] = !sameValue(rec.slot(keySlots_[i]), remembered_[i]);
             for (std::size_t t = 0; t < nt; ++t)
                 if (slotChanged[trackedRemembered_[t]]) mask |= std::uint64_t{1} << t;
+            keys_.assign(def_->keys.size(), std::nullopt);
             for (std::size_t k = 0; k < keyRemembered_.size(); ++k)
                 for (std::size_t i : keyRemembered_[k])
-                    if (slotChanged[i]) mask |= std::uint64_t{1} << (nt + k);
+                    if (slotChanged[i]) {
+                        mask |= std::uint64_t{1} << (nt + k);
+                        keys_[k] = encodeKey(rec, def_->keys[k]); // only the keys written
+                        break;
+                    }
         } else {
+            keys_.clear();
+            for (const KeyDef& kd : def_->keys)
+                keys_.push_back(encodeKey(rec, kd));
             auto k = prep(sqlStoredKeys_);
             if (!k) return k.error();
             StmtUse use(*k);
@@ -526,10 +531,15 @@ class SqliteTable final : public TableImpl {
         }
         const std::string* sql = updateFor(mask);
         if (!sql) return {}; // every column is a key field or a key, and none changed
+        const bool everything = sql == &sqlUpdate_;
+        if (everything) {
+            keys_.clear();
+            for (const KeyDef& kd : def_->keys)
+                keys_.push_back(encodeKey(rec, kd));
+        }
         auto s = prep(*sql);
         if (!s) return s.error();
-        const int rc = writeChanged(*s, rec, sql == &sqlUpdate_ ? ~std::uint64_t{0} : mask,
-                                    rowid);
+        const int rc = writeChanged(*s, rec, everything ? ~std::uint64_t{0} : mask, rowid);
         if (rc != SQLITE_DONE) return writeError(rc, rowid, 25, &rec);
         return {};
     }
