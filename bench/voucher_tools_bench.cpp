@@ -1,11 +1,16 @@
 // Voucher tools on a big company: the voucher list's first screen and totals of a month of
 // 30,000 vouchers, renumbering that month, and the account transfer of a busy account.
 //
-//   hk_voucher_tools_bench [vouchers] [folder]
+//   hk_voucher_tools_bench [vouchers] [folder] [--reuse DIR] [--only list|renumber|transfer]
 //
 // The company holds `vouchers` vouchers of ten lines (default 100,000: a million lines); 30% of
 // them lie in fiscal month 3, the rest spread over the year. Each step prints its wall time and
 // the process's CPU time beside it (the machine may be shared).
+//
+// --reuse DIR: when DIR holds a company saved by an earlier run, it is copied into the folder
+// instead of being written (writing a million lines takes minutes on a loaded machine); else the
+// company is written and rebuilt as usual and saved into DIR before the steps change it. Two
+// builds compare best on the very same file. --only runs one step (for a profiler).
 #include "app/testing/fake_ui.h"
 #include "data/database.h"
 #include "data/dataset.h"
@@ -22,6 +27,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 #include <ctime>
 
 using namespace hk;
@@ -120,32 +126,77 @@ void fill(data::DataSet& ds, int vouchers) {
     (void)tx.commit();
 }
 
-} // namespace
+// The marker of a complete saved company: written last, after the files are copied.
+constexpr const char* kSaved = "saved.done";
 
-int main(int argc, char** argv) {
-    const int n = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const fs::path dir =
-        argc > 2 ? fs::path(argv[2]) : fs::temp_directory_path() / "hk_voucher_tools_bench";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+data::DataSet openFolder(const fs::path& dir) {
     auto ds = data::DataSet::open(data::Locations::resolve(dir.string(), dir));
     if (!ds) {
         std::fprintf(stderr, "%s\n", ds.error().text.c_str());
-        return 1;
+        std::exit(1);
     }
+    return std::move(*ds);
+}
+
+// A copy of a closed folder (no connection open on it, so no write-ahead log pending).
+void copyFolder(const fs::path& from, const fs::path& to) {
+    fs::remove_all(to);
+    fs::create_directories(to);
+    for (const auto& e : fs::directory_iterator(from))
+        if (e.path().filename() != kSaved)
+            fs::copy(e.path(), to / e.path().filename(), fs::copy_options::recursive);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> plain;
+    fs::path reuse;
+    std::string only;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--reuse" && i + 1 < argc)
+            reuse = argv[++i];
+        else if (a == "--only" && i + 1 < argc)
+            only = argv[++i];
+        else
+            plain.push_back(a);
+    }
+    auto wanted = [&](const char* step) { return only.empty() || only == step; };
+    const int n = !plain.empty() ? std::atoi(plain[0].c_str()) : 100000;
+    const fs::path dir =
+        plain.size() > 1 ? fs::path(plain[1]) : fs::temp_directory_path() / "hk_voucher_tools_bench";
     app::testing::FakeUi ui;
     auto t = Start{};
-    fill(*ds, n);
-    std::printf("company: %d vouchers, %d lines written in %s\n", n, n * 10, since(t).c_str());
-    t = Start{};
-    (void)vouchers::YMizanDuzelt(*ds, ui, false);
-    std::printf("full rebuild: %s\n", since(t).c_str());
+    if (!reuse.empty() && fs::exists(reuse / kSaved)) {
+        copyFolder(reuse, dir);
+        std::printf("company: copied from %s in %s\n", reuse.c_str(), since(t).c_str());
+    } else {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        {
+            auto ds = openFolder(dir);
+            fill(ds, n);
+            std::printf("company: %d vouchers, %d lines written in %s\n", n, n * 10,
+                        since(t).c_str());
+            t = Start{};
+            (void)vouchers::YMizanDuzelt(ds, ui, false);
+            std::printf("full rebuild: %s\n", since(t).c_str());
+        }
+        if (!reuse.empty()) {
+            copyFolder(dir, reuse);
+            std::FILE* f = std::fopen((reuse / kSaved).c_str(), "w");
+            if (f) std::fclose(f);
+        }
+    }
+    auto opened = openFolder(dir);
+    data::DataSet* ds = &opened;
 
     vouchers::ListQuery q;
     q.month = 3;
     q.from = {1, 3, 2026};
     q.to = {31, 3, 2026};
-    {
+    if (wanted("list")) {
         // The list's first screen: one page of 60 rows in date order.
         t = Start{};
         auto b = vouchers::Books::open(*ds);
@@ -156,14 +207,21 @@ int main(int argc, char** argv) {
         while (rows < 60 && b->heads.next()) ++rows;
         std::printf("list first screen (%d rows): %s\n", rows, since(t).c_str());
     }
-    t = Start{};
-    auto all = vouchers::listVouchers(*ds, q);
-    const auto totals = vouchers::listTotals(*all);
-    std::printf("list totals of month 3 (%ld vouchers): %s\n", totals.count, since(t).c_str());
+    if (wanted("list")) {
+        t = Start{};
+        auto all = vouchers::listVouchers(*ds, q);
+        const auto totals = vouchers::listTotals(*all);
+        std::printf("list totals of month 3 (%ld vouchers): %s\n", totals.count,
+                    since(t).c_str());
+    }
 
-    t = Start{};
-    auto st = vouchers::FisSirala(*ds, ui, 3);
-    std::printf("renumbering month 3: %s %s\n", since(t).c_str(), st ? "" : st.error().text.c_str());
+    if (wanted("renumber")) {
+        t = Start{};
+        auto st = vouchers::FisSirala(*ds, ui, 3);
+        std::printf("renumbering month 3: %s %s\n", since(t).c_str(),
+                    st ? "" : st.error().text.c_str());
+    }
+    if (!wanted("transfer")) return 0;
 
     t = Start{};
     vouchers::TransferRange r;

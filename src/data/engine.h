@@ -95,6 +95,12 @@ class TableImpl {
     bool appliesRelations() const { return relations_; }
     virtual core::Status readStored(Record& out) = 0;
     virtual core::Result<Table*> related(Layout) { return static_cast<Table*>(nullptr); }
+    // The places of the records whose encoded value of `key` begins with `prefix`, in key order,
+    // appended to `out`: what a relation step must know of a parent's children before it touches
+    // any of them. An engine that can answer from the key alone, without reading the records,
+    // says so here; the default walks the key with next(), so it moves the position.
+    virtual core::Status placesWithPrefix(std::uint32_t key, const std::string& prefix,
+                                          std::vector<Bookmark>& out);
 
     // The records whose scalar text field `field` holds `value`, in the order of `key`, with
     // their bookmarks; false when the engine has no better way than reading the key whole (the

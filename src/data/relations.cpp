@@ -6,6 +6,7 @@
 
 #include "data/database.h"
 #include "data/engine.h"
+#include "data/keycodec.h"
 #include "data/table.h"
 
 #include <vector>
@@ -26,20 +27,40 @@ std::vector<const RelationDef*> parentRelations(const TableImpl& t, bool onChang
 }
 
 // Where the children of `parent` (as stored) are in the child file, collected before any of
-// them is changed: a cascade moves them within the very key it found them by.
+// them is changed: a cascade moves them within the very key it found them by. Only their places
+// are read, not the records: most probes find none (a voucher whose lines were moved first), and
+// the records of those found are read again one by one anyway.
 core::Result<std::vector<Bookmark>> childrenOf(const RelationDef& rel, Table& child,
                                                const Record& parent) {
     Record probe(child.def());
     for (const auto& [pf, cf] : rel.links)
         if (auto st = probe.setText(cf, *parent.text(pf), 1, true); !st) return st.error();
+    const auto key = child.def().key(rel.childKey);
+    if (!key)
+        return engineError(ErrorCode::BadKey, child.name(), "anahtar yok: " + rel.childKey);
+    const std::string prefix =
+        encodeKeyPrefix(probe, child.def().keys[*key], rel.links.size());
     std::vector<Bookmark> out;
-    auto st = child.scanPrefix(rel.childKey, probe, rel.links.size(), [&]() -> core::Result<bool> {
-        out.push_back(child.bookmark());
-        return true;
-    });
-    if (!st) return st.error();
+    if (auto st = child.impl()->placesWithPrefix(*key, prefix, out); !st) return st.error();
     return out;
 }
+
+} // namespace
+
+core::Status TableImpl::placesWithPrefix(std::uint32_t key, const std::string& prefix,
+                                         std::vector<Bookmark>& out) {
+    seek(key, prefix, kBeforeAll);
+    for (;;) {
+        if (auto st = next(); !st) {
+            if (is(st.error(), ErrorCode::NoRecord)) return {};
+            return st;
+        }
+        if (pos_.kv.compare(0, prefix.size(), prefix) != 0) return {};
+        out.push_back(bookmark());
+    }
+}
+
+namespace {
 
 // The engine's own write with the relation steps before it, in one unit of work begun from the
 // table. `needs` says whether a relation has work to do for the stored parent, `step` does it on

@@ -135,20 +135,6 @@ class SqliteTable final : public TableImpl {
             ++i;
         }
         sqlUpdate_ = "UPDATE " + qt + " SET " + sets + " WHERE rowid = ?" + std::to_string(i);
-        {
-            std::string dataSets, keyList;
-            std::size_t j = 1;
-            for (const auto& c : cols_.names) {
-                dataSets += (j > 1 ? ", " : "") + quoteIdent(c) + " = ?" + std::to_string(j);
-                ++j;
-            }
-            sqlUpdateData_ =
-                "UPDATE " + qt + " SET " + dataSets + " WHERE rowid = ?" + std::to_string(j);
-            for (const auto& k : cols_.keyNames)
-                keyList += (keyList.empty() ? "" : ", ") + quoteIdent(k);
-            sqlKeysByRowid_ = "SELECT " + (keyList.empty() ? std::string("1") : keyList) +
-                              " FROM " + qt + " WHERE rowid = ?1";
-        }
         sqlAppend_ = "INSERT INTO " + qt + " (" + list + ") VALUES (";
         for (std::size_t j = 1; j <= cols_.names.size(); ++j)
             sqlAppend_ += (j > 1 ? ", ?" : "?") + std::to_string(j);
@@ -491,19 +477,22 @@ class SqliteTable final : public TableImpl {
             rememberedRow_ = 0;
             return;
         }
-        if (keySlots_.empty() && !def_->keys.empty()) {
-            for (const KeyDef& k : def_->keys)
-                for (const KeyPart& p : k.parts) {
-                    const std::uint32_t sl = def_->fields[p.field].slot;
-                    if (std::find(keySlots_.begin(), keySlots_.end(), sl) == keySlots_.end())
-                        keySlots_.push_back(sl);
-                }
-            remembered_.resize(keySlots_.size());
-        }
+        makeKeySlots();
         for (std::size_t i = 0; i < keySlots_.size(); ++i)
             remembered_[i] = buffer_.slot(keySlots_[i]);
         rememberedRow_ = pos_.current;
         rememberedChanges_ = c_->changes();
+    }
+
+    void makeKeySlots() {
+        if (!keySlots_.empty() || def_->keys.empty()) return;
+        for (const KeyDef& k : def_->keys)
+            for (const KeyPart& p : k.parts) {
+                const std::uint32_t sl = def_->fields[p.field].slot;
+                if (std::find(keySlots_.begin(), keySlots_.end(), sl) == keySlots_.end())
+                    keySlots_.push_back(sl);
+            }
+        remembered_.resize(keySlots_.size());
     }
 
     // The SQL texts are members of this object, so their addresses identify them: cheaper than
@@ -532,44 +521,249 @@ class SqliteTable final : public TableImpl {
         return &related_.emplace(l, Table(std::move(*t))).first->second;
     }
 
+    // Answered from the key's index alone (it holds the key value and the rowid): the probe of a
+    // relation step reads no record, and fetches nothing past the last match.
+    core::Status placesWithPrefix(std::uint32_t key, const std::string& prefix,
+                                  std::vector<Bookmark>& out) override {
+        const std::string end = prefixEnd(prefix); // empty: no value above the prefix
+        auto [it, made] = sqlPlaces_.try_emplace({key, end.empty()});
+        if (made) {
+            const std::string qk = quoteIdent(cols_.keyNames[key]);
+            it->second = "SELECT rowid, " + qk + " FROM " + quoteIdent(table_) + " WHERE " + qk +
+                         " >= ?1" + (end.empty() ? "" : " AND " + qk + " < ?2") + " ORDER BY " +
+                         qk + ", rowid";
+        }
+        auto s = prep(it->second);
+        if (!s) return s.error();
+        StmtUse use(*s);
+        sqlite3_bind_blob(*s, 1, prefix.data(), static_cast<int>(prefix.size()), SQLITE_STATIC);
+        if (!end.empty())
+            sqlite3_bind_blob(*s, 2, end.data(), static_cast<int>(end.size()), SQLITE_STATIC);
+        int rc;
+        while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
+            Bookmark b;
+            b.key = static_cast<int>(key);
+            const auto* p = static_cast<const char*>(sqlite3_column_blob(*s, 1));
+            b.keyValue.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(*s, 1)));
+            b.row = sqlite3_column_int64(*s, 0);
+            out.push_back(std::move(b));
+        }
+        if (rc != SQLITE_DONE) return c_->error(rc, name_);
+        return {};
+    }
+
+    // An update writes the key columns that changed and the data columns, leaving out the
+    // columns of key fields that kept their value: SQLite rewrites an index entry only when the
+    // statement sets a column of that index, so an update that changes one key (the account of
+    // a line) leaves the entries of the other keys alone, and one that changes no key field
+    // touches no index at all (FisDet's account index is over a key field and a key). What
+    // changed is known from the key fields as read (remember()) while nothing was written on the
+    // connection since; otherwise the stored key columns and key fields are read by rowid.
     core::Status plainUpdate(std::int64_t rowid, const Record& rec) {
-        // Most updates leave every key as it was (posting into the monthly totals): then only
-        // the data columns are written and the indexes are not touched.
-        bool keysChanged = true;
+        trackKeyFields();
+        std::uint64_t mask = 0; // bit t: key field t changed; bit tracked + k: key k changed
+        const std::size_t nt = trackedCol_.size();
         if (&rec == &buffer_ && rowid == rememberedRow_ && rememberedChanges_ == c_->changes()) {
             // Nothing was written on this connection since the record was read: its key
             // fields as read are still what the row holds.
-            keysChanged = false;
-            for (std::size_t i = 0; i < keySlots_.size() && !keysChanged; ++i)
-                keysChanged = !(rec.slot(keySlots_[i]) == remembered_[i]);
-        } else if (!def_->keys.empty()) {
-            auto k = prep(sqlKeysByRowid_);
+            std::vector<bool> slotChanged(keySlots_.size());
+            for (std::size_t i = 0; i < keySlots_.size(); ++i)
+                slotChanged[i] = !sameValue(rec.slot(keySlots_[i]), remembered_[i]);
+            for (std::size_t t = 0; t < nt; ++t)
+                if (slotChanged[trackedRemembered_[t]]) mask |= std::uint64_t{1} << t;
+            keys_.assign(def_->keys.size(), std::nullopt);
+            for (std::size_t k = 0; k < keyRemembered_.size(); ++k)
+                for (std::size_t i : keyRemembered_[k])
+                    if (slotChanged[i]) {
+                        mask |= std::uint64_t{1} << (nt + k);
+                        keys_[k] = encodeKey(rec, def_->keys[k]); // only the keys written
+                        break;
+                    }
+        } else {
+            keys_.clear();
+            for (const KeyDef& kd : def_->keys)
+                keys_.push_back(encodeKey(rec, kd));
+            auto k = prep(sqlStoredKeys_);
             if (!k) return k.error();
             StmtUse use(*k);
             sqlite3_bind_int64(*k, 1, rowid);
             const int rc = sqlite3_step(*k);
-            if (rc == SQLITE_DONE) return error(ErrorCode::NoRecord, "kayıt silinmiş", 25);
+            if (rc == SQLITE_DONE) {
+                if (def_->keys.empty()) return {}; // as an UPDATE of no row: nothing to write
+                return error(ErrorCode::NoRecord, "kayıt silinmiş", 25);
+            }
             if (rc != SQLITE_ROW) return c_->error(rc, name_, 25);
-            keysChanged = false;
-            for (std::size_t i = 0; i < def_->keys.size() && !keysChanged; ++i) {
-                const auto now = encodeKey(rec, def_->keys[i]);
+            for (std::size_t i = 0; i < keys_.size(); ++i) {
                 const int col = static_cast<int>(i);
                 const bool wasNull = sqlite3_column_type(*k, col) == SQLITE_NULL;
-                if (!now || wasNull) {
-                    keysChanged = !now != wasNull;
-                    continue;
+                bool changed;
+                if (!keys_[i] || wasNull) {
+                    changed = !keys_[i] != wasNull;
+                } else {
+                    const auto* p = static_cast<const char*>(sqlite3_column_blob(*k, col));
+                    changed = std::string_view(p ? p : "", static_cast<std::size_t>(
+                                                               sqlite3_column_bytes(*k, col))) !=
+                              *keys_[i];
                 }
-                const auto* p = static_cast<const char*>(sqlite3_column_blob(*k, col));
-                keysChanged = std::string_view(
-                                  p ? p : "",
-                                  static_cast<std::size_t>(sqlite3_column_bytes(*k, col))) != *now;
+                if (changed) mask |= std::uint64_t{1} << (nt + i);
             }
+            for (std::size_t t = 0; t < nt; ++t)
+                if (!storedEquals(*k, static_cast<int>(keys_.size() + t), map_[trackedCol_[t]],
+                                  rec.slot(map_[trackedCol_[t]].slot)))
+                    mask |= std::uint64_t{1} << t;
         }
-        auto s = prep(keysChanged ? sqlUpdate_ : sqlUpdateData_);
+        const std::string* sql = updateFor(mask);
+        if (!sql) return {}; // every column is a key field or a key, and none changed
+        const bool everything = sql == &sqlUpdate_;
+        if (everything) {
+            keys_.clear();
+            for (const KeyDef& kd : def_->keys)
+                keys_.push_back(encodeKey(rec, kd));
+        }
+        auto s = prep(*sql);
         if (!s) return s.error();
-        const int rc = writeRow(*s, rec, keysChanged, rowid);
+        const int rc = writeChanged(*s, rec, everything ? ~std::uint64_t{0} : mask, rowid);
         if (rc != SQLITE_DONE) return writeError(rc, rowid, 25, &rec);
         return {};
+    }
+
+    // Exact comparison: a REAL by its bits, so that a changed sign of zero is written too.
+    static bool sameValue(const Value& a, const Value& b) {
+        return a.integer == b.integer && a.text == b.text &&
+               std::memcmp(&a.real, &b.real, sizeof a.real) == 0;
+    }
+
+    // Whether column `col` of a stored row holds exactly the value `v` would be written as.
+    static bool storedEquals(sqlite3_stmt* s, int col, const ColMap& c, const Value& v) {
+        const int type = sqlite3_column_type(s, col);
+        switch (c.kind) {
+        case ColKind::Text: {
+            if (type != SQLITE_TEXT) return false;
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+            return std::string_view(p ? p : "",
+                                    static_cast<std::size_t>(sqlite3_column_bytes(s, col))) ==
+                   v.text;
+        }
+        case ColKind::Real: {
+            if (type != SQLITE_FLOAT) return false;
+            const double d = sqlite3_column_double(s, col);
+            return std::memcmp(&d, &v.real, sizeof d) == 0;
+        }
+        case ColKind::Integer:
+            return type == SQLITE_INTEGER && sqlite3_column_int64(s, col) == v.integer;
+        case ColKind::Packed:
+            return false;
+        }
+        return false;
+    }
+
+    // The key fields whose columns an update leaves out when they keep their value: the scalar
+    // fields that are parts of a key (at most 64 together with the keys; beyond that every
+    // update writes every column). Decided once per table.
+    void trackKeyFields() {
+        if (tracked_) return;
+        tracked_ = true;
+        makeKeySlots();
+        std::vector<std::uint32_t> cols;
+        for (std::uint32_t ci = 0; ci < map_.size(); ++ci) {
+            const ColMap& c = map_[ci];
+            if (c.kind == ColKind::Packed || def_->fields[c.field].count != 1) continue;
+            const auto at = std::find(keySlots_.begin(), keySlots_.end(), c.slot);
+            if (at == keySlots_.end()) continue;
+            cols.push_back(ci);
+            trackedRemembered_.push_back(static_cast<std::size_t>(at - keySlots_.begin()));
+        }
+        for (const KeyDef& k : def_->keys) {
+            std::vector<std::size_t> parts;
+            for (const KeyPart& p : k.parts) {
+                const auto at = std::find(keySlots_.begin(), keySlots_.end(),
+                                          def_->fields[p.field].slot);
+                parts.push_back(static_cast<std::size_t>(at - keySlots_.begin()));
+            }
+            keyRemembered_.push_back(std::move(parts));
+        }
+        if (cols.size() + def_->keys.size() > 64) {
+            cols.clear();
+            trackedRemembered_.clear();
+        }
+        trackedCol_ = cols;
+        trackedOf_.assign(map_.size(), -1);
+        for (std::size_t t = 0; t < trackedCol_.size(); ++t)
+            trackedOf_[trackedCol_[t]] = static_cast<int>(t);
+        std::string list;
+        for (const auto& k : cols_.keyNames)
+            list += (list.empty() ? "" : ", ") + quoteIdent(k);
+        for (std::uint32_t ci : trackedCol_)
+            list += (list.empty() ? "" : ", ") + quoteIdent(cols_.names[ci]);
+        sqlStoredKeys_ = "SELECT " + (list.empty() ? std::string("1") : list) + " FROM " +
+                         quoteIdent(table_) + " WHERE rowid = ?1";
+    }
+
+    // The UPDATE for a mask of changed key fields and keys, made once per mask; null when it
+    // would set nothing. Beyond a few hundred masks (a file with many key fields changed in
+    // every combination) the update of every column serves the rest.
+    const std::string* updateFor(std::uint64_t mask) {
+        if (trackedCol_.size() + def_->keys.size() > 64) return &sqlUpdate_;
+        if (auto it = sqlUpdateOf_.find(mask); it != sqlUpdateOf_.end())
+            return it->second.empty() ? nullptr : &it->second;
+        if (sqlUpdateOf_.size() >= 256) return &sqlUpdate_;
+        std::string sets;
+        int i = 1;
+        for (std::size_t ci = 0; ci < map_.size(); ++ci) {
+            const int t = trackedOf_[ci];
+            if (t >= 0 && !(mask >> t & 1)) continue;
+            sets += (i > 1 ? ", " : "") + quoteIdent(cols_.names[ci]) + " = ?" + std::to_string(i);
+            ++i;
+        }
+        for (std::size_t k = 0; k < cols_.keyNames.size(); ++k) {
+            if (!(mask >> (trackedCol_.size() + k) & 1)) continue;
+            sets += (i > 1 ? ", " : "") + quoteIdent(cols_.keyNames[k]) + " = ?" +
+                    std::to_string(i);
+            ++i;
+        }
+        std::string& sql = sqlUpdateOf_[mask]; // nodes keep their address: prep() caches by it
+        if (!sets.empty())
+            sql = "UPDATE " + quoteIdent(table_) + " SET " + sets + " WHERE rowid = ?" +
+                  std::to_string(i);
+        return sql.empty() ? nullptr : &sql;
+    }
+
+    // Binds what updateFor(mask) sets (keys_ holds the record's encoded keys) and steps.
+    int writeChanged(sqlite3_stmt* s, const Record& rec, std::uint64_t mask, std::int64_t rowid) {
+        StmtUse use(s, false);
+        int i = 1;
+        packed_.clear();
+        packed_.reserve(map_.size()); // bound by address: no reallocation while binding
+        const std::size_t nt = trackedCol_.size();
+        for (std::size_t ci = 0; ci < map_.size(); ++ci) {
+            const int t = trackedOf_[ci];
+            if (t >= 0 && !(mask >> t & 1)) continue;
+            bindColumn(s, i++, map_[ci], rec);
+        }
+        for (std::size_t k = 0; k < keys_.size(); ++k)
+            if (mask >> (nt + k) & 1) bindKey(s, i++, keys_[k]);
+        sqlite3_bind_int64(s, i, rowid);
+        return sqlite3_step(s);
+    }
+
+    void bindColumn(sqlite3_stmt* s, int i, const ColMap& c, const Record& rec) {
+        const Value& v = rec.slot(c.slot);
+        switch (c.kind) {
+        case ColKind::Packed:
+            packed_.push_back(packArray(rec, c));
+            sqlite3_bind_blob(s, i, packed_.back().data(), static_cast<int>(packed_.back().size()),
+                              SQLITE_STATIC);
+            break;
+        case ColKind::Text:
+            sqlite3_bind_text(s, i, v.text.data(), static_cast<int>(v.text.size()), SQLITE_STATIC);
+            break;
+        case ColKind::Real:
+            sqlite3_bind_double(s, i, v.real);
+            break;
+        case ColKind::Integer:
+            sqlite3_bind_int64(s, i, v.integer);
+            break;
+        }
     }
 
     core::Status plainDelete(std::int64_t rowid) {
@@ -767,12 +961,13 @@ class SqliteTable final : public TableImpl {
     std::vector<ColMap> readMap_;     // the columns reads fill: map_, or the narrowed ones
     std::vector<std::uint32_t> blank_; // the slots a narrowed read leaves blank
     std::string dataCols_;
-    std::string sqlInsert_, sqlUpdate_, sqlUpdateData_, sqlKeysByRowid_, sqlAppend_, sqlDelete_,
-        sqlByRowid_, sqlCount_, sqlEmpty_, sqlStoredByRowid_, sqlPhysNextAll_;
+    std::string sqlInsert_, sqlUpdate_, sqlAppend_, sqlDelete_, sqlByRowid_, sqlCount_,
+        sqlEmpty_, sqlStoredByRowid_, sqlPhysNextAll_;
     std::string sqlPhysNext_, sqlPhysPrev_, sqlPhysLast_;
     std::vector<std::string> sqlGet_, sqlNext_, sqlPrev_, sqlLast_, sqlExists_;
     std::vector<std::string> sqlNextBelow_; // forward reads bounded by Position::upper
     std::map<std::pair<std::uint32_t, std::uint32_t>, std::string> sqlEqual_; // stable addresses
+    std::map<std::pair<std::uint32_t, bool>, std::string> sqlPlaces_; // key, open-ended
 
     std::vector<Row> batch_;
     std::size_t batchSize_ = 0, batchAt_ = 0;
@@ -786,6 +981,16 @@ class SqliteTable final : public TableImpl {
     std::map<Layout, Table> related_;
     std::unordered_map<const std::string*, sqlite3_stmt*> stmts_;
     std::vector<std::uint32_t> keySlots_;
+    // The write path's view of the key fields (trackKeyFields): column (index into map_) of each
+    // tracked key field, its place in keySlots_, the keySlots_ places of each key's parts, and
+    // the tracked index of each column (-1: always written).
+    bool tracked_ = false;
+    std::vector<std::uint32_t> trackedCol_;
+    std::vector<std::size_t> trackedRemembered_;
+    std::vector<std::vector<std::size_t>> keyRemembered_;
+    std::vector<int> trackedOf_;
+    std::string sqlStoredKeys_;
+    std::unordered_map<std::uint64_t, std::string> sqlUpdateOf_;
     std::vector<Value> remembered_;
     std::int64_t rememberedRow_ = 0;
     std::int64_t rememberedChanges_ = -1;

@@ -21,7 +21,7 @@ namespace {
 
 // Vouchers per transaction: each batch is consistent on its own (lines and their postings move
 // together), and few commits keep a busy account's transfer fast.
-constexpr std::size_t kBatch = 256;
+constexpr std::size_t kBatch = 2048;
 
 // Whether a voucher lies in the range: its key month in the months, or its date between the
 // dates (either end open when not given).

@@ -66,8 +66,13 @@ core::Result<std::vector<data::FisBas>> headsOfPair(Books& b, int first) {
 // Vouchers moved per transaction. A transaction holds whole vouchers only, so an interruption
 // still leaves each voucher whole, either where it was or moved (parked ones are completed by
 // FisSiralaDuzelt); one commit per voucher made a month of thousands of vouchers wait for as many
-// disk flushes.
-constexpr int kBatch = 500;
+// disk flushes. The numbering takes the vouchers in date order, so a batch's vouchers lie all
+// over the parked key range, and each writes its own pages of the lines and of their three
+// indexes: a page is written to the log (and copied back at the checkpoint) once per commit that
+// changed it, however many of its rows changed, so the more vouchers a commit holds, the more
+// of them share each page written. On a month of 28,586 vouchers, 2,000 a commit wrote a quarter
+// fewer pages than 500, with a quarter of the disk flushes.
+constexpr int kBatch = 2000;
 
 // Lines with the places they stand at in the file.
 using Placed = std::vector<std::pair<data::Bookmark, data::FisDet>>;
@@ -142,9 +147,10 @@ core::Result<std::optional<Placed>> placedLinesAgain(Books& b, const std::string
 // and added again: a voucher is moved twice per renumbering, and a delete and an insert cost
 // twice the index work of one update. Lines keep their physical place (their places stay valid
 // after the move); their order under each key is the order of the key's own fields, as before.
-// `lines` are the voucher's lines as read in this transaction, in line-number order.
-core::Status moveVoucher(Books& b, const data::FisBas& head, Placed& lines,
-                         const std::string& newKey, std::int16_t newNo) {
+// `lines` are the voucher's lines as read in this transaction, in line-number order, and `at`
+// the place of its header as read in this transaction.
+core::Status moveVoucher(Books& b, const data::FisBas& head, const data::Bookmark& at,
+                         Placed& lines, const std::string& newKey, std::int16_t newNo) {
     data::FisBas h = head;
     h.KEYSTR = newKey;
     h.FISNO = newNo;
@@ -167,8 +173,9 @@ core::Status moveVoucher(Books& b, const data::FisBas& head, Placed& lines,
         if (auto st = data::seat(b.lines.table(), mark); !st) return st;
         if (auto st = b.lines.put(l); !st) return st;
     }
-    if (auto again = b.head(head.KEYSTR); !again) return again.error();
-    // The old key has no lines left, so the key change carries nothing along by itself.
+    // Read in this transaction already. The old key has no lines left, so the key change
+    // carries nothing along by itself.
+    if (auto st = data::seat(b.heads.table(), at); !st) return st;
     return b.heads.put(h);
 }
 
@@ -183,9 +190,10 @@ struct Parked {
     int month = 0;
 };
 
-// One parked voucher's new place, drawn but not yet taken.
+// One parked voucher's new place, drawn but not yet taken, and where its header stands.
 struct Move {
     data::FisBas head;
+    data::Bookmark at;
     Drawn drawn;
 };
 
@@ -199,6 +207,7 @@ core::Status drawOne(Books& b, app::Ui& ui, data::Yasal& y, const Parked& p, lon
         if (data::is(h.error(), data::ErrorCode::NotFound)) return {}; // moved meanwhile
         return h.error();
     }
+    data::Bookmark at = b.heads.table().bookmark();
     Drawn drawn;
     for (;;) {
         int bad = 0;
@@ -217,7 +226,7 @@ core::Status drawOne(Books& b, app::Ui& ui, data::Yasal& y, const Parked& p, lon
     data::FisBas shownHead = *h;
     shownHead.FISNO = drawn.number;
     if (shown++ % kEvery == 0) ui.progress(voucherText(shownHead, tail), -1);
-    moves.push_back({std::move(*h), std::move(drawn)});
+    moves.push_back({std::move(*h), std::move(at), std::move(drawn)});
     return {};
 }
 
@@ -269,7 +278,8 @@ core::Status finishAll(Books& b, app::Ui& ui, const std::vector<Parked>& todo, c
                 if (!read) return read.error();
                 lines = std::move(*read);
             }
-            if (auto st = moveVoucher(b, mv.head, *lines, mv.drawn.key, mv.drawn.number); !st)
+            if (auto st = moveVoucher(b, mv.head, mv.at, *lines, mv.drawn.key, mv.drawn.number);
+                !st)
                 return st;
         }
         if (auto st = b.writeCompany(y); !st) return st;
@@ -364,11 +374,12 @@ core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
             }
             auto cur = b.head((*month)[i].KEYSTR);
             if (!cur) return cur.error();
+            const data::Bookmark at = b.heads.table().bookmark();
             if (shown++ % kEvery == 0)
                 ui.progress(voucherText(*cur, " Fişi Yedekleniyor..."), -1);
             const std::string parked = pair(kParkingBase + m) + text::sub(cur->KEYSTR, 3, 8);
             Placed& lines = batchLines[lineGroup(cur->KEYSTR)];
-            if (auto st = moveVoucher(b, *cur, lines, parked, cur->FISNO); !st) return st;
+            if (auto st = moveVoucher(b, *cur, at, lines, parked, cur->FISNO); !st) return st;
             auto& rows = places[parked];
             rows.clear();
             for (auto& [mark, l] : lines) {

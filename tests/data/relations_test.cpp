@@ -76,6 +76,30 @@ TEST_F(Relations, ChangingAVoucherKeyCarriesItsLinesAlong) {
     find(det, "KeyFisDet", {{"KEYSTR", "0200000009"}, {"ACKNO", "200"}});
 }
 
+// The children are found by their key alone: all of them however many, and none of the
+// vouchers on either side, whose keys share all but the last character.
+TEST_F(Relations, AKeyChangeCarriesEveryLineAndNoneOfTheNeighbours) {
+    Table bas = open(Layout::FisBas), det = open(Layout::FisDet);
+    for (const char* k : {"0100000001", "0100000002", "0100000003"}) add(bas, {{"KEYSTR", k}});
+    add(det, {{"KEYSTR", "0100000001"}, {"ACKNO", "900"}});
+    for (int i = 1; i <= 20; ++i)
+        add(det, {{"KEYSTR", "0100000002"}, {"ACKNO", std::to_string(i * 10).c_str()}});
+    add(det, {{"KEYSTR", "0100000003"}, {"ACKNO", "100"}});
+    find(bas, "KeyFis", {{"KEYSTR", "0100000002"}});
+    ASSERT_TRUE(bas.buffer().setText("KEYSTR", "0000000002").ok());
+    ASSERT_TRUE(bas.put().ok());
+    std::vector<std::string> want(20, "0000000002");
+    want.push_back("0100000001");
+    want.push_back("0100000003");
+    EXPECT_EQ(readAll(det, "KeyFisDet", "KEYSTR"), want);
+    EXPECT_EQ(readAll(det, "KeyFisSiraNo", "KEYSTR"), want);
+    // The one left under a neighbour's key still holds that neighbour's delete back.
+    find(bas, "KeyFis", {{"KEYSTR", "0100000003"}});
+    auto st = bas.erase();
+    ASSERT_FALSE(st.ok());
+    EXPECT_TRUE(is(st.error(), ErrorCode::RelatedRecords));
+}
+
 TEST_F(Relations, CurrencyRatesFollowTheirCurrency) {
     Table dov = open(Layout::Doviz), kur = open(Layout::DDoviz);
     add(dov, {{"DOVIZKODU", "USD"}});
