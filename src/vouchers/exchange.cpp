@@ -40,8 +40,6 @@ constexpr std::array<const char*, 8> kDocumentTypes = {
 struct Account {
     std::string code, ntlk, name1, name2;
     std::uint32_t index = 0;
-    // Where its lines post in this import's batch, found at its first line.
-    const PostingBatch::Levels* levels = nullptr;
 };
 
 struct Row {
@@ -647,16 +645,29 @@ class Importer {
                 l.KTARIHI = today_;
                 l.KSAATI = now_;
                 // A cancelled voucher posts nowhere: its accounts stay out of the batch.
-                if (!kind.cancelled) {
-                    if (!a.levels) a.levels = &batch_.levelsOf(l.HESAPKODU);
-                    batch_.post(*a.levels, amountsOf(l), kind.place, v.month);
-                }
+                if (!kind.cancelled)
+                    batch_.post(levelsOf(r.account - 1), amountsOf(l), kind.place, v.month);
                 last = &a;
                 lastDebit = r.debit;
             }
             if (auto st = b_.lines.add(l); !st) return st;
         }
         return {};
+    }
+
+    // Where the lines of an account post in the batch, found at its first line. A million
+    // lines post to a few thousand accounts in no order: the totals of each line's levels are
+    // reached from one small table instead of a chain of lookups.
+    std::span<AccountTotals* const> levelsOf(std::uint32_t account) {
+        if (levelSpans_.empty()) levelSpans_.resize(accounts_.size());
+        auto& [first, count] = levelSpans_[account];
+        if (count == 0) {
+            const auto& levels = batch_.levelsOf(accounts_[account]->code);
+            first = static_cast<std::uint32_t>(levels_.size());
+            count = static_cast<std::uint32_t>(levels.size());
+            levels_.insert(levels_.end(), levels.begin(), levels.end());
+        }
+        return {levels_.data() + first, count};
     }
 
     Env& env_;
@@ -674,6 +685,8 @@ class Importer {
     long written_ = 0, existingLines_ = -1;
     bool deferred_ = false;
     std::vector<Account*> accounts_; // the chart's entries by Account::index
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> levelSpans_; // into levels_, by index
+    std::vector<AccountTotals*> levels_;
     Blocks<PendingVoucher> pending_;
     Blocks<PendingLine> lines_;
     Blocks<double> values_;

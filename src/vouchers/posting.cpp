@@ -91,7 +91,8 @@ void PostingBatch::post(const Levels& levels, const data::FisDet& line,
     }
 }
 
-void PostingBatch::post(const Levels& levels, const Amounts& a, Place place, int m) {
+void PostingBatch::post(std::span<AccountTotals* const> levels, const Amounts& a, Place place,
+                        int m) {
     if (place == Place::Monthly && (m < 1 || m > 12)) return;
     for (AccountTotals* t : levels) {
         Amounts& into = place == Place::Opening   ? t->opening

@@ -15,6 +15,7 @@
 #include "vouchers/numbering.h"
 
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -61,7 +62,7 @@ class PostingBatch {
               double sign);
     // Adds one amount line's amounts where its voucher posts: a caller that posts many lines of
     // one voucher settles the place (and leaves out cancelled vouchers) once, not per line.
-    void post(const Levels& levels, const Amounts& amounts, Place place, int m);
+    void post(std::span<AccountTotals* const> levels, const Amounts& amounts, Place place, int m);
     bool empty() const { return byCode_.empty(); }
     // Writes every touched account once; levels without an account are skipped.
     core::Status apply(data::TypedTable<data::HsPlan>& plan);
