@@ -14,6 +14,7 @@
 #include <cstring>
 #include <cmath>
 #include <memory>
+#include <span>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -229,6 +230,7 @@ class Importer {
         if (auto st = writeLines(); !st) return st;
         if (deferred_)
             if (auto st = b_.lines.table().restoreIndexes(); !st) return st;
+        addSumsToBatch();
         if (auto st = batch_.apply(b_.plan); !st) return st;
         if (auto st = b_.readCompany(); !st) return st.error();
         return b_.writeCompany(y_);
@@ -646,7 +648,7 @@ class Importer {
                 l.KSAATI = now_;
                 // A cancelled voucher posts nowhere: its accounts stay out of the batch.
                 if (!kind.cancelled)
-                    batch_.post(levelsOf(r.account - 1), amountsOf(l), kind.place, v.month);
+                    post(r.account - 1, amountsOf(l), kind.place, v.month);
                 last = &a;
                 lastDebit = r.debit;
             }
@@ -655,19 +657,52 @@ class Importer {
         return {};
     }
 
-    // Where the lines of an account post in the batch, found at its first line. A million
-    // lines post to a few thousand accounts in no order: the totals of each line's levels are
-    // reached from one small table instead of a chain of lookups.
-    std::span<AccountTotals* const> levelsOf(std::uint32_t account) {
+    // The lines' amounts are summed here by place (opening, months 1..12, closing) and level
+    // code, and go into the batch once at the end. A million lines post to a few thousand codes
+    // in no order, but in key order the lines of one month come together: their sums lie in one
+    // small table instead of in the totals of every code, spread over the heap. Each sum starts
+    // from zero and takes its lines in the order they are written, as the batch's would.
+    static constexpr std::size_t kPlaces = 14;
+    static std::size_t placeSlot(Place place, int m) {
+        return place == Place::Opening ? 0 : place == Place::Closing ? kPlaces - 1
+                                                                     : static_cast<std::size_t>(m);
+    }
+
+    // The sums of the levels of an account's code, found at its first line.
+    std::span<const std::uint32_t> levelsOf(std::uint32_t account) {
         if (levelSpans_.empty()) levelSpans_.resize(accounts_.size());
         auto& [first, count] = levelSpans_[account];
         if (count == 0) {
-            const auto& levels = batch_.levelsOf(accounts_[account]->code);
             first = static_cast<std::uint32_t>(levels_.size());
-            count = static_cast<std::uint32_t>(levels.size());
-            levels_.insert(levels_.end(), levels.begin(), levels.end());
+            for (AccountTotals* t : batch_.levelsOf(accounts_[account]->code)) {
+                auto [at, added] =
+                    levelIndex_.try_emplace(t, static_cast<std::uint32_t>(totals_.size()));
+                if (added) {
+                    totals_.push_back(t);
+                    for (auto& place : sums_) place.resize(totals_.size());
+                }
+                levels_.push_back(at->second);
+            }
+            count = static_cast<std::uint32_t>(levels_.size() - first);
         }
         return {levels_.data() + first, count};
+    }
+
+    void post(std::uint32_t account, const Amounts& a, Place place, int m) {
+        if (place == Place::Monthly && (m < 1 || m > 12)) return; // no month element
+        auto& sums = sums_[placeSlot(place, m)];
+        for (std::uint32_t level : levelsOf(account))
+            for (std::size_t i = 0; i < 6; ++i) sums[level][i] += a[i];
+    }
+
+    void addSumsToBatch() {
+        for (std::size_t level = 0; level < totals_.size(); ++level) {
+            AccountTotals& t = *totals_[level];
+            for (std::size_t p = 0; p < kPlaces; ++p) {
+                Amounts& into = p == 0 ? t.opening : p == kPlaces - 1 ? t.closing : t.months[p - 1];
+                for (std::size_t i = 0; i < 6; ++i) into[i] += sums_[p][level][i];
+            }
+        }
     }
 
     Env& env_;
@@ -686,7 +721,10 @@ class Importer {
     bool deferred_ = false;
     std::vector<Account*> accounts_; // the chart's entries by Account::index
     std::vector<std::pair<std::uint32_t, std::uint32_t>> levelSpans_; // into levels_, by index
-    std::vector<AccountTotals*> levels_;
+    std::vector<std::uint32_t> levels_;                               // into totals_
+    std::vector<AccountTotals*> totals_;
+    std::unordered_map<AccountTotals*, std::uint32_t> levelIndex_;
+    std::array<std::vector<Amounts>, kPlaces> sums_;
     Blocks<PendingVoucher> pending_;
     Blocks<PendingLine> lines_;
     Blocks<double> values_;

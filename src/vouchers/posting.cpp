@@ -91,17 +91,6 @@ void PostingBatch::post(const Levels& levels, const data::FisDet& line,
     }
 }
 
-void PostingBatch::post(std::span<AccountTotals* const> levels, const Amounts& a, Place place,
-                        int m) {
-    if (place == Place::Monthly && (m < 1 || m > 12)) return;
-    for (AccountTotals* t : levels) {
-        Amounts& into = place == Place::Opening   ? t->opening
-                        : place == Place::Closing ? t->closing
-                                                  : t->months[static_cast<std::size_t>(m - 1)];
-        for (std::size_t i = 0; i < 6; ++i) into[i] += a[i];
-    }
-}
-
 core::Status PostingBatch::apply(data::TypedTable<data::HsPlan>& plan) {
     for (const auto& code : order_) {
         data::HsPlan key;

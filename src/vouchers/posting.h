@@ -12,10 +12,8 @@
 #include "core/result.h"
 #include "data/records.h"
 #include "data/table.h"
-#include "vouchers/numbering.h"
 
 #include <array>
-#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -60,9 +58,6 @@ class PostingBatch {
     const Levels& levelsOf(const std::string& code);
     void post(const Levels& levels, const data::FisDet& line, std::string_view attribute, int m,
               double sign);
-    // Adds one amount line's amounts where its voucher posts: a caller that posts many lines of
-    // one voucher settles the place (and leaves out cancelled vouchers) once, not per line.
-    void post(std::span<AccountTotals* const> levels, const Amounts& amounts, Place place, int m);
     bool empty() const { return byCode_.empty(); }
     // Writes every touched account once; levels without an account are skipped.
     core::Status apply(data::TypedTable<data::HsPlan>& plan);
