@@ -11,7 +11,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <cmath>
+#include <memory>
+#include <span>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -36,9 +39,8 @@ constexpr std::array<const char*, 8> kDocumentTypes = {
     "Fatura", "Müşteri siparişi", "Satıcı siparişi", "Çek", "Senet", "Makbuz", "Navlun", "Diğer"};
 
 struct Account {
-    std::string ntlk, name1, name2;
-    // Where its lines post in this import's batch, found at its first line.
-    const PostingBatch::Levels* levels = nullptr;
+    std::string code, ntlk, name1, name2;
+    std::uint32_t index = 0;
 };
 
 struct Row {
@@ -59,6 +61,85 @@ struct Voucher {
     bool bad = false;
 };
 
+// A checked voucher of the file whose lines wait to be written, held compactly (a million lines
+// wait until the end of the file): its header is written at once, in the file's order.
+struct PendingLine {
+    std::uint32_t account = 0; // 1 + its index in Importer::accounts_; 0: an extra description
+    std::uint32_t text = 0;    // the description, in Importer::texts_
+    std::uint16_t size = 0;
+    bool debit = false;        // the side of `amount`, and of a quantity and a currency amount
+    bool quantity = false, currency = false; // the next value of Importer::values_ is one
+    double amount = 0;
+};
+struct PendingVoucher {
+    std::string key;
+    std::uint8_t month = 0;
+    std::int16_t number = 0;
+    char type = 'M';
+    std::uint16_t attribute = 0; // into Importer::kinds_
+    core::Date date;
+    std::uint32_t doc = 0;   // into Importer::docs_; 0: no document fields
+    std::uint32_t first = 0; // its lines: Importer::lines_[first, first + count)
+    std::uint32_t count = 0;
+    std::uint32_t values = 0; // its quantities and currency amounts from Importer::values_[values]
+};
+
+// A sequence in blocks that never move and are each one allocation large enough to go back to
+// the system when the sequence is cleared.
+template <class T>
+class Blocks {
+  public:
+    void push_back(const T& v) {
+        if (blocks_.empty() || blocks_.back().size() == kBlock) {
+            blocks_.emplace_back();
+            blocks_.back().reserve(kBlock);
+        }
+        blocks_.back().push_back(v);
+        ++size_;
+    }
+    const T& operator[](std::size_t i) const { return blocks_[i / kBlock][i % kBlock]; }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    void clear() {
+        decltype(blocks_)().swap(blocks_);
+        size_ = 0;
+    }
+
+  private:
+    static constexpr std::size_t kBlock = 65536;
+    std::vector<std::vector<T>> blocks_;
+    std::size_t size_ = 0;
+};
+
+// The descriptions of the waiting lines, in blocks that never move.
+class TextStore {
+  public:
+    std::uint32_t add(std::string_view t) {
+        if (t.empty()) return 0;
+        if (used_ + t.size() > kBlock) {
+            blocks_.push_back(std::make_unique<char[]>(kBlock));
+            used_ = 0;
+        }
+        const std::size_t at = (blocks_.size() - 1) * kBlock + used_;
+        std::memcpy(blocks_.back().get() + used_, t.data(), t.size());
+        used_ += t.size();
+        return static_cast<std::uint32_t>(at);
+    }
+    std::string_view at(std::uint32_t at, std::uint16_t size) const {
+        if (size == 0) return {};
+        return {blocks_[at / kBlock].get() + at % kBlock, size};
+    }
+    void clear() {
+        decltype(blocks_)().swap(blocks_);
+        used_ = kBlock;
+    }
+
+  private:
+    static constexpr std::size_t kBlock = 1 << 20; // a description is at most 50 characters
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::size_t used_ = kBlock;
+};
+
 class Importer {
   public:
     Importer(Env& env, Books& b) : env_(env), b_(b) {}
@@ -68,9 +149,15 @@ class Importer {
         if (!y) return y.error();
         y_ = *y;
         if (auto st = b_.plan.set("HSP:KeyHesap"); !st) return st;
-        while (auto h = b_.plan.next())
-            chart_.emplace(text::clip(h->HESAPKODU),
-                           Account{text::clip(h->NTLK), h->HESAPAD1, h->HESAPAD2});
+        while (auto h = b_.plan.next()) {
+            std::string code = text::clip(h->HESAPKODU);
+            auto [a, added] = chart_.emplace(
+                code, Account{code, text::clip(h->NTLK), h->HESAPAD1, h->HESAPAD2});
+            if (added) {
+                a->second.index = static_cast<std::uint32_t>(accounts_.size());
+                accounts_.push_back(&a->second);
+            }
+        }
         for (const char* a : {"N", "ACF", "KPF", "IPT", "YAN"}) attributes_.insert(a);
         auto nit = env_.data.open<data::Nitelik>();
         if (nit && nit->setPhysical())
@@ -140,8 +227,10 @@ class Importer {
     }
 
     core::Status finishWriting() {
+        if (auto st = writeLines(); !st) return st;
         if (deferred_)
             if (auto st = b_.lines.table().restoreIndexes(); !st) return st;
+        addSumsToBatch();
         if (auto st = batch_.apply(b_.plan); !st) return st;
         if (auto st = b_.readCompany(); !st) return st.error();
         return b_.writeCompany(y_);
@@ -392,37 +481,22 @@ class Importer {
             }
             key = d->key;
             number = d->number;
-            if (keys_.insert(key).second) break;
+            // Only a voucher stored before can hold the key: FisNoAl never gives a counter
+            // twice, so the keys this import draws differ from each other.
+            if (!keys_.count(key)) break;
         }
         // Once a row has failed nothing more is written: the unit of work is rolled back
         // whole, and the rest of the file is only checked, so that every failing row is named.
-        if (writing_ && errorCount_ == 0) return write(v, key, number, m);
+        if (writing_ && errorCount_ == 0) return keep(v, key, number, m);
         return {};
     }
 
-    // A large import leaves the line file's account index aside and builds it once at the end:
-    // inserting a million entries one by one into an index ordered by account (the lines come
-    // in voucher order) touches its pages in no useful order, and once the index outgrows the
-    // page cache that costs more than the whole rest of the import. The rebuild reads every
-    // line of the file, old ones too, so it pays only when this import brings at least as many
-    // lines as there were, and at least kDeferAfter of them.
-    static constexpr long kDeferAfter = 20000;
-    core::Status deferIndexesWhenLarge() {
-        if (deferred_) return {};
-        if (existingLines_ < 0) {
-            auto n = b_.lines.count();
-            if (!n) return n.error();
-            existingLines_ = static_cast<long>(*n);
-        }
-        if (written_ < std::max(kDeferAfter, existingLines_)) return {};
-        if (auto st = b_.lines.table().deferIndexes(); !st) return st;
-        deferred_ = true;
-        return {};
-    }
-
-    core::Status write(const Voucher& v, const std::string& key, std::int16_t number, int m) {
-        if (auto st = deferIndexesWhenLarge(); !st) return st;
-        written_ += static_cast<long>(v.rows.size());
+    // The lines are written in the order of their voucher keys, not of the file: the keys are
+    // drawn per day or month as the file goes, so in file order each line's two key entries
+    // (voucher key first) would land on a random page of an index that outgrows the page cache,
+    // costing a page read and write per entry; in key order they go in at the end of what is
+    // there. The header is written at once, in the file's order; its indexes are small.
+    core::Status keep(const Voucher& v, const std::string& key, std::int16_t number, int m) {
         data::FisBas h;
         h.KEYSTR = key;
         h.FISTRH = v.date;
@@ -433,55 +507,202 @@ class Importer {
         h.KPERSONEL = who_;
         h.KTARIHI = today_;
         h.KSAATI = now_;
-        int lineNo = 0, extra = 0;
+        PendingVoucher p;
+        p.key = key;
+        p.date = v.date;
+        p.number = number;
+        p.month = static_cast<std::uint8_t>(m);
+        p.type = v.type[0];
+        p.attribute = kindOf(v.attribute);
+        const Document& d = v.doc;
+        if (!d.type.empty() || !d.number.empty() || d.date.isSet() || !d.description.empty() ||
+            !d.description2.empty()) {
+            p.doc = static_cast<std::uint32_t>(docs_.size());
+            docs_.push_back(d);
+        }
+        p.first = static_cast<std::uint32_t>(lines_.size());
+        p.count = static_cast<std::uint32_t>(v.rows.size());
+        p.values = static_cast<std::uint32_t>(values_.size());
         for (const auto& r : v.rows) {
+            PendingLine l;
+            l.text = texts_.add(r.description);
+            l.size = static_cast<std::uint16_t>(r.description.size());
+            if (!r.extra) {
+                l.account = r.chart->index + 1;
+                l.debit = r.debit != 0;
+                l.amount = l.debit ? r.debit : r.credit;
+                l.quantity = r.quantity != 0;
+                l.currency = r.currency != 0;
+                if (l.quantity) values_.push_back(r.quantity);
+                if (l.currency) values_.push_back(r.currency);
+                h.BTOPLAM += r.debit;
+                h.ATOPLAM += r.credit;
+            }
+            lines_.push_back(l);
+        }
+        pending_.push_back(std::move(p));
+        if (auto st = b_.heads.add(h); !st) return st;
+        // A file too large to wait whole is written in runs, each in key order.
+        if (lines_.size() >= kMaxWaiting) return writeLines();
+        return {};
+    }
+
+    // About 50 bytes a line (the line, its share of the voucher, its description).
+    static constexpr std::size_t kMaxWaiting = 4'000'000;
+
+    // The attribute of a voucher as an index into kinds_, with where its lines post.
+    struct Kind {
+        std::string attribute;
+        bool cancelled;
+        Place place;
+    };
+    std::uint16_t kindOf(const std::string& attribute) {
+        for (std::size_t i = 0; i < kinds_.size(); ++i)
+            if (kinds_[i].attribute == attribute) return static_cast<std::uint16_t>(i);
+        kinds_.push_back({attribute, isCancelled(attribute), placeOf(attribute)});
+        return static_cast<std::uint16_t>(kinds_.size() - 1);
+    }
+
+    // A large import leaves the line file's account index aside and builds it once at the end:
+    // inserting a million entries one by one into an index ordered by account touches its pages
+    // in no useful order, and once the index outgrows the page cache that costs more than the
+    // whole rest of the import. The rebuild reads every line of the file, old ones too, so it
+    // pays only when this import brings at least as many lines as there were, and at least
+    // kDeferAfter of them.
+    static constexpr long kDeferAfter = 20000;
+    core::Status deferIndexesWhenLarge(long coming) {
+        if (deferred_) return {};
+        if (existingLines_ < 0) {
+            auto n = b_.lines.count();
+            if (!n) return n.error();
+            existingLines_ = static_cast<long>(*n);
+        }
+        if (written_ + coming < std::max(kDeferAfter, existingLines_)) return {};
+        if (auto st = b_.lines.table().deferIndexes(); !st) return st;
+        deferred_ = true;
+        return {};
+    }
+
+    // Writes the waiting lines in key order and posts them in that order.
+    core::Status writeLines() {
+        if (pending_.empty()) return {};
+        if (auto st = deferIndexesWhenLarge(static_cast<long>(lines_.size())); !st) return st;
+        std::vector<std::uint32_t> order(pending_.size());
+        for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return pending_[a].key < pending_[b].key;
+        });
+        for (std::uint32_t i : order)
+            if (auto st = writeVoucherLines(pending_[i]); !st) return st;
+        written_ += static_cast<long>(lines_.size());
+        pending_.clear();
+        lines_.clear();
+        values_.clear();
+        docs_.resize(1);
+        texts_.clear();
+        return {};
+    }
+
+    core::Status writeVoucherLines(const PendingVoucher& v) {
+        const Kind& kind = kinds_[v.attribute];
+        const Document& doc = docs_[v.doc];
+        const std::string type(1, v.type);
+        int lineNo = 0, extra = 0;
+        const Account* last = nullptr;
+        bool lastDebit = false;
+        std::size_t value = v.values;
+        for (std::size_t i = v.first; i < v.first + v.count; ++i) {
+            const PendingLine& r = lines_[i];
             data::FisDet l;
-            l.KEYSTR = key;
-            if (r.extra) {
+            l.KEYSTR = v.key;
+            l.FISACK = texts_.at(r.text, r.size);
+            if (r.account == 0) {
                 l.FISSIRANO = static_cast<std::int16_t>(lineNo);
                 l.ACKNO = lineNo * 100 + ++extra;
-                l.FISACK = r.description;
-                l.HESAPKODU = last_.HESAPKODU;
-                l.BORCALACAK = last_.TLBORC != 0 ? "B" : "A";
+                l.HESAPKODU = last ? last->code : std::string();
+                l.BORCALACAK = lastDebit ? "B" : "A";
             } else {
                 extra = 0;
                 ++lineNo;
+                Account& a = *accounts_[r.account - 1];
                 l.FISSIRANO = static_cast<std::int16_t>(lineNo);
                 l.ACKNO = lineNo * 100;
-                l.HESAPKODU = r.account;
-                l.FISACK = r.description;
-                l.TLBORC = r.debit;
-                l.TLALACAK = r.credit;
-                l.BORCALACAK = r.debit != 0 ? "B" : "A";
-                (r.debit != 0 ? l.ALTBIRIMBORC : l.ALTBIRIMALACAK) = r.quantity;
-                (r.debit != 0 ? l.DOVIZBORC : l.DOVIZALACAK) = r.currency;
+                l.HESAPKODU = a.code;
+                (r.debit ? l.TLBORC : l.TLALACAK) = r.amount;
+                l.BORCALACAK = r.debit ? "B" : "A";
+                if (r.quantity) (r.debit ? l.ALTBIRIMBORC : l.ALTBIRIMALACAK) = values_[value++];
+                if (r.currency) (r.debit ? l.DOVIZBORC : l.DOVIZALACAK) = values_[value++];
                 l.FISTRH = v.date;
-                l.FISNO = number;
-                l.FISTUR = v.type;
-                l.FISNTLK = v.attribute;
-                Account& a = *r.chart;
+                l.FISNO = v.number;
+                l.FISTUR = type;
+                l.FISNTLK = kind.attribute;
                 l.HESAPADI1 = a.name1;
                 l.HESAPADI2 = a.name2;
-                l.BELGETIPI = v.doc.type;
-                l.BELGENO = v.doc.number;
-                l.BELGETARIHI = v.doc.date;
-                l.BELGEACIKLAMASI = v.doc.description;
-                l.BELGEACIKLAMASI2 = v.doc.description2;
+                l.BELGETIPI = doc.type;
+                l.BELGENO = doc.number;
+                l.BELGETARIHI = doc.date;
+                l.BELGEACIKLAMASI = doc.description;
+                l.BELGEACIKLAMASI2 = doc.description2;
                 l.KPERSONEL = who_;
                 l.KTARIHI = today_;
                 l.KSAATI = now_;
-                h.BTOPLAM += r.debit;
-                h.ATOPLAM += r.credit;
                 // A cancelled voucher posts nowhere: its accounts stay out of the batch.
-                if (!isCancelled(v.attribute)) {
-                    if (!a.levels) a.levels = &batch_.levelsOf(l.HESAPKODU);
-                    batch_.post(*a.levels, l, v.attribute, m, 1.0);
-                }
-                last_ = l;
+                if (!kind.cancelled)
+                    post(r.account - 1, amountsOf(l), kind.place, v.month);
+                last = &a;
+                lastDebit = r.debit;
             }
             if (auto st = b_.lines.add(l); !st) return st;
         }
-        return b_.heads.add(h);
+        return {};
+    }
+
+    // The lines' amounts are summed here by place (opening, months 1..12, closing) and level
+    // code, and go into the batch once at the end. A million lines post to a few thousand codes
+    // in no order, but in key order the lines of one month come together: their sums lie in one
+    // small table instead of in the totals of every code, spread over the heap. Each sum starts
+    // from zero and takes its lines in the order they are written, as the batch's would.
+    static constexpr std::size_t kPlaces = 14;
+    static std::size_t placeSlot(Place place, int m) {
+        return place == Place::Opening ? 0 : place == Place::Closing ? kPlaces - 1
+                                                                     : static_cast<std::size_t>(m);
+    }
+
+    // The sums of the levels of an account's code, found at its first line.
+    std::span<const std::uint32_t> levelsOf(std::uint32_t account) {
+        if (levelSpans_.empty()) levelSpans_.resize(accounts_.size());
+        auto& [first, count] = levelSpans_[account];
+        if (count == 0) {
+            first = static_cast<std::uint32_t>(levels_.size());
+            for (AccountTotals* t : batch_.levelsOf(accounts_[account]->code)) {
+                auto [at, added] =
+                    levelIndex_.try_emplace(t, static_cast<std::uint32_t>(totals_.size()));
+                if (added) {
+                    totals_.push_back(t);
+                    for (auto& place : sums_) place.resize(totals_.size());
+                }
+                levels_.push_back(at->second);
+            }
+            count = static_cast<std::uint32_t>(levels_.size() - first);
+        }
+        return {levels_.data() + first, count};
+    }
+
+    void post(std::uint32_t account, const Amounts& a, Place place, int m) {
+        if (place == Place::Monthly && (m < 1 || m > 12)) return; // no month element
+        auto& sums = sums_[placeSlot(place, m)];
+        for (std::uint32_t level : levelsOf(account))
+            for (std::size_t i = 0; i < 6; ++i) sums[level][i] += a[i];
+    }
+
+    void addSumsToBatch() {
+        for (std::size_t level = 0; level < totals_.size(); ++level) {
+            AccountTotals& t = *totals_[level];
+            for (std::size_t p = 0; p < kPlaces; ++p) {
+                Amounts& into = p == 0 ? t.opening : p == kPlaces - 1 ? t.closing : t.months[p - 1];
+                for (std::size_t i = 0; i < 6; ++i) into[i] += sums_[p][level][i];
+            }
+        }
     }
 
     Env& env_;
@@ -498,7 +719,18 @@ class Importer {
     PostingBatch batch_;
     long written_ = 0, existingLines_ = -1;
     bool deferred_ = false;
-    data::FisDet last_;
+    std::vector<Account*> accounts_; // the chart's entries by Account::index
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> levelSpans_; // into levels_, by index
+    std::vector<std::uint32_t> levels_;                               // into totals_
+    std::vector<AccountTotals*> totals_;
+    std::unordered_map<AccountTotals*, std::uint32_t> levelIndex_;
+    std::array<std::vector<Amounts>, kPlaces> sums_;
+    Blocks<PendingVoucher> pending_;
+    Blocks<PendingLine> lines_;
+    Blocks<double> values_;
+    std::vector<Document> docs_ = std::vector<Document>(1);
+    TextStore texts_;
+    std::vector<Kind> kinds_;
     std::string who_ = text::left(env_.session.AktifKullanici, 10);
     core::Date today_ = core::Date::today();
     core::Time now_ = core::Time::now();

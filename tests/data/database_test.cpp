@@ -76,6 +76,52 @@ TEST(Database, TablesCanBeReadWithPlainSql) {
     sqlite3_close(raw);
 }
 
+// New databases get 16 KiB pages; one made with another page size keeps it and stays readable
+// and writable.
+TEST(Database, NewDatabasesGetLargePagesAndOldOnesKeepTheirs) {
+    ScratchDir dir;
+    auto pageSize = [](const std::filesystem::path& p) {
+        sqlite3* raw = nullptr;
+        EXPECT_EQ(sqlite3_open(p.c_str(), &raw), SQLITE_OK);
+        sqlite3_stmt* s = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(raw, "PRAGMA page_size", -1, &s, nullptr), SQLITE_OK);
+        EXPECT_EQ(sqlite3_step(s), SQLITE_ROW);
+        const auto n = sqlite3_column_int64(s, 0);
+        sqlite3_finalize(s);
+        sqlite3_close(raw);
+        return n;
+    };
+    const auto fresh = dir.path() / "new.db";
+    {
+        Database db = openDb(fresh);
+        Table t = must(db.table(fileDef(Layout::HsPlan)));
+        addAccount(t, "100");
+    }
+    EXPECT_EQ(pageSize(fresh), 16384);
+
+    // A database of 4 KiB pages, as earlier versions made them, with a table in it.
+    const auto old = dir.path() / "old.db";
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(old.c_str(), &raw), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(raw, "PRAGMA page_size = 4096; PRAGMA journal_mode = WAL", nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(raw);
+        Database db = openDb(old);
+        Table t = must(db.table(fileDef(Layout::HsPlan)));
+        for (int i = 0; i < 500; ++i) addAccount(t, ("A" + std::to_string(i)).c_str());
+    }
+    EXPECT_EQ(pageSize(old), 4096);
+    {
+        Database db = openDb(old);
+        Table t = must(db.table(fileDef(Layout::HsPlan), false));
+        addAccount(t, "B");
+        EXPECT_EQ(*t.count(), 501);
+    }
+    EXPECT_EQ(pageSize(old), 4096);
+}
+
 TEST(Database, MissingTableWithoutCreateIsMessage23) {
     ScratchDir dir;
     Database db = openDb(dir.path() / "a.db");

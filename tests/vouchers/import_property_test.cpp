@@ -261,4 +261,73 @@ TEST_F(ImportProperty, ARowFailingLateInTheFileLeavesTheBooksAsTheyWere) {
     EXPECT_EQ(count(true), heads + 300);
 }
 
+
+TEST_F(ImportProperty, AnImportIntoAFilledBookStepsOverTakenKeysAndPostsOnTop) {
+    ASSERT_TRUE(saveNew(5, {hk::vouchers::testing::line("120 01 005", 70, 0),
+                            hk::vouchers::testing::line("600 01", 0, 70)}));
+    const auto first = randomBook(11, 250);
+    ASSERT_TRUE(import(put("first.csv", csvOf(first))));
+    std::map<std::string, std::vector<data::FisDet>> before;
+    {
+        auto b = Books::open(*ds_);
+        for (const auto& h : heads()) before[h.KEYSTR] = *b->linesOf(h.KEYSTR);
+    }
+    // Counters set back to nothing, as after a careless edit of the company: every key the
+    // second file draws first is taken, and the import must step over each of them.
+    changeCompany([](data::Yasal& y) {
+        for (auto* counters : {&y.MAHSUPNUMARATOR, &y.TAHSILNUMARATOR, &y.TEDIYENUMARATOR})
+            for (auto& c : *counters) c = 0;
+    });
+    const auto second = randomBook(12, 250);
+    auto r = import(put("second.csv", csvOf(second)));
+    ASSERT_TRUE(r) << r.error().text;
+    EXPECT_EQ(count(true), static_cast<long>(before.size() + second.size()));
+
+    // The vouchers stored before are as they were.
+    auto b = Books::open(*ds_);
+    for (const auto& [key, lines] : before) {
+        auto now = b->linesOf(key);
+        ASSERT_TRUE(now) << key;
+        ASSERT_EQ(now->size(), lines.size()) << key;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ((*now)[i].HESAPKODU, lines[i].HESAPKODU) << key;
+            EXPECT_EQ((*now)[i].TLBORC, lines[i].TLBORC) << key;
+            EXPECT_EQ((*now)[i].FISACK, lines[i].FISACK) << key;
+        }
+    }
+    // The second file's vouchers follow them in its order, each with its own lines.
+    ASSERT_TRUE(b->heads.setPhysical());
+    std::vector<data::FisBas> all;
+    while (auto h = b->heads.next()) all.push_back(*h);
+    ASSERT_EQ(all.size(), before.size() + second.size());
+    for (std::size_t i = 0; i < second.size(); ++i) {
+        const Voucher& v = second[i];
+        const data::FisBas& h = all[before.size() + i];
+        EXPECT_FALSE(before.count(h.KEYSTR)) << v.id << " " << h.KEYSTR;
+        EXPECT_EQ(h.FISTRH, v.date) << v.id;
+        auto lines = b->linesOf(h.KEYSTR);
+        ASSERT_TRUE(lines);
+        ASSERT_EQ(lines->size(), v.lines.size()) << v.id;
+        for (std::size_t k = 0; k < v.lines.size(); ++k) {
+            EXPECT_EQ((*lines)[k].FISACK, v.lines[k].description) << v.id << " " << k;
+            if (!v.lines[k].extra)
+                EXPECT_EQ((*lines)[k].HESAPKODU, v.lines[k].account) << v.id << " " << k;
+            EXPECT_EQ((*lines)[k].TLBORC, v.lines[k].debit) << v.id << " " << k;
+        }
+    }
+
+    // The totals, posted on top of what was there, are those of the full rebuild.
+    const auto imported = totals();
+    ASSERT_TRUE(YMizanDuzelt(*ds_, ui_, false));
+    for (const auto& [code, t] : totals()) {
+        const AccountTotals& got = imported.at(code);
+        for (std::size_t i = 0; i < 6; ++i) {
+            EXPECT_NEAR(got.opening[i], t.opening[i], 1e-6) << code;
+            EXPECT_NEAR(got.closing[i], t.closing[i], 1e-6) << code;
+            for (std::size_t m = 0; m < 12; ++m)
+                EXPECT_NEAR(got.months[m][i], t.months[m][i], 1e-6) << code << " " << m;
+        }
+    }
+}
+
 } // namespace
