@@ -310,8 +310,9 @@ TEST_F(ImportProperty, AnImportIntoAFilledBookStepsOverTakenKeysAndPostsOnTop) {
         ASSERT_EQ(lines->size(), v.lines.size()) << v.id;
         for (std::size_t k = 0; k < v.lines.size(); ++k) {
             EXPECT_EQ((*lines)[k].FISACK, v.lines[k].description) << v.id << " " << k;
-            if (!v.lines[k].extra)
+            if (!v.lines[k].extra) {
                 EXPECT_EQ((*lines)[k].HESAPKODU, v.lines[k].account) << v.id << " " << k;
+            }
             EXPECT_EQ((*lines)[k].TLBORC, v.lines[k].debit) << v.id << " " << k;
         }
     }
