@@ -54,6 +54,17 @@ std::vector<ColMap> columnMap(const FileDef& d) {
     return m;
 }
 
+// The bookmark of a row a statement stands at whose first two columns are the rowid and the
+// value of key `key`.
+Bookmark rowBookmark(sqlite3_stmt* s, std::uint32_t key) {
+    Bookmark b;
+    b.key = static_cast<int>(key);
+    const auto* p = static_cast<const char*>(sqlite3_column_blob(s, 1));
+    b.keyValue.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(s, 1)));
+    b.row = sqlite3_column_int64(s, 0);
+    return b;
+}
+
 std::string packArray(const Record& r, const ColMap& c) {
     std::string b;
     b.resize(static_cast<std::size_t>(c.packed) * c.elemSize);
@@ -389,12 +400,7 @@ class SqliteTable final : public TableImpl {
         sqlite3_bind_text(*s, 1, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
         int rc;
         while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
-            Bookmark b;
-            b.key = static_cast<int>(key);
-            const auto* p = static_cast<const char*>(sqlite3_column_blob(*s, 1));
-            b.keyValue.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(*s, 1)));
-            b.row = sqlite3_column_int64(*s, 0);
-            out.emplace_back(std::move(b), Record(*def_));
+            out.emplace_back(rowBookmark(*s, key), Record(*def_));
             readColumns(*s, out.back().second, readMap_);
         }
         if (rc != SQLITE_DONE) return c_->error(rc, name_);
@@ -541,12 +547,7 @@ class SqliteTable final : public TableImpl {
             sqlite3_bind_blob(*s, 2, end.data(), static_cast<int>(end.size()), SQLITE_STATIC);
         int rc;
         while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
-            Bookmark b;
-            b.key = static_cast<int>(key);
-            const auto* p = static_cast<const char*>(sqlite3_column_blob(*s, 1));
-            b.keyValue.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(*s, 1)));
-            b.row = sqlite3_column_int64(*s, 0);
-            out.push_back(std::move(b));
+            out.push_back(rowBookmark(*s, key));
         }
         if (rc != SQLITE_DONE) return c_->error(rc, name_);
         return {};
