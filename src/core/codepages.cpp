@@ -1,5 +1,7 @@
 #include "core/codepages.h"
 
+#include "core/utf8.h"
+
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -89,6 +91,22 @@ char32_t fromCp857Byte(unsigned char b) {
     if (b < 0x80) return b;
     const char16_t c = kCp857[b - 0x80];
     return c == 0 ? U'?' : c;
+}
+
+bool appendEncoded(std::string& out, std::string_view s, int (*toByte)(char32_t),
+                   char missing) {
+    for (std::size_t i = 0; i < s.size();) {
+        std::size_t j = i;
+        while (j < s.size() && static_cast<unsigned char>(s[j]) < 0x80) ++j;
+        out.append(s.data() + i, j - i);
+        if (j == s.size()) return true;
+        const auto st = utf8::decode(s, j);
+        const int b = st.cp == utf8::kInvalid ? -1 : toByte(st.cp);
+        if (b < 0 && missing == 0) return false;
+        out.push_back(b < 0 ? missing : static_cast<char>(b));
+        i = j + st.len;
+    }
+    return true;
 }
 
 } // namespace hk::core::codepages

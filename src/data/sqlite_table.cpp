@@ -790,27 +790,9 @@ class SqliteTable final : public TableImpl {
         StmtUse use(s, false);
         int i = 1;
         packed_.clear();
-        for (const ColMap& c : map_) {
-            const Value& v = rec.slot(c.slot);
-            switch (c.kind) {
-            case ColKind::Packed:
-                packed_.push_back(packArray(rec, c));
-                sqlite3_bind_blob(s, i, packed_.back().data(),
-                                  static_cast<int>(packed_.back().size()), SQLITE_STATIC);
-                break;
-            case ColKind::Text:
-                sqlite3_bind_text(s, i, v.text.data(), static_cast<int>(v.text.size()),
-                                  SQLITE_STATIC);
-                break;
-            case ColKind::Real:
-                sqlite3_bind_double(s, i, v.real);
-                break;
-            case ColKind::Integer:
-                sqlite3_bind_int64(s, i, v.integer);
-                break;
-            }
-            ++i;
-        }
+        packed_.reserve(map_.size()); // bound by address: no reallocation while binding
+        for (const ColMap& c : map_)
+            bindColumn(s, i++, c, rec);
         if (withKeys) {
             keys_.clear();
             for (const KeyDef& k : def_->keys)

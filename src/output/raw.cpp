@@ -2,7 +2,6 @@
 
 #include "core/codepages.h"
 #include "core/text.h"
-#include "core/utf8.h"
 #include "output/atomic_file.h"
 #include "output/printer_list.h"
 
@@ -16,26 +15,6 @@ namespace hk::output {
 using core::Error;
 using core::Result;
 using core::Status;
-
-namespace {
-
-// Appends the DOS Turkish bytes of a UTF-8 text (a character it lacks as '?'), as
-// core::text::toCp857Lossy gives them, without a string of its own per part: plain ASCII, the
-// same in both, is copied as it stands.
-void appendCp857(std::string& out, std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        std::size_t j = i;
-        while (j < s.size() && static_cast<unsigned char>(s[j]) < 0x80) ++j;
-        out.append(s.data() + i, j - i);
-        if (j == s.size()) return;
-        const auto st = core::utf8::decode(s, j);
-        const int b = st.cp == core::utf8::kInvalid ? -1 : core::codepages::toCp857Byte(st.cp);
-        out.push_back(b < 0 ? '?' : static_cast<char>(b));
-        i = j + st.len;
-    }
-}
-
-} // namespace
 
 std::string rawBytes(const Line& line) {
     std::string out;
@@ -166,8 +145,8 @@ Status RawSink::line(const Line& line) {
     for (const auto& p : line.parts) {
         if (p.control)
             pending_ += p.bytes;
-        else
-            appendCp857(pending_, p.bytes);
+        else // DOS Turkish, a character it lacks as '?' (as core::text::toCp857Lossy gives it)
+            core::codepages::appendEncoded(pending_, p.bytes, core::codepages::toCp857Byte, '?');
     }
     if (line.newline) pending_ += "\r\n";
     if (pending_.size() >= kBlock) return flush();

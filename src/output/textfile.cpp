@@ -2,7 +2,6 @@
 
 #include "core/codepages.h"
 #include "core/text.h"
-#include "core/utf8.h"
 
 namespace hk::output {
 
@@ -11,29 +10,16 @@ using core::Status;
 
 namespace {
 
-// Appends the code-page bytes of a UTF-8 text as `whole` gives them, plain ASCII (the same in
-// every code page here) copied as it stands. A text `whole` refuses is left to it, so the error
-// is its own, with its position.
+// Appends the code-page bytes of a UTF-8 text as `whole` gives them. A text `whole` refuses is
+// left to it, so the error is its own, with its position.
 Status appendEncoded(std::string& out, std::string_view s, int (*toByte)(char32_t),
                      Result<std::string> (*whole)(std::string_view)) {
     const std::size_t start = out.size();
-    for (std::size_t i = 0; i < s.size();) {
-        std::size_t j = i;
-        while (j < s.size() && static_cast<unsigned char>(s[j]) < 0x80) ++j;
-        out.append(s.data() + i, j - i);
-        if (j == s.size()) break;
-        const auto st = core::utf8::decode(s, j);
-        const int b = st.cp == core::utf8::kInvalid ? -1 : toByte(st.cp);
-        if (b < 0) {
-            out.resize(start);
-            auto refused = whole(s);
-            if (!refused) return refused.error();
-            out += *refused; // not reached: what decodes here decodes there
-            return {};
-        }
-        out.push_back(static_cast<char>(b));
-        i = j + st.len;
-    }
+    if (core::codepages::appendEncoded(out, s, toByte, 0)) return {};
+    out.resize(start);
+    auto refused = whole(s);
+    if (!refused) return refused.error();
+    out += *refused; // not reached: what decodes here decodes there
     return {};
 }
 
