@@ -48,7 +48,7 @@ int printRecords(data::Table& t, const data::FileDef& def, bool onlyUnkeyed) {
             return fail("dump", r.error().describe());
         }
         const data::Record& rec = t.buffer();
-        if (onlyUnkeyed && data::encodeKey(rec, def.keys[0])) continue;
+        if (onlyUnkeyed && data::encodeKey(rec, def.keys[0], data::KeyFormat::Compact)) continue;
         core::Status st;
         const std::string line = recordLine(def, rec, st);
         if (!st) return fail("dump", st.error().describe());

@@ -24,6 +24,23 @@ const fs::path& Database::path() const {
 
 namespace {
 
+// Reads of a database go through a memory map of up to this many bytes.
+constexpr long long kMmapBytes = 268435456;
+
+// The one integer a statement gives.
+core::Result<std::int64_t> readInteger(Connection& c, const std::string& sql, const std::string& name) {
+    auto s = c.prepare(sql);
+    if (!s) return s.error();
+    StmtUse use(*s);
+    if (const int rc = sqlite3_step(*s); rc != SQLITE_ROW) return c.error(rc, name);
+    return static_cast<std::int64_t>(sqlite3_column_int64(*s, 0));
+}
+
+core::Error withMessage(core::Error e, int message) {
+    e.message = message;
+    return e;
+}
+
 // Immutable reading skips the write-ahead log, so it is used only when there is none to skip:
 // a copy taken with committed pages still in its log is opened the ordinary way (and any
 // failure named) rather than shown without them.
@@ -145,8 +162,9 @@ core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
         // megabytes and posting touches it at random.
         // synchronous = FULL under WAL: every commit is synced, so a voucher the user saw saved
         // survives a power failure too. Bulk work runs in one transaction and pays one sync.
+        const std::string mmap = "PRAGMA mmap_size = " + std::to_string(kMmapBytes);
         for (const char* pragma : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL",
-                                   "PRAGMA cache_size = -65536", "PRAGMA mmap_size = 268435456",
+                                   "PRAGMA cache_size = -65536", mmap.c_str(),
                                    "PRAGMA temp_store = MEMORY"}) {
             if (auto st = conn->exec(pragma); !st) {
                 auto e = st.error();
@@ -163,7 +181,31 @@ core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
             return e;
         }
     }
-    return Database(std::move(conn));
+    // The form of the key columns, kept in the header's user version: 0 the escaped form (every
+    // database made before the compact one), 1 the compact form. A database without a table of
+    // ours yet has no key stored and takes the form a new database gets.
+    auto version = readInteger(*conn, "PRAGMA user_version", name);
+    if (!version) return withMessage(version.error(), 23);
+    if (!o.readOnly && *version == 0) {
+        auto tables = readInteger(*conn, "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                                         "AND name <> 'hk_layout' AND name NOT LIKE 'sqlite%'",
+                                  name);
+        if (!tables) return withMessage(tables.error(), 23);
+        if (*tables == 0 && o.newKeys == KeyFormat::Compact) {
+            if (auto st = conn->exec("PRAGMA user_version = 1"); !st)
+                return withMessage(st.error(), exists ? 23 : 10);
+            version = 1;
+        }
+    }
+    if (*version != 0 && *version != 1)
+        return engineError(ErrorCode::NotADatabase, name,
+                           "anahtar biçimi bu programca bilinmiyor (" +
+                               std::to_string(*version) + ")",
+                           23);
+    conn->setKeyFormat(*version == 1 ? KeyFormat::Compact : KeyFormat::Escaped);
+    Database db(std::move(conn));
+    db.busyTimeoutMs_ = o.busyTimeoutMs;
+    return db;
 }
 
 core::Result<Table> Database::table(const FileDef& layout, bool create) {
@@ -366,6 +408,35 @@ core::Result<std::vector<Database::Problem>> Database::check() {
 }
 
 // ---------------------------------------------------------------------------------------------
+
+BulkWrite::BulkWrite(Database& db) : db_(db) {
+    sqlite3* h = db_.conn_->db();
+    if (!sqlite3_get_autocommit(h) || sqlite3_db_readonly(h, "main") != 0) return;
+    // Leaving WAL mode needs the database to ourselves; another connection holds it open, and
+    // waiting for it to go would only delay the work, which runs in WAL mode just as well.
+    sqlite3_busy_timeout(h, 0);
+    if (auto mode = db_.conn_->prepare("PRAGMA journal_mode = DELETE")) {
+        StmtUse use(*mode);
+        if (sqlite3_step(*mode) == SQLITE_ROW) {
+            const auto* text = sqlite3_column_text(*mode, 0);
+            active_ = text != nullptr &&
+                      std::string_view(reinterpret_cast<const char*>(text)) == "delete";
+        }
+    }
+    sqlite3_busy_timeout(h, db_.busyTimeoutMs_);
+    // Pages written straight into the file would come back through the memory map as resident
+    // pages of this process (a quarter of a gigabyte of them); the page cache alone holds what
+    // the load reads again.
+    if (active_) (void)db_.conn_->exec("PRAGMA mmap_size = 0");
+}
+
+BulkWrite::~BulkWrite() {
+    if (!active_) return;
+    // Back to WAL mode, as every opening sets it; a failure here (another program waiting to
+    // open) leaves the database in rollback mode until the next opening switches it back.
+    (void)db_.conn_->exec("PRAGMA journal_mode = WAL");
+    (void)db_.conn_->exec("PRAGMA mmap_size = " + std::to_string(kMmapBytes));
+}
 
 Transaction::Transaction(Database& db) : Transaction(db.conn_) {}
 

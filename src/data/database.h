@@ -9,6 +9,7 @@
 
 #include "core/result.h"
 #include "data/dictionary.h"
+#include "data/keycodec.h"
 #include "data/table.h"
 
 #include <cstdint>
@@ -27,6 +28,9 @@ struct OpenOptions {
     bool create = true;    // create the database file when it is missing
     bool readOnly = false; // open for reading only
     int busyTimeoutMs = 5000;
+    // The key form of a database made by this opening (keycodec.h). The escaped form is what
+    // earlier versions made; it is here to make such databases for tests of older folders.
+    KeyFormat newKeys = KeyFormat::Compact;
 };
 
 class Database {
@@ -72,8 +76,38 @@ class Database {
 
   private:
     friend class Transaction;
+    friend class BulkWrite;
     explicit Database(std::shared_ptr<Connection> c);
     std::shared_ptr<Connection> conn_;
+    int busyTimeoutMs_ = 5000;
+};
+
+// A bulk load that has its database to itself writes each page once. Under the write-ahead log
+// every page of a large unit of work is written to the log at commit and then copied into the
+// database at the checkpoint: a million voucher lines are some 700 MB twice, plus their syncs.
+// For the life of this scope the database uses a rollback journal instead, which keeps only the
+// original of each page that existed before (pages added at the end need none), so the new
+// pages go into the database once. A crash or kill leaves the journal behind, and the next
+// opening rolls the unit of work back from it, as the log would have.
+//
+// Only when no other connection, in this process or another, has the database open: leaving
+// WAL mode is refused then (tried without waiting), and the work runs in WAL mode as any other,
+// so readers elsewhere keep reading while it runs. While the scope is active, a program that
+// opens the database waits for it (its busy timeout) and may fail to open with message 23.
+// Make it before the unit of work begins and let it end after the unit has ended; the database
+// goes back to WAL mode at the end (if that fails, the next opening of the database does it).
+class BulkWrite {
+  public:
+    explicit BulkWrite(Database& db);
+    ~BulkWrite();
+    BulkWrite(const BulkWrite&) = delete;
+    BulkWrite& operator=(const BulkWrite&) = delete;
+    // Whether the rollback journal is in use.
+    bool active() const { return active_; }
+
+  private:
+    Database& db_;
+    bool active_ = false;
 };
 
 // A unit of work. Write transactions start with BEGIN IMMEDIATE (a second process waits on the

@@ -5,6 +5,7 @@
 #include "core/result.h"
 #include "data/dictionary.h"
 #include "data/errors.h"
+#include "data/keycodec.h"
 #include "data/record.h"
 #include "data/table.h"
 
@@ -86,6 +87,8 @@ class TableImpl {
     void boundForward(std::string end) { pos_.upper = std::move(end); }
     // The connection the table's database is open on; null for a memory table.
     virtual std::shared_ptr<Connection> connection() { return nullptr; }
+    // The form of the key values this table stores and searches (keycodec.h).
+    virtual KeyFormat keyFormat() const { return KeyFormat::Compact; }
 
     // What the relation steps of Table::put/erase (relations.cpp) need from an engine: whether
     // they apply to this table, the current record as stored (before the buffer's changes), and
@@ -150,6 +153,9 @@ class Connection {
 
     sqlite3* db() { return db_; }
     const std::filesystem::path& path() const { return path_; }
+    // The form of the key values in this database's key columns (set when it is opened).
+    KeyFormat keyFormat() const { return keyFormat_; }
+    void setKeyFormat(KeyFormat f) { keyFormat_ = f; }
     // A prepared statement for the SQL text, made once per connection. The SQL texts come from
     // the dictionary only.
     core::Result<sqlite3_stmt*> prepare(const std::string& sql);
@@ -165,6 +171,7 @@ class Connection {
     std::filesystem::path path_;
     std::unordered_map<std::string, sqlite3_stmt*> stmts_;
     std::int64_t generation_ = 0;
+    KeyFormat keyFormat_ = KeyFormat::Compact;
 };
 
 // A savepoint on a connection: what cannot be done whole is undone whole. The one helper for

@@ -35,8 +35,20 @@ const AsciiRanks& asciiRanks() {
     return r;
 }
 
-// Appends the escaped sort key of a plain-ASCII text; false (nothing appended) otherwise.
-bool putAsciiText(std::string& out, std::string_view text, bool nocase) {
+// A cp1254 character's rank in the compact form: one byte, or two for the three highest ranks.
+constexpr unsigned kCompactOneByteRanks = 0xFD;
+
+void putCompactRank(std::string& out, unsigned rank) {
+    if (rank < kCompactOneByteRanks) {
+        out.push_back(static_cast<char>(rank + 1));
+    } else {
+        out.push_back('\xFE');
+        out.push_back(static_cast<char>(rank));
+    }
+}
+
+// Appends the key text of a plain-ASCII text; false (nothing appended) otherwise.
+bool putAsciiText(std::string& out, std::string_view text, bool nocase, KeyFormat f) {
     std::size_t e = text.size();
     while (e > 0 && text[e - 1] == ' ')
         --e;
@@ -44,6 +56,12 @@ bool putAsciiText(std::string& out, std::string_view text, bool nocase) {
     for (std::size_t i = 0; i < e; ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80 || table[c] == 0) return false;
+    }
+    if (f == KeyFormat::Compact) {
+        for (std::size_t i = 0; i < e; ++i)
+            putCompactRank(out, table[static_cast<unsigned char>(text[i])] - 1u);
+        out.push_back('\0');
+        return true;
     }
     for (std::size_t i = 0; i < e; ++i) {
         const auto rank = static_cast<char>(table[static_cast<unsigned char>(text[i])] - 1);
@@ -57,9 +75,27 @@ bool putAsciiText(std::string& out, std::string_view text, bool nocase) {
     return true;
 }
 
-void putText(std::string& out, const std::string& text, bool nocase) {
-    if (putAsciiText(out, text, nocase)) return;
+void putText(std::string& out, const std::string& text, bool nocase, KeyFormat f) {
+    if (putAsciiText(out, text, nocase, f)) return;
     const std::string k = core::text::sortKey(text, nocase);
+    if (f == KeyFormat::Compact) {
+        // sortKey's groups: 0x00 rank (a cp1254 character), 0x01 and three bytes (another code
+        // point), 0x02 and one byte (a byte that is no UTF-8), in that order of rank.
+        for (std::size_t i = 0; i < k.size();) {
+            const auto tag = static_cast<unsigned char>(k[i]);
+            if (tag == 0x00 && i + 1 < k.size()) {
+                putCompactRank(out, static_cast<unsigned char>(k[i + 1]));
+                i += 2;
+            } else {
+                const std::size_t n = tag == 0x01 ? 4 : 2;
+                out.push_back('\xFF');
+                out.append(k, i, n);
+                i += n;
+            }
+        }
+        out.push_back('\0');
+        return;
+    }
     for (char c : k) {
         out.push_back(c);
         if (c == '\0') out.push_back('\xFF');
@@ -73,12 +109,13 @@ void putBigEndian(std::string& out, std::uint64_t v, int bytes) {
         out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
-void putComponent(std::string& out, const Record& r, const FieldDef& f, bool nocase) {
+void putComponent(std::string& out, const Record& r, const FieldDef& f, bool nocase,
+                  KeyFormat fmt) {
     const Value& v = r.slot(f.slot);
     switch (f.type) {
     case FieldType::STRING:
     case FieldType::CSTRING:
-        putText(out, v.text, nocase);
+        putText(out, v.text, nocase, fmt);
         break;
     case FieldType::BYTE:
         out.push_back(static_cast<char>(static_cast<std::uint8_t>(v.integer)));
@@ -135,8 +172,8 @@ bool isBlank(const Record& r, const FieldDef& f) {
 
 } // namespace
 
-std::string encodeKeyAlways(const Record& r, const KeyDef& key) {
-    return encodeKeyPrefix(r, key, key.parts.size());
+std::string encodeKeyAlways(const Record& r, const KeyDef& key, KeyFormat f) {
+    return encodeKeyPrefix(r, key, key.parts.size(), f);
 }
 
 std::string prefixEnd(std::string prefix) {
@@ -147,14 +184,14 @@ std::string prefixEnd(std::string prefix) {
     return prefix;
 }
 
-std::string encodeKeyPrefix(const Record& r, const KeyDef& key, std::size_t parts) {
+std::string encodeKeyPrefix(const Record& r, const KeyDef& key, std::size_t parts, KeyFormat f) {
     std::string out;
     out.reserve(48);
     const FileDef& d = r.def();
     for (std::size_t i = 0; i < parts && i < key.parts.size(); ++i) {
         const KeyPart& p = key.parts[i];
         const std::size_t start = out.size();
-        putComponent(out, r, d.fields[p.field], key.caseInsensitive);
+        putComponent(out, r, d.fields[p.field], key.caseInsensitive, f);
         if (p.descending)
             for (std::size_t j = start; j < out.size(); ++j)
                 out[j] = static_cast<char>(~out[j]);
@@ -162,7 +199,7 @@ std::string encodeKeyPrefix(const Record& r, const KeyDef& key, std::size_t part
     return out;
 }
 
-std::optional<std::string> encodeKey(const Record& r, const KeyDef& key) {
+std::optional<std::string> encodeKey(const Record& r, const KeyDef& key, KeyFormat f) {
     if (key.optional) {
         bool blank = true;
         for (const KeyPart& p : key.parts)
@@ -172,7 +209,7 @@ std::optional<std::string> encodeKey(const Record& r, const KeyDef& key) {
             }
         if (blank) return std::nullopt;
     }
-    return encodeKeyAlways(r, key);
+    return encodeKeyAlways(r, key, f);
 }
 
 } // namespace hk::data

@@ -151,7 +151,7 @@ class MemoryTable final : public TableImpl {
     }
 
     core::Status get(std::uint32_t key) override {
-        const std::string kv = encodeKeyAlways(buffer_, def_->keys[key]);
+        const std::string kv = encodeKeyAlways(buffer_, def_->keys[key], KeyFormat::Compact);
         KeyIndex& ix = ready(key);
         const Bounds b = locate(ix, kv, kBeforeAll);
         const Pick p = pickForward(ix, b);
@@ -350,7 +350,7 @@ class MemoryTable final : public TableImpl {
 
     void keyValues(const Record& r, std::vector<std::optional<std::string>>& out) const {
         out.resize(def_->keys.size());
-        for (std::size_t k = 0; k < def_->keys.size(); ++k) out[k] = encodeKey(r, def_->keys[k]);
+        for (std::size_t k = 0; k < def_->keys.size(); ++k) out[k] = encodeKey(r, def_->keys[k], KeyFormat::Compact);
     }
 
     // Entries address their key values with 32 bits; a work file never comes near that.

@@ -39,7 +39,8 @@ core::Result<std::vector<Bookmark>> childrenOf(const RelationDef& rel, Table& ch
     if (!key)
         return engineError(ErrorCode::BadKey, child.name(), "anahtar yok: " + rel.childKey);
     const std::string prefix =
-        encodeKeyPrefix(probe, child.def().keys[*key], rel.links.size());
+        encodeKeyPrefix(probe, child.def().keys[*key], rel.links.size(),
+                        child.keyFormat());
     std::vector<Bookmark> out;
     if (auto st = child.impl()->placesWithPrefix(*key, prefix, out); !st) return st.error();
     return out;

@@ -119,6 +119,7 @@ namespace {
 class SqliteTable final : public TableImpl {
   public:
     std::shared_ptr<Connection> connection() override { return c_; }
+    KeyFormat keyFormat() const override { return c_->keyFormat(); }
     SqliteTable(std::shared_ptr<Connection> c, const FileDef& d, std::string table, bool relations)
         : TableImpl(d, table), c_(std::move(c)), table_(std::move(table)), cols_(columnsOf(d)),
           map_(columnMap(d)) {
@@ -206,7 +207,7 @@ class SqliteTable final : public TableImpl {
     // -- reads -------------------------------------------------------------------------------
 
     core::Status get(std::uint32_t key) override {
-        const std::string kv = encodeKeyAlways(buffer_, def_->keys[key]);
+        const std::string kv = encodeKeyAlways(buffer_, def_->keys[key], keyFormat());
         auto s = prep(sqlGet_[key]);
         if (!s) return s.error();
         StmtUse use(*s);
@@ -331,7 +332,7 @@ class SqliteTable final : public TableImpl {
                 StmtUse use(*u);
                 std::vector<std::optional<std::string>> kvs;
                 for (const KeyDef& k : def_->keys)
-                    kvs.push_back(encodeKey(r.rec, k));
+                    kvs.push_back(encodeKey(r.rec, k, keyFormat()));
                 for (std::size_t k = 0; k < kvs.size(); ++k)
                     bindKey(*u, static_cast<int>(k + 1), kvs[k]);
                 sqlite3_bind_int64(*u, static_cast<int>(kvs.size() + 1), r.rowid);
@@ -577,13 +578,13 @@ class SqliteTable final : public TableImpl {
                 for (std::size_t i : keyRemembered_[k])
                     if (slotChanged[i]) {
                         mask |= std::uint64_t{1} << (nt + k);
-                        keys_[k] = encodeKey(rec, def_->keys[k]); // only the keys written
+                        keys_[k] = encodeKey(rec, def_->keys[k], keyFormat()); // only the keys written
                         break;
                     }
         } else {
             keys_.clear();
             for (const KeyDef& kd : def_->keys)
-                keys_.push_back(encodeKey(rec, kd));
+                keys_.push_back(encodeKey(rec, kd, keyFormat()));
             auto k = prep(sqlStoredKeys_);
             if (!k) return k.error();
             StmtUse use(*k);
@@ -619,7 +620,7 @@ class SqliteTable final : public TableImpl {
         if (everything) {
             keys_.clear();
             for (const KeyDef& kd : def_->keys)
-                keys_.push_back(encodeKey(rec, kd));
+                keys_.push_back(encodeKey(rec, kd, keyFormat()));
         }
         auto s = prep(*sql);
         if (!s) return s.error();
@@ -796,7 +797,7 @@ class SqliteTable final : public TableImpl {
         if (withKeys) {
             keys_.clear();
             for (const KeyDef& k : def_->keys)
-                keys_.push_back(encodeKey(rec, k));
+                keys_.push_back(encodeKey(rec, k, keyFormat()));
             for (const auto& kv : keys_)
                 bindKey(s, i++, kv);
         }
@@ -810,7 +811,7 @@ class SqliteTable final : public TableImpl {
             const Record& r = rec ? *rec : buffer_;
             for (std::size_t k = 0; k < def_->keys.size(); ++k) {
                 if (!def_->keys[k].unique) continue;
-                const auto kv = encodeKey(r, def_->keys[k]);
+                const auto kv = encodeKey(r, def_->keys[k], keyFormat());
                 if (!kv) continue;
                 auto s = prep(sqlExists_[k]);
                 if (!s) continue;
@@ -1063,7 +1064,7 @@ core::Status checkKeyColumns(Connection& c, std::string_view table, const FileDe
             ++i;
         }
         for (std::size_t k = 0; k < d.keys.size(); ++k) {
-            const auto want = encodeKey(rec, d.keys[k]);
+            const auto want = encodeKey(rec, d.keys[k], c.keyFormat());
             const int col = 1 + static_cast<int>(k);
             const bool isNull = sqlite3_column_type(*s, col) == SQLITE_NULL;
             bool ok;

@@ -23,11 +23,11 @@ core::Status TableImpl::set(std::uint32_t key, Seek s) {
         pos_.atEnd = true;
         break;
     case Seek::AtOrAfter:
-        pos_.kv = encodeKeyAlways(buffer_, def_->keys[key]);
+        pos_.kv = encodeKeyAlways(buffer_, def_->keys[key], keyFormat());
         pos_.rowid = kBeforeAll;
         break;
     case Seek::AtOrBefore:
-        pos_.kv = encodeKeyAlways(buffer_, def_->keys[key]);
+        pos_.kv = encodeKeyAlways(buffer_, def_->keys[key], keyFormat());
         pos_.rowid = kAfterAll;
         break;
     }
@@ -93,6 +93,9 @@ core::Error notOpenError() {
 
 const FileDef& Table::def() const {
     return impl_ ? impl_->def() : closedDef();
+}
+KeyFormat Table::keyFormat() const {
+    return impl_ ? impl_->keyFormat() : KeyFormat::Compact;
 }
 const std::string& Table::name() const {
     return impl_ ? impl_->name() : closedName();
@@ -253,7 +256,8 @@ core::Status Table::scan(std::string_view key, const Record& from, const Record&
     if (!k)
         return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
     const KeyDef& kd = impl_->def().keys[*k];
-    const std::string lo = encodeKeyAlways(from, kd), hi = encodeKeyAlways(to, kd);
+    const std::string lo = encodeKeyAlways(from, kd, impl_->keyFormat()),
+                      hi = encodeKeyAlways(to, kd, impl_->keyFormat());
     if (d == Direction::Forward) {
         impl_->seek(*k, lo, kBeforeAll);
         auto upToHi = [&hi](const std::string& kv) { return kv <= hi; };
@@ -270,7 +274,7 @@ core::Status Table::scanPrefix(std::string_view key, const Record& prefix, std::
     auto k = impl_->def().key(key);
     if (!k)
         return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
-    const std::string lo = encodeKeyPrefix(prefix, impl_->def().keys[*k], parts);
+    const std::string lo = encodeKeyPrefix(prefix, impl_->def().keys[*k], parts, impl_->keyFormat());
     const std::string end = prefixEnd(lo); // empty: no value above the prefix
     auto inRange = [&](const std::string& kv) { return kv.compare(0, lo.size(), lo) == 0; };
     if (d == Direction::Forward) {

@@ -18,6 +18,7 @@
 // Writes through any table of the same database between two reads are seen by the next read.
 
 #include "core/result.h"
+#include "data/keycodec.h"
 #include "data/dictionary.h"
 #include "data/errors.h"
 #include "data/record.h"
@@ -71,6 +72,9 @@ class Table {
 
     bool isOpen() const { return impl_ != nullptr; }
     const FileDef& def() const;
+    // The form of the key values the table stores (keycodec.h); what encoded keys compared
+    // with its positions must be made in.
+    KeyFormat keyFormat() const;
     // The name of the file in messages (logical file name or work-file name).
     const std::string& name() const;
 

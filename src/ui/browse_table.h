@@ -123,7 +123,8 @@ template <data::RecordStruct T> class TableSource : public BrowseSource {
     core::Result<std::string> keyValue(const T& r, const data::KeyDef& k, std::size_t parts = 0) {
         data::Record rec(T::kLayout);
         if (auto st = data::toRecord(r, rec); !st) return st.error();
-        return parts ? data::encodeKeyPrefix(rec, k, parts) : data::encodeKeyAlways(rec, k);
+        const data::KeyFormat f = t_.table().keyFormat();
+        return parts ? data::encodeKeyPrefix(rec, k, parts, f) : data::encodeKeyAlways(rec, k, f);
     }
 
     // Reads up to n records from the current position. With an anchor, records that sort with

@@ -776,6 +776,8 @@ core::Result<ImportSummary> importVouchers(Env& env, const std::filesystem::path
     // against the company record, the chart and the keys as they are now, and writing stops at
     // the first failing row while the checks go on to the end. A file with any failing row is
     // refused as a whole: the unit of work is rolled back, so nothing of it remains.
+    // Run alone on the company, the lines go into the database once, not through the log first.
+    data::BulkWrite bulk{*books->db};
     data::Transaction tx{*books->db};
     if (!tx.started()) return tx.started().error();
     Importer run(env, *books);

@@ -41,9 +41,22 @@ class ScratchDir {
     std::filesystem::path path_;
 };
 
-enum class Engine { Sqlite, Memory };
+// SqliteEscapedKeys: a database made with the key form of earlier versions (keycodec.h), as the
+// data folders made by them are still opened and written.
+enum class Engine { Sqlite, Memory, SqliteEscapedKeys };
 inline std::string engineName(const ::testing::TestParamInfo<Engine>& i) {
-    return i.param == Engine::Sqlite ? "Sqlite" : "Memory";
+    switch (i.param) {
+    case Engine::Sqlite:
+        return "Sqlite";
+    case Engine::Memory:
+        return "Memory";
+    case Engine::SqliteEscapedKeys:
+        return "SqliteEscapedKeys";
+    }
+    return "?";
+}
+inline bool isSqlite(Engine e) {
+    return e != Engine::Memory;
 }
 
 // Opens a table of the layout on the chosen engine; the database lives in `dir`.
@@ -52,7 +65,9 @@ class EngineFixture : public ::testing::TestWithParam<Engine> {
     Table open(Layout l) {
         if (GetParam() == Engine::Memory) return Table::memory(fileDef(l), fileDef(l).file);
         if (!db_) {
-            auto d = Database::open(dir_.path() / "test.db");
+            OpenOptions o;
+            if (GetParam() == Engine::SqliteEscapedKeys) o.newKeys = KeyFormat::Escaped;
+            auto d = Database::open(dir_.path() / "test.db", o);
             EXPECT_TRUE(d.ok()) << (d.ok() ? "" : d.error().describe());
             db_ = std::make_unique<Database>(std::move(*d));
         }

@@ -343,7 +343,8 @@ TEST_P(Keys, TypedAccess) {
     EXPECT_FALSE(lines.next().ok());
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, Keys, ::testing::Values(Engine::Sqlite, Engine::Memory), engineName);
+INSTANTIATE_TEST_SUITE_P(Engines, Keys, ::testing::Values(Engine::Sqlite, Engine::Memory,
+                                           Engine::SqliteEscapedKeys), engineName);
 
 } // namespace
 } // namespace hk::data::test
@@ -384,7 +385,8 @@ TEST_P(Bookmarks, ResumeExactlyAmongEqualKeys) {
     EXPECT_FALSE(t.restore(Bookmark{}).ok());
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, Bookmarks, ::testing::Values(Engine::Sqlite, Engine::Memory), engineName);
+INSTANTIATE_TEST_SUITE_P(Engines, Bookmarks, ::testing::Values(Engine::Sqlite, Engine::Memory,
+                                           Engine::SqliteEscapedKeys), engineName);
 
 } // namespace
 } // namespace hk::data::test
