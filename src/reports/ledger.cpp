@@ -7,6 +7,7 @@
 #include "expr/rewrite.h"
 #include "reports/binding.h"
 #include "reports/common.h"
+#include "reports/ledger_lines.h"
 #include "vouchers/books.h"
 
 #include <algorithm>
@@ -143,11 +144,11 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
         books->heads.table(), withFields(books->heads.table().def(), mfb.fieldsRead(),
                                          {"KEYSTR", "FISTRH", "FISNO", "FISNTLK"}));
     if (!headFields.ok()) return headFields.status().error();
-    data::NarrowReads lineFields(
-        books->lines.table(),
+    const std::vector<std::uint32_t> lineList =
         withFields(books->lines.table().def(), mfd.fieldsRead(),
                    {"KEYSTR", "HESAPKODU", "ACKNO", "FISACK", "TLBORC", "TLALACAK", "ALTBIRIMBORC",
-                    "ALTBIRIMALACAK", "DOVIZBORC", "DOVIZALACAK"}));
+                    "ALTBIRIMALACAK", "DOVIZBORC", "DOVIZALACAK"});
+    data::NarrowReads lineFields(books->lines.table(), lineList);
     if (!lineFields.ok()) return lineFields.status().error();
     report.setCellsWanted(out.isSheet());
     std::vector<bool> balanceColumn;
@@ -238,6 +239,84 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
         }
         for (auto& [code, v] : seen) std::sort(v.begin(), v.end());
     }
+    // Detail accounts read their lines one of two ways. Through FisDet's account index an account
+    // costs its own lines, but each line is a look-up of its own into the table, wherever the
+    // line lies: a run over a few accounts pays only for those. A run over many accounts reads
+    // nearly the whole table so, page by page in no order, many pages more than once; it reads
+    // the lines instead in one pass as stored and keeps those of its accounts (LedgerLines:
+    // memory grows with the lines the run prints, about 60-80 bytes each). The rule: one pass
+    // when the run's detail accounts are every one of the chart or at least a quarter of them,
+    // the index otherwise (and always for one account).
+    LedgerLines held;
+    std::vector<std::string> heldCodes; // the run's detail accounts, in chart order
+    KeyIndex heldIndex;
+    bool onePass = false;
+    if (!o.kebir && o.reads != LedgerOptions::Reads::ByAccount &&
+        (!single || o.reads == LedgerOptions::Reads::OnePass)) {
+        const data::FileDef& ld = books->lines.table().def();
+        const auto keyField = ld.field("KEYSTR"), codeField = ld.field("HESAPKODU"),
+                   acknoField = ld.field("ACKNO");
+        long inChart = 0;
+        {
+            data::NarrowReads few(books->plan.table(), {"HESAPKODU", "NTLK"});
+            if (!few.ok()) return few.status().error();
+            data::HsPlan from;
+            from.HESAPKODU = start;
+            if (auto st = books->plan.set("HSP:KeyHesap", data::Seek::AtOrAfter, from); !st)
+                return st.error();
+            for (;;) {
+                auto a = books->plan.next();
+                if (!a) {
+                    if (data::is(a, data::ErrorCode::NoRecord)) break;
+                    return a.error();
+                }
+                if (range->past(a->HESAPKODU)) break;
+                if (isDetail(a->NTLK)) heldCodes.push_back(a->HESAPKODU);
+            }
+            if (start.empty() && end.empty()) {
+                inChart = static_cast<long>(heldCodes.size());
+            } else {
+                if (auto st = books->plan.set("HSP:KeyHesap"); !st) return st.error();
+                for (;;) {
+                    auto a = books->plan.next();
+                    if (!a) {
+                        if (data::is(a, data::ErrorCode::NoRecord)) break;
+                        return a.error();
+                    }
+                    if (isDetail(a->NTLK)) ++inChart;
+                }
+            }
+        }
+        onePass = o.reads == LedgerOptions::Reads::OnePass ||
+                  static_cast<long>(heldCodes.size()) * 4 >= inChart;
+        if (onePass && keyField && codeField && acknoField &&
+            held.setup(ld, lineList, *keyField, *codeField, *acknoField)) {
+            heldIndex.build(heldCodes.size(),
+                            [&](std::size_t i) -> std::string_view { return heldCodes[i]; });
+            held.accounts(heldCodes.size());
+            data::Table& t = books->lines.table();
+            const std::uint32_t keySlot = ld.fields[*keyField].slot;
+            const std::uint32_t codeSlot = ld.fields[*codeField].slot;
+            if (auto st = t.setPhysical(); !st) return st.error();
+            long n = 0;
+            for (;;) {
+                if (auto st = t.next(); !st) {
+                    if (data::is(st.error(), data::ErrorCode::NoRecord)) break;
+                    return st.error();
+                }
+                if ((++n & 4095) == 0 && ui.cancelled()) return Error::refused("İptal edildi", true);
+                const data::Record& r = t.buffer();
+                const std::uint32_t account = heldIndex.find(r.slot(codeSlot).text);
+                if (account == KeyIndex::kNone) continue;
+                const std::uint32_t at = byKey.find(r.slot(keySlot).text);
+                if (at == KeyIndex::kNone) continue;
+                held.add(account, at, r);
+            }
+        } else {
+            onePass = false;
+        }
+    }
+
     auto vouchersOf = [&](const std::string& code) {
         std::vector<std::uint32_t> v;
         for (auto it = seen.lower_bound(code); it != seen.end() && it->first.compare(0, code.size(), code) == 0; ++it)
@@ -319,6 +398,9 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
     };
     std::vector<Item> items;
     std::vector<data::FisDet> own;
+    data::Record heldRecord(books->lines.table().def());
+    data::FisDet heldLine;
+    const std::vector<LedgerLines::Entry>* heldEntries = nullptr;
     for (;;) {
         auto a = books->plan.next();
         if (!a) {
@@ -344,7 +426,19 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
         auto isBefore = [&](const Head& hd) {
             return monthMode ? hd.month < m1 : hd.h.FISTRH.dayNumber() < o.startDate.dayNumber();
         };
-        if (!o.kebir) {
+        std::uint32_t heldAt = KeyIndex::kNone;
+        if (onePass) {
+            heldAt = heldIndex.find(code);
+            heldEntries = nullptr;
+            if (heldAt != KeyIndex::kNone) {
+                heldEntries = &held.entries(heldAt);
+                for (std::uint32_t i = 0; i < heldEntries->size(); ++i) {
+                    const std::uint32_t at = (*heldEntries)[i].voucher;
+                    if (!isBefore(heads[at])) active = true;
+                    items.push_back({at, i});
+                }
+            }
+        } else if (!o.kebir) {
             // In key order; within a voucher in line order, as the voucher's own key reads them.
             // Read into the records of the previous account, whose texts keep their capacity.
             std::uint32_t count = 0;
@@ -388,8 +482,21 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
             }
         }
         auto lineOf = [&](const Item& it) -> const data::FisDet& {
+            if (onePass) {
+                held.load((*heldEntries)[it.at], heads[it.head].h.KEYSTR, code, heldRecord);
+                data::fromRecord(heldRecord, heldLine);
+                return heldLine;
+            }
             return o.kebir ? gathered[it.at] : own[it.at];
         };
+        // The account's lines are not needed once it has been printed or passed over.
+        struct Release {
+            LedgerLines& held;
+            std::uint32_t at;
+            ~Release() {
+                if (at != KeyIndex::kNone) held.release(at);
+            }
+        } release{held, heldAt};
         if (o.onlyActive && !active) continue;
         if (o.kebir) lastKebir = code;
 

@@ -20,6 +20,7 @@
 #include "output/printer.h"
 #include "reports/listing.h"
 
+#include <cstdint>
 #include <string>
 
 namespace hk::reports {
@@ -40,6 +41,11 @@ struct LedgerOptions {
     bool fileRoute = false;          // "Dosya ya Aktar": lines laid out as for the spreadsheet
     core::Date reportDate;
     int fontSize = 6;
+    // How the lines of detail accounts are read: as the run chooses (through FisDet's account
+    // index for a few accounts, in one pass over the lines for many), or one way always (the two
+    // must print the same; tests compare them).
+    enum class Reads : std::uint8_t { Chosen, ByAccount, OnePass };
+    Reads reads = Reads::Chosen;
 };
 
 // Checks the options against the fiscal year; the error says which one is wrong.
