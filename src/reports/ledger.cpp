@@ -63,7 +63,7 @@ struct Running {
             // it is (most lines carry TL amounts alone).
             if (dc[i].first == 0 && dc[i].second == 0) continue;
             const int places = i == 1 ? 3 : 2;
-            balance[i] = core::numeric::round(balance[i] + dc[i].first - dc[i].second, places);
+            balance[i] = roundSum(balance[i] + dc[i].first - dc[i].second, places);
             vars[2 * i] = balance[i] >= 0 ? balance[i] : 0;
             vars[2 * i + 1] = balance[i] < 0 ? -balance[i] : 0;
         }

@@ -72,7 +72,8 @@ bool LedgerLines::setup(const data::FileDef& def, const std::vector<std::uint32_
 
 char* LedgerLines::reserve(std::size_t n) {
     if (used_ + n > kChunk) {
-        chunks_.push_back(std::make_unique<char[]>(kChunk));
+        // Not cleared: every byte is written before it is read.
+        chunks_.push_back(std::make_unique_for_overwrite<char[]>(kChunk));
         used_ = 0;
     }
     return chunks_.back().get() + used_;

@@ -4,9 +4,16 @@
 // on one account, a line without a voucher, a deleted line, lines moved to another account in
 // place and by writing them anew), so any difference in order or choice of lines shows.
 #include "fixture.h"
+#include "reports/common.h"
 #include "reports/ledger.h"
 
+#include "core/numeric.h"
+
 #include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <random>
 
 namespace hk::reports::test {
 namespace {
@@ -219,6 +226,44 @@ TEST(LedgerReads, OnePassGivesBackEveryFieldADefinitionReads) {
         EXPECT_NE(byAccount.text.find("//0700000008/120 01 003/5/500/B/0"), std::string::npos)
             << byAccount.text;
         EXPECT_EQ(onePass.text, byAccount.text);
+    }
+}
+
+// The running balance's rounding gives the very double numeric::round gives, bit for bit: on
+// values that need no rounding, halves, negatives, zeros, the very large and the very small, and
+// along long running sums of amounts of two and three decimals.
+TEST(LedgerRunningBalance, RoundSumIsNumericRound) {
+    const double cases[] = {0.0,   -0.0,    1.0,     100.0,   0.05,   123.45,  -123.45, 1.005,
+                            2.675, -2.675,  0.125,   1234.5,  1e15,   1e15 + 0.5, 1e22,  1e-9,
+                            -1e-9, 0.1 + 0.2, 99.995, 0.3 - 0.1, 4.35 * 100, 8.0000001,
+                            std::numeric_limits<double>::infinity()};
+    auto same = [](double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); };
+    for (int places : {0, 2, 3}) {
+        for (double v : cases) {
+            EXPECT_TRUE(same(roundSum(v, places), core::numeric::round(v, places)))
+                << v << " to " << places << ": " << roundSum(v, places) << " against "
+                << core::numeric::round(v, places);
+        }
+    }
+    std::mt19937_64 rnd(42);
+    std::uniform_int_distribution<int> cents(-500000, 500000);
+    std::uniform_int_distribution<int> kind(0, 9);
+    for (int places : {2, 3}) {
+        double balance = 0;
+        long general = 0;
+        for (int i = 0; i < 200000; ++i) {
+            const int k = kind(rnd);
+            // Mostly cents; now and then thousandths or a value of many decimals.
+            const double amount = k < 7 ? cents(rnd) / 100.0
+                                  : k < 9 ? cents(rnd) / 1000.0
+                                          : cents(rnd) / 7.0;
+            const double sum = balance + amount;
+            const double want = core::numeric::round(sum, places);
+            ASSERT_TRUE(same(roundSum(sum, places), want)) << sum << " to " << places;
+            if (want != sum) ++general;
+            balance = want;
+        }
+        EXPECT_GT(general, 1000); // the sums that do need rounding were tried as well
     }
 }
 
