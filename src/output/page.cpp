@@ -3,6 +3,9 @@
 #include "core/text.h"
 #include "core/utf8.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace hk::output {
 
 using core::Error;
@@ -48,6 +51,19 @@ Status checkLine(const Line& line) {
         bool control = false;
         std::size_t n = 0;
         for (std::size_t i = 0; i < s.size(); ++n) {
+            // Eight plain printable ASCII bytes at a time: no high bit, none below 0x20, no DEL.
+            if (!control && i + 8 <= s.size()) {
+                std::uint64_t w;
+                std::memcpy(&w, s.data() + i, 8);
+                constexpr std::uint64_t ones = 0x0101010101010101ull, highs = ones * 0x80;
+                const std::uint64_t below = (w - ones * 0x20) & ~w & highs;
+                const std::uint64_t del = ((w ^ (ones * 0x7F)) - ones) & ~(w ^ (ones * 0x7F)) & highs;
+                if (((w & highs) | below | del) == 0) {
+                    i += 8;
+                    n += 7; // and one more by the loop
+                    continue;
+                }
+            }
             const auto b = static_cast<unsigned char>(s[i]);
             if (b < 0x80) {
                 // C0 controls and DEL would move the printer's head or paper behind the

@@ -241,6 +241,21 @@ TEST(PageWriterRefusals, WhichFaultIsNamedAndWhere) {
         {{{false, "a\x01"}, {false, "\xC3"}}, control + " (konum 1)."},
         {{{false, std::string(200, 'x')}, {true, "\x1B"}, {false, std::string(56, 'y')}},
          "Yazdırılacak satır 255 karakterden uzun (256 karakter)."},
+        // Long runs of plain ASCII are taken eight bytes at a time: a fault anywhere in such a
+        // run, at either end of a block or just past the last whole one, is still found.
+        {{{false, "0123456789abcdef0123"}}, ""},
+        {{{false, "0123456\x01" "89abcdef"}}, control + " (konum 1)."},
+        {{{false, "01234567\x1F" "9abcdef"}}, control + " (konum 1)."},
+        {{{false, "0123456789abcde\x7F"}}, control + " (konum 1)."},
+        {{{false, "0123456789abcdef\x0A"}}, control + " (konum 1)."},
+        {{{false, "0123456789\xC2\x85" "bcdef"}}, control + " (konum 1)."},
+        {{{false, "0123456789abcd\xFF"}}, utf8},
+        {{{false, " !~~~~~~~ !~~~~~~~"}}, ""}, // the printable ends: blank and tilde
+        {{{false, std::string(250, 'x') + "şşşşş"}}, ""},
+        {{{false, std::string(250, 'x') + "şşşşşş"}},
+         "Yazdırılacak satır 255 karakterden uzun (256 karakter)."},
+        {{{false, "şşş" + std::string(252, 'x')}, {false, "0123456\x01"}},
+         control + " (konum 256)."},
     };
     for (const auto& c : cases) {
         Line l;
