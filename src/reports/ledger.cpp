@@ -196,21 +196,27 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
         std::stable_sort(heads.begin(), heads.end(),
                          [](const Head& a, const Head& b) { return a.month < b.month; });
     } else {
-        if (auto st = books->heads.set("MFB:KeyMuavin"); !st) return st.error();
+        // Read as stored and put in MFB:KeyMuavin's order here (date, number, and as stored
+        // between equal ones: a stable sort of the table's order): through the key, each header
+        // would be a look-up of its own into the table.
+        if (auto st = books->heads.setPhysical(); !st) return st.error();
         for (;;) {
             auto h = books->heads.next();
             if (!h) {
                 if (data::is(h, data::ErrorCode::NoRecord)) break;
                 return h.error();
             }
-            Head hd{*h, keyMonth(h->KEYSTR)};
-            if (hd.month < 1 || hd.month > m2) continue;
+            const int month = keyMonth(h->KEYSTR);
+            if (month < 1 || month > m2) continue;
             if (!monthMode && h->FISTRH.dayNumber() > o.endDate.dayNumber()) continue;
             if (!voucherTaken(h->FISNTLK, o.opening, o.closing, o.cancelled)) continue;
-            heads.push_back(std::move(hd));
+            heads.push_back(Head{std::move(*h), month});
         }
-        std::stable_sort(heads.begin(), heads.end(),
-                         [](const Head& a, const Head& b) { return a.month < b.month; });
+        std::stable_sort(heads.begin(), heads.end(), [](const Head& a, const Head& b) {
+            if (a.month != b.month) return a.month < b.month;
+            if (a.h.FISTRH != b.h.FISTRH) return a.h.FISTRH < b.h.FISTRH;
+            return a.h.FISNO < b.h.FISNO;
+        });
     }
 
     auto range = AccountRange::make(*books, start, end, false);
