@@ -126,7 +126,14 @@ Line PageWriter::emphasised(std::string_view text) const {
 }
 
 Status PageWriter::write(std::string_view text) {
-    return write(Line::text(text));
+    // A line that brings the page's header first keeps its own Line: the header's lines are
+    // written through here too.
+    if (!streaming_ || (lines_ == 0 && header_ && !inHeader_)) return write(Line::text(text));
+    if (scratch_.parts.size() != 1) scratch_.parts.resize(1);
+    scratch_.parts[0].control = false;
+    scratch_.parts[0].bytes.assign(text);
+    scratch_.newline = true;
+    return writeLine(scratch_);
 }
 
 Status PageWriter::writeEmphasised(std::string_view text) {
@@ -138,6 +145,10 @@ Status PageWriter::writeControl(std::string_view bytes) {
 }
 
 Status PageWriter::write(Line line) {
+    return writeLine(line);
+}
+
+Status PageWriter::writeLine(Line& line) {
     if (failed_) return *failed_;
     if (finished_) return Error::of(0, "Rapor sayfaları zaten tamamlandı; yeni satır yazılamaz.");
     if (auto st = checkLine(line); !st) return st;
@@ -148,7 +159,7 @@ Status PageWriter::write(Line line) {
         if (!st) return st;
         if (failed_) return *failed_;
     }
-    return put(std::move(line));
+    return put(line);
 }
 
 Status PageWriter::failWith(Status st) {
@@ -156,7 +167,7 @@ Status PageWriter::failWith(Status st) {
     return st;
 }
 
-Status PageWriter::put(Line line) {
+Status PageWriter::put(Line& line) {
     if (streaming_) {
         if (visible()) {
             if (lines_ == 0)

@@ -250,9 +250,11 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
     // line lies: a run over a few accounts pays only for those. A run over many accounts reads
     // nearly the whole table so, page by page in no order, many pages more than once; it reads
     // the lines instead in one pass as stored and keeps those of its accounts (LedgerLines:
-    // memory grows with the lines the run prints, about 60-80 bytes each). The rule: one pass
-    // when the run's detail accounts are every one of the chart or at least a quarter of them,
-    // the index otherwise (and always for one account).
+    // memory grows with the lines the run keeps, about 73 bytes each). The rule: one pass when
+    // the run's detail accounts are at least a fifth of the chart's (every account, or a wide
+    // range), the index otherwise, and always for one account. (On a year of a million lines
+    // the two cost the same at about a sixth of the accounts, the pass about two thirds of the
+    // index at a quarter and half of it for every account.)
     LedgerLines held;
     std::vector<std::string> heldCodes; // the run's detail accounts, in chart order
     KeyIndex heldIndex;
@@ -294,7 +296,7 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
             }
         }
         onePass = o.reads == LedgerOptions::Reads::OnePass ||
-                  static_cast<long>(heldCodes.size()) * 4 >= inChart;
+                  static_cast<long>(heldCodes.size()) * 5 >= inChart;
         if (onePass && keyField && codeField && acknoField &&
             held.setup(ld, lineList, *keyField, *codeField, *acknoField)) {
             heldIndex.build(heldCodes.size(),

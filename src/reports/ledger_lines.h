@@ -8,7 +8,8 @@
 // the fields that are not blank or zero (texts as a length and their UTF-8 bytes, amounts as
 // their 8 bytes, whole numbers and dates as variable-length integers). The voucher key and the
 // account code are not stored: the voucher and the bucket give them back. A line of the standard
-// definition takes about 60-80 bytes (16 for the entry, the rest its description and amount).
+// definition takes about 73 bytes (16 for the entry, the rest its description and amount,
+// measured on a generated year of a million lines).
 //
 // Order: entries() gives an account's lines as FisDet's account index reads them within one
 // voucher, i.e. by ACKNO and, between equal ones, in the order they were added (the table's

@@ -416,6 +416,31 @@ TEST(PageWriterStreaming, PagesHeadersAndFirstPageAsWithWholePages) {
     EXPECT_EQ(lines.events, want);
 }
 
+// A header of several lines, written while the line that brought it waits, reaches a streaming
+// sink before that line and each header line as written; a refused line leaves the next one
+// intact; lines of other lengths follow one another without traces of the longer ones.
+TEST(PageWriterStreaming, HeaderLinesAndTheLineThatBringsThemStayApart) {
+    LineLog sink;
+    PageWriter w({PrinterKind::Npq, 5, 1}, sink);
+    w.setPageHeader([](PageWriter& pw) -> Status {
+        if (auto st = pw.writeControl("\x1B@"); !st) return st;
+        if (auto st = pw.write("Başlık sayfa " + std::to_string(pw.pageNumber())); !st) return st;
+        return pw.write("Sütunlar");
+    });
+    ASSERT_TRUE(w.write("uzun bir ilk satır ışık"));
+    ASSERT_TRUE(w.write("b"));
+    ASSERT_FALSE(w.write("kontrol \x01 karakteri"));
+    ASSERT_TRUE(w.write("c"));
+    ASSERT_TRUE(w.write("dddd"));
+    ASSERT_TRUE(w.write(""));
+    ASSERT_TRUE(w.finish());
+    const std::vector<std::string> want = {
+        "begin 1", "", "Başlık sayfa 1", "Sütunlar", "uzun bir ilk satır ışık", "b", "end FF",
+        "begin 2", "", "Başlık sayfa 2", "Sütunlar", "c",                        "dddd", "end FF",
+        "begin 3", "", "Başlık sayfa 3", "Sütunlar", "",                         "end"};
+    EXPECT_EQ(sink.events, want);
+}
+
 TEST(PageWriterStreaming, RawFileTakesEveryCharacterAsTheDosCodePageConversionDoes) {
     // Characters the DOS code page lacks, malformed bytes and plain ASCII at either end of a part.
     const std::vector<std::string> texts = {"abc", "ş", "ışık ÇĞÜ", "€ 100", "Ж", "x\xC3", "\xFFy",
