@@ -307,6 +307,9 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
             const std::uint32_t codeSlot = ld.fields[*codeField].slot;
             if (auto st = t.setPhysical(); !st) return st.error();
             long n = 0;
+            // A voucher's lines mostly lie together as stored: its place is looked up once.
+            std::string lastKey;
+            std::uint32_t lastAt = KeyIndex::kNone;
             for (;;) {
                 if (auto st = t.next(); !st) {
                     if (data::is(st.error(), data::ErrorCode::NoRecord)) break;
@@ -316,9 +319,13 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
                 const data::Record& r = t.buffer();
                 const std::uint32_t account = heldIndex.find(r.slot(codeSlot).text);
                 if (account == KeyIndex::kNone) continue;
-                const std::uint32_t at = byKey.find(r.slot(keySlot).text);
-                if (at == KeyIndex::kNone) continue;
-                held.add(account, at, r);
+                const std::string& key = r.slot(keySlot).text;
+                if (key != lastKey) {
+                    lastKey = key;
+                    lastAt = byKey.find(key);
+                }
+                if (lastAt == KeyIndex::kNone) continue;
+                held.add(account, lastAt, r);
             }
         } else {
             onePass = false;
