@@ -254,7 +254,7 @@ Result<LedgerStats> TnmMuavinRaporu(data::DataSet& ds, app::Ui& ui, ListingRepor
     // the run's detail accounts are at least a fifth of the chart's (every account, or a wide
     // range), the index otherwise, and always for one account. (On a year of a million lines
     // the two cost the same at about a sixth of the accounts, the pass about two thirds of the
-    // index at a quarter and half of it for every account.)
+    // index at a quarter and three fifths of it for every account.)
     LedgerLines held;
     std::vector<std::string> heldCodes; // the run's detail accounts, in chart order
     KeyIndex heldIndex;
