@@ -4,11 +4,14 @@
 // into a text file. Prints CPU and wall time per run and the peak resident memory.
 //
 //     hk_reports_bench [vouchers] [folder] [--reuse] [--only tb|dates|one|all] [--repeat N]
+//                      [--from CODE --to CODE] [--months A-B] [--reads index|pass]
 //
 // 10 lines a voucher, default 100000 vouchers. --reuse runs the reports on a folder an earlier
 // run of the same size wrote (writing a million lines takes minutes on a loaded machine, and two
 // builds compare best on the very same file); --only runs one report (for a profiler); --repeat
-// runs each report N times, each timed on its own.
+// runs each report N times, each timed on its own. --from/--to narrow the "every account" run to
+// a range of accounts, --months to a period (fiscal months A to B), and --reads makes it read the lines one way (through the account index
+// or in one pass) instead of the way the run chooses, to see where the rule's line lies.
 
 #include "app/testing/fake_ui.h"
 #include "data/database.h"
@@ -50,6 +53,8 @@ int main(int argc, char** argv) {
     bool reuse = false;
     std::string only;
     int repeat = 1;
+    std::string from, to, reads;
+    int firstMonth = 1, lastMonth = 12;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--reuse")
@@ -58,6 +63,15 @@ int main(int argc, char** argv) {
             only = argv[++i];
         else if (a == "--repeat" && i + 1 < argc)
             repeat = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--from" && i + 1 < argc)
+            from = argv[++i];
+        else if (a == "--to" && i + 1 < argc)
+            to = argv[++i];
+        else if (a == "--reads" && i + 1 < argc)
+            reads = argv[++i];
+        else if (a == "--months" && i + 1 < argc &&
+                 std::sscanf(argv[i + 1], "%d-%d", &firstMonth, &lastMonth) == 2)
+            ++i;
         else
             positional.push_back(a);
     }
@@ -130,7 +144,14 @@ int main(int argc, char** argv) {
         std::printf("    %ld lines\n", sink.lines);
     }
     reports::LedgerOptions all = one;
-    all.accountStart = all.accountEnd = "";
+    all.accountStart = from;
+    all.accountEnd = to;
+    all.startMonth = firstMonth;
+    all.endMonth = lastMonth;
+    if (reads == "index")
+        all.reads = reports::LedgerOptions::Reads::ByAccount;
+    else if (reads == "pass")
+        all.reads = reports::LedgerOptions::Reads::OnePass;
     if (!wanted("all")) return 0;
     for (int i = 0; i < repeat; ++i) {
         auto sink = must(output::TextFileSink::open(dir / "RMua000.Txt"), "text file");

@@ -3,6 +3,9 @@
 #include "core/text.h"
 #include "core/utf8.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace hk::output {
 
 using core::Error;
@@ -48,6 +51,19 @@ Status checkLine(const Line& line) {
         bool control = false;
         std::size_t n = 0;
         for (std::size_t i = 0; i < s.size(); ++n) {
+            // Eight plain printable ASCII bytes at a time: no high bit, none below 0x20, no DEL.
+            if (!control && i + 8 <= s.size()) {
+                std::uint64_t w;
+                std::memcpy(&w, s.data() + i, 8);
+                constexpr std::uint64_t ones = 0x0101010101010101ull, highs = ones * 0x80;
+                const std::uint64_t below = (w - ones * 0x20) & ~w & highs;
+                const std::uint64_t del = ((w ^ (ones * 0x7F)) - ones) & ~(w ^ (ones * 0x7F)) & highs;
+                if (((w & highs) | below | del) == 0) {
+                    i += 8;
+                    n += 7; // and one more by the loop
+                    continue;
+                }
+            }
             const auto b = static_cast<unsigned char>(s[i]);
             if (b < 0x80) {
                 // C0 controls and DEL would move the printer's head or paper behind the
@@ -110,7 +126,14 @@ Line PageWriter::emphasised(std::string_view text) const {
 }
 
 Status PageWriter::write(std::string_view text) {
-    return write(Line::text(text));
+    // A line that brings the page's header first keeps its own Line: the header's lines are
+    // written through here too.
+    if (!streaming_ || (lines_ == 0 && header_ && !inHeader_)) return write(Line::text(text));
+    if (scratch_.parts.size() != 1) scratch_.parts.resize(1);
+    scratch_.parts[0].control = false;
+    scratch_.parts[0].bytes.assign(text);
+    scratch_.newline = true;
+    return writeLine(scratch_);
 }
 
 Status PageWriter::writeEmphasised(std::string_view text) {
@@ -122,6 +145,10 @@ Status PageWriter::writeControl(std::string_view bytes) {
 }
 
 Status PageWriter::write(Line line) {
+    return writeLine(line);
+}
+
+Status PageWriter::writeLine(Line& line) {
     if (failed_) return *failed_;
     if (finished_) return Error::of(0, "Rapor sayfaları zaten tamamlandı; yeni satır yazılamaz.");
     if (auto st = checkLine(line); !st) return st;
@@ -132,7 +159,7 @@ Status PageWriter::write(Line line) {
         if (!st) return st;
         if (failed_) return *failed_;
     }
-    return put(std::move(line));
+    return put(line);
 }
 
 Status PageWriter::failWith(Status st) {
@@ -140,7 +167,7 @@ Status PageWriter::failWith(Status st) {
     return st;
 }
 
-Status PageWriter::put(Line line) {
+Status PageWriter::put(Line& line) {
     if (streaming_) {
         if (visible()) {
             if (lines_ == 0)

@@ -156,7 +156,9 @@ class PageWriter {
     int pagesOutput() const { return pagesOutput_; }
 
   private:
-    core::Status put(Line line);
+    core::Status writeLine(Line& line);
+    // Hands the line to the sink (streaming) or moves it into the page.
+    core::Status put(Line& line);
     core::Status closePage(bool formFeed);
     bool visible() const { return page_.number >= setup_.firstPage; }
     core::Status failWith(core::Status st);
@@ -171,6 +173,9 @@ class PageWriter {
     bool finished_ = false;
     int pagesOutput_ = 0;
     std::optional<core::Error> failed_;
+    // The buffers of plain lines for a streaming sink, which keeps nothing of a line: one line's
+    // strings serve every line instead of two allocations per line.
+    Line scratch_;
 };
 
 // Checks one line against the invariants above; the error names what is wrong.

@@ -1,10 +1,14 @@
 #include "reports/common.h"
 
 #include "app/calendar.h"
+#include "core/numeric.h"
 #include "core/text.h"
 #include "data/errors.h"
 
 #include <algorithm>
+#include <charconv>
+#include <string_view>
+#include <system_error>
 
 namespace hk::reports {
 
@@ -91,6 +95,30 @@ std::vector<std::uint32_t> withFields(const data::FileDef& def, std::vector<std:
     std::sort(fields.begin(), fields.end());
     fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
     return fields;
+}
+
+// numeric::round(v, places) without its text round trip where that changes nothing: a sum of
+// amounts whose shortest decimal form has no more than `places` decimals is the double of those
+// very digits, which is what round() reads back. Only the others are rounded the general way.
+double roundSum(double v, int places) {
+    if (v == 0.0) return 0.0;
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
+    const std::string_view s(buf, static_cast<std::size_t>(r.ptr - buf));
+    const std::size_t e = s.find('e');
+    if (r.ec != std::errc{} || e == std::string_view::npos) return core::numeric::round(v, places);
+    // Significant digits without trailing zeros, and the exponent of the first one.
+    std::size_t last = e;
+    while (last > 0 && (s[last - 1] == '0' || s[last - 1] == '.')) --last;
+    int digits = 0;
+    for (std::size_t i = 0; i < last; ++i)
+        if (s[i] >= '0' && s[i] <= '9') ++digits;
+    // The exponent: a sign, then its digits.
+    int exponent = 0;
+    for (std::size_t i = e + 2; i < s.size(); ++i) exponent = exponent * 10 + (s[i] - '0');
+    if (e + 1 < s.size() && s[e + 1] == '-') exponent = -exponent;
+    if (digits - 1 - exponent <= places) return v;
+    return core::numeric::round(v, places);
 }
 
 } // namespace hk::reports

@@ -107,4 +107,9 @@ core::Status writeInit(output::PageWriter& w, output::PrinterKind kind, bool emp
 std::vector<std::uint32_t> withFields(const data::FileDef& def, std::vector<std::uint32_t> fields,
                                       std::initializer_list<std::string_view> own);
 
+// core::numeric::round(v, places), the same double always, without the text round trip where
+// rounding changes nothing (a running sum of amounts mostly has no more decimals than its
+// measure): for the running balances, rounded once per line.
+double roundSum(double v, int places);
+
 } // namespace hk::reports

@@ -4,10 +4,11 @@
 // ("Devir") for the movements before the period, month totals and cumulative totals.
 //
 // It reads the vouchers, not the monthly totals. The vouchers of the year are ordered once per
-// run (fiscal month of the key, then date, then number); the lines of an account are then read
-// voucher by voucher through the line key (voucher key + account code). When the run covers more
-// than one account, one pass over the lines first notes which vouchers each account appears in,
-// so an account costs the reads of its own vouchers only.
+// run (fiscal month of the key, then date, then number). A detail account's lines are read
+// through FisDet's account index when the run covers few accounts, or gathered for all the run's
+// accounts in one pass over the lines as stored when it covers many (see ledger.cpp for the
+// rule); ledger accounts note in one pass which vouchers each account appears in and read the
+// lines of those vouchers through the line key (voucher key + account code).
 //
 // Invariants: the running balance of a measure starts at 0 for each account at the start of the
 // fiscal year and takes every line the run takes, those before the period included; lines before
@@ -20,6 +21,7 @@
 #include "output/printer.h"
 #include "reports/listing.h"
 
+#include <cstdint>
 #include <string>
 
 namespace hk::reports {
@@ -40,6 +42,11 @@ struct LedgerOptions {
     bool fileRoute = false;          // "Dosya ya Aktar": lines laid out as for the spreadsheet
     core::Date reportDate;
     int fontSize = 6;
+    // How the lines of detail accounts are read: as the run chooses (through FisDet's account
+    // index for a few accounts, in one pass over the lines for many), or one way always (the two
+    // must print the same; tests compare them).
+    enum class Reads : std::uint8_t { Chosen, ByAccount, OnePass };
+    Reads reads = Reads::Chosen;
 };
 
 // Checks the options against the fiscal year; the error says which one is wrong.

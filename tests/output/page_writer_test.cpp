@@ -241,6 +241,21 @@ TEST(PageWriterRefusals, WhichFaultIsNamedAndWhere) {
         {{{false, "a\x01"}, {false, "\xC3"}}, control + " (konum 1)."},
         {{{false, std::string(200, 'x')}, {true, "\x1B"}, {false, std::string(56, 'y')}},
          "Yazdırılacak satır 255 karakterden uzun (256 karakter)."},
+        // Long runs of plain ASCII are taken eight bytes at a time: a fault anywhere in such a
+        // run, at either end of a block or just past the last whole one, is still found.
+        {{{false, "0123456789abcdef0123"}}, ""},
+        {{{false, "0123456\x01" "89abcdef"}}, control + " (konum 1)."},
+        {{{false, "01234567\x1F" "9abcdef"}}, control + " (konum 1)."},
+        {{{false, "0123456789abcde\x7F"}}, control + " (konum 1)."},
+        {{{false, "0123456789abcdef\x0A"}}, control + " (konum 1)."},
+        {{{false, "0123456789\xC2\x85" "bcdef"}}, control + " (konum 1)."},
+        {{{false, "0123456789abcd\xFF"}}, utf8},
+        {{{false, " !~~~~~~~ !~~~~~~~"}}, ""}, // the printable ends: blank and tilde
+        {{{false, std::string(250, 'x') + "şşşşş"}}, ""},
+        {{{false, std::string(250, 'x') + "şşşşşş"}},
+         "Yazdırılacak satır 255 karakterden uzun (256 karakter)."},
+        {{{false, "şşş" + std::string(252, 'x')}, {false, "0123456\x01"}},
+         control + " (konum 256)."},
     };
     for (const auto& c : cases) {
         Line l;
@@ -399,6 +414,31 @@ TEST(PageWriterStreaming, PagesHeadersAndFirstPageAsWithWholePages) {
     const std::vector<std::string> want = {"begin 2", "S2", "c", "d", "end FF",
                                            "begin 3", "S3", "e", "f", "end FF"};
     EXPECT_EQ(lines.events, want);
+}
+
+// A header of several lines, written while the line that brought it waits, reaches a streaming
+// sink before that line and each header line as written; a refused line leaves the next one
+// intact; lines of other lengths follow one another without traces of the longer ones.
+TEST(PageWriterStreaming, HeaderLinesAndTheLineThatBringsThemStayApart) {
+    LineLog sink;
+    PageWriter w({PrinterKind::Npq, 5, 1}, sink);
+    w.setPageHeader([](PageWriter& pw) -> Status {
+        if (auto st = pw.writeControl("\x1B@"); !st) return st;
+        if (auto st = pw.write("Başlık sayfa " + std::to_string(pw.pageNumber())); !st) return st;
+        return pw.write("Sütunlar");
+    });
+    ASSERT_TRUE(w.write("uzun bir ilk satır ışık"));
+    ASSERT_TRUE(w.write("b"));
+    ASSERT_FALSE(w.write("kontrol \x01 karakteri"));
+    ASSERT_TRUE(w.write("c"));
+    ASSERT_TRUE(w.write("dddd"));
+    ASSERT_TRUE(w.write(""));
+    ASSERT_TRUE(w.finish());
+    const std::vector<std::string> want = {
+        "begin 1", "", "Başlık sayfa 1", "Sütunlar", "uzun bir ilk satır ışık", "b", "end FF",
+        "begin 2", "", "Başlık sayfa 2", "Sütunlar", "c",                        "dddd", "end FF",
+        "begin 3", "", "Başlık sayfa 3", "Sütunlar", "",                         "end"};
+    EXPECT_EQ(sink.events, want);
 }
 
 TEST(PageWriterStreaming, RawFileTakesEveryCharacterAsTheDosCodePageConversionDoes) {
