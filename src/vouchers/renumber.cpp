@@ -17,6 +17,7 @@
 #include <optional>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace hk::vouchers {
@@ -418,9 +419,11 @@ core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
     {
         auto rest = headsOfPair(b, kParkingBase + m);
         if (!rest) return rest.error();
+        // Looked up in a set: a search of the list per parked voucher made a month of 28,000
+        // vouchers compare keys 400 million times.
+        std::unordered_set<std::string> met(order.begin(), order.end());
         for (const auto& h : *rest)
-            if (std::find(order.begin(), order.end(), h.KEYSTR) == order.end())
-                order.push_back(h.KEYSTR);
+            if (met.insert(h.KEYSTR).second) order.push_back(h.KEYSTR);
     }
     std::vector<Parked> todo;
     todo.reserve(order.size());
