@@ -62,9 +62,28 @@ core::Result<TransferResult> accountTransfer(data::DataSet& ds, app::Ui& ui,
         if (text::clip(dst->NTLK) != "M") return toolRefusal(ui, accmsg::kTargetNotDetail);
     }
     // The source account's lines in voucher-key order, through FisDet's account index: a busy
-    // account costs its own lines, not a probe into every voucher of the year.
+    // account costs its own lines, not a probe into every voucher of the year. Only what a move
+    // uses is read: the fields of the key it changes and of the postings (lines), the key, date
+    // and attribute (headers).
+    data::NarrowReads lineFields(b.lines, {"KEYSTR", "HESAPKODU", "ACKNO", "TLBORC", "TLALACAK",
+                                           "ALTBIRIMBORC", "ALTBIRIMALACAK", "DOVIZBORC",
+                                           "DOVIZALACAK"});
+    if (!lineFields.ok()) return lineFields.status().error();
+    data::NarrowReads headFields(b.heads, {"KEYSTR", "FISTRH", "FISNO", "FISNTLK"});
+    if (!headFields.ok()) return headFields.status().error();
     auto found = b.lines.collectWhere("MFD:KeyFisDet", "HESAPKODU", source);
     if (!found) return found.error();
+    data::Table& lines = b.lines.table();
+    data::Record was(lines.def()), now(lines.def());
+    // Moves a line listed (or read again) as `line` to the target account where it stands,
+    // provided it still holds what was read; false when it does not.
+    auto move = [&](const data::Bookmark& mark, const data::FisDet& line) -> core::Result<bool> {
+        data::FisDet moved = line;
+        moved.HESAPKODU = target;
+        if (auto st = data::toRecord(line, was); !st) return st.error();
+        if (auto st = data::toRecord(moved, now); !st) return st.error();
+        return lines.putChanges(mark, was, now);
+    };
 
     TransferResult result;
     std::size_t i = 0;
@@ -89,17 +108,26 @@ core::Result<TransferResult> accountTransfer(data::DataSet& ds, app::Ui& ui,
             for (std::size_t j = first; j < end; ++j) {
                 const auto& [mark, listed] = (*found)[j];
                 // The lines were listed before this unit of work: another program may have
-                // changed or deleted one since. Move the line as it is stored now, and only while
-                // it still is a line of this account in this voucher; a deleted one is gone.
-                if (auto st = b.lines.table().reget(mark); !st) {
-                    if (data::is(st.error(), data::ErrorCode::NotFound)) continue;
-                    return st.error();
+                // changed or deleted one since. A line still as listed is moved at once; else
+                // it is moved as it is stored now, and only while it still is a line of this
+                // account in this voucher; a deleted one is gone.
+                auto moved = move(mark, listed);
+                if (!moved) return moved.error();
+                data::FisDet line = listed;
+                if (!*moved) {
+                    if (auto st = lines.reget(mark); !st) {
+                        if (data::is(st.error(), data::ErrorCode::NotFound)) continue;
+                        return st.error();
+                    }
+                    line = b.lines.current();
+                    if (line.HESAPKODU != listed.HESAPKODU || line.KEYSTR != listed.KEYSTR)
+                        continue;
+                    moved = move(mark, line);
+                    if (!moved) return moved.error();
+                    if (!*moved) continue; // read in this unit of work: cannot have changed
                 }
-                data::FisDet line = b.lines.current();
-                if (line.HESAPKODU != listed.HESAPKODU || line.KEYSTR != listed.KEYSTR) continue;
                 batch.post(line, h->FISNTLK, month, -1.0);
                 line.HESAPKODU = target;
-                if (auto st = b.lines.put(line); !st) return st.error();
                 batch.post(line, h->FISNTLK, month, 1.0);
                 ++result.lines;
             }
