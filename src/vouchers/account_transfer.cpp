@@ -9,6 +9,8 @@
 #include "vouchers/posting.h"
 #include "vouchers/tool_common.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace hk::vouchers {
@@ -85,19 +87,37 @@ core::Result<TransferResult> accountTransfer(data::DataSet& ds, app::Ui& ui,
         return lines.putChanges(mark, was, now);
     };
 
+    // The vouchers (runs of lines with one key) in the order their lines are stored, each moved
+    // whole in one unit of work. A page is written to the log once per commit that changed it:
+    // in key order a unit's lines lie all over the file (vouchers are stored as they were
+    // entered, which is not the order of their keys), in stored order on pages of their own.
+    struct Run {
+        std::size_t first, end;
+        std::int64_t row;
+    };
+    std::vector<Run> runs;
+    for (std::size_t at = 0; at < found->size();) {
+        Run r{at, at, INT64_MAX};
+        const std::string& key = (*found)[at].second.KEYSTR;
+        while (r.end < found->size() && (*found)[r.end].second.KEYSTR == key)
+            r.row = std::min(r.row, (*found)[r.end++].first.row);
+        at = r.end;
+        runs.push_back(r);
+    }
+    std::stable_sort(runs.begin(), runs.end(),
+                     [](const Run& x, const Run& y) { return x.row < y.row; });
+
     TransferResult result;
     std::size_t i = 0;
-    while (i < found->size()) {
+    while (i < runs.size()) {
         data::Transaction tx{*b.db};
         if (!tx.started()) return tx.started().error();
         PostingBatch batch;
-        for (std::size_t n = 0; n < kBatch && i < found->size(); ++n) {
+        for (std::size_t n = 0; n < kBatch && i < runs.size(); ++n) {
             // One voucher: the run of lines with its key.
-            const std::string key = (*found)[i].second.KEYSTR;
-            std::size_t end = i;
-            while (end < found->size() && (*found)[end].second.KEYSTR == key) ++end;
-            const std::size_t first = i;
-            i = end;
+            const std::size_t first = runs[i].first, end = runs[i].end;
+            const std::string key = (*found)[first].second.KEYSTR;
+            ++i;
             auto h = b.head(key);
             if (!h) {
                 if (data::is(h.error(), data::ErrorCode::NotFound)) continue; // lines of no voucher
