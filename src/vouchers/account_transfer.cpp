@@ -89,8 +89,9 @@ core::Result<TransferResult> accountTransfer(data::DataSet& ds, app::Ui& ui,
 
     // The vouchers (runs of lines with one key) in the order their lines are stored, each moved
     // whole in one unit of work. A page is written to the log once per commit that changed it:
-    // in key order a unit's lines lie all over the file (vouchers are stored as they were
-    // entered, which is not the order of their keys), in stored order on pages of their own.
+    // in key order a unit's lines may lie all over the file (vouchers are stored in the order
+    // they were entered, which their keys need not follow), in stored order on pages of their
+    // own.
     struct Run {
         std::size_t first, end;
         std::int64_t row;
