@@ -119,6 +119,13 @@ class TableImpl {
     virtual core::Status add() = 0;
     virtual core::Status put() = 0;
     virtual core::Status erase() = 0;
+    // Table::putChanges, checked already: `compared` are the fields the stored record must still
+    // hold as in `was` (scalar and array fields, no groups), `changed` those of them to write
+    // from `now`, `keys` the keys to compute again from `now`.
+    virtual core::Result<bool> putChanges(std::int64_t row, const Record& was, const Record& now,
+                                          const std::vector<std::uint32_t>& compared,
+                                          const std::vector<std::uint32_t>& changed,
+                                          const std::vector<std::uint32_t>& keys) = 0;
     virtual core::Result<std::int64_t> count() = 0;
     virtual core::Status empty() = 0;
     virtual core::Status append() = 0;

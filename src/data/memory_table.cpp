@@ -205,10 +205,44 @@ class MemoryTable final : public TableImpl {
         RowRef* r = pos_.current == 0 ? nullptr : rowRef(pos_.current);
         if (!r) return error(ErrorCode::NoRecord);
         if (auto st = buffer_.validate(); !st) return st;
-        const std::int64_t id = pos_.current;
         decodeImage(image(*r), stored_);
+        return writeOver(pos_.current, buffer_);
+    }
+
+    core::Result<bool> putChanges(std::int64_t row, const Record& was, const Record& now,
+                                  const std::vector<std::uint32_t>& compared,
+                                  const std::vector<std::uint32_t>& changed,
+                                  const std::vector<std::uint32_t>& /*keys*/) override {
+        RowRef* r = rowRef(row);
+        if (!r) return false;
+        decodeImage(image(*r), stored_);
+        // As the SQLite engine compares: numbers by value, texts exactly.
+        for (std::uint32_t f : compared) {
+            const FieldDef& fd = def_->fields[f];
+            for (std::uint32_t e = 0; e < fd.count; ++e) {
+                const Value& a = stored_.slot(fd.slot + e);
+                const Value& b = was.slot(fd.slot + e);
+                if (a.integer != b.integer || a.real != b.real || a.text != b.text) return false;
+            }
+        }
+        if (changed.empty()) return true;
+        changes_ = stored_;
+        for (std::uint32_t f : changed) {
+            const FieldDef& fd = def_->fields[f];
+            for (std::uint32_t e = 0; e < fd.count; ++e)
+                changes_.slot(fd.slot + e) = now.slot(fd.slot + e);
+        }
+        if (auto st = writeOver(row, changes_); !st) return st.error();
+        return true;
+    }
+
+  private:
+    // Writes `rec` over live row `id` (its stored image decoded in stored_), moving the key
+    // entries that change.
+    core::Status writeOver(std::int64_t id, const Record& rec) {
+        auto* r = rowRef(id);
         keyValues(stored_, oldKvs_);
-        keyValues(buffer_, newKvs_);
+        keyValues(rec, newKvs_);
         for (std::size_t k = 0; k < newKvs_.size(); ++k) {
             if (!keys_[k].unique || !newKvs_[k]) continue;
             const auto it = keys_[k].values.find(*newKvs_[k]);
@@ -222,7 +256,7 @@ class MemoryTable final : public TableImpl {
             if (newKvs_[k]) insert(keys_[k], *newKvs_[k], id);
         }
         scratch_.clear();
-        encodeImage(buffer_, scratch_);
+        encodeImage(rec, scratch_);
         if (scratch_.size() <= r->len) {
             std::memcpy(chunks_[r->chunk].data() + r->off, scratch_.data(), scratch_.size());
             garbageImages_ += r->len - scratch_.size();
@@ -235,6 +269,7 @@ class MemoryTable final : public TableImpl {
         return {};
     }
 
+  public:
     core::Status erase() override {
         RowRef* r = pos_.current == 0 ? nullptr : rowRef(pos_.current);
         if (!r) return error(ErrorCode::NoRecord);
@@ -631,6 +666,7 @@ class MemoryTable final : public TableImpl {
     Cursor cursor_;
     // Scratch space kept between calls, so a write allocates nothing of its own.
     Record stored_;
+    Record changes_{*def_};
     std::string scratch_;
     std::vector<std::optional<std::string>> oldKvs_, newKvs_;
 };

@@ -113,6 +113,50 @@ core::Status Table::put() {
                          [this] { return impl_->put(); });
 }
 
+core::Result<bool> Table::putChanges(const Bookmark& at, const Record& was, const Record& now) {
+    if (!impl_) return notOpenError();
+    const FileDef& d = impl_->def();
+    if (&was.def() != &d || &now.def() != &d)
+        return engineError(ErrorCode::BadValue, impl_->name(), "kayıt düzeni tablonunki değil");
+    if (!at.valid()) return engineError(ErrorCode::NoRecord, impl_->name(), "geçersiz yer imi", 25);
+    if (auto st = now.validate(); !st) return st.error();
+    std::vector<char> known(d.fields.size(), impl_->narrowed() ? 0 : 1);
+    for (std::uint32_t f : impl_->readFields()) known[f] = 1;
+    std::vector<char> differs(d.fields.size(), 0);
+    std::vector<std::uint32_t> compared, changed, keys;
+    for (std::uint32_t f = 0; f < d.fields.size(); ++f) {
+        const FieldDef& fd = d.fields[f];
+        if (fd.type == FieldType::GROUP) continue;
+        for (std::uint32_t e = 0; e < fd.count; ++e)
+            if (!(was.slot(fd.slot + e) == now.slot(fd.slot + e))) differs[f] = 1;
+        if (differs[f] && !known[f])
+            return engineError(ErrorCode::BadValue, impl_->name(),
+                               "okunmamış alan değişmiş: " + fd.name);
+        if (known[f]) compared.push_back(f);
+        if (differs[f]) changed.push_back(f);
+    }
+    for (std::uint32_t k = 0; k < d.keys.size(); ++k) {
+        bool touched = false, whole = true;
+        for (const KeyPart& p : d.keys[k].parts) {
+            touched = touched || differs[p.field];
+            whole = whole && known[p.field];
+        }
+        if (!touched) continue;
+        if (!whole)
+            return engineError(ErrorCode::BadValue, impl_->name(),
+                               "anahtarın okunmamış parçası var: " + d.keys[k].name);
+        keys.push_back(k);
+    }
+    for (const RelationDef* rel : parentRelations(*impl_, true))
+        for (const auto& [pf, cf] : rel->links) {
+            auto f = d.field(pf);
+            if (f && differs[*f])
+                return engineError(ErrorCode::EngineError, impl_->name(),
+                                   "bağlı kayıtlara taşınan alan: " + std::string(pf));
+        }
+    return impl_->putChanges(at.row, was, now, compared, changed, keys);
+}
+
 core::Status Table::erase() {
     if (!impl_) return notOpenError();
     auto always = [](const RelationDef&, const Record&) { return true; };

@@ -281,6 +281,47 @@ class SqliteTable final : public TableImpl {
         return st;
     }
 
+    // One statement: UPDATE ... SET the changed columns and keys WHERE rowid = ? AND each
+    // compared column IS its value as read. The row is found and compared by the engine's own
+    // update, with no read of it into the program first; changes() says whether it matched.
+    core::Result<bool> putChanges(std::int64_t row, const Record& was, const Record& now,
+                                  const std::vector<std::uint32_t>& compared,
+                                  const std::vector<std::uint32_t>& changed,
+                                  const std::vector<std::uint32_t>& keys) override {
+        makeFieldColumns();
+        std::string sig;
+        for (const auto* list : {&compared, &changed, &keys}) {
+            for (std::uint32_t v : *list) sig.append(reinterpret_cast<const char*>(&v), sizeof v);
+            sig += '|';
+        }
+        auto [it, made] = sqlChanges_.try_emplace(std::move(sig));
+        if (made) it->second = changesSql(compared, changed, keys);
+        auto s = prep(it->second);
+        if (!s) return s.error();
+        StmtUse use(*s, false);
+        int i = 1;
+        packed_.clear();
+        packed_.reserve(map_.size() * 2); // bound by address: no reallocation while binding
+        for (std::uint32_t f : changed)
+            for (std::uint32_t ci = fieldCol_[f].first; ci < fieldCol_[f].second; ++ci)
+                bindColumn(*s, i++, map_[ci], now);
+        keys_.clear();
+        for (std::uint32_t k : keys) keys_.push_back(encodeKey(now, def_->keys[k], keyFormat()));
+        for (const auto& kv : keys_) bindKey(*s, i++, kv);
+        sqlite3_bind_int64(*s, i++, row);
+        for (std::uint32_t f : compared)
+            for (std::uint32_t ci = fieldCol_[f].first; ci < fieldCol_[f].second; ++ci)
+                bindColumn(*s, i++, map_[ci], was);
+        const int rc = sqlite3_step(*s);
+        if (changed.empty()) {
+            if (rc == SQLITE_ROW) return true;
+            if (rc == SQLITE_DONE) return false;
+            return c_->error(rc, name_, 25);
+        }
+        if (rc != SQLITE_DONE) return writeError(rc, row, 25, &now);
+        return sqlite3_changes64(c_->db()) > 0;
+    }
+
     core::Result<std::int64_t> count() override {
         auto s = prep(sqlCount_);
         if (!s) return s.error();
@@ -629,6 +670,43 @@ class SqliteTable final : public TableImpl {
         return {};
     }
 
+    // The columns of each field: map_[first, second) (none for a group).
+    void makeFieldColumns() {
+        if (!fieldCol_.empty()) return;
+        fieldCol_.assign(def_->fields.size(), {0, 0});
+        for (std::uint32_t ci = 0; ci < map_.size(); ++ci) {
+            auto& [first, end] = fieldCol_[map_[ci].field];
+            if (end == 0) first = ci;
+            end = ci + 1;
+        }
+    }
+
+    // The statement of putChanges for these lists: parameters in the order it binds them.
+    std::string changesSql(const std::vector<std::uint32_t>& compared,
+                           const std::vector<std::uint32_t>& changed,
+                           const std::vector<std::uint32_t>& keys) const {
+        const std::string qt = quoteIdent(table_);
+        int i = 1;
+        std::string sql;
+        if (changed.empty()) {
+            sql = "SELECT 1 FROM " + qt;
+        } else {
+            std::string sets;
+            for (std::uint32_t f : changed)
+                for (std::uint32_t ci = fieldCol_[f].first; ci < fieldCol_[f].second; ++ci)
+                    sets += (sets.empty() ? "" : ", ") + quoteIdent(cols_.names[ci]) + " = ?" +
+                            std::to_string(i++);
+            for (std::uint32_t k : keys)
+                sets += ", " + quoteIdent(cols_.keyNames[k]) + " = ?" + std::to_string(i++);
+            sql = "UPDATE " + qt + " SET " + sets;
+        }
+        sql += " WHERE rowid = ?" + std::to_string(i++);
+        for (std::uint32_t f : compared)
+            for (std::uint32_t ci = fieldCol_[f].first; ci < fieldCol_[f].second; ++ci)
+                sql += " AND " + quoteIdent(cols_.names[ci]) + " IS ?" + std::to_string(i++);
+        return sql;
+    }
+
     // Exact comparison: a REAL by its bits, so that a changed sign of zero is written too.
     static bool sameValue(const Value& a, const Value& b) {
         return a.integer == b.integer && a.text == b.text &&
@@ -975,6 +1053,8 @@ class SqliteTable final : public TableImpl {
     std::vector<int> trackedOf_;
     std::string sqlStoredKeys_;
     std::unordered_map<std::uint64_t, std::string> sqlUpdateOf_;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> fieldCol_; // putChanges: map_ range
+    std::map<std::string, std::string> sqlChanges_; // putChanges, by its lists; stable addresses
     std::vector<Value> remembered_;
     std::int64_t rememberedRow_ = 0;
     std::int64_t rememberedChanges_ = -1;

@@ -106,6 +106,18 @@ class Table {
     // Writes the buffer over the current record (NoRecord when there is none). Cascades a changed
     // linking field to the children where a relation says so.
     core::Status put();
+    // Update if still as read: writes the changes from `was` to `now` into the record at `at`,
+    // provided that record still holds what `was` holds in every field reads fill (readFields(),
+    // or every field when reads are whole). Only the fields that differ between the two are
+    // written, and only the keys built on them are computed again; every other field keeps what
+    // is stored. So a record read narrowed can be changed where it stands: `was` as read, `now`
+    // the same with a few of those fields changed, and no second read of it. Returns false, and
+    // writes nothing, when the record is gone or no longer holds those values (another program
+    // changed it since it was read). Refused: a change of a field reads do not fill, or of a key
+    // whose parts they do not all fill (BadValue); a change of a field a relation carries to
+    // child records (EngineError: put() does that); a duplicate unique key (DuplicateKey, as
+    // put()). Neither the buffer nor the position changes.
+    core::Result<bool> putChanges(const Bookmark& at, const Record& was, const Record& now);
     // Deletes the current record. RelatedRecords (message 30, Error::file = the child file) when a
     // relation refuses it; children deleted first where a relation cascades.
     core::Status erase();
@@ -225,6 +237,13 @@ template <RecordStruct T> class TypedTable {
         return t_.put();
     }
     core::Status erase() { return t_.erase(); }
+    // Table::putChanges with the records as structs.
+    core::Result<bool> putChanges(const Bookmark& at, const T& was, const T& now) {
+        Record w(t_.def()), n(t_.def());
+        if (auto st = toRecord(was, w); !st) return st.error();
+        if (auto st = toRecord(now, n); !st) return st.error();
+        return t_.putChanges(at, w, n);
+    }
     // Narrowed reads (see Table::narrowTo): the records read carry only these fields, the
     // others as a default-made T has them; add() and put() are refused meanwhile.
     core::Status narrowTo(std::initializer_list<std::string_view> names) {

@@ -9,6 +9,8 @@
 #include "vouchers/posting.h"
 #include "vouchers/tool_common.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace hk::vouchers {
@@ -62,23 +64,61 @@ core::Result<TransferResult> accountTransfer(data::DataSet& ds, app::Ui& ui,
         if (text::clip(dst->NTLK) != "M") return toolRefusal(ui, accmsg::kTargetNotDetail);
     }
     // The source account's lines in voucher-key order, through FisDet's account index: a busy
-    // account costs its own lines, not a probe into every voucher of the year.
+    // account costs its own lines, not a probe into every voucher of the year. Only what a move
+    // uses is read: the fields of the key it changes and of the postings (lines), the key, date
+    // and attribute (headers).
+    data::NarrowReads lineFields(b.lines, {"KEYSTR", "HESAPKODU", "ACKNO", "TLBORC", "TLALACAK",
+                                           "ALTBIRIMBORC", "ALTBIRIMALACAK", "DOVIZBORC",
+                                           "DOVIZALACAK"});
+    if (!lineFields.ok()) return lineFields.status().error();
+    data::NarrowReads headFields(b.heads, {"KEYSTR", "FISTRH", "FISNO", "FISNTLK"});
+    if (!headFields.ok()) return headFields.status().error();
     auto found = b.lines.collectWhere("MFD:KeyFisDet", "HESAPKODU", source);
     if (!found) return found.error();
+    data::Table& lines = b.lines.table();
+    data::Record was(lines.def()), now(lines.def());
+    // Moves a line listed (or read again) as `line` to the target account where it stands,
+    // provided it still holds what was read; false when it does not.
+    auto move = [&](const data::Bookmark& mark, const data::FisDet& line) -> core::Result<bool> {
+        data::FisDet moved = line;
+        moved.HESAPKODU = target;
+        if (auto st = data::toRecord(line, was); !st) return st.error();
+        if (auto st = data::toRecord(moved, now); !st) return st.error();
+        return lines.putChanges(mark, was, now);
+    };
+
+    // The vouchers (runs of lines with one key) in the order their lines are stored, each moved
+    // whole in one unit of work. A page is written to the log once per commit that changed it:
+    // in key order a unit's lines may lie all over the file (vouchers are stored in the order
+    // they were entered, which their keys need not follow), in stored order on pages of their
+    // own.
+    struct Run {
+        std::size_t first, end;
+        std::int64_t row;
+    };
+    std::vector<Run> runs;
+    for (std::size_t at = 0; at < found->size();) {
+        Run r{at, at, INT64_MAX};
+        const std::string& key = (*found)[at].second.KEYSTR;
+        while (r.end < found->size() && (*found)[r.end].second.KEYSTR == key)
+            r.row = std::min(r.row, (*found)[r.end++].first.row);
+        at = r.end;
+        runs.push_back(r);
+    }
+    std::stable_sort(runs.begin(), runs.end(),
+                     [](const Run& x, const Run& y) { return x.row < y.row; });
 
     TransferResult result;
     std::size_t i = 0;
-    while (i < found->size()) {
+    while (i < runs.size()) {
         data::Transaction tx{*b.db};
         if (!tx.started()) return tx.started().error();
         PostingBatch batch;
-        for (std::size_t n = 0; n < kBatch && i < found->size(); ++n) {
+        for (std::size_t n = 0; n < kBatch && i < runs.size(); ++n) {
             // One voucher: the run of lines with its key.
-            const std::string key = (*found)[i].second.KEYSTR;
-            std::size_t end = i;
-            while (end < found->size() && (*found)[end].second.KEYSTR == key) ++end;
-            const std::size_t first = i;
-            i = end;
+            const std::size_t first = runs[i].first, end = runs[i].end;
+            const std::string key = (*found)[first].second.KEYSTR;
+            ++i;
             auto h = b.head(key);
             if (!h) {
                 if (data::is(h.error(), data::ErrorCode::NotFound)) continue; // lines of no voucher
@@ -89,17 +129,26 @@ core::Result<TransferResult> accountTransfer(data::DataSet& ds, app::Ui& ui,
             for (std::size_t j = first; j < end; ++j) {
                 const auto& [mark, listed] = (*found)[j];
                 // The lines were listed before this unit of work: another program may have
-                // changed or deleted one since. Move the line as it is stored now, and only while
-                // it still is a line of this account in this voucher; a deleted one is gone.
-                if (auto st = b.lines.table().reget(mark); !st) {
-                    if (data::is(st.error(), data::ErrorCode::NotFound)) continue;
-                    return st.error();
+                // changed or deleted one since. A line still as listed is moved at once; else
+                // it is moved as it is stored now, and only while it still is a line of this
+                // account in this voucher; a deleted one is gone.
+                auto moved = move(mark, listed);
+                if (!moved) return moved.error();
+                data::FisDet line = listed;
+                if (!*moved) {
+                    if (auto st = lines.reget(mark); !st) {
+                        if (data::is(st.error(), data::ErrorCode::NotFound)) continue;
+                        return st.error();
+                    }
+                    line = b.lines.current();
+                    if (line.HESAPKODU != listed.HESAPKODU || line.KEYSTR != listed.KEYSTR)
+                        continue;
+                    moved = move(mark, line);
+                    if (!moved) return moved.error();
+                    if (!*moved) continue; // read in this unit of work: cannot have changed
                 }
-                data::FisDet line = b.lines.current();
-                if (line.HESAPKODU != listed.HESAPKODU || line.KEYSTR != listed.KEYSTR) continue;
                 batch.post(line, h->FISNTLK, month, -1.0);
                 line.HESAPKODU = target;
-                if (auto st = b.lines.put(line); !st) return st.error();
                 batch.post(line, h->FISNTLK, month, 1.0);
                 ++result.lines;
             }

@@ -219,6 +219,129 @@ TEST_P(Update, APutRightAfterTheAddMovesTheNewRecord) {
     expectKeyColumnsMatch();
 }
 
+// The fields the putChanges tests read: those the changes above touch and every key part.
+const std::initializer_list<std::string_view> kRead = {
+    "KEYSTR", "FISSIRANO", "HESAPKODU", "FISACK", "TLBORC", "TLALACAK", "ACKNO", "BORCALACAK",
+    "BELGENO"};
+
+// Reads the record of `line` narrowed to `fields` and gives its bookmark and the record as read.
+std::pair<Bookmark, FisDet> readNarrowed(TypedTable<FisDet>& t, const FisDet& line,
+                                         std::initializer_list<std::string_view> fields) {
+    NarrowReads few(t, fields);
+    EXPECT_TRUE(few.ok());
+    auto r = t.get("MFD:KeyFisSiraNo", line);
+    EXPECT_TRUE(r.ok());
+    return {t.table().bookmark(), r.ok() ? *r : FisDet{}};
+}
+
+// A record read narrowed and changed with putChanges ends up exactly as the whole record read,
+// changed the same way and put, would: the same fields, keys, key columns and account index,
+// and its unread fields as they were stored.
+TEST_P(Update, PutChangesOfANarrowedReadEqualsAWholePut) {
+    for (const Change& c : changes()) {
+        SCOPED_TRACE(c.name);
+        fill();
+        // A field the narrowed read leaves out holds something that must survive.
+        ASSERT_TRUE(lines_.get("MFD:KeyFisSiraNo", stored_[1]).ok());
+        stored_[1].HESAPADI1 = "Alıcılar";
+        stored_[1].KPERSONEL = "AYŞE";
+        ASSERT_TRUE(lines_.put(stored_[1]).ok());
+        auto [mark, was] = readNarrowed(lines_, stored_[1], kRead);
+        if (db_) EXPECT_TRUE(was.HESAPADI1.empty()); // not read (memory reads whole records)
+        FisDet now = was;
+        c.apply(now);
+        {
+            NarrowReads few(lines_, kRead);
+            auto done = lines_.putChanges(mark, was, now);
+            ASSERT_TRUE(done.ok()) << done.error().describe();
+            EXPECT_TRUE(*done);
+        }
+        std::vector<FisDet> expected = stored_;
+        c.apply(expected[1]);
+        EXPECT_EQ(all(), expected);
+        EXPECT_EQ(order("MFD:KeyFisSiraNo"), c.byLine);
+        EXPECT_EQ(order("MFD:KeyFisDet"), c.byAccount);
+        std::vector<std::string> inAccount;
+        for (const FisDet& l : expected)
+            if (l.HESAPKODU == expected[1].HESAPKODU)
+                inAccount.push_back(l.KEYSTR + "/" + std::to_string(l.FISSIRANO));
+        std::sort(inAccount.begin(), inAccount.end());
+        EXPECT_EQ(keysOfAccount(expected[1].HESAPKODU.c_str()), inAccount);
+        expectKeyColumnsMatch();
+    }
+}
+
+// Update if still as read: a record changed since in a field that was read, or deleted, is not
+// written (false, and everything stays as the other write left it); a change in a field that
+// was not read does not stop it, and survives it.
+TEST_P(Update, PutChangesWritesOnlyWhileTheReadFieldsAreAsRead) {
+    struct Meanwhile {
+        const char* name;
+        std::function<void(FisDet&)> change; // null: the record is deleted
+        bool written;
+    };
+    const std::vector<Meanwhile> cases = {
+        {"nothing", [](FisDet&) {}, true},
+        {"a field not read", [](FisDet& l) { l.HESAPADI2 = "Başka program"; }, true},
+        {"an amount read", [](FisDet& l) { l.TLBORC += 0.01; }, false},
+        {"a text read", [](FisDet& l) { l.FISACK = "Satır 2b"; }, false},
+        {"the account read", [](FisDet& l) { l.HESAPKODU = "120 01 005"; }, false},
+        {"the record deleted", nullptr, false},
+    };
+    for (const Meanwhile& m : cases) {
+        for (const bool changesSomething : {true, false}) {
+            SCOPED_TRACE(std::string(m.name) + (changesSomething ? ", moved" : ", as read"));
+            fill();
+            auto [mark, was] = readNarrowed(lines_, stored_[1], kRead);
+            // Another write to the record in between, whole, through the same table.
+            ASSERT_TRUE(lines_.get("MFD:KeyFisSiraNo", stored_[1]).ok());
+            std::vector<FisDet> expected = stored_;
+            if (m.change) {
+                m.change(expected[1]);
+                ASSERT_TRUE(lines_.put(expected[1]).ok());
+            } else {
+                ASSERT_TRUE(lines_.erase().ok());
+                expected.erase(expected.begin() + 1);
+            }
+            FisDet now = was;
+            if (changesSomething) now.HESAPKODU = "120 01 009";
+            {
+                NarrowReads few(lines_, kRead);
+                auto done = lines_.putChanges(mark, was, now);
+                ASSERT_TRUE(done.ok()) << done.error().describe();
+                EXPECT_EQ(*done, m.written);
+            }
+            if (m.written && changesSomething) expected[1].HESAPKODU = "120 01 009";
+            EXPECT_EQ(all(), expected);
+            expectKeyColumnsMatch();
+        }
+    }
+}
+
+// What putChanges cannot write without reading the record is refused, and nothing is written:
+// a changed field that was not read, a changed key with a part that was not read, a record of
+// another layout.
+TEST_P(Update, PutChangesRefusesWhatItCannotKnow) {
+    auto [mark, was] = readNarrowed(lines_, stored_[1], {"KEYSTR", "HESAPKODU", "FISSIRANO"});
+    NarrowReads few(lines_, {"KEYSTR", "HESAPKODU", "FISSIRANO"});
+    FisDet unread = was;
+    unread.FISACK = "Okunmadı";
+    auto r = lines_.putChanges(mark, was, unread);
+    ASSERT_FALSE(r.ok());
+    EXPECT_TRUE(is(r.error(), ErrorCode::BadValue));
+    FisDet keyPart = was; // MFD:KeyFisDet needs ACKNO, which was not read
+    keyPart.HESAPKODU = "120 01 009";
+    r = lines_.putChanges(mark, was, keyPart);
+    ASSERT_FALSE(r.ok());
+    EXPECT_TRUE(is(r.error(), ErrorCode::BadValue));
+    Record other(Layout::FisBas);
+    r = lines_.table().putChanges(mark, other, other);
+    ASSERT_FALSE(r.ok());
+    EXPECT_TRUE(is(r.error(), ErrorCode::BadValue));
+    lines_.widen();
+    EXPECT_EQ(all(), stored_);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothEngines, Update, ::testing::Values(Engine::Sqlite, Engine::Memory),
                          engineName);
 

@@ -5,10 +5,12 @@
 #include "data/database.h"
 #include "vouchers/account_transfer.h"
 #include "vouchers/numbering.h"
+#include "vouchers/posting.h"
 #include "vouchers/rebuild.h"
 #include "vouchers/renumber.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -268,6 +270,183 @@ TEST_F(RenumberPaths, AccountTransferRewritesOnlyTheAccountOnARandomBook) {
         ASSERT_TRUE(accountTransfer(*ds_, ui_, "120 01 005", "120 01 006", r)) << "seed " << seed;
         expectBook(book);
     }
+}
+
+// A Ui through which "another program" writes while a tool runs: the first progress line whose
+// text holds `when` runs `meddle` once, inside the tool's unit of work, on the same data set.
+class MeddlingUi : public app::testing::FakeUi {
+  public:
+    std::string when;
+    std::function<void()> meddle;
+    void progress(const std::string& text, int n) override {
+        FakeUi::progress(text, n);
+        if (meddle && text.find(when) != std::string::npos) {
+            auto f = std::move(meddle);
+            meddle = nullptr;
+            f();
+        }
+    }
+};
+
+// A line the parking moved and another program then changed or deleted, before the numbering
+// moved it on: the numbering moves the voucher as its lines stand then, as if the change had
+// been made before the run. The line is the voucher's last, so the lines before it are moved
+// first and must be put back when it turns out changed.
+TEST_F(RenumberPaths, RenumberingMovesTheLinesAsTheyStandWhenAnotherProgramChangedOneAfterParking) {
+    enum class Meddle { Amount, Delete, Account };
+    for (const Meddle how : {Meddle::Amount, Meddle::Delete, Meddle::Account}) {
+        SCOPED_TRACE(static_cast<int>(how));
+        TearDown();
+        SetUp();
+        std::mt19937 rng(41);
+        auto book = randomBook(rng, 60);
+        Voucher* v = nullptr;
+        for (auto& w : book)
+            if (keyMonth(w.head.KEYSTR) == 3 && w.lines.size() >= 3 &&
+                w.lines.back().ACKNO % 100 == 0 && (!v || w.head.FISTRH < v->head.FISTRH))
+                v = &w;
+        ASSERT_NE(v, nullptr);
+        const std::string parked = "83" + v->head.KEYSTR.substr(2);
+        const data::FisDet target = v->lines.back();
+        bool done = false;
+        MeddlingUi ui;
+        ui.when = " Fişi Sıralanıyor.";
+        ui.meddle = [&] {
+            auto b = Books::open(*ds_);
+            ASSERT_TRUE(b);
+            data::FisDet key = target;
+            key.KEYSTR = parked;
+            auto l = b->lines.get("MFD:KeyFisSiraNo", key);
+            ASSERT_TRUE(l) << "the line is parked by now";
+            if (how == Meddle::Delete) {
+                ASSERT_TRUE(b->lines.erase());
+            } else {
+                if (how == Meddle::Amount) l->TLBORC = 12.3456, l->TLALACAK = 0;
+                else l->HESAPKODU = "191 01";
+                l->FISACK = "Başka program";
+                ASSERT_TRUE(b->lines.put(*l));
+            }
+            done = true;
+        };
+        data::FisDet& last = v->lines.back();
+        if (how == Meddle::Delete) {
+            v->lines.pop_back();
+        } else {
+            if (how == Meddle::Amount) last.TLBORC = 12.3456, last.TLALACAK = 0;
+            else last.HESAPKODU = "191 01";
+            last.FISACK = "Başka program";
+        }
+        const int lastNo = renumberedMonth3(book, company_);
+        ASSERT_TRUE(FisSirala(*ds_, ui, 3));
+        EXPECT_TRUE(done);
+        expectBook(book);
+        EXPECT_EQ(storedCompany().MAHSUPNUMARATOR[2], lastNo);
+    }
+}
+
+// Lines changed, moved to another account or deleted by another program after the transfer
+// listed them: each is moved as it is stored then (or not at all), and the totals posted are
+// those of the lines as moved.
+TEST_F(RenumberPaths, AccountTransferMovesTheLinesAsStoredWhenAnotherProgramChangedThem) {
+    std::mt19937 rng(51);
+    auto book = randomBook(rng, 60);
+    // Three lines of the account in vouchers after the first one moved (progress comes after
+    // the first voucher's lines).
+    std::vector<data::FisDet*> victims;
+    bool first = true;
+    for (auto& v : book) {
+        if (keyMonth(v.head.KEYSTR) != 4) continue;
+        for (auto& l : v.lines) {
+            if (l.HESAPKODU != "120 01 005") continue;
+            if (first) {
+                first = false; // somewhere in the first voucher moved (key order)
+                continue;
+            }
+            if (victims.size() < 3 && l.ACKNO % 100 == 0) victims.push_back(&l);
+        }
+    }
+    std::sort(victims.begin(), victims.end(), [](const data::FisDet* a, const data::FisDet* b) {
+        return std::tie(a->KEYSTR, a->ACKNO) < std::tie(b->KEYSTR, b->ACKNO);
+    });
+    ASSERT_EQ(victims.size(), 3u);
+    // The first voucher moved is the lowest key of month 4 with a line of the account.
+    std::string firstKey;
+    for (const auto& v : book)
+        if (keyMonth(v.head.KEYSTR) == 4)
+            for (const auto& l : v.lines)
+                if (l.HESAPKODU == "120 01 005" && (firstKey.empty() || l.KEYSTR < firstKey))
+                    firstKey = l.KEYSTR;
+    for (const data::FisDet* l : victims) ASSERT_GT(l->KEYSTR, firstKey);
+    const std::vector<data::FisDet> listed = {*victims[0], *victims[1], *victims[2]};
+    auto attributeOf = [&](const std::string& key) {
+        for (const auto& v : book)
+            if (v.head.KEYSTR == key) return v.head.FISNTLK;
+        return std::string{};
+    };
+    auto totals = [&] {
+        std::map<std::string, AccountTotals> out;
+        auto b = Books::open(*ds_);
+        EXPECT_TRUE(b->plan.set("HSP:KeyHesap"));
+        while (auto h = b->plan.next()) out[h->HESAPKODU] = totalsOf(*h);
+        return out;
+    };
+    std::map<std::string, AccountTotals> beforeMove;
+    MeddlingUi ui;
+    bool done = false;
+    ui.meddle = [&] {
+        auto b = Books::open(*ds_);
+        ASSERT_TRUE(b);
+        for (std::size_t i = 0; i < listed.size(); ++i) {
+            auto l = b->lines.get("MFD:KeyFisSiraNo", listed[i]);
+            ASSERT_TRUE(l);
+            const std::string attr = attributeOf(l->KEYSTR);
+            ASSERT_TRUE(MizandanCikar(b->plan, *l, attr, 4));
+            if (i == 2) {
+                ASSERT_TRUE(b->lines.erase());
+                continue;
+            }
+            if (i == 0) l->TLBORC = 77.25, l->TLALACAK = 0;
+            else l->HESAPKODU = "191 01";
+            ASSERT_TRUE(b->lines.put(*l));
+            ASSERT_TRUE(MizanaIsle(b->plan, *l, attr, 4));
+        }
+        beforeMove = totals(); // the transfer posts its one unit of work at its end
+        done = true;
+    };
+    victims[0]->TLBORC = 77.25;
+    victims[0]->TLALACAK = 0;
+    victims[1]->HESAPKODU = "191 01";
+    // What the transfer posts: the amounts of the lines as it moves them, out of the source and
+    // into the target (their common levels net to nothing).
+    Amounts movedSum{};
+    for (auto& v : book) {
+        std::erase_if(v.lines, [&](const data::FisDet& l) {
+            return l.KEYSTR == listed[2].KEYSTR && l.ACKNO == listed[2].ACKNO &&
+                   l.FISSIRANO == listed[2].FISSIRANO;
+        });
+        for (auto& l : v.lines)
+            if (l.HESAPKODU == "120 01 005" && keyMonth(v.head.KEYSTR) == 4) {
+                l.HESAPKODU = "120 01 006";
+                if (!isAmountLine(l) || isCancelled(v.head.FISNTLK)) continue;
+                const Amounts a = amountsOf(l);
+                for (std::size_t i = 0; i < 6; ++i) movedSum[i] += a[i];
+            }
+    }
+    TransferRange r;
+    r.fromMonth = 4;
+    r.toMonth = 4;
+    auto moved = accountTransfer(*ds_, ui, "120 01 005", "120 01 006", r);
+    ASSERT_TRUE(moved);
+    EXPECT_TRUE(done);
+    expectBook(book);
+    const auto after = totals();
+    for (const auto& [code, sign] : {std::pair<std::string, double>{"120 01 005", -1.0},
+                                     std::pair<std::string, double>{"120 01 006", 1.0},
+                                     std::pair<std::string, double>{"191 01", 0.0}})
+        for (std::size_t i = 0; i < 6; ++i)
+            EXPECT_NEAR(after.at(code).months[3][i],
+                        beforeMove.at(code).months[3][i] + sign * movedSum[i], 1e-6)
+                << code << " measure " << i;
 }
 
 } // namespace
