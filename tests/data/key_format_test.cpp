@@ -85,8 +85,10 @@ TEST(KeyForms, BothFormsGiveEveryKeyTheSameOrderAndTheCompactOneIsShorter) {
                     t.pop_back();
                 if (!t.empty() && static_cast<unsigned char>(t.back()) >= 0xC0) t.pop_back();
             }
-            if (c.second)
-                ASSERT_TRUE(r.setDate(c.second, {static_cast<int>(1 + rng() % 3), 1, 2026}).ok());
+            if (c.second) {
+                const core::Date d{static_cast<std::uint8_t>(1 + rng() % 3), 1, 2026};
+                ASSERT_TRUE(r.setDate(c.second, d).ok());
+            }
             recs.push_back(std::move(r));
             texts.push_back(t);
         }
@@ -104,10 +106,11 @@ TEST(KeyForms, BothFormsGiveEveryKeyTheSameOrderAndTheCompactOneIsShorter) {
                 const std::string ej = encodeKeyAlways(recs[j], key, KeyFormat::Escaped);
                 ASSERT_EQ(compareBytes(ci, cj), compareBytes(ei, ej))
                     << c.key << ": \"" << texts[i] << "\" against \"" << texts[j] << "\"";
-                if (!c.second)
+                if (!c.second) {
                     ASSERT_EQ(compareBytes(ci, cj),
                               core::text::compare(texts[i], texts[j], key.caseInsensitive))
                         << c.key << ": \"" << texts[i] << "\" against \"" << texts[j] << "\"";
+                }
             }
         }
     }

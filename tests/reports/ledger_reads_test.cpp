@@ -198,7 +198,9 @@ TEST(LedgerReads, OnePassKeepsTheIndexOrderWithinAVoucher) {
                                                 "Temmuz beşinci",    "taşınan yerinde"};
         for (std::size_t i = 0; i < order.size(); ++i) {
             ASSERT_NE(at(order[i]), std::string::npos) << order[i];
-            if (i > 0) EXPECT_LT(at(order[i - 1]), at(order[i])) << order[i];
+            if (i > 0) {
+                EXPECT_LT(at(order[i - 1]), at(order[i])) << order[i];
+            }
         }
         EXPECT_EQ(at("sahipsiz"), std::string::npos);
         EXPECT_EQ(at("silinen"), std::string::npos);
