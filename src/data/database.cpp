@@ -117,6 +117,13 @@ core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
     if (!exists && (!o.create || o.readOnly))
         return engineError(ErrorCode::FileNotFound, name, {}, 23);
 
+    // The engine's memory statistics take a global lock on every allocation and nothing here
+    // reads them. Settable only before the engine's first use; a refusal leaves them on.
+    static const bool configured = [] {
+        (void)sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return true;
+    }();
+    (void)configured;
     sqlite3* raw = nullptr;
     int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
     flags |= o.readOnly ? SQLITE_OPEN_READONLY
@@ -436,6 +443,26 @@ BulkWrite::~BulkWrite() {
     // open) leaves the database in rollback mode until the next opening switches it back.
     (void)db_.conn_->exec("PRAGMA journal_mode = WAL");
     (void)db_.conn_->exec("PRAGMA mmap_size = " + std::to_string(kMmapBytes));
+}
+
+LargeCache::LargeCache(Database& db, std::int64_t bytes) : db_(db) {
+    auto size = readInteger(*db_.conn_, "PRAGMA cache_size", db_.path().string());
+    if (!size || *size == 0) return;
+    // Negative sizes are KiB, positive ones pages: compared in KiB.
+    const std::int64_t kib = bytes / 1024;
+    std::int64_t now = -*size;
+    if (*size > 0) {
+        auto page = readInteger(*db_.conn_, "PRAGMA page_size", db_.path().string());
+        if (!page) return;
+        now = *size * *page / 1024;
+    }
+    if (kib <= now) return;
+    if (db_.conn_->exec("PRAGMA cache_size = -" + std::to_string(kib))) before_ = *size;
+}
+
+LargeCache::~LargeCache() {
+    // The size read back is a number from the engine, not data.
+    if (before_ != 0) (void)db_.conn_->exec("PRAGMA cache_size = " + std::to_string(before_));
 }
 
 Transaction::Transaction(Database& db) : Transaction(db.conn_) {}

@@ -77,6 +77,7 @@ class Database {
   private:
     friend class Transaction;
     friend class BulkWrite;
+    friend class LargeCache;
     explicit Database(std::shared_ptr<Connection> c);
     std::shared_ptr<Connection> conn_;
     int busyTimeoutMs_ = 5000;
@@ -108,6 +109,22 @@ class BulkWrite {
   private:
     Database& db_;
     bool active_ = false;
+};
+
+// A page cache of `bytes` for the life of this scope, in place of the usual 64 MB, for a tool
+// whose one unit of work changes more pages than that: pages that no longer fit are written to
+// the log before the commit and read back from it when they are changed again. Back to the
+// size before at the end. A cache smaller than the usual one is never asked for here.
+class LargeCache {
+  public:
+    LargeCache(Database& db, std::int64_t bytes);
+    ~LargeCache();
+    LargeCache(const LargeCache&) = delete;
+    LargeCache& operator=(const LargeCache&) = delete;
+
+  private:
+    Database& db_;
+    std::int64_t before_ = 0; // the size as PRAGMA cache_size gave it; 0 when unchanged
 };
 
 // A unit of work. Write transactions start with BEGIN IMMEDIATE (a second process waits on the

@@ -105,12 +105,13 @@ class TableImpl {
     virtual core::Status placesWithPrefix(std::uint32_t key, const std::string& prefix,
                                           std::vector<Bookmark>& out);
 
-    // The records whose scalar text field `field` holds `value`, in the order of `key`, with
-    // their bookmarks; false when the engine has no better way than reading the key whole (the
-    // caller does that then). Does not move the table's position.
+    // Visits the records whose scalar text field `field` holds `value`, in the order of `key`,
+    // with their bookmarks, as they are read (the record and bookmark passed are reused from
+    // one to the next); false, before visiting any, when the engine has no better way than
+    // reading the key whole (the caller does that then). Does not move the table's position.
     virtual core::Result<bool> selectEqual(std::uint32_t /*key*/, std::uint32_t /*field*/,
                                            std::string_view /*value*/,
-                                           std::vector<std::pair<Bookmark, Record>>& /*out*/) {
+                                           const Table::MatchVisitor& /*visit*/) {
         return false;
     }
     virtual core::Status get(std::uint32_t key) = 0;

@@ -147,13 +147,24 @@ core::Result<bool> Table::putChanges(const Bookmark& at, const Record& was, cons
                                "anahtarın okunmamış parçası var: " + d.keys[k].name);
         keys.push_back(k);
     }
-    for (const RelationDef* rel : parentRelations(*impl_, true))
+    // A linking field may change only while nothing would have to be carried along: a record
+    // with children under the old value is put() (which moves them), not changed here.
+    for (const RelationDef* rel : parentRelations(*impl_, true)) {
+        bool linkChanges = false;
         for (const auto& [pf, cf] : rel->links) {
             auto f = d.field(pf);
-            if (f && differs[*f])
-                return engineError(ErrorCode::EngineError, impl_->name(),
-                                   "bağlı kayıtlara taşınan alan: " + std::string(pf));
+            if (f && differs[*f]) linkChanges = true;
         }
+        if (!linkChanges) continue;
+        auto child = impl_->related(rel->child);
+        if (!child) return child.error();
+        if (!*child) continue;
+        auto marks = childrenOf(*rel, **child, was);
+        if (!marks) return marks.error();
+        if (!marks->empty())
+            return engineError(ErrorCode::RelatedRecords, impl_->name(),
+                               "bağlı kayıtları var: " + (**child).name());
+    }
     return impl_->putChanges(at.row, was, now, compared, changed, keys);
 }
 

@@ -426,7 +426,7 @@ class SqliteTable final : public TableImpl {
     }
 
     core::Result<bool> selectEqual(std::uint32_t key, std::uint32_t field, std::string_view value,
-                                   std::vector<std::pair<Bookmark, Record>>& out) override {
+                                   const Table::MatchVisitor& visit) override {
         const FieldDef& f = def_->fields[field];
         if (f.isArray() || !isText(f.type)) return false;
         auto [it, made] = sqlEqual_.try_emplace({key, field});
@@ -441,9 +441,17 @@ class SqliteTable final : public TableImpl {
         StmtUse use(*s);
         sqlite3_bind_text(*s, 1, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
         int rc;
+        Record rec(*def_);
+        Bookmark mark;
+        mark.key = static_cast<int>(key);
         while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
-            out.emplace_back(rowBookmark(*s, key), Record(*def_));
-            readColumns(*s, out.back().second, readMap_);
+            const auto* p = static_cast<const char*>(sqlite3_column_blob(*s, 1));
+            mark.keyValue.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(*s, 1)));
+            mark.row = sqlite3_column_int64(*s, 0);
+            readColumns(*s, rec, readMap_);
+            auto go = visit(rec, mark);
+            if (!go) return go.error();
+            if (!*go) return true;
         }
         if (rc != SQLITE_DONE) return c_->error(rc, name_);
         return true;

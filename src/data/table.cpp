@@ -293,7 +293,7 @@ core::Status Table::scanPrefix(std::string_view key, const Record& prefix, std::
     return scanFrom(*this, d, inRange, visit);
 }
 
-core::Status Table::scanWhere(std::string_view key, std::string_view field,
+core::Status Table::readWhere(std::string_view key, std::string_view field,
                              std::string_view value, const MatchVisitor& visit) {
     if (!impl_) return notOpenError();
     const FileDef& d = impl_->def();
@@ -303,23 +303,34 @@ core::Status Table::scanWhere(std::string_view key, std::string_view field,
     if (!f || d.fields[*f].isArray() || !isText(d.fields[*f].type))
         return engineError(ErrorCode::BadValue, impl_->name(), "metin alanı yok: " + std::string(field));
     while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
-    std::vector<std::pair<Bookmark, Record>> found;
-    auto served = impl_->selectEqual(*k, *f, value, found);
+    auto served = impl_->selectEqual(*k, *f, value, visit);
     if (!served) return served.error();
-    if (!*served) {
-        const std::uint32_t slot = d.fields[*f].slot;
-        if (auto st = impl_->set(*k, Seek::First); !st) return st;
-        for (;;) {
-            if (auto st = impl_->next(); !st) {
-                if (is(st.error(), ErrorCode::NoRecord)) break;
-                return st;
-            }
-            impl_->notePartial();
-            std::string_view v = impl_->buffer().slot(slot).text;
-            while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
-            if (v == value) found.emplace_back(impl_->bookmark(), impl_->buffer());
+    if (*served) return {};
+    const std::uint32_t slot = d.fields[*f].slot;
+    if (auto st = impl_->set(*k, Seek::First); !st) return st;
+    for (;;) {
+        if (auto st = impl_->next(); !st) {
+            if (is(st.error(), ErrorCode::NoRecord)) return {};
+            return st;
         }
+        impl_->notePartial();
+        std::string_view v = impl_->buffer().slot(slot).text;
+        while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+        if (v != value) continue;
+        auto go = visit(impl_->buffer(), impl_->bookmark());
+        if (!go) return go.error();
+        if (!*go) return {};
     }
+}
+
+core::Status Table::scanWhere(std::string_view key, std::string_view field,
+                             std::string_view value, const MatchVisitor& visit) {
+    std::vector<std::pair<Bookmark, Record>> found;
+    auto st = readWhere(key, field, value, [&](const Record& r, const Bookmark& b) -> core::Result<bool> {
+        found.emplace_back(b, r);
+        return true;
+    });
+    if (!st) return st;
     for (const auto& [mark, rec] : found) {
         auto go = visit(rec, mark);
         if (!go) return go.error();

@@ -115,8 +115,10 @@ class Table {
     // writes nothing, when the record is gone or no longer holds those values (another program
     // changed it since it was read). Refused: a change of a field reads do not fill, or of a key
     // whose parts they do not all fill (BadValue); a change of a field a relation carries to
-    // child records (EngineError: put() does that); a duplicate unique key (DuplicateKey, as
-    // put()). Neither the buffer nor the position changes.
+    // child records while there are children under its value as read (RelatedRecords: put()
+    // carries them; with none there is nothing to carry, as when the caller moved them first);
+    // a duplicate unique key (DuplicateKey, as put()). Neither the buffer nor the position
+    // changes.
     core::Result<bool> putChanges(const Bookmark& at, const Record& was, const Record& now);
     // Deletes the current record. RelatedRecords (message 30, Error::file = the child file) when a
     // relation refuses it; children deleted first where a relation cascades.
@@ -176,6 +178,12 @@ class Table {
     // and in a memory work file, the key is read whole.
     using MatchVisitor = std::function<core::Result<bool>(const Record&, const Bookmark&)>;
     core::Status scanWhere(std::string_view key, std::string_view field, std::string_view value,
+                           const MatchVisitor& visit);
+    // The same, each match visited as it is read, without holding them all first: the visitor
+    // must neither write to this table nor move its position, and the record and bookmark it
+    // gets are good until it returns (copy what it keeps). A busy account's 100,000 lines held
+    // as records cost more than reading them.
+    core::Status readWhere(std::string_view key, std::string_view field, std::string_view value,
                            const MatchVisitor& visit);
 
     // A unit of work on the database this table lives in (BEGIN IMMEDIATE, or a savepoint inside
@@ -289,7 +297,7 @@ template <RecordStruct T> class TypedTable {
     core::Result<std::vector<std::pair<Bookmark, T>>>
     collectWhere(std::string_view key, std::string_view field, std::string_view value) {
         std::vector<std::pair<Bookmark, T>> out;
-        auto st = t_.scanWhere(key, field, value,
+        auto st = t_.readWhere(key, field, value,
                                [&](const Record& r, const Bookmark& b) -> core::Result<bool> {
                                    out.emplace_back(b, fromRecord<T>(r));
                                    return true;

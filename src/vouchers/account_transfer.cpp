@@ -73,8 +73,39 @@ core::Result<TransferResult> accountTransfer(data::DataSet& ds, app::Ui& ui,
     if (!lineFields.ok()) return lineFields.status().error();
     data::NarrowReads headFields(b.heads, {"KEYSTR", "FISTRH", "FISNO", "FISNTLK"});
     if (!headFields.ok()) return headFields.status().error();
-    auto found = b.lines.collectWhere("MFD:KeyFisDet", "HESAPKODU", source);
-    if (!found) return found.error();
+    // Listed compactly (a busy account has a hundred thousand lines): where each stands and the
+    // fields read, in place of whole records.
+    struct Listed {
+        std::int64_t row;
+        std::int32_t ACKNO;
+        std::string KEYSTR, HESAPKODU;
+        double TLBORC, TLALACAK, ALTBIRIMBORC, ALTBIRIMALACAK, DOVIZBORC, DOVIZALACAK;
+    };
+    std::vector<Listed> found;
+    {
+        data::FisDet l;
+        auto st = b.lines.table().readWhere(
+            "MFD:KeyFisDet", "HESAPKODU", source,
+            [&](const data::Record& r, const data::Bookmark& mark) -> core::Result<bool> {
+                data::fromRecord(r, l);
+                found.push_back({mark.row, l.ACKNO, l.KEYSTR, l.HESAPKODU, l.TLBORC, l.TLALACAK,
+                                 l.ALTBIRIMBORC, l.ALTBIRIMALACAK, l.DOVIZBORC, l.DOVIZALACAK});
+                return true;
+            });
+        if (!st) return st.error();
+    }
+    // A listed line as the lines table reads it (the fields read; the others blank).
+    auto asLine = [](const Listed& x, data::FisDet& l) {
+        l.KEYSTR = x.KEYSTR;
+        l.HESAPKODU = x.HESAPKODU;
+        l.ACKNO = x.ACKNO;
+        l.TLBORC = x.TLBORC;
+        l.TLALACAK = x.TLALACAK;
+        l.ALTBIRIMBORC = x.ALTBIRIMBORC;
+        l.ALTBIRIMALACAK = x.ALTBIRIMALACAK;
+        l.DOVIZBORC = x.DOVIZBORC;
+        l.DOVIZALACAK = x.DOVIZALACAK;
+    };
     data::Table& lines = b.lines.table();
     data::Record was(lines.def()), now(lines.def());
     // Moves a line listed (or read again) as `line` to the target account where it stands,
@@ -97,11 +128,11 @@ core::Result<TransferResult> accountTransfer(data::DataSet& ds, app::Ui& ui,
         std::int64_t row;
     };
     std::vector<Run> runs;
-    for (std::size_t at = 0; at < found->size();) {
+    for (std::size_t at = 0; at < found.size();) {
         Run r{at, at, INT64_MAX};
-        const std::string& key = (*found)[at].second.KEYSTR;
-        while (r.end < found->size() && (*found)[r.end].second.KEYSTR == key)
-            r.row = std::min(r.row, (*found)[r.end++].first.row);
+        const std::string& key = found[at].KEYSTR;
+        while (r.end < found.size() && found[r.end].KEYSTR == key)
+            r.row = std::min(r.row, found[r.end++].row);
         at = r.end;
         runs.push_back(r);
     }
@@ -117,7 +148,7 @@ core::Result<TransferResult> accountTransfer(data::DataSet& ds, app::Ui& ui,
         for (std::size_t n = 0; n < kBatch && i < runs.size(); ++n) {
             // One voucher: the run of lines with its key.
             const std::size_t first = runs[i].first, end = runs[i].end;
-            const std::string key = (*found)[first].second.KEYSTR;
+            const std::string key = found[first].KEYSTR;
             ++i;
             auto h = b.head(key);
             if (!h) {
@@ -127,7 +158,11 @@ core::Result<TransferResult> accountTransfer(data::DataSet& ds, app::Ui& ui,
             if (!inRange(*h, range)) continue;
             const int month = keyMonth(h->KEYSTR);
             for (std::size_t j = first; j < end; ++j) {
-                const auto& [mark, listed] = (*found)[j];
+                data::Bookmark mark;
+                mark.key = -1; // the line's place in the file
+                mark.row = found[j].row;
+                data::FisDet listed;
+                asLine(found[j], listed);
                 // The lines were listed before this unit of work: another program may have
                 // changed or deleted one since. A line still as listed is moved at once; else
                 // it is moved as it is stored now, and only while it still is a line of this

@@ -4,7 +4,6 @@
 #include "core/text.h"
 #include "data/database.h"
 #include "data/errors.h"
-#include "data/seat.h"
 #include "vouchers/books.h"
 #include "vouchers/numbering.h"
 #include "vouchers/rebuild.h"
@@ -64,16 +63,17 @@ core::Result<std::vector<data::FisBas>> headsOfPair(Books& b, int first) {
     return out;
 }
 
-// Vouchers moved per transaction. A transaction holds whole vouchers only, so an interruption
-// still leaves each voucher whole, either where it was or moved (parked ones are completed by
-// FisSiralaDuzelt); one commit per voucher made a month of thousands of vouchers wait for as many
-// disk flushes. The numbering takes the vouchers in date order, so a batch's vouchers lie all
-// over the parked key range, and each writes its own pages of the lines and of their three
-// indexes: a page is written to the log (and copied back at the checkpoint) once per commit that
-// changed it, however many of its rows changed, so the more vouchers a commit holds, the more
-// of them share each page written. On a month of 28,586 vouchers, 2,000 a commit wrote a quarter
-// fewer pages than 500, with a quarter of the disk flushes.
-constexpr int kBatch = 2000;
+// Vouchers moved per unit of work while parking, and while finishing vouchers parked by an
+// earlier run. A unit holds whole vouchers only, so an interruption still leaves each voucher
+// whole, either where it was or moved (parked ones are completed by FisSiralaDuzelt); one commit
+// per voucher made a month of thousands of vouchers wait for as many disk flushes. Both take the
+// vouchers in key order, in which their lines lie together in the file (they are stored in the
+// order they were entered), so each unit changes pages of its own.
+constexpr std::size_t kBatch = 2000;
+
+// The page cache of a renumbering: its numbering changes the lines of a whole month in one unit
+// of work (finishAll), some 10,000 pages of 16 KiB for a month of 300,000 lines.
+constexpr std::int64_t kRenumberCache = std::int64_t{256} << 20;
 
 // Lines with the places they stand at in the file.
 using Placed = std::vector<std::pair<data::Bookmark, data::FisDet>>;
@@ -179,6 +179,13 @@ struct LineBuffers {
     }
 };
 
+// A record read in this unit of work that no longer holds what was read: nothing else writes
+// inside it, so this is the engine's fault, not another program's.
+core::Error changedMeanwhile(data::Table& t, const std::string& key) {
+    return data::engineError(data::ErrorCode::EngineError, t.name(),
+                             "okunan kayıt değişmiş: " + key, 25);
+}
+
 // Moves one voucher to `newKey` / `newNo` inside the caller's transaction: lines get the key and
 // number, amount lines their TL amounts rounded to two decimals and the debit/credit marker,
 // description lines no TL amount; the header gets the totals of the moved lines.
@@ -195,21 +202,14 @@ struct LineBuffers {
 // been changed by another program since. When one does not, the lines moved before it are put
 // back and the result is false: nothing of the voucher has moved, and the caller reads its lines
 // again. `lines` hold the fields of kMoved, as the lines table reads them.
-core::Result<bool> moveVoucher(Books& b, LineBuffers& buf, const data::FisBas& head,
-                               const data::Bookmark& at, Placed& lines, const std::string& newKey,
-                               std::int16_t newNo) {
-    data::FisBas h = head;
-    h.KEYSTR = newKey;
-    h.FISNO = newNo;
-    h.BTOPLAM = 0;
-    h.ATOPLAM = 0;
-    data::Table& t = b.lines.table();
+core::Result<bool> moveLines(data::Table& t, LineBuffers& buf, Placed& lines, data::FisBas& h,
+                             const std::string& oldKey) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         auto& [mark, l] = lines[i];
         data::Record& was = buf.wasOf(i);
         if (auto st = data::toRecord(l, was); !st) return st.error();
-        l.KEYSTR = newKey;
-        l.FISNO = newNo;
+        l.KEYSTR = h.KEYSTR;
+        l.FISNO = h.FISNO;
         if (isAmountLine(l)) {
             l.TLBORC = roundCents(l.TLBORC);
             l.TLALACAK = roundCents(l.TLALACAK);
@@ -231,22 +231,39 @@ core::Result<bool> moveVoucher(Books& b, LineBuffers& buf, const data::FisBas& h
             if (!back) return back.error();
             if (!*back)
                 return data::engineError(data::ErrorCode::EngineError, t.name(),
-                                         "satır geri alınamadı: " + head.KEYSTR, 25);
+                                         "satır geri alınamadı: " + oldKey, 25);
         }
         return false;
     }
-    // Read in this transaction already. The old key has no lines left, so the key change
-    // carries nothing along by itself.
-    if (auto st = data::seat(b.heads.table(), at); !st) return st.error();
-    if (auto st = b.heads.put(h); !st) return st.error();
     return true;
 }
 
-// A line read in this unit of work that no longer holds what was read: nothing else writes
-// inside it, so this is the engine's fault, not another program's.
-core::Error changedMeanwhile(Books& b, const std::string& key) {
-    return data::engineError(data::ErrorCode::EngineError, b.lines.table().name(),
-                             "okunan satır değişmiş: " + key, 25);
+core::Result<bool> moveVoucher(Books& b, LineBuffers& buf, const data::FisBas& head,
+                               const data::Bookmark& at, Placed& lines, const std::string& newKey,
+                               std::int16_t newNo) {
+    data::FisBas h = head;
+    h.KEYSTR = newKey;
+    h.FISNO = newNo;
+    h.BTOPLAM = 0;
+    h.ATOPLAM = 0;
+    auto moved = moveLines(b.lines.table(), buf, lines, h, head.KEYSTR);
+    if (!moved || !*moved) return moved;
+    // The header changes where it stands (read in this unit of work already, so still as
+    // read) once its old key has no lines left. A line left there was not among `lines`: one
+    // another program added to a voucher parked by an earlier unit. It is moved as the others,
+    // read from the old key now, and counted in the totals.
+    for (bool again = true;; again = false) {
+        auto headMoved = b.heads.putChanges(at, head, h);
+        if (headMoved && *headMoved) return true;
+        if (headMoved) return changedMeanwhile(b.heads.table(), head.KEYSTR);
+        if (!again || !data::is(headMoved.error(), data::ErrorCode::RelatedRecords))
+            return headMoved.error();
+        auto rest = placedLines(b, head.KEYSTR);
+        if (!rest) return rest.error();
+        auto restMoved = moveLines(b.lines.table(), buf, *rest, h, head.KEYSTR);
+        if (!restMoved) return restMoved.error();
+        if (!*restMoved) return changedMeanwhile(b.lines.table(), head.KEYSTR);
+    }
 }
 
 core::Status stopped() {
@@ -270,8 +287,8 @@ struct Move {
 // Draws the next number of its month for one parked voucher inside the caller's transaction; `y`
 // is the company record as this batch has drawn from it so far, `drawnHere` the keys this batch
 // has drawn already (taken as soon as their moves are made, which come after the drawing).
-core::Status drawOne(Books& b, app::Ui& ui, data::Yasal& y, const Parked& p, long& shown,
-                     const char* tail, std::set<std::string>& drawnHere, std::vector<Move>& moves) {
+core::Status drawOne(Books& b, app::Ui& ui, data::Yasal& y, const Parked& p,
+                     std::set<std::string>& drawnHere, std::vector<Move>& moves) {
     auto h = b.head(p.key);
     if (!h) {
         if (data::is(h.error(), data::ErrorCode::NotFound)) return {}; // moved meanwhile
@@ -293,22 +310,26 @@ core::Status drawOne(Books& b, app::Ui& ui, data::Yasal& y, const Parked& p, lon
         if (!*taken) break;
     }
     drawnHere.insert(drawn.key);
-    data::FisBas shownHead = *h;
-    shownHead.FISNO = drawn.number;
-    if (shown++ % kEvery == 0) ui.progress(voucherText(shownHead, tail), -1);
     moves.push_back({std::move(*h), std::move(at), std::move(drawn)});
     return {};
 }
 
-// Numbers the parked vouchers in the given order, kBatch of them per transaction; the counters
-// are written with each batch. A cancel commits the vouchers already numbered, then stops.
+// Numbers the parked vouchers in the given order, `batch` of them per unit of work; the counters
+// are written with each unit.
 //
-// Inside a batch the numbers are drawn in the given order (the date order of a renumbering) and
-// the moves are then made in the order of the parked keys: the batch commits as one, so the
+// Inside a unit the numbers are drawn in the given order (the date order of a renumbering) and
+// the moves are then made in the order of the parked keys: the unit commits as one, so the
 // order of its moves is never seen, and in key order they read and write the file's pages where
-// they lie together instead of all over it.
+// they lie together instead of all over it. A page is written to the log once per commit that
+// changed it, so a renumbering numbers its whole month in one unit: in date order, a unit of a
+// few thousand vouchers already changes a line on nearly every page of the lines, and a month
+// in fifteen such units wrote the whole table fifteen times over.
+//
+// A cancel while numbers are drawn numbers the vouchers drawn so far and commits them (the
+// first ones of the given order, so the numbers stay without gaps); a cancel while they are
+// moved rolls the unit back, leaving its vouchers parked. Either way the result is stopped().
 core::Status finishAll(Books& b, app::Ui& ui, const std::vector<Parked>& todo, const char* tail,
-                       long& shown, bool cancellable, int* finished = nullptr,
+                       bool cancellable, std::size_t batch, int* finished = nullptr,
                        const Places* known = nullptr) {
     data::NarrowReads few(b.lines, kMoved);
     if (!few.ok()) return few.status();
@@ -325,19 +346,27 @@ core::Status finishAll(Books& b, app::Ui& ui, const std::vector<Parked>& todo, c
         bool stop = false;
         moves.clear();
         drawnHere.clear();
-        for (int n = 0; n < kBatch && i < todo.size(); ++n, ++i) {
+        int drawn = 0;
+        for (std::size_t n = 0; n < batch && i < todo.size(); ++n, ++i) {
             if (cancellable && ui.cancelled()) {
                 stop = true;
                 break;
             }
-            if (auto st = drawOne(b, ui, y, todo[i], shown, tail, drawnHere, moves); !st)
-                return st;
-            if (finished) ++*finished;
+            if (auto st = drawOne(b, ui, y, todo[i], drawnHere, moves); !st) return st;
+            ++drawn;
         }
         std::sort(moves.begin(), moves.end(), [](const Move& x, const Move& z) {
             return x.head.KEYSTR < z.head.KEYSTR;
         });
+        long k = 0;
         for (const auto& mv : moves) {
+            if (k++ % kEvery == 0) {
+                data::FisBas now = mv.head;
+                now.FISNO = mv.drawn.number;
+                ui.progress(voucherText(now, tail), -1);
+                // The unit rolls back; once a cancel stopped the drawing, its moves are made.
+                if (cancellable && !stop && ui.cancelled()) return stopped();
+            }
             // The lines as this run parked them, when it did: moved on without reading them
             // again, unless another program changed one since; then, as any other parked
             // voucher's, read from its key range. Only a renumbering moves a parked voucher's
@@ -357,10 +386,11 @@ core::Status finishAll(Books& b, app::Ui& ui, const std::vector<Parked>& todo, c
             auto moved =
                 moveVoucher(b, buf, mv.head, mv.at, *lines, mv.drawn.key, mv.drawn.number);
             if (!moved) return moved.error();
-            if (!*moved) return changedMeanwhile(b, mv.head.KEYSTR);
+            if (!*moved) return changedMeanwhile(b.lines.table(), mv.head.KEYSTR);
         }
         if (auto st = b.writeCompany(y); !st) return st;
         if (auto st = tx.commit(); !st) return st;
+        if (finished) *finished += drawn;
         if (stop) return stopped();
     }
     return {};
@@ -402,6 +432,7 @@ core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
     auto books = Books::open(ds);
     if (!books) return books.error();
     Books& b = *books;
+    data::LargeCache cache{*b.db, kRenumberCache};
     {
         auto company = b.readCompany();
         if (!company) return company.error();
@@ -416,12 +447,12 @@ core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
     // vouchers next to them could otherwise meet a parked key that is taken.
     auto earlier = headsOfPair(b, kParkingBase + m);
     if (!earlier) return earlier.error();
-    long shown = 0;
     {
         std::vector<Parked> todo;
         for (const auto& h : *earlier)
             if (h.YEVMIYENO == 0) todo.push_back({h.KEYSTR, m});
-        if (auto st = finishAll(b, ui, todo, " Fişi Sıralanıyor.", shown, false); !st) return st;
+        if (auto st = finishAll(b, ui, todo, " Fişi Sıralanıyor.", false, kBatch); !st)
+            return st;
     }
     if (!earlier->empty()) {
         month = headsOfPair(b, m);
@@ -436,6 +467,7 @@ core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
     data::NarrowReads few(b.lines, kMoved);
     if (!few.ok()) return few.status();
     LineBuffers buf;
+    long shown = 0;
     for (std::size_t i = 0; i < month->size();) {
         data::Transaction tx{*b.db};
         if (!tx.started()) return tx.started();
@@ -461,7 +493,7 @@ core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
             Placed& lines = batchLines[lineGroup(cur->KEYSTR)];
             auto moved = moveVoucher(b, buf, *cur, at, lines, parked, cur->FISNO);
             if (!moved) return moved.error();
-            if (!*moved) return changedMeanwhile(b, cur->KEYSTR);
+            if (!*moved) return changedMeanwhile(b.lines.table(), cur->KEYSTR);
             auto& kept = places[parked];
             kept.clear();
             for (const auto& [mark, l] : lines) kept.push_back(keep(mark, l));
@@ -506,7 +538,8 @@ core::Status FisSirala(data::DataSet& ds, app::Ui& ui, int m, StopAt stop) {
     std::vector<Parked> todo;
     todo.reserve(order.size());
     for (auto& key : order) todo.push_back({std::move(key), m});
-    if (auto st = finishAll(b, ui, todo, " Fişi Sıralanıyor.", shown, true, nullptr, &places);
+    if (auto st = finishAll(b, ui, todo, " Fişi Sıralanıyor.", true, SIZE_MAX, nullptr,
+                                &places);
         !st)
         return st;
     ui.progressDone();
@@ -531,7 +564,6 @@ core::Result<int> FisSiralaDuzelt(data::DataSet& ds, app::Ui& ui) {
             parked.push_back(h);
         }
     }
-    long shown = 0;
     int finished = 0;
     std::vector<Parked> todo;
     for (const auto& h : parked) {
@@ -540,7 +572,8 @@ core::Result<int> FisSiralaDuzelt(data::DataSet& ds, app::Ui& ui) {
         if (h.YEVMIYENO != 0 || m < 1 || m > 12) continue;
         todo.push_back({h.KEYSTR, m});
     }
-    if (auto st = finishAll(b, ui, todo, " Fişi Sıralanıyor. ", shown, false, &finished); !st)
+    if (auto st = finishAll(b, ui, todo, " Fişi Sıralanıyor. ", false, kBatch, &finished);
+        !st)
         return st.error();
     ui.progressDone();
     return finished;

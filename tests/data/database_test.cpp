@@ -1,6 +1,7 @@
 #include "fixture.h"
 
 #include "data/dataset.h"
+#include "data/engine.h"
 #include "data/errors.h"
 
 #include <sqlite3.h>
@@ -120,6 +121,30 @@ TEST(Database, NewDatabasesGetLargePagesAndOldOnesKeepTheirs) {
         EXPECT_EQ(*t.count(), 501);
     }
     EXPECT_EQ(pageSize(old), 4096);
+}
+
+// A larger page cache lasts for its scope; a smaller one than the usual is never set.
+TEST(Database, ALargeCacheLastsForItsScope) {
+    ScratchDir dir;
+    Database db = openDb(dir.path() / "cache.db");
+    auto cacheSize = [&db] {
+        sqlite3_stmt* s = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db.connection().db(), "PRAGMA cache_size", -1, &s, nullptr),
+                  SQLITE_OK);
+        EXPECT_EQ(sqlite3_step(s), SQLITE_ROW);
+        const auto n = sqlite3_column_int64(s, 0);
+        sqlite3_finalize(s);
+        return n;
+    };
+    const auto usual = cacheSize();
+    ASSERT_LT(usual, 0); // KiB
+    {
+        LargeCache big{db, std::int64_t{256} << 20};
+        EXPECT_EQ(cacheSize(), -262144);
+        LargeCache smaller{db, std::int64_t{1} << 20};
+        EXPECT_EQ(cacheSize(), -262144);
+    }
+    EXPECT_EQ(cacheSize(), usual);
 }
 
 TEST(Database, MissingTableWithoutCreateIsMessage23) {

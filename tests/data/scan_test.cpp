@@ -224,6 +224,37 @@ TEST_P(Where, BookmarksLeadBackToTheLinesToChangeThem) {
     EXPECT_EQ(of("600 01 001"), "0100000001/100");
 }
 
+// readWhere visits as it reads and stops when the visitor says so; scanWhere reads every match
+// first, so its visitor may move each line out of the account without meeting one twice.
+TEST_P(Where, ReadingStopsWhereTheVisitorSaysAndScanningLetsItWrite) {
+    std::vector<std::string> seen;
+    ASSERT_TRUE(lines_.table()
+                    .readWhere("MFD:KeyFisDet", "HESAPKODU", "120 01 001",
+                               [&](const Record& r, const Bookmark& b) -> core::Result<bool> {
+                                   EXPECT_TRUE(b.valid());
+                                   seen.push_back(*r.text("KEYSTR") + "/" + *r.text("ACKNO"));
+                                   return seen.size() < 2;
+                               })
+                    .ok());
+    EXPECT_EQ(seen, (std::vector<std::string>{"0100000001/300", "0300000002/100"}));
+
+    int visits = 0;
+    ASSERT_TRUE(lines_.table()
+                    .scanWhere("MFD:KeyFisDet", "HESAPKODU", "120 01 001",
+                               [&](const Record&, const Bookmark& b) -> core::Result<bool> {
+                                   ++visits;
+                                   if (auto st = lines_.table().reget(b); !st) return st.error();
+                                   FisDet l = lines_.current();
+                                   l.HESAPKODU = "120 01 001 A";
+                                   if (auto st = lines_.put(l); !st) return st.error();
+                                   return true;
+                               })
+                    .ok());
+    EXPECT_EQ(visits, 3);
+    EXPECT_EQ(of("120 01 001"), "");
+    EXPECT_EQ(of("120 01 001 A"), "0100000001/300 0300000002/100 0300000002/200");
+}
+
 TEST_P(Where, UnknownKeysAndFieldsThatAreNotTextAreRefused) {
     EXPECT_FALSE(lines_.collectWhere("MFD:Yok", "HESAPKODU", "1").ok());
     EXPECT_FALSE(lines_.collectWhere("MFD:KeyFisDet", "YOK", "1").ok());

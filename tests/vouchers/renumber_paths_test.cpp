@@ -10,6 +10,7 @@
 #include "vouchers/renumber.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <random>
@@ -342,6 +343,104 @@ TEST_F(RenumberPaths, RenumberingMovesTheLinesAsTheyStandWhenAnotherProgramChang
         expectBook(book);
         EXPECT_EQ(storedCompany().MAHSUPNUMARATOR[2], lastNo);
     }
+}
+
+// A line another program added to a voucher after the parking, under its parked key: the
+// numbering moves it with the voucher (key, number, rounding) and counts it in the totals.
+TEST_F(RenumberPaths, ALineAddedToAParkedVoucherMovesWithIt) {
+    std::mt19937 rng(43);
+    auto book = randomBook(rng, 40);
+    Voucher* v = nullptr;
+    for (auto& w : book)
+        if (keyMonth(w.head.KEYSTR) == 3) v = &w;
+    ASSERT_NE(v, nullptr);
+    data::FisDet added = v->lines.front();
+    added.KEYSTR = "83" + v->head.KEYSTR.substr(2);
+    added.FISSIRANO = static_cast<std::int16_t>(v->lines.back().FISSIRANO + 1);
+    added.ACKNO = added.FISSIRANO * 100;
+    added.HESAPKODU = "191 01";
+    added.TLBORC = 7.4949;
+    added.TLALACAK = 0;
+    added.FISACK = "Sonradan eklendi";
+    bool done = false;
+    MeddlingUi ui;
+    ui.when = " Fişi Sıralanıyor.";
+    ui.meddle = [&] {
+        auto b = Books::open(*ds_);
+        ASSERT_TRUE(b);
+        ASSERT_TRUE(b->lines.add(added));
+        done = true;
+    };
+    v->lines.push_back(added);
+    const int lastNo = renumberedMonth3(book, company_);
+    ASSERT_TRUE(FisSirala(*ds_, ui, 3));
+    EXPECT_TRUE(done);
+    EXPECT_DOUBLE_EQ(v->lines.back().TLBORC, 7.49);
+    expectBook(book);
+    EXPECT_EQ(storedCompany().MAHSUPNUMARATOR[2], lastNo);
+}
+
+// A Ui whose cancel button is pressed with the first progress line that holds `when`.
+class CancellingUi : public app::testing::FakeUi {
+  public:
+    std::string when;
+    bool pressed = false;
+    void progress(const std::string& text, int n) override {
+        FakeUi::progress(text, n);
+        if (text.find(when) != std::string::npos) pressed = true;
+    }
+    bool cancelled() override { return pressed; }
+};
+
+// The numbering of a month is one unit of work: a cancel while it moves the vouchers leaves the
+// whole month parked, its counter reset, and "Fiş Sırala Düzelt" numbers it from there.
+TEST_F(RenumberPaths, ACancelWhileNumberingLeavesTheMonthParked) {
+    std::mt19937 rng(47);
+    auto book = randomBook(rng, 40);
+    std::size_t month3 = 0;
+    for (const auto& v : book) month3 += keyMonth(v.head.KEYSTR) == 3 ? 1 : 0;
+    CancellingUi ui;
+    ui.when = " Fişi Sıralanıyor.";
+    EXPECT_FALSE(FisSirala(*ds_, ui, 3));
+    ASSERT_TRUE(ui.pressed);
+    auto count = [&](const char* pair) {
+        std::size_t n = 0;
+        for (const auto& h : heads()) n += h.KEYSTR.substr(0, 2) == pair ? 1 : 0;
+        return n;
+    };
+    EXPECT_EQ(count("83"), month3);
+    EXPECT_EQ(count("03"), 0u);
+    EXPECT_EQ(storedCompany().MAHSUPNUMARATOR[2], 0);
+
+    auto n = FisSiralaDuzelt(*ds_, ui_);
+    ASSERT_TRUE(n);
+    EXPECT_EQ(static_cast<std::size_t>(*n), month3);
+    EXPECT_EQ(count("03"), month3);
+    EXPECT_EQ(storedCompany().MAHSUPNUMARATOR[2], static_cast<int>(month3));
+    // Every voucher whole, with as many lines as it had, and the month's totals those of its
+    // rounded lines.
+    std::multiset<std::size_t> sizes, storedSizes;
+    std::multiset<long> debits, storedDebits;
+    for (const auto& v : book) {
+        sizes.insert(v.lines.size());
+        if (keyMonth(v.head.KEYSTR) != 3) continue;
+        double debit = 0;
+        for (const auto& l : v.lines)
+            if (l.ACKNO % 100 == 0) debit += roundCents(l.TLBORC);
+        debits.insert(std::lround(debit * 100));
+    }
+    auto b = Books::open(*ds_);
+    for (const auto& h : heads()) {
+        auto ls = b->linesOf(h.KEYSTR);
+        ASSERT_TRUE(ls);
+        storedSizes.insert(ls->size());
+        if (keyMonth(h.KEYSTR) == 3) storedDebits.insert(std::lround(h.BTOPLAM * 100));
+    }
+    EXPECT_EQ(storedSizes, sizes);
+    EXPECT_EQ(storedDebits, debits);
+    auto problems = b->db->check();
+    ASSERT_TRUE(problems);
+    for (const auto& p : *problems) ADD_FAILURE() << p.table << ": " << p.text;
 }
 
 // Lines changed, moved to another account or deleted by another program after the transfer
