@@ -28,17 +28,13 @@ namespace {
 constexpr long long kMmapBytes = 268435456;
 
 // The one integer a statement gives.
-core::Result<std::int64_t> readInteger(Connection& c, const std::string& sql, const std::string& name) {
+core::Result<std::int64_t> readInteger(Connection& c, const std::string& sql,
+                                       const std::string& name) {
     auto s = c.prepare(sql);
     if (!s) return s.error();
     StmtUse use(*s);
     if (const int rc = sqlite3_step(*s); rc != SQLITE_ROW) return c.error(rc, name);
     return static_cast<std::int64_t>(sqlite3_column_int64(*s, 0));
-}
-
-core::Error withMessage(core::Error e, int message) {
-    e.message = message;
-    return e;
 }
 
 // Immutable reading skips the write-ahead log, so it is used only when there is none to skip:
@@ -170,9 +166,9 @@ core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
         // synchronous = FULL under WAL: every commit is synced, so a voucher the user saw saved
         // survives a power failure too. Bulk work runs in one transaction and pays one sync.
         const std::string mmap = "PRAGMA mmap_size = " + std::to_string(kMmapBytes);
-        for (const char* pragma : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL",
-                                   "PRAGMA cache_size = -65536", mmap.c_str(),
-                                   "PRAGMA temp_store = MEMORY"}) {
+        for (const char* pragma :
+             {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL",
+              "PRAGMA cache_size = -65536", mmap.c_str(), "PRAGMA temp_store = MEMORY"}) {
             if (auto st = conn->exec(pragma); !st) {
                 auto e = st.error();
                 e.message = exists ? 23 : 10;
@@ -194,8 +190,9 @@ core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
     auto version = readInteger(*conn, "PRAGMA user_version", name);
     if (!version) return withMessage(version.error(), 23);
     if (!o.readOnly && *version == 0) {
-        auto tables = readInteger(*conn, "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
-                                         "AND name <> 'hk_layout' AND name NOT LIKE 'sqlite%'",
+        auto tables = readInteger(*conn,
+                                  "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                                  "AND name <> 'hk_layout' AND name NOT LIKE 'sqlite%'",
                                   name);
         if (!tables) return withMessage(tables.error(), 23);
         if (*tables == 0 && o.newKeys == KeyFormat::Compact) {
@@ -205,10 +202,9 @@ core::Result<Database> Database::open(const fs::path& file, OpenOptions o) {
         }
     }
     if (*version != 0 && *version != 1)
-        return engineError(ErrorCode::NotADatabase, name,
-                           "anahtar biçimi bu programca bilinmiyor (" +
-                               std::to_string(*version) + ")",
-                           23);
+        return engineError(
+            ErrorCode::NotADatabase, name,
+            "anahtar biçimi bu programca bilinmiyor (" + std::to_string(*version) + ")", 23);
     conn->setKeyFormat(*version == 1 ? KeyFormat::Compact : KeyFormat::Escaped);
     Database db(std::move(conn));
     db.busyTimeoutMs_ = o.busyTimeoutMs;

@@ -33,6 +33,12 @@ std::string_view codeText(ErrorCode c);
 
 core::Error engineError(ErrorCode c, std::string file, std::string detail = {}, int message = 0);
 
+// The same error reported under another data-operation message number.
+inline core::Error withMessage(core::Error e, int message) {
+    e.message = message;
+    return e;
+}
+
 inline bool is(const core::Error& e, ErrorCode c) {
     return e.code == static_cast<int>(c);
 }

@@ -385,7 +385,8 @@ class MemoryTable final : public TableImpl {
 
     void keyValues(const Record& r, std::vector<std::optional<std::string>>& out) const {
         out.resize(def_->keys.size());
-        for (std::size_t k = 0; k < def_->keys.size(); ++k) out[k] = encodeKey(r, def_->keys[k], KeyFormat::Compact);
+        for (std::size_t k = 0; k < def_->keys.size(); ++k)
+            out[k] = encodeKey(r, def_->keys[k], KeyFormat::Compact);
     }
 
     // Entries address their key values with 32 bits; a work file never comes near that.

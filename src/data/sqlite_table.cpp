@@ -55,14 +55,12 @@ std::vector<ColMap> columnMap(const FileDef& d) {
 }
 
 // The bookmark of a row a statement stands at whose first two columns are the rowid and the
-// value of key `key`.
-Bookmark rowBookmark(sqlite3_stmt* s, std::uint32_t key) {
-    Bookmark b;
+// value of key `key`, into `b` (its key value's room is used again).
+void readBookmark(sqlite3_stmt* s, std::uint32_t key, Bookmark& b) {
     b.key = static_cast<int>(key);
     const auto* p = static_cast<const char*>(sqlite3_column_blob(s, 1));
     b.keyValue.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(s, 1)));
     b.row = sqlite3_column_int64(s, 0);
-    return b;
 }
 
 std::string packArray(const Record& r, const ColMap& c) {
@@ -306,7 +304,8 @@ class SqliteTable final : public TableImpl {
             for (std::uint32_t ci = fieldCol_[f].first; ci < fieldCol_[f].second; ++ci)
                 bindColumn(*s, i++, map_[ci], now);
         keys_.clear();
-        for (std::uint32_t k : keys) keys_.push_back(encodeKey(now, def_->keys[k], keyFormat()));
+        for (std::uint32_t k : keys)
+            keys_.push_back(encodeKey(now, def_->keys[k], keyFormat()));
         for (const auto& kv : keys_) bindKey(*s, i++, kv);
         sqlite3_bind_int64(*s, i++, row);
         for (std::uint32_t f : compared)
@@ -443,11 +442,8 @@ class SqliteTable final : public TableImpl {
         int rc;
         Record rec(*def_);
         Bookmark mark;
-        mark.key = static_cast<int>(key);
         while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
-            const auto* p = static_cast<const char*>(sqlite3_column_blob(*s, 1));
-            mark.keyValue.assign(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(*s, 1)));
-            mark.row = sqlite3_column_int64(*s, 0);
+            readBookmark(*s, key, mark);
             readColumns(*s, rec, readMap_);
             auto go = visit(rec, mark);
             if (!go) return go.error();
@@ -561,11 +557,6 @@ class SqliteTable final : public TableImpl {
     }
 
   private:
-    static core::Error withMessage(core::Error e, int message) {
-        e.message = message;
-        return e;
-    }
-
     core::Result<Table*> related(Layout l) override {
         if (auto it = related_.find(l); it != related_.end()) return &it->second;
         const FileDef& cd = fileDef(l);
@@ -596,9 +587,8 @@ class SqliteTable final : public TableImpl {
         if (!end.empty())
             sqlite3_bind_blob(*s, 2, end.data(), static_cast<int>(end.size()), SQLITE_STATIC);
         int rc;
-        while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
-            out.push_back(rowBookmark(*s, key));
-        }
+        while ((rc = sqlite3_step(*s)) == SQLITE_ROW)
+            readBookmark(*s, key, out.emplace_back());
         if (rc != SQLITE_DONE) return c_->error(rc, name_);
         return {};
     }
@@ -627,7 +617,8 @@ class SqliteTable final : public TableImpl {
                 for (std::size_t i : keyRemembered_[k])
                     if (slotChanged[i]) {
                         mask |= std::uint64_t{1} << (nt + k);
-                        keys_[k] = encodeKey(rec, def_->keys[k], keyFormat()); // only the keys written
+                        keys_[k] =
+                            encodeKey(rec, def_->keys[k], keyFormat()); // only the keys written
                         break;
                     }
         } else {
@@ -1088,7 +1079,7 @@ core::Result<std::unique_ptr<TableImpl>> openSqliteTable(std::shared_ptr<Connect
                                23);
     } else {
         auto ex = tableExists(*c, table);
-        if (!ex) return withMessage23(ex.error());
+        if (!ex) return withMessage(ex.error(), 23);
         if (*ex)
             return engineError(ErrorCode::LayoutMismatch, std::string(table),
                                "tablonun düzeni bilinmiyor", 23);
@@ -1102,11 +1093,6 @@ core::Result<std::unique_ptr<TableImpl>> openSqliteTable(std::shared_ptr<Connect
     if (table == d.file && currentLayout(d.file) == &d) (void)ensureExtraIndexes(*c, table, d);
     return std::unique_ptr<TableImpl>(
         std::make_unique<SqliteTable>(std::move(c), d, std::string(table), rel));
-}
-
-core::Error withMessage23(core::Error e) {
-    e.message = 23;
-    return e;
 }
 
 std::unique_ptr<TableImpl> makeSqliteTable(std::shared_ptr<Connection> c, const FileDef& d,

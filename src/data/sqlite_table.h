@@ -25,7 +25,6 @@ core::Status dropExtraIndexes(Connection& c, std::string_view table, const FileD
 core::Result<std::unique_ptr<TableImpl>> openSqliteTable(std::shared_ptr<Connection> c,
                                                          std::string_view table, const FileDef& d,
                                                          bool create, bool relations);
-core::Error withMessage23(core::Error e);
 
 } // namespace hk::data
 

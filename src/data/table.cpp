@@ -274,7 +274,8 @@ core::Status Table::scanPrefix(std::string_view key, const Record& prefix, std::
     auto k = impl_->def().key(key);
     if (!k)
         return engineError(ErrorCode::BadKey, impl_->name(), "anahtar yok: " + std::string(key));
-    const std::string lo = encodeKeyPrefix(prefix, impl_->def().keys[*k], parts, impl_->keyFormat());
+    const std::string lo =
+        encodeKeyPrefix(prefix, impl_->def().keys[*k], parts, impl_->keyFormat());
     const std::string end = prefixEnd(lo); // empty: no value above the prefix
     auto inRange = [&](const std::string& kv) { return kv.compare(0, lo.size(), lo) == 0; };
     if (d == Direction::Forward) {
@@ -293,8 +294,8 @@ core::Status Table::scanPrefix(std::string_view key, const Record& prefix, std::
     return scanFrom(*this, d, inRange, visit);
 }
 
-core::Status Table::readWhere(std::string_view key, std::string_view field,
-                             std::string_view value, const MatchVisitor& visit) {
+core::Status Table::readWhere(std::string_view key, std::string_view field, std::string_view value,
+                              const MatchVisitor& visit) {
     if (!impl_) return notOpenError();
     const FileDef& d = impl_->def();
     auto k = d.key(key);
@@ -315,7 +316,8 @@ core::Status Table::readWhere(std::string_view key, std::string_view field,
         }
         impl_->notePartial();
         std::string_view v = impl_->buffer().slot(slot).text;
-        while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+        while (!v.empty() && v.back() == ' ')
+            v.remove_suffix(1);
         if (v != value) continue;
         auto go = visit(impl_->buffer(), impl_->bookmark());
         if (!go) return go.error();
@@ -323,13 +325,14 @@ core::Status Table::readWhere(std::string_view key, std::string_view field,
     }
 }
 
-core::Status Table::scanWhere(std::string_view key, std::string_view field,
-                             std::string_view value, const MatchVisitor& visit) {
+core::Status Table::scanWhere(std::string_view key, std::string_view field, std::string_view value,
+                              const MatchVisitor& visit) {
     std::vector<std::pair<Bookmark, Record>> found;
-    auto st = readWhere(key, field, value, [&](const Record& r, const Bookmark& b) -> core::Result<bool> {
-        found.emplace_back(b, r);
-        return true;
-    });
+    auto st =
+        readWhere(key, field, value, [&](const Record& r, const Bookmark& b) -> core::Result<bool> {
+            found.emplace_back(b, r);
+            return true;
+        });
     if (!st) return st;
     for (const auto& [mark, rec] : found) {
         auto go = visit(rec, mark);
