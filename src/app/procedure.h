@@ -13,6 +13,8 @@
 // "Hayır"), it returns an Error with `shown` set, and the caller adds nothing. A long procedure (Runs::Worker) is run off the GUI thread on a data set
 // of its own, reports progress through ctx.ui.progress() and stops when ctx.ui.cancelled().
 
+#include "app/params.h"
+#include "app/pdf.h"
 #include "app/rights.h"
 #include "app/session.h"
 #include "app/ui.h"
@@ -32,6 +34,11 @@ namespace hk::app {
 // choices a window made: "month" -> "3", "yes" -> "1"). A flag given without a value holds "1".
 class Options {
   public:
+    // Declared parameters (set by parseCommandLine, or by a window with declare()): a value not
+    // given reads as its declared default.
+    void declare(std::vector<Param> params) { declared_ = std::move(params); }
+    const Param* declared(const std::string& name) const;
+
     std::string argument;                // the menu entry's argument ("1", "0", "")
     std::vector<std::string> positional; // command line: the words after the data folder
 
@@ -46,8 +53,30 @@ class Options {
     core::Result<std::optional<long long>> integer(const std::string& name) const;
     const std::map<std::string, std::string>& values() const { return values_; }
 
+    // Typed values of declared parameters, already checked (see params.h): the value given, or
+    // the declared default, or the zero of the type when neither is there.
+    int month(const std::string& name) const { return monthOf(value(name)); }
+    std::pair<int, int> monthRange(const std::string& name) const {
+        return monthRangeOf(value(name));
+    }
+    std::vector<int> monthList(const std::string& name) const { return monthListOf(value(name)); }
+    core::Date date(const std::string& name) const { return dateOf(value(name)); }
+    std::pair<core::Date, core::Date> dateRange(const std::string& name) const {
+        return dateRangeOf(value(name));
+    }
+    bool yesNo(const std::string& name) const { return yesNoOf(value(name)); }
+    long long number(const std::string& name) const { return integerOf(value(name)); }
+    double decimal(const std::string& name) const { return numberOf(value(name)); }
+    // A Letter parameter's word, upper-cased; a Text or Account value trimmed.
+    std::string word(const std::string& name) const;
+    // The given value, else the declared default, else empty.
+    std::string value(const std::string& name) const;
+    // The report destination given (Destination::None when none).
+    OutputChoice output() const;
+
   private:
     std::map<std::string, std::string> values_;
+    std::vector<Param> declared_;
 };
 
 // What one run of a procedure works with. The references outlive the run.
@@ -80,6 +109,15 @@ struct ProcedureSpec {
     // --password, --yes, --aktar) are the command-line program's own.
     std::vector<std::string> flags;
     std::vector<std::string> switches;
+    // The declared parameters (params.h): checked before the procedure runs, listed by
+    // `hesapkar-cli help COMMAND`, the defaults of option windows.
+    std::vector<Param> params;
+    // The report destinations the procedure offers (Outputs bits); with any, exactly one of them
+    // must be given on the command line unless `outputOptional`.
+    Outputs outputs = 0;
+    bool outputOptional = false;
+    // Command line: a longer text for `help COMMAND` (what the command does).
+    std::string help;
 };
 
 // The one table of procedures. Filled at program start by every domain module's
@@ -105,5 +143,17 @@ class ProcedureRegistry {
 // name, or a valued flag without its value, is an Error naming it.
 core::Result<Options> parseCommandLine(const std::vector<std::string>& words,
                                        const ProcedureSpec& spec);
+
+// Checks the values a window (or a caller) set against the spec's declarations: required ones
+// given, each value of its kind, the destination (when offered) complete.
+[[nodiscard]] core::Status checkOptions(const ProcedureSpec& spec, const Options& o);
+
+// Account parameters whose code must be in the chart: checked once the data set is open
+// ("--from hesap planında yok: \"999\"").
+[[nodiscard]] core::Status checkAccounts(data::DataSet& ds, const ProcedureSpec& spec,
+                                         const Options& o);
+
+// `hesapkar-cli help COMMAND`: the usage line, the help text and one line per parameter.
+std::string helpText(const std::string& commandName, const ProcedureSpec& spec);
 
 } // namespace hk::app

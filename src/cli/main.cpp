@@ -43,6 +43,23 @@ int main(int argc, char** argv) {
     };
 #endif
     hk::procedures::registerAll(registry, pdf);
+    if (argc > 2 && (!std::strcmp(argv[1], "help") || !std::strcmp(argv[1], "--help"))) {
+        // help COMMAND: the command's usage and its parameters.
+        const Args words(argv + 2, argv + argc);
+        std::size_t used = 0;
+        if (const auto* spec = registry.findCommand(words, used); spec && used == words.size()) {
+            std::fputs(hk::app::helpText(commandName(*spec), *spec).c_str(), stdout);
+            return 0;
+        }
+        for (const auto& c : commands())
+            if (words.size() == 1 && words[0] == c.name) {
+                std::printf("kullanım: hesapkar-cli %s %s\n", c.name, c.usage);
+                return 0;
+            }
+        std::fprintf(stderr, "hesapkar-cli: bilinmeyen komut \"%s\" (bkz. hesapkar-cli help)\n",
+                     argv[2]);
+        return 2;
+    }
     if (argc < 2 || !std::strcmp(argv[1], "help") || !std::strcmp(argv[1], "--help")) {
         usage(argc < 2 ? stderr : stdout, registry);
         return argc < 2 ? 2 : 0;

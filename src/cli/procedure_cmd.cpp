@@ -42,6 +42,8 @@ int runProcedure(const app::ProcedureSpec& spec, const Args& args) {
     if (!security) return fail(name.c_str(), errorText(security.error()));
     app::RightsService rights(s.AktifKullanici, s.AnaKullanici == 1,
                               app::userRightsLookup(security->userRights));
+    if (auto st = app::checkAccounts(started->data, spec, *opts); !st)
+        return fail(name.c_str(), st.error().text, 2);
     app::ProcedureContext ctx{s, ui, rights, started->data};
     try {
         core::Status st = spec.run(ctx, *opts);
