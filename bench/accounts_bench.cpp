@@ -6,7 +6,7 @@
 #include "app/session.h"
 #include "data/dataset.h"
 #include "generator.h"
-#include "ui/accounts_windows.h"
+#include "ui/accounts/accounts_windows.h"
 
 #include <QApplication>
 

@@ -4,7 +4,7 @@
 #include "app/rights.h"
 #include "app/session.h"
 #include "data/dataset.h"
-#include "ui/voucher_form.h"
+#include "ui/vouchers/voucher_form.h"
 #include "vouchers/voucher.h"
 #include "vouchers/worklines.h"
 

@@ -7,8 +7,8 @@
 #include "app/session.h"
 #include "app/testing/fake_ui.h"
 #include "data/dataset.h"
-#include "ui/accounts_windows.h"
-#include "ui/fields.h"
+#include "ui/accounts/accounts_windows.h"
+#include "ui/framework/fields.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -4,8 +4,8 @@
 #include "app/rights.h"
 #include "app/testing/fake_ui.h"
 #include "data/errors.h"
-#include "ui/browse.h"
-#include "ui/browse_table.h"
+#include "ui/framework/browse.h"
+#include "ui/framework/browse_table.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -6,8 +6,8 @@
 #include "data/dataset.h"
 #include "statements/definitions.h"
 #include "statements/editors.h"
-#include "ui/definitions.h"
-#include "ui/fields.h"
+#include "ui/statements/definitions.h"
+#include "ui/framework/fields.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -3,9 +3,9 @@
 // changes, 13 on a duplicate key) are raised through the Ui port with the right effect.
 #include "app/testing/fake_ui.h"
 #include "data/errors.h"
-#include "ui/binding.h"
-#include "ui/fields.h"
-#include "ui/form.h"
+#include "ui/framework/binding.h"
+#include "ui/framework/fields.h"
+#include "ui/framework/form.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -4,8 +4,8 @@
 #include "app/rights.h"
 #include "app/testing/fake_ui.h"
 #include "support/procedure_fixture.h"
-#include "ui/progress.h"
-#include "ui/frame.h"
+#include "ui/framework/progress.h"
+#include "ui/shell/frame.h"
 
 #include <QAction>
 #include <QApplication>

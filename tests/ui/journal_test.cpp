@@ -6,8 +6,8 @@
 #include "data/dataset.h"
 #include "journal/run.h"
 #include "output/raw.h"
-#include "ui/fields.h"
-#include "ui/journal_window.h"
+#include "ui/framework/fields.h"
+#include "ui/journal/journal_window.h"
 
 #include <QApplication>
 #include <QCheckBox>

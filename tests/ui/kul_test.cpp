@@ -4,8 +4,8 @@
 #include "app/testing/fake_ui.h"
 #include "app/users.h"
 #include "data/database.h"
-#include "ui/fields.h"
-#include "ui/kul.h"
+#include "ui/framework/fields.h"
+#include "ui/shell/kul.h"
 
 #include <QComboBox>
 #include <QLineEdit>

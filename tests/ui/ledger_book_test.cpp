@@ -6,9 +6,9 @@
 #include "app/testing/fake_ui.h"
 #include "data/dataset.h"
 #include "support/procedure_fixture.h"
-#include "ui/fields.h"
-#include "ui/frame.h"
-#include "ui/ledger_book_windows.h"
+#include "ui/framework/fields.h"
+#include "ui/shell/frame.h"
+#include "ui/reports/ledger_book_windows.h"
 #include "vouchers/books.h"
 
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 #include "app/testing/fake_ui.h"
 #include "app/users.h"
 #include "core/text.h"
-#include "ui/login.h"
+#include "ui/shell/login.h"
 
 #include <QLabel>
 #include <QLineEdit>

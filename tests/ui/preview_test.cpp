@@ -1,7 +1,7 @@
 // The print preview window: page navigation, zoom, save as PDF and printing, with every message
 // going through the scripted Ui.
 #include "app/testing/fake_ui.h"
-#include "ui/preview.h"
+#include "ui/framework/preview.h"
 
 #include <QLabel>
 #include <QPrinter>

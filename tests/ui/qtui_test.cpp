@@ -1,8 +1,8 @@
 // The Qt implementation of the Ui port: message boxes carry the captions given, in order, with
 // the icon and default button asked for and answer with the button's number; the progress window
 // shows its line and turns the cancel button into cancelled().
-#include "ui/progress.h"
-#include "ui/qtui.h"
+#include "ui/framework/progress.h"
+#include "ui/framework/qtui.h"
 
 #include <QLabel>
 #include <QMessageBox>

@@ -6,9 +6,9 @@
 #include "app/testing/fake_ui.h"
 #include "data/dataset.h"
 #include "reports/standard.h"
-#include "ui/browse.h"
-#include "ui/fields.h"
-#include "ui/reports_windows.h"
+#include "ui/framework/browse.h"
+#include "ui/framework/fields.h"
+#include "ui/reports/reports_windows.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,9 +3,9 @@
 #include "app/startup.h"
 #include "app/users.h"
 #include "data/dataset.h"
-#include "ui/frame.h"
-#include "ui/login.h"
-#include "ui/startup.h"
+#include "ui/shell/frame.h"
+#include "ui/shell/login.h"
+#include "ui/shell/startup.h"
 
 #include <QAbstractButton>
 #include <QAction>

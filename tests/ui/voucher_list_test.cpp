@@ -6,7 +6,7 @@
 #include "app/session.h"
 #include "app/testing/fake_ui.h"
 #include "data/dataset.h"
-#include "ui/voucher_list.h"
+#include "ui/vouchers/voucher_list.h"
 #include "vouchers/books.h"
 #include "vouchers/numbering.h"
 #include "vouchers/posting.h"

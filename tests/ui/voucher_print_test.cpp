@@ -7,8 +7,8 @@
 #include "data/dataset.h"
 #include "output/sheet.h"
 #include "output/xlsx_writer.h"
-#include "ui/fields.h"
-#include "ui/voucher_print.h"
+#include "ui/framework/fields.h"
+#include "ui/vouchers/voucher_print.h"
 
 #include <QApplication>
 #include <QComboBox>

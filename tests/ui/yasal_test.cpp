@@ -7,8 +7,8 @@
 #include "app/testing/fake_ui.h"
 #include "data/database.h"
 #include "data/dataset.h"
-#include "ui/fields.h"
-#include "ui/yasal.h"
+#include "ui/framework/fields.h"
+#include "ui/shell/yasal.h"
 
 #include <QCheckBox>
 #include <QComboBox>
