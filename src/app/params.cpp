@@ -77,7 +77,7 @@ Param letter(std::string name, std::string meaning, const std::string& choices,
     while (start <= choices.size()) {
         const auto bar = choices.find('|', start);
         const std::string w = choices.substr(start, bar == std::string::npos ? bar : bar - start);
-        if (!w.empty()) p.choices.push_back(text::upperTr(w));
+        if (!w.empty()) p.choices.push_back(w);
         if (bar == std::string::npos) break;
         start = bar + 1;
     }
@@ -211,6 +211,13 @@ std::string quoted(const std::string& v) { return "\"" + v + "\""; }
 
 } // namespace
 
+const std::string* choiceOf(const Param& p, const std::string& v) {
+    const std::string t = text::upperTr(text::trim(v));
+    for (const auto& c : p.choices)
+        if (text::upperTr(c) == t) return &c;
+    return nullptr;
+}
+
 Status checkValue(const Param& p, const std::string& v) {
     const std::string flag = "--" + p.name;
     switch (p.kind) {
@@ -284,8 +291,7 @@ Status checkValue(const Param& p, const std::string& v) {
                                    " karakter olmalı: " + quoted(v));
         return {};
     case ParamKind::Letter: {
-        const std::string t = text::upperTr(text::trim(v));
-        if (std::find(p.choices.begin(), p.choices.end(), t) == p.choices.end()) {
+        if (!choiceOf(p, v)) {
             std::string list;
             for (std::size_t i = 0; i < p.choices.size(); ++i)
                 list += (i == 0 ? "" : i + 1 == p.choices.size() ? " ya da " : ", ") + p.choices[i];
@@ -360,7 +366,7 @@ std::vector<Param> outputParams(Outputs outs) {
     if (outs & Pdf) ps.push_back(param::outputFile("pdf", "PDF dosyasına yaz"));
     if (outs & Txt) {
         ps.push_back(param::outputFile("txt", "metin dosyasına yaz (\"-\": standart çıktıya, UTF-8)"));
-        ps.push_back(param::letter("encoding", "metin çıktısının kod sayfası", "CP1254|UTF8"));
+        ps.push_back(param::letter("encoding", "metin çıktısının kod sayfası", "cp1254|utf8"));
     }
     if (outs & Raw) ps.push_back(param::outputFile("raw", "yazıcıya gidecek baytları dosyaya yaz"));
     if (outs & Queue) ps.push_back(param::text("queue", "baskı kuyruğuna gönder", 0));

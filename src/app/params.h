@@ -49,7 +49,7 @@ struct Param {
     std::string caption; // the option window's label
     long long min = 0, max = 0;       // Integer, Number: range (min == max == 0: any)
     int maxLength = 0;                // Text: most characters (0: any)
-    std::vector<std::string> choices; // Letter: the accepted words (compared upper-cased)
+    std::vector<std::string> choices; // Letter: the accepted words, matched without regard to case
     bool detailOnly = false;          // Account: only a detail ("M") account
     bool mustExist = true;            // Account: must be in the chart
 
@@ -100,6 +100,9 @@ std::string kindWord(const Param& p);
 // Checks one value against its declaration: the one message of the kind, naming the flag. The
 // account's presence in the chart is checked later, against the data set (checkAccounts).
 [[nodiscard]] core::Status checkValue(const Param& p, const std::string& value);
+
+// The declared choice a Letter value matches (case aside), or null.
+const std::string* choiceOf(const Param& p, const std::string& value);
 
 // Parsed forms of checked values (the value is assumed to have passed checkValue; an unreadable
 // one gives the zero of its type).

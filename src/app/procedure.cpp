@@ -27,7 +27,9 @@ std::string Options::value(const std::string& name) const { return get(name); }
 std::string Options::word(const std::string& name) const {
     const Param* p = declared(name);
     const std::string v = core::text::trim(value(name));
-    return p && p->kind == ParamKind::Letter ? core::text::upperTr(v) : v;
+    if (p && p->kind == ParamKind::Letter)
+        if (const std::string* c = choiceOf(*p, v)) return *c;
+    return v;
 }
 
 OutputChoice Options::output() const {

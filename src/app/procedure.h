@@ -67,7 +67,8 @@ class Options {
     bool yesNo(const std::string& name) const { return yesNoOf(value(name)); }
     long long number(const std::string& name) const { return integerOf(value(name)); }
     double decimal(const std::string& name) const { return numberOf(value(name)); }
-    // A Letter parameter's word, upper-cased; a Text or Account value trimmed.
+    // A Letter parameter's word as declared ("d" given for T|D|A reads "D"); other values
+    // trimmed.
     std::string word(const std::string& name) const;
     // The given value, else the declared default, else empty.
     std::string value(const std::string& name) const;

@@ -141,7 +141,20 @@ TEST(TypedParameters, HelpListsEveryParameterWithKindAndDefault) {
     EXPECT_NE(h.find("(varsayılan: E)"), std::string::npos);
     EXPECT_NE(h.find("--measure T|D|A"), std::string::npos);
     EXPECT_NE(h.find("--pdf DOSYA"), std::string::npos);
-    EXPECT_NE(h.find("--encoding CP1254|UTF8"), std::string::npos);
+    EXPECT_NE(h.find("--encoding cp1254|utf8"), std::string::npos);
+}
+
+TEST(TypedParameters, AWordChoiceMatchesWithoutRegardToCaseAndReadsAsDeclared) {
+    ProcedureSpec s = declared();
+    s.params.push_back(param::letter("form", "beyanname", "withholding|vat"));
+    auto o = parse({"--form", "VAT"}, s);
+    ASSERT_TRUE(o) << o.error().text;
+    EXPECT_EQ(o->word("form"), "vat");
+    // Shown as declared: no Turkish dotted capital in an English word.
+    EXPECT_NE(helpText("x", s).find("--form withholding|vat"), std::string::npos);
+    auto bad = parse({"--form", "kdv"}, s);
+    ASSERT_FALSE(bad);
+    EXPECT_NE(bad.error().text.find("--form withholding ya da vat olmalı"), std::string::npos);
 }
 
 } // namespace
